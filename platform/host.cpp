@@ -1,0 +1,49 @@
+/*
+ * host.cpp - the running host and its step runner.
+ */
+#include "platform/host.h"
+
+#include <exception>
+
+#include "platform/message_text.h"
+#include "platform/step.h"
+
+namespace orvhost {
+namespace {
+Host *runningHost = nullptr;
+}  // namespace
+
+Host::Host(std::ostream &out) : log_(out), controlBlock_(memory_, log_)
+{
+    std::string fault = catalogue_.load(builtInCatalogueText());
+    if (!fault.empty()) log_.error(fault);
+    runningHost = this;
+}
+
+Host::~Host() { runningHost = nullptr; }
+
+Host &Host::current() { return *runningHost; }
+
+void Host::logMessage(int set, int number, std::span<const MessageArg> args)
+{
+    MessageText message = messageText(catalogue_, set, number, args);
+    log_.write(logKindOf(message.kind), message.text);
+}
+
+int Host::runStep(void (*entry)())
+{
+    int returnCode = kHostFailureReturnCode;
+    try {
+        entry();
+        log_.error("The procedure returned without ending its step.");
+    } catch (const StepExit &exit) {
+        returnCode = exit.returnCode;
+    } catch (const std::exception &failure) {
+        log_.error(std::string{"The host failed while running the step: "} + failure.what());
+    }
+    memory_.releaseStep();
+    controlBlock_.parseControlSlot() = nullptr;
+    return returnCode;
+}
+
+}  // namespace orvhost
