@@ -143,6 +143,98 @@ static_assert(offsetof(GCB, currentInstance) == 0x1C0);
 static_assert(offsetof(GCB, kernelHandle) == 0x290);
 static_assert(sizeof(GCB) == 0x298);
 
+/* Number of the host's translate tables behind GCB word 0xD8: 0 and 2
+ * upper-case, 1 and 3 lower-case, 4 leaves every byte as it is. */
+constexpr int ORV_TRANSLATE_TABLE_COUNT = 5;
+
+/* A name list made by the statement parser: a chain of blocks.  Names are
+ * numbered from 0 across the chain; each block holds the names up to and
+ * including lastIndex, packed from offset 32 as a length byte followed by
+ * that many bytes of text. */
+struct NAME_LIST_BLOCK {
+    uint8_t reserved0[8];
+    NAME_LIST_BLOCK *next; /* 0x8: null in the last block */
+    uint8_t reserved10[8];
+    int64_t lastIndex;     /* 0x18 */
+    uint8_t names[];       /* 0x20 */
+};
+static_assert(offsetof(NAME_LIST_BLOCK, next) == 0x8);
+static_assert(offsetof(NAME_LIST_BLOCK, lastIndex) == 0x18);
+static_assert(offsetof(NAME_LIST_BLOCK, names) == 0x20);
+
+/* Open record of a utility file (xcopen), 124 bytes. */
+struct UTILITY_OPEN_RECORD {
+    char member[8];      /* 0: blanks, no member name */
+    uint8_t zero8[40];   /* 8 */
+    uint16_t zero48;     /* 48 */
+    char blanks50[32];   /* 50 */
+    char memberType[8];  /* 82: "UTILITY " */
+    uint8_t zero90[30];  /* 90 */
+    uint32_t openFlags;  /* 120: ORV_UTILITY_OPEN_FLAGS */
+};
+static_assert(offsetof(UTILITY_OPEN_RECORD, zero8) == 8);
+static_assert(offsetof(UTILITY_OPEN_RECORD, zero48) == 48);
+static_assert(offsetof(UTILITY_OPEN_RECORD, blanks50) == 50);
+static_assert(offsetof(UTILITY_OPEN_RECORD, memberType) == 82);
+static_assert(offsetof(UTILITY_OPEN_RECORD, zero90) == 90);
+static_assert(offsetof(UTILITY_OPEN_RECORD, openFlags) == 120);
+static_assert(sizeof(UTILITY_OPEN_RECORD) == 124);
+
+constexpr uint32_t ORV_UTILITY_OPEN_FLAGS = 0x84000008u;
+
+/* Utility-file positions and statuses.  xcpoint to ORV_UTILITY_TRUNCATE cuts
+ * the file at the current position.  A status is end of file when its bits
+ * under ORV_STATUS_EOF_MASK equal ORV_STATUS_EOF_BITS; the host returns
+ * ORV_STATUS_EOF for it. */
+constexpr int64_t ORV_UTILITY_TRUNCATE = -2;
+constexpr uint32_t ORV_STATUS_EOF_MASK = 0x803FFFFFu;
+constexpr uint32_t ORV_STATUS_EOF_BITS = 0x801u;
+constexpr int ORV_STATUS_EOF = int(0x80000801u);
+
+/* An open data set as the modules see it.  A data set read by BY groups
+ * (ORV_DS_READS_BY_GROUP) is read with xybyget; otherwise through its own read
+ * routine.  Output data sets are written through the own write routine after
+ * the values were moved into row.  ORV_DS_STATUS_PENDING asks the caller to
+ * pass every status to xofprc. */
+struct DATA_SET_HANDLE {
+    uint32_t flags;          /* 0x0 */
+    int32_t status;          /* 0x4: status of the last own read or write */
+    int (*read)(DATA_SET_HANDLE *handle);  /* 0x8: next observation into row */
+    int (*write)(DATA_SET_HANDLE *handle); /* 0x10: writes row as an observation */
+    void *row;               /* 0x18: current observation; null when exhausted */
+    int64_t observationCount; /* 0x20: observations read with ORV_DS_COUNT */
+    int32_t readMode;        /* 0x28: request of the next own read (11 = next) */
+    uint32_t readFlags;      /* 0x2C: ORV_DS_COUNT */
+    void *host;              /* 0x30: the host's own state of the data set */
+};
+static_assert(offsetof(DATA_SET_HANDLE, status) == 0x4);
+static_assert(offsetof(DATA_SET_HANDLE, read) == 0x8);
+static_assert(offsetof(DATA_SET_HANDLE, write) == 0x10);
+static_assert(offsetof(DATA_SET_HANDLE, row) == 0x18);
+static_assert(offsetof(DATA_SET_HANDLE, observationCount) == 0x20);
+static_assert(offsetof(DATA_SET_HANDLE, readMode) == 0x28);
+static_assert(offsetof(DATA_SET_HANDLE, readFlags) == 0x2C);
+static_assert(offsetof(DATA_SET_HANDLE, host) == 0x30);
+
+constexpr uint32_t ORV_DS_READS_BY_GROUP = 0x1;
+constexpr uint32_t ORV_DS_STATUS_PENDING = 0x2;
+constexpr int32_t ORV_DS_READ_NEXT = 11;
+constexpr uint32_t ORV_DS_COUNT = 0x40;
+
+/* A fetch definition (xvgeti) and an output binding (xvputi).  When move is
+ * set it replaces xyvget or xyvput for moving one observation. */
+struct FETCH_HANDLE {
+    int (*move)(FETCH_HANDLE *fetch, const void *row); /* 0x0: row into the bound buffers */
+    void *host;                                        /* 0x8 */
+};
+static_assert(offsetof(FETCH_HANDLE, host) == 0x8);
+
+struct PUT_BINDING {
+    int (*move)(PUT_BINDING *binding, void *row); /* 0x0: bound buffers into row */
+    void *host;                                   /* 0x8 */
+};
+static_assert(offsetof(PUT_BINDING, host) == 0x8);
+
 /* Service identifier that a call stub leaves in R11: (vector << 32) | slot. */
 constexpr uint64_t orvServiceId(uint32_t vector, uint32_t slot)
 {

@@ -25,6 +25,13 @@ constexpr CharTable lowerCase()
     return table;
 }
 
+constexpr CharTable identity()
+{
+    CharTable table{};
+    for (int c = 0; c < 256; ++c) table[c] = uint8_t(c);
+    return table;
+}
+
 constexpr CharTable classes()
 {
     CharTable table{};
@@ -37,9 +44,10 @@ constexpr CharTable classes()
 
 constexpr CharTable kUpper = upperCase();
 constexpr CharTable kLower = lowerCase();
+constexpr CharTable kIdentity = identity();
 constexpr CharTable kClasses = classes();
-const uint8_t *const kTranslate[kTranslateTableCount] = {kUpper.data(), kLower.data(),
-                                                         kUpper.data(), kLower.data()};
+const uint8_t *const kTranslate[ORV_TRANSLATE_TABLE_COUNT] = {
+    kUpper.data(), kLower.data(), kUpper.data(), kLower.data(), kIdentity.data()};
 
 }  // namespace
 

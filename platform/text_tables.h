@@ -21,8 +21,8 @@ const CharTable &collatingTable();
  * ASCII digits, 0 otherwise. */
 const CharTable &characterClasses();
 
-/* Translate tables by number: 0 and 2 upper-case, 1 and 3 lower-case. */
-constexpr int kTranslateTableCount = 4;
+/* Translate tables by number: 0 and 2 upper-case, 1 and 3 lower-case, 4 the
+ * identity (ORV_TRANSLATE_TABLE_COUNT tables). */
 const uint8_t *const *translateTables();
 
 }  // namespace orvhost
