@@ -6,10 +6,16 @@
  */
 #include "eventproc/orvocrdf.h"
 
+#include "eventproc/kivevg.h"
+#include "host/parser_glue.h"
 #include "host/services.h"
 
 extern "C" void orvocrdf()
 {
-    int returnCode = 0;
-    xexit(returnCode, 0);
+    xinit();
+    xsparse(kivevg(), 0);
+    /* A failed parse ends the step with the status the parser left. */
+    int status = orvParseControl()->status;
+    if (status != 0) xexit(status, 0);
+    xexit(0, 0);
 }

@@ -1,0 +1,297 @@
+/*
+ * row_store.cpp - row stores of doubles in the host's utility files: open
+ * and close, append and read rows, transposition, and the moves between a
+ * store and a data set.
+ *
+ * Exports: ztinit, ztterm, ztrset, ztput, ztget, zttrans, ztout, ztoutp,
+ * ztin, ztinp (declared in row_store.h).
+ */
+#include "host/row_store.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "host/numeric_utils.h"
+#include "host/services.h"
+
+extern "C" GCB *v_global_gcb_anchor;
+
+namespace {
+
+/* Transposition buffers: from the global memory object, not zero-filled
+ * (every byte is read into or scattered over before it is used). */
+constexpr int kBufferFlags = 0x2004;
+
+/* Mode of xcclose that the stores use. */
+constexpr int kCloseMode = 1;
+
+/* xofprc modes: a status of the data set's own read, of its own write. */
+constexpr int kReadStatusMode = 1;
+constexpr int kWriteStatusMode = 4;
+
+constexpr int64_t kLargestByteCount = std::numeric_limits<int64_t>::max();
+
+bool isEndOfFile(int status)
+{
+    return (uint32_t(status) & ORV_STATUS_EOF_MASK) == ORV_STATUS_EOF_BITS;
+}
+
+/* The byte length of `count` doubles in *bytes; false when count is not
+ * positive or its byte length does not fit a 64-bit byte count. */
+bool byteLength(int64_t count, int64_t *bytes)
+{
+    if (count <= 0 || count > kLargestByteCount / 8) return false;
+    *bytes = count * 8;
+    return true;
+}
+
+/* Logs a failing host status and hands it back. */
+int logged(int status)
+{
+    if (status != 0) xprrlog(nullptr, status);
+    return status;
+}
+
+/* Positions to 0 and cuts the file there, so that it is rewritten from its
+ * start.  0 or the (logged) host status. */
+int resetFile(ZT_FILE file)
+{
+    int status = logged(xcpoint(file, 0));
+    if (status == 0) status = logged(xcpoint(file, ORV_UTILITY_TRUNCATE));
+    return status;
+}
+
+UTILITY_OPEN_RECORD utilityOpenRecord()
+{
+    UTILITY_OPEN_RECORD record;
+    std::memset(&record, 0, sizeof record);
+    std::memset(record.member, ' ', sizeof record.member);
+    std::memset(record.blanks50, ' ', sizeof record.blanks50);
+    std::memcpy(record.memberType, "UTILITY ", sizeof record.memberType);
+    record.openFlags = ORV_UTILITY_OPEN_FLAGS;
+    return record;
+}
+
+double *allocateDoubles(int64_t bytes)
+{
+    MEMORY_OBJECT *memory = v_global_gcb_anchor->globalMemory;
+    return static_cast<double *>(memory->allocate(memory, size_t(bytes), kBufferFlags));
+}
+
+void releaseDoubles(double *block)
+{
+    if (block == nullptr) return;
+    MEMORY_OBJECT *memory = v_global_gcb_anchor->globalMemory;
+    memory->release(memory, block, 0, ORV_MEM_FREE_MODE);
+}
+
+void **handleRef(DATA_SET_HANDLE **handle) { return reinterpret_cast<void **>(handle); }
+
+/* The loop of ztout and ztoutp; filter(row, nvar, buffer, status) answers
+ * as a row filter does. */
+template <class Filter>
+int writeRows(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, int64_t nvar,
+              double *buffer, Filter filter)
+{
+    int64_t rowBytes = 0;
+    if (output == nullptr || output->write == nullptr || file == nullptr || buffer == nullptr ||
+        !byteLength(nvar, &rowBytes))
+        return 1;
+    if (logged(xcpoint(file, 0)) != 0) return 1;
+
+    DATA_SET_HANDLE *handle = output;
+    for (int64_t row = 0;; ++row) {
+        int status = xcread(file, buffer, rowBytes);
+        if (isEndOfFile(status)) return 0;
+        if (logged(status) != 0) return 1;
+
+        int answer = filter(row, nvar, buffer, int(uint32_t(status) & ORV_STATUS_EOF_MASK));
+        if (answer > ZT_SKIP) return 0;
+        if (answer != ZT_TAKE) continue;
+
+        if (binding != nullptr) {
+            int moved = binding->move != nullptr ? binding->move(binding, handle->row)
+                                                 : xyvput(binding, 0, handle->row);
+            /* An observation whose values did not arrive is not written. */
+            if (logged(moved) != 0) return 1;
+        }
+        status = handle->write(handle);
+        if (status != 0 || (handle->flags & ORV_DS_STATUS_PENDING) != 0) {
+            /* xofprc reports the status itself; one it does not clear means
+             * the observation was lost, and writing on would leave a data
+             * set with a gap that looks complete. */
+            status = xofprc(handleRef(&handle), status, kWriteStatusMode);
+            if (status != 0 || handle == nullptr) return 1;
+        }
+    }
+}
+
+/* The loop of ztin and ztinp; filter(rowsWritten, nvar, buffer) answers as a
+ * row filter does. */
+template <class Filter>
+int64_t fillRows(DATA_SET_HANDLE *input, FETCH_HANDLE *fetch, ZT_FILE file, int64_t nvar,
+                 double *buffer, Filter filter)
+{
+    int64_t rowBytes = 0;
+    if (input == nullptr || file == nullptr || buffer == nullptr || !byteLength(nvar, &rowBytes))
+        return -1;
+    if ((input->flags & ORV_DS_READS_BY_GROUP) == 0 && input->read == nullptr) return -1;
+    if (resetFile(file) != 0) return -1;
+
+    DATA_SET_HANDLE *handle = input;
+    int64_t written = 0;
+    for (;;) {
+        int status = 0;
+        if ((handle->flags & ORV_DS_READS_BY_GROUP) != 0) {
+            xybyget(handleRef(&handle));
+        } else {
+            handle->readMode = ORV_DS_READ_NEXT;
+            handle->readFlags |= ORV_DS_COUNT;
+            status = handle->read(handle);
+            if (status != 0) status = xofprc(handleRef(&handle), status, kReadStatusMode);
+        }
+        if (handle == nullptr || handle->row == nullptr) break;
+        /* A failed read that left a row behind would hand the previous
+         * observation on a second time. */
+        if (status != 0) return -1;
+
+        if (fetch != nullptr) {
+            int moved = fetch->move != nullptr ? fetch->move(fetch, handle->row)
+                                               : xyvget(fetch, 0, handle->row);
+            if (logged(moved) != 0) return -1;
+        }
+        int answer = filter(written, nvar, buffer);
+        if (answer > ZT_SKIP) break;
+        if (answer != ZT_TAKE) continue;
+        if (logged(xcwrite(file, buffer, rowBytes)) != 0) return -1;
+        ++written;
+    }
+    return written;
+}
+
+}  // namespace
+
+int ztinit(ZT_FILE *first, ZT_FILE *second)
+{
+    if (first == nullptr || second == nullptr) return 1;
+    UTILITY_OPEN_RECORD record = utilityOpenRecord();
+    if (logged(xcopen(first, &record)) != 0) return 2;
+    record = utilityOpenRecord(); /* the host may have written into it */
+    if (logged(xcopen(second, &record)) != 0) return 2;
+    return 0;
+}
+
+int ztterm(ZT_FILE first, ZT_FILE second)
+{
+    if (first == nullptr || second == nullptr) return 1;
+    if (logged(xcclose(first, kCloseMode)) != 0) return 2;
+    if (logged(xcclose(second, kCloseMode)) != 0) return 2;
+    return 0;
+}
+
+int ztrset(ZT_FILE file)
+{
+    if (file == nullptr) return 1;
+    return resetFile(file) == 0 ? 0 : 2;
+}
+
+int ztput(ZT_FILE file, int64_t nvar, const double *row)
+{
+    int64_t rowBytes = 0;
+    if (file == nullptr || row == nullptr || !byteLength(nvar, &rowBytes)) return 1;
+    return logged(xcwrite(file, row, rowBytes)) == 0 ? 0 : 2;
+}
+
+int ztget(ZT_FILE file, int64_t row, int64_t nvar, double *buffer)
+{
+    int64_t rowBytes = 0;
+    if (file == nullptr || buffer == nullptr || row < -1 || !byteLength(nvar, &rowBytes)) return 2;
+    if (row >= 0) {
+        if (row > kLargestByteCount / rowBytes) return 2;
+        if (logged(xcpoint(file, row * rowBytes)) != 0) return 1;
+    }
+    return logged(xcread(file, buffer, rowBytes)) == 0 ? 0 : 2;
+}
+
+int zttrans(ZT_FILE input, ZT_FILE output, int64_t R, int64_t M)
+{
+    int64_t columnBytes = 0; /* one output row: R doubles */
+    int64_t inputRowBytes = 0;  /* one input row: M doubles */
+    if (input == nullptr || output == nullptr || !byteLength(R, &columnBytes) ||
+        !byteLength(M, &inputRowBytes))
+        return 5;
+    if (resetFile(output) != 0) return 4;
+
+    double *inputRow = allocateDoubles(inputRowBytes);
+    /* w output rows per pass: w * R * 8 <= max(ZT_PASS_BYTES, R * 8). */
+    int64_t width = std::min(std::max(ZT_PASS_BYTES, columnBytes) / columnBytes, M);
+    double *pass = inputRow != nullptr ? allocateDoubles(width * columnBytes) : nullptr;
+    if (pass == nullptr) {
+        releaseDoubles(inputRow);
+        xmemmsg(xmemdef());
+        return 3;
+    }
+
+    int result = 0;
+    for (int64_t first = 0; result == 0 && first < M; first += width) {
+        int64_t count = std::min(width, M - first);
+        if (logged(xcpoint(input, 0)) != 0) {
+            result = 4;
+            break;
+        }
+        for (int64_t j = 0; j < R; ++j) {
+            int status = logged(xcread(input, inputRow, inputRowBytes));
+            if (status != 0) {
+                result = isEndOfFile(status) ? 2 : 4;
+                break;
+            }
+            /* Element j of output row m is input column first + m. */
+            zvmovj1(pass + j, R, inputRow + first, count);
+        }
+        if (result == 0 && logged(xcwrite(output, pass, count * columnBytes)) != 0) result = 4;
+    }
+    releaseDoubles(pass);
+    releaseDoubles(inputRow);
+    if (result != 0) return result;
+
+    if (logged(xcpoint(output, 0)) != 0 || resetFile(input) != 0) return 4;
+    return 0;
+}
+
+int ztout(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, int64_t nvar,
+          double *buffer, ZT_OUT_FILTER filter)
+{
+    return writeRows(output, binding, file, nvar, buffer,
+                     [filter](int64_t row, int64_t count, double *values, int status) {
+                         return filter != nullptr ? filter(row, count, values, status) : ZT_TAKE;
+                     });
+}
+
+int ztoutp(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, void *context,
+           int64_t nvar, double *buffer, ZT_OUTP_FILTER filter)
+{
+    return writeRows(output, binding, file, nvar, buffer,
+                     [filter, context](int64_t row, int64_t count, double *values, int status) {
+                         return filter != nullptr ? filter(context, row, count, values, status)
+                                                  : ZT_TAKE;
+                     });
+}
+
+int64_t ztin(DATA_SET_HANDLE *input, FETCH_HANDLE *fetch, ZT_FILE file, int64_t nvar,
+             double *buffer, ZT_IN_FILTER filter)
+{
+    return fillRows(input, fetch, file, nvar, buffer,
+                    [filter](int64_t written, int64_t count, double *values) {
+                        return filter != nullptr ? filter(written, count, values) : ZT_TAKE;
+                    });
+}
+
+int64_t ztinp(DATA_SET_HANDLE *input, FETCH_HANDLE *fetch, ZT_FILE file, void *value,
+              int64_t nvar, double *buffer, ZT_INP_FILTER filter)
+{
+    return fillRows(input, fetch, file, nvar, buffer,
+                    [filter, value](int64_t written, int64_t count, double *values) {
+                        return filter != nullptr ? filter(value, written, count, values) : ZT_TAKE;
+                    });
+}

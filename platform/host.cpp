@@ -41,7 +41,11 @@ int Host::runStep(void (*entry)())
     } catch (const std::exception &failure) {
         log_.error(std::string{"The host failed while running the step: "} + failure.what());
     }
+    returnCode = dataSets_.endStep(returnCode);
     memory_.releaseStep();
+    utilityFiles_.releaseStep();
+    options_.releaseStep();
+    listing_.releaseStep();
     controlBlock_.parseControlSlot() = nullptr;
     return returnCode;
 }

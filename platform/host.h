@@ -13,9 +13,14 @@
 
 #include "platform/catalogue.h"
 #include "platform/control_block.h"
+#include "platform/dataset/data_set_store.h"
+#include "platform/listing.h"
 #include "platform/log.h"
 #include "platform/memory.h"
 #include "platform/message_text.h"
+#include "platform/named_slots.h"
+#include "platform/options.h"
+#include "platform/utility_files.h"
 
 namespace orvhost {
 
@@ -34,6 +39,12 @@ public:
     HostMemory &memory() { return memory_; }
     Catalogue &catalogue() { return catalogue_; }
     ControlBlock &controlBlock() { return controlBlock_; }
+    UtilityFiles &utilityFiles() { return utilityFiles_; }
+    SystemOptions &options() { return options_; }
+    NamedSlots &namedSlots() { return namedSlots_; }
+    HostResources &resources() { return resources_; }
+    Listing &listing() { return listing_; }
+    DataSetStore &dataSets() { return dataSets_; }
 
     /* The anchor handed to mcn_main as the process anchor. */
     void *processAnchor() { return &processAnchor_; }
@@ -42,8 +53,11 @@ public:
     void logMessage(int set, int number, std::span<const MessageArg> args);
 
     /* Runs one procedure step: calls the entry, which ends the step through
-     * xexit; then releases the step's memory.  Returns the step's return
-     * code (kHostFailureReturnCode when the host had to end the step). */
+     * xexit; then ends the step's data sets (DataSetStore::endStep, which
+     * may raise the return code), releases the step's memory, utility files
+     * and option texts, and forgets its listing line area.  Returns the
+     * step's return code (kHostFailureReturnCode when the host had to end
+     * the step). */
     int runStep(void (*entry)());
 
 private:
@@ -51,6 +65,12 @@ private:
     Catalogue catalogue_;
     HostMemory memory_;
     ControlBlock controlBlock_;
+    UtilityFiles utilityFiles_;
+    SystemOptions options_;
+    NamedSlots namedSlots_;
+    HostResources resources_;
+    Listing listing_{log_};
+    DataSetStore dataSets_{log_, catalogue_, memory_};
     uint64_t processAnchor_ = 0;
 };
 

@@ -1,0 +1,239 @@
+/*
+ * utility_files.cpp - utility files kept in memory and moved to an unlinked
+ * temporary file when they grow above the spill limit.
+ */
+#include "platform/utility_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orvhost {
+
+/* One utility file.  Invariant: 0 <= position_ <= size_; while fd_ < 0 the
+ * bytes are bytes_ and bytes_.size() == size_, afterwards they are the
+ * temporary file's and bytes_ is empty. */
+class UtilityFile {
+public:
+    explicit UtilityFile(int64_t spillLimit) : spillLimit_(spillLimit) {}
+    ~UtilityFile()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    UtilityFile(const UtilityFile &) = delete;
+    UtilityFile &operator=(const UtilityFile &) = delete;
+
+    int64_t size() const { return size_; }
+    int64_t position() const { return position_; }
+    bool spilled() const { return fd_ >= 0; }
+
+    int read(void *buffer, int64_t length)
+    {
+        if (length > size_ - position_) return kUtilityStatusEndOfFile;
+        if (fd_ < 0) {
+            std::memcpy(buffer, bytes_.data() + position_, size_t(length));
+        } else if (!readAt(static_cast<unsigned char *>(buffer), length, position_)) {
+            return kUtilityStatusIoFailure;
+        }
+        position_ += length;
+        return 0;
+    }
+
+    int write(const void *buffer, int64_t length)
+    {
+        if (length > std::numeric_limits<int64_t>::max() - position_)
+            return kUtilityStatusBadArgument;
+        int64_t end = position_ + length;
+        if (fd_ < 0 && end > spillLimit_ && !spill()) return kUtilityStatusIoFailure;
+        if (fd_ < 0) {
+            if (end > size_) {
+                try {
+                    bytes_.resize(size_t(end));
+                } catch (const std::bad_alloc &) {
+                    return kUtilityStatusIoFailure;
+                } catch (const std::length_error &) {
+                    return kUtilityStatusIoFailure;
+                }
+            }
+            std::memcpy(bytes_.data() + position_, buffer, size_t(length));
+        } else if (!writeAt(static_cast<const unsigned char *>(buffer), length, position_)) {
+            /* A partly written extension is cut off again, so that a failed
+             * write leaves the file as it was. */
+            if (end > size_) {
+                [[maybe_unused]] bool restored = ::ftruncate(fd_, off_t(size_)) == 0;
+            }
+            return kUtilityStatusIoFailure;
+        }
+        position_ = end;
+        size_ = std::max(size_, end);
+        return 0;
+    }
+
+    int point(int64_t position)
+    {
+        if (position == ORV_UTILITY_TRUNCATE) return truncate();
+        if (position < 0 || position > size_) return kUtilityStatusBadPosition;
+        position_ = position;
+        return 0;
+    }
+
+private:
+    int truncate()
+    {
+        if (fd_ < 0) {
+            bytes_.resize(size_t(position_)); /* shrinking never allocates */
+        } else if (::ftruncate(fd_, off_t(position_)) != 0) {
+            return kUtilityStatusIoFailure;
+        }
+        size_ = position_;
+        return 0;
+    }
+
+    /* Moves the bytes to a new temporary file; false (and the file still in
+     * memory) when it cannot be created or written. */
+    bool spill()
+    {
+        const char *directory = std::getenv("TMPDIR");
+        std::string path = directory != nullptr && *directory != '\0' ? directory : "/tmp";
+        path += "/orvhost-utility-XXXXXX";
+        int fd = ::mkostemp(path.data(), O_CLOEXEC);
+        if (fd < 0) return false;
+        ::unlink(path.c_str()); /* anonymous from now on: gone when closed */
+        fd_ = fd;
+        if (!writeAt(bytes_.data(), size_, 0)) {
+            ::close(fd_);
+            fd_ = -1;
+            return false;
+        }
+        std::vector<unsigned char>().swap(bytes_);
+        return true;
+    }
+
+    bool writeAt(const unsigned char *data, int64_t length, int64_t offset)
+    {
+        while (length > 0) {
+            ssize_t done = ::pwrite(fd_, data, size_t(length), off_t(offset));
+            if (done < 0 && errno == EINTR) continue;
+            if (done <= 0) return false;
+            data += done;
+            length -= done;
+            offset += done;
+        }
+        return true;
+    }
+
+    bool readAt(unsigned char *data, int64_t length, int64_t offset) const
+    {
+        while (length > 0) {
+            ssize_t done = ::pread(fd_, data, size_t(length), off_t(offset));
+            if (done < 0 && errno == EINTR) continue;
+            if (done <= 0) return false;
+            data += done;
+            length -= done;
+            offset += done;
+        }
+        return true;
+    }
+
+    int64_t spillLimit_;
+    std::vector<unsigned char> bytes_;
+    int fd_ = -1;
+    int64_t size_ = 0;
+    int64_t position_ = 0;
+};
+
+namespace {
+/* Handles start here, well away from null and from small integers that a
+ * caller might pass by mistake. */
+constexpr uintptr_t kFirstHandle = 0x10000;
+}  // namespace
+
+UtilityFiles::UtilityFiles(int64_t spillLimit) : spillLimit_(spillLimit), nextHandle_(kFirstHandle)
+{
+}
+
+UtilityFiles::~UtilityFiles() = default;
+
+UtilityFile *UtilityFiles::find(void *file) const
+{
+    auto found = files_.find(reinterpret_cast<uintptr_t>(file));
+    return found == files_.end() ? nullptr : found->second.get();
+}
+
+int UtilityFiles::open(void **fileOut, const void *openRecord)
+{
+    if (fileOut == nullptr) return kUtilityStatusBadArgument;
+    *fileOut = nullptr;
+    if (openRecord == nullptr) return kUtilityStatusBadOpenRecord;
+    UTILITY_OPEN_RECORD record;
+    std::memcpy(&record, openRecord, sizeof record);
+    if (std::memcmp(record.memberType, "UTILITY ", sizeof record.memberType) != 0 ||
+        record.openFlags != ORV_UTILITY_OPEN_FLAGS)
+        return kUtilityStatusBadOpenRecord;
+    uintptr_t handle = nextHandle_++;
+    files_.emplace(handle, std::make_unique<UtilityFile>(spillLimit_));
+    *fileOut = reinterpret_cast<void *>(handle);
+    return 0;
+}
+
+int UtilityFiles::read(void *file, void *buffer, int64_t length)
+{
+    UtilityFile *target = find(file);
+    if (target == nullptr) return kUtilityStatusBadFile;
+    if (length < 0 || (buffer == nullptr && length > 0)) return kUtilityStatusBadArgument;
+    return target->read(buffer, length);
+}
+
+int UtilityFiles::write(void *file, const void *buffer, int64_t length)
+{
+    UtilityFile *target = find(file);
+    if (target == nullptr) return kUtilityStatusBadFile;
+    if (length < 0 || (buffer == nullptr && length > 0)) return kUtilityStatusBadArgument;
+    return target->write(buffer, length);
+}
+
+int UtilityFiles::note(void *file, int64_t *positionOut)
+{
+    UtilityFile *target = find(file);
+    if (target == nullptr) return kUtilityStatusBadFile;
+    if (positionOut == nullptr) return kUtilityStatusBadArgument;
+    *positionOut = target->position();
+    return 0;
+}
+
+int UtilityFiles::point(void *file, int64_t position)
+{
+    UtilityFile *target = find(file);
+    if (target == nullptr) return kUtilityStatusBadFile;
+    return target->point(position);
+}
+
+int UtilityFiles::close(void *file, int /*mode*/)
+{
+    return files_.erase(reinterpret_cast<uintptr_t>(file)) == 1 ? 0 : kUtilityStatusBadFile;
+}
+
+void UtilityFiles::releaseStep() { files_.clear(); }
+
+int64_t UtilityFiles::sizeOf(void *file) const
+{
+    const UtilityFile *target = find(file);
+    return target == nullptr ? -1 : target->size();
+}
+
+bool UtilityFiles::spilled(void *file) const
+{
+    const UtilityFile *target = find(file);
+    return target != nullptr && target->spilled();
+}
+
+}  // namespace orvhost

@@ -6,10 +6,16 @@
  */
 #include "procdriver/orvkeydf.h"
 
+#include "host/parser_glue.h"
 #include "host/services.h"
+#include "procdriver/datekg.h"
 
 extern "C" void orvkeydf()
 {
-    int returnCode = 0;
-    xexit(returnCode, 0);
+    xinit();
+    xsparse(datekg(), 0);
+    /* A failed parse ends the step with the status the parser left. */
+    int status = orvParseControl()->status;
+    if (status != 0) xexit(status, 0);
+    xexit(0, 0);
 }

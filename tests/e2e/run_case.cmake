@@ -1,9 +1,15 @@
 # cmake -DORVHOST=path -DCASE_DIR=dir -DSOURCE_DIR=dir -P run_case.cmake
 # Runs the case's job (the file named in CASE_DIR/job, relative to
 # SOURCE_DIR) from SOURCE_DIR and compares the log and the exit status.
+# An optional CASE_DIR/args file holds orvhost arguments to put before the
+# job, one per line (blank lines are skipped).
 file(READ ${CASE_DIR}/job job)
 string(STRIP "${job}" job)
-execute_process(COMMAND ${ORVHOST} ${job}
+set(args "")
+if(EXISTS ${CASE_DIR}/args)
+  file(STRINGS ${CASE_DIR}/args args)
+endif()
+execute_process(COMMAND ${ORVHOST} ${args} ${job}
   WORKING_DIRECTORY ${SOURCE_DIR}
   OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE status)
 file(READ ${CASE_DIR}/expected.log expected_log)

@@ -1,7 +1,7 @@
 /*
- * job_test.cpp - the job reader: splitting a job into PROC ... RUN; steps,
- * the module of each procedure, comments of both kinds, quoted text, line
- * numbers, and faults that name file:line.
+ * job_test.cpp - the job reader: procedure steps and the text each step's
+ * parser reads, OPTIONS and LIBNAME statements, comments of both kinds,
+ * quoted text, and faults that name file:line:column.
  */
 #include <gtest/gtest.h>
 
@@ -13,9 +13,11 @@
 
 namespace {
 
-/* The statements with every run of blanks made one blank, no blank before a
- * ';', and none at either end, so that the cases state the words and not the
- * exact spacing the reader keeps. */
+using orvhost::JobItem;
+
+/* Text with every run of blanks made one blank, no blank before a ';', and
+ * none at either end, so that the cases state the words and not the exact
+ * spacing. */
 std::string squeeze(const std::string &text)
 {
     std::string out;
@@ -32,115 +34,117 @@ std::string squeeze(const std::string &text)
     return out;
 }
 
-struct ExpectedStep {
-    const char *procedure;
-    const char *module;
-    int line;
-    const char *statements; /* squeezed */
-};
-
-struct GoodCase {
-    const char *id;
-    const char *text;
-    std::vector<ExpectedStep> steps;
-};
-
-TEST(ReadJob, SplitsStepsOfSoundJobs)
+/* One item: "STEP name module line statements", "OPTIONS name=value ...",
+ * "LIBNAME libref directory". */
+std::string describe(const orvhost::Job &job, const JobItem &item)
 {
-    const GoodCase cases[] = {
+    switch (item.kind) {
+    case JobItem::Kind::Step: {
+        const orvhost::StepSource &s = item.statements;
+        return "STEP " + item.procedure + " " + item.module + " " + std::to_string(item.line) +
+               " " + squeeze(job.source().text().substr(s.begin, s.end - s.begin));
+    }
+    case JobItem::Kind::Options: {
+        std::string text = "OPTIONS";
+        for (const auto &a : item.assignments) text += " " + a.name + "=" + a.value;
+        return text;
+    }
+    case JobItem::Kind::Libname: return "LIBNAME " + item.libref + " " + item.directory;
+    }
+    return {};
+}
+
+TEST(ReadJob, SoundJobs)
+{
+    struct Case {
+        const char *id;
+        const char *text;
+        std::vector<std::string> items;
+    };
+    const Case cases[] = {
         {"one step", "PROC VORNAK DATA=A;\n  KEY X;\nRUN;\n",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK DATA=A; KEY X;"}}},
-        {"lower-case keywords", "proc kivevents;\nrun;",
-         {{"KIVEVENTS", "orvocrdf", 1, "proc kivevents;"}}},
-        {"mixed-case keywords", "Proc VorNak;\n Key a;\nRun;\n",
-         {{"VORNAK", "orvkeydf", 1, "Proc VorNak; Key a;"}}},
+         {"STEP VORNAK orvkeydf 1 VORNAK DATA=A; KEY X;"}},
+        {"lower-case keywords", "proc kivevents;\nrun;", {"STEP KIVEVENTS orvocrdf 1 kivevents;"}},
         {"two steps", "PROC VORNAK;\nRUN;\n\nPROC KIVEVENTS;\n  X;\nRUN;\n",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK;"}, {"KIVEVENTS", "orvocrdf", 4, "PROC KIVEVENTS; X;"}}},
+         {"STEP VORNAK orvkeydf 1 VORNAK;", "STEP KIVEVENTS orvocrdf 4 KIVEVENTS; X;"}},
         {"several statements on a line", "PROC VORNAK; A; B;RUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; A; B;"}}},
-        {"block comments with ';'", "/* header; note */\nPROC VORNAK; /* a; b */ KEY A;\nRUN;",
-         {{"VORNAK", "orvkeydf", 2, "PROC VORNAK; KEY A;"}}},
-        {"block comment inside a statement", "PROC VORNAK;\nKEY /* x; */ A;\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; KEY A;"}}},
+         {"STEP VORNAK orvkeydf 1 VORNAK; A; B;"}},
+        {"block comments with ';' stay in the step's text",
+         "/* header; note */\nPROC VORNAK; /* a; b */ KEY A;\nRUN;",
+         {"STEP VORNAK orvkeydf 2 VORNAK; /* a; b */ KEY A;"}},
         {"multi-line block comment moves the line", "/* one\ntwo\nthree */ PROC VORNAK;\nRUN;",
-         {{"VORNAK", "orvkeydf", 3, "PROC VORNAK;"}}},
+         {"STEP VORNAK orvkeydf 3 VORNAK;"}},
         {"quote inside a block comment", "/* it's */ PROC VORNAK;\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK;"}}},
+         {"STEP VORNAK orvkeydf 1 VORNAK;"}},
         {"star comment statement", "PROC VORNAK;\n* a comment; KEY B;\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; KEY B;"}}},
-        {"star comment ends at the first ';'", "PROC VORNAK;\n* it's fine;\nKEY C;\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; KEY C;"}}},
-        {"star comment after a block comment", "PROC VORNAK;\n/* c */ * note;\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK;"}}},
-        {"star inside a statement is not a comment", "PROC VORNAK;\nX = A * B;\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; X = A * B;"}}},
+         {"STEP VORNAK orvkeydf 1 VORNAK; * a comment; KEY B;"}},
+        {"star comment before the step", "* it's a note;\nPROC VORNAK;\nRUN;",
+         {"STEP VORNAK orvkeydf 2 VORNAK;"}},
         {"quoted ';'", "PROC VORNAK;\n  TITLE 'a;b';\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; TITLE 'a;b';"}}},
-        {"double-quoted ';' and comment opener", "PROC VORNAK;\nLABEL \"x;/*y\";\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; LABEL \"x;/*y\";"}}},
-        {"other quote inside quotes", "PROC VORNAK;\nT \"it's\";\nRUN;",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; T \"it's\";"}}},
+         {"STEP VORNAK orvkeydf 1 VORNAK; TITLE 'a;b';"}},
+        {"unterminated quote ends at the ';' of its line", "PROC VORNAK;\nTITLE 'oops;\nRUN;",
+         {"STEP VORNAK orvkeydf 1 VORNAK; TITLE 'oops;"}},
         {"CRLF line ends", "PROC VORNAK;\r\nKEY A;\r\nRUN;\r\n\r\nPROC KIVEVENTS;\r\nRUN;\r\n",
-         {{"VORNAK", "orvkeydf", 1, "PROC VORNAK; KEY A;"}, {"KIVEVENTS", "orvocrdf", 5, "PROC KIVEVENTS;"}}},
-        {"RUN with options", "PROC VORNAK;\nRUN CANCEL;", {{"VORNAK", "orvkeydf", 1, "PROC VORNAK;"}}},
+         {"STEP VORNAK orvkeydf 1 VORNAK; KEY A;", "STEP KIVEVENTS orvocrdf 5 KIVEVENTS;"}},
+        {"RUN with options", "PROC VORNAK;\nRUN CANCEL;", {"STEP VORNAK orvkeydf 1 VORNAK;"}},
+        {"options", "options debug='SYN SEM' YearCutoff=1950 EVENTDS=(lib.keys NODEFAULTS);",
+         {"OPTIONS DEBUG=SYN SEM YEARCUTOFF=1950 EVENTDS=(lib.keys NODEFAULTS)"}},
+        {"libname", "LIBNAME mylib 'data/dir';", {"LIBNAME MYLIB data/dir"}},
+        {"statements in order", "OPTIONS DEBUG=SYN;\nPROC VORNAK;\nRUN;\nLIBNAME x '.';",
+         {"OPTIONS DEBUG=SYN", "STEP VORNAK orvkeydf 2 VORNAK;", "LIBNAME X ."}},
         {"empty job", "", {}},
         {"only comments", "/* only */\n* note;\n  \n", {}},
     };
-    for (const GoodCase &c : cases) {
+    for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
-        std::vector<orvhost::JobStep> steps;
+        orvhost::Job job;
         std::string error;
-        ASSERT_TRUE(orvhost::readJob(c.text, "test.job", steps, error)) << error;
+        ASSERT_TRUE(orvhost::readJob(c.text, "test.job", job, error)) << error;
         EXPECT_EQ(error, "");
-        ASSERT_EQ(steps.size(), c.steps.size());
-        for (size_t i = 0; i < steps.size(); ++i) {
-            SCOPED_TRACE("step " + std::to_string(i + 1));
-            EXPECT_EQ(steps[i].procedure, c.steps[i].procedure);
-            EXPECT_EQ(steps[i].module, c.steps[i].module);
-            EXPECT_EQ(steps[i].line, c.steps[i].line);
-            EXPECT_EQ(squeeze(steps[i].statements), c.steps[i].statements);
-        }
+        std::vector<std::string> items;
+        for (const JobItem &item : job.items()) items.push_back(describe(job, item));
+        EXPECT_EQ(items, c.items);
     }
 }
 
-TEST(ReadJob, ReportsFaultsWithFileAndLine)
+TEST(ReadJob, FaultsNameFileLineAndColumn)
 {
     const struct {
         const char *id;
         const char *text;
-        const char *where; /* "file:line:" the error must start with */
-        const char *what;  /* a word the error must contain */
+        const char *error;
     } cases[] = {
-        {"unclosed comment", "PROC VORNAK;\n/* never closed\nRUN;", "jobs/a.job:2:", "comment"},
-        {"unclosed quote", "PROC VORNAK;\nTITLE 'oops;\nRUN;", "jobs/a.job:2:", "quote"},
-        {"unclosed double quote", "PROC VORNAK;\n\nTITLE \"oops;\nRUN;", "jobs/a.job:3:", "quote"},
-        {"missing RUN", "\nPROC VORNAK;\nKEY A;\n", "jobs/a.job:2:", "RUN"},
-        {"comment statement without ';'", "PROC VORNAK;\nRUN;\n\n* trailing note", "jobs/a.job:4:",
-         "comment"},
-        {"missing final ';'", "PROC VORNAK;\nRUN", "jobs/a.job:2:", ";"},
-        {"missing ';' after blank lines", "PROC VORNAK;\nRUN;\n\n  PROC KIVEVENTS", "jobs/a.job:4:", ";"},
-        {"unknown procedure", "\nPROC PRINT;\nRUN;", "jobs/a.job:2:", "PRINT"},
-        {"procedure name with a suffix", "PROC VORNAKX;\nRUN;", "jobs/a.job:1:", "VORNAKX"},
-        {"PROC without a name", "PROC ;\nRUN;", "jobs/a.job:1:", "procedure"},
-        {"statement before any step", "KEY A;\nPROC VORNAK;\nRUN;", "jobs/a.job:1:", "KEY"},
-        {"RUN without PROC", "\n\nRUN;", "jobs/a.job:3:", "RUN"},
-        {"PROC inside a step", "PROC VORNAK;\nPROC KIVEVENTS;\nRUN;", "jobs/a.job:2:", "PROC"},
-        {"statement after RUN", "PROC VORNAK;\nRUN;\nKEY A;", "jobs/a.job:3:", "KEY"},
+        {"unclosed comment", "PROC VORNAK;\n/* never closed\nRUN;",
+         "jobs/a.job:2:1: the comment is not closed."},
+        {"missing RUN", "\nPROC VORNAK;\nKEY A;\n", "jobs/a.job:2:1: the step has no RUN statement."},
+        {"missing final ';'", "PROC VORNAK;\n  RUN", "jobs/a.job:2:3: the statement does not end with ';'."},
+        {"unknown procedure", "\nPROC PRINT;\nRUN;",
+         "jobs/a.job:2:1: the procedure PRINT is not known to this host."},
+        {"procedure name with a suffix", "PROC VORNAKX;\nRUN;",
+         "jobs/a.job:1:1: the procedure VORNAKX is not known to this host."},
+        {"PROC without a name", "PROC ;\nRUN;",
+         "jobs/a.job:1:1: the procedure name is not known to this host."},
+        {"statement before any step", "KEY A;\nPROC VORNAK;\nRUN;",
+         "jobs/a.job:1:1: expected PROC, OPTIONS or LIBNAME, found KEY."},
+        {"RUN without PROC", "\n\n  RUN;", "jobs/a.job:3:3: expected PROC, OPTIONS or LIBNAME, found RUN."},
+        {"PROC inside a step", "PROC VORNAK;\nPROC KIVEVENTS;\nRUN;",
+         "jobs/a.job:2:1: PROC before the RUN of the step."},
         {"lines counted through a multi-line comment", "/*\n\n*/ PROC VORNAK;\nPROC VORNAK;",
-         "jobs/a.job:4:", "PROC"},
-        {"lines counted through a multi-line star comment",
-         "PROC VORNAK;\n* multi\nline;\nPROC KIVEVENTS;", "jobs/a.job:4:", "PROC"},
-        {"lines counted through multi-line quotes", "PROC VORNAK;\nTITLE 'a\nb';\nRUN;\nFOO;",
-         "jobs/a.job:5:", "FOO"},
-        {"statement starting with a quote", "'x';\nPROC VORNAK;\nRUN;", "jobs/a.job:1:", "PROC"},
+         "jobs/a.job:4:1: PROC before the RUN of the step."},
+        {"option without '='", "OPTIONS DEBUG;", "jobs/a.job:1:9: expected '=' after the option DEBUG."},
+        {"option without a value", "OPTIONS DEBUG=;", "jobs/a.job:1:14: the option DEBUG has no value."},
+        {"parenthesis not closed", "OPTIONS EVENTDS=(a b;",
+         "jobs/a.job:1:17: the '(' is not closed."},
+        {"OPTIONS without options", "OPTIONS;", "jobs/a.job:1:1: OPTIONS names no option."},
+        {"LIBNAME without a directory", "LIBNAME x;",
+         "jobs/a.job:1:1: expected LIBNAME libref 'directory'."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.id);
-        std::vector<orvhost::JobStep> steps;
+        orvhost::Job job;
         std::string error;
-        EXPECT_FALSE(orvhost::readJob(c.text, "jobs/a.job", steps, error));
-        EXPECT_EQ(error.rfind(c.where, 0), 0u) << error;
-        EXPECT_NE(error.find(c.what, std::string(c.where).size()), std::string::npos) << error;
+        EXPECT_FALSE(orvhost::readJob(c.text, "jobs/a.job", job, error));
+        EXPECT_EQ(error, c.error);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/host.h"
+#include "platform/parser/parse_environment.h"
 
 namespace {
 
@@ -18,8 +19,14 @@ TEST(ModuleLoader, LoadsBothModulesAndRunsAStep)
     orvhost::Host host(log);
     orvhost::ModuleLoader loader({ORV_MODULE_DIR}, host.controlBlock().gcb(),
                                  host.processAnchor());
+    /* Each step parses a bare procedure statement. */
+    orvhost::ParseEnvironmentScope scope;
+    const orvhost::SourceText vornak("test.job", "VORNAK;"), kivevents("test.job", "KIVEVENTS;");
+    const orvhost::StepSource statements[] = {{&vornak, 0, 7}, {&kivevents, 0, 10}};
+    int index = 0;
     for (const char *name : {"orvkeydf", "orvocrdf"}) {
         SCOPED_TRACE(name);
+        orvhost::parseEnvironment().step = &statements[index++];
         std::string error;
         const orvhost::LoadedModule *module = loader.load(name, error);
         ASSERT_NE(module, nullptr) << error;

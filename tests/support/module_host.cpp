@@ -1,14 +1,16 @@
 /*
- * module_host.cpp - the in-process host of the module tests and the module
- * globals that a module's mcn_main would set.
+ * module_host.cpp - the in-process host of the module tests; it sets the
+ * module globals that a module's mcn_main would set.
  */
 #include "tests/support/module_host.h"
 
 #include <sstream>
 
+/* The module globals are the platform's (platform/parser/module_anchors.cpp);
+ * the test host points them at itself. */
 extern "C" {
-GCB *v_global_gcb_anchor = nullptr;
-void *v_global_pidb_anchor = nullptr;
+extern GCB *v_global_gcb_anchor;
+extern void *v_global_pidb_anchor;
 }
 
 namespace orvtest {

@@ -1,0 +1,89 @@
+/*
+ * calendar_weeks.h - week numbering of dates: ISO 8601 week dates, the
+ * Sunday-based (U) and Monday-based (W) week numbers of a calendar year,
+ * the Sunday-based week-year (week 1 holds 4 January), and the
+ * Actual/Actual day count.
+ *
+ * Dates are day numbers (day 0 = 1 January 1960).
+ *
+ * Exports: zidywdd, ziddywd, ziddywds, zintyrse, zidywdds, diff_actact, and
+ * the integer helpers ZidIsoWeekDate, zidIsoWeekDate, zidIsoWeekStart,
+ * zidSundayYearStart.
+ */
+#ifndef ORV_INTERVAL_CALENDAR_WEEKS_H
+#define ORV_INTERVAL_CALENDAR_WEEKS_H
+
+#include <cstdint>
+
+/* An ISO 8601 week date. */
+struct ZidIsoWeekDate {
+    int64_t year; /* ISO week-year */
+    int week;     /* 1 to 53 */
+    int day;      /* 1 = Monday to 7 = Sunday */
+};
+
+/* ISO week date of a day number.  REQUIRES: |day| <= 2^50. */
+ZidIsoWeekDate zidIsoWeekDate(int64_t day);
+
+/* Day number of the Monday of ISO week `week` of ISO week-year `year`;
+ * weeks outside 1 to 53 count on from week 1.  REQUIRES: |year| <= 2^40. */
+int64_t zidIsoWeekStart(int64_t year, int64_t week);
+
+/* Day number of the first day (a Sunday) of Sunday-based week-year `year`:
+ * the Sunday on or before 4 January.  REQUIRES: |year| <= 2^40. */
+int64_t zidSundayYearStart(int64_t year);
+
+/*
+ * Week number of a date under a scheme.
+ * Inputs: scheme 'U' (weeks from Sunday: week 0 before the year's first
+ * Sunday), 'W' (the same from Monday) or 'V' (ISO 8601), date.
+ * Outputs: *year, *week, *day, all -1 first.
+ *   'U': year = calendar year, week = (e - (g - 1) + 7) / 7 as a real
+ *        number whose whole part is the week, day = g;
+ *   'W': week = (e - (g + 5) mod 7 + 7) / 7 as a real, day = g - 1 with
+ *        Sunday as 7;
+ *   'V': year = ISO week-year, week = ISO week, day = ISO weekday;
+ *   other letters: week stays -1, day = (e + 2) mod 7 + 1;
+ * where e = days since 1 January and g = weekday (1 = Sunday).  A missing
+ * date (or one beyond 2^40 days) leaves all three at -1.
+ * Returns 0.
+ */
+int zidywdd(char scheme, double *year, double *week, double *day, double date);
+
+/* Day number of ISO week date (year, week, ISO day 1 = Monday); week and
+ * day are not range-checked. */
+double ziddywd(int year, int week, int day);
+
+/* Day number of (year, week 1 to 53, day 1 = Sunday to 7) in the
+ * Sunday-based week calendar; missing for arguments out of range or a week
+ * 53 in a week-year of 52 weeks. */
+double ziddywds(int year, int week, int day);
+
+/*
+ * The Sunday-based week-year that holds a date.
+ * Outputs: *year (the week-year), *next (start of the following week-year).
+ * Returns the start of the week-year; missing for a missing date (then
+ * *next is missing and *year is left as it was).
+ */
+double zintyrse(int *year, double *next, double date);
+
+/*
+ * Sunday-based week-year, week and day (1 = Sunday) of a date.
+ * Mode 1: a 53rd week counts as week 1 of the following week-year; mode
+ * 52: as week 52; other modes keep week 53.  A missing date sets all three
+ * to -1.  Returns 0.
+ */
+int zidywdds(int mode, int *year, int *week, int *day, double date);
+
+/*
+ * Actual/Actual day count between two dates (the first counted, the second
+ * not), split into days of leap years (L) and of common years (N).
+ * Outputs: *days = L + N, *fraction = N / 365 + L / 366.
+ * Returns L / 366.  When the first date lies after the second the dates
+ * are taken in order and every result is negated; a month or day that
+ * forms no date gives *days = 0 and missing results.
+ */
+double diff_actact(int month1, int day1, int year1, int month2, int day2, int year2, int64_t *days,
+                   double *fraction);
+
+#endif

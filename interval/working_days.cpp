@@ -1,0 +1,49 @@
+/*
+ * working_days.cpp - working-day arithmetic of WEEKDAY intervals (see
+ * working_days.h).
+ */
+#include "interval/working_days.h"
+
+#include "interval/day_math.h"
+
+ZintWorkWeek zintWorkWeek(const ZINT_DESC &desc)
+{
+    ZintWorkWeek week{};
+    for (int d = 0; d < 7; ++d) {
+        week.off[d] = desc.daysOff[d] != 0;
+        week.working += week.off[d] ? 0 : 1;
+    }
+    /* Day 7q is a Friday, so day 7q + f falls on weekday (f + 5) mod 7. */
+    week.before[0] = 0;
+    for (int f = 1; f < 7; ++f)
+        week.before[f] = week.before[f - 1] + (week.off[(f + 5) % 7] ? 0 : 1);
+    return week;
+}
+
+bool zintIsDayOff(const ZintWorkWeek &week, int64_t day) { return week.off[zintDayOfWeek(day)]; }
+
+int64_t zintBackToWorkingDay(const ZintWorkWeek &week, int64_t day)
+{
+    /* At most six days off in a row, since one day of the week works. */
+    while (zintIsDayOff(week, day)) --day;
+    return day;
+}
+
+int64_t zintStepWorkingDays(const ZintWorkWeek &week, int64_t day, int64_t n)
+{
+    /* Seven days later is the same weekday: exactly `working` working days
+     * on. */
+    day += 7 * zintFloorDiv(n, week.working);
+    for (int64_t r = zintFloorMod(n, week.working); r > 0; --r) {
+        ++day;
+        while (zintIsDayOff(week, day)) ++day;
+    }
+    return day;
+}
+
+int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
+{
+    const int64_t d = zintBackToWorkingDay(week, day);
+    const int64_t q = zintFloorDiv(d, 7);
+    return int64_t(week.working) * q + week.before[d - 7 * q];
+}

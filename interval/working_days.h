@@ -1,0 +1,48 @@
+/*
+ * working_days.h - the working-day arithmetic of WEEKDAY intervals: moving
+ * to working days, stepping over them and numbering them.
+ *
+ * The working-day index numbers working days consecutively: the index of a
+ * working day d is the count of working days in (origin, d] for a fixed
+ * origin, so consecutive working days have consecutive indices.  A day off
+ * takes the index of the working day before it.
+ *
+ * Exports: ZintWorkWeek, zintWorkWeek, zintIsDayOff, zintBackToWorkingDay,
+ * zintStepWorkingDays, zintWorkingDayIndex.
+ */
+#ifndef ORV_INTERVAL_WORKING_DAYS_H
+#define ORV_INTERVAL_WORKING_DAYS_H
+
+#include <cstdint>
+
+#include "interval/interval_desc.h"
+
+/* The working week of a WEEKDAY descriptor. */
+struct ZintWorkWeek {
+    bool off[7];    /* 0 = Sunday ... 6 = Saturday */
+    int working;    /* days not off, 0 to 7 */
+    int before[7];  /* before[f]: working days among the f days after a day
+                       number divisible by 7 (the days 7q + 1 to 7q + f) */
+};
+
+/* The working week of desc, counted from its days-off flags (the stored
+ * working-day count is not trusted).  working == 0 means that no day is a
+ * working day: every routine below then has nothing to step over and the
+ * callers give missing. */
+ZintWorkWeek zintWorkWeek(const ZINT_DESC &desc);
+
+bool zintIsDayOff(const ZintWorkWeek &week, int64_t day);
+
+/* The latest working day on or before day.  REQUIRES: week.working > 0. */
+int64_t zintBackToWorkingDay(const ZintWorkWeek &week, int64_t day);
+
+/* The working day n working days after (n < 0: before) working day `day`,
+ * in closed form: whole weeks first, then at most six single steps.
+ * REQUIRES: week.working > 0, day a working day, |n| <= 2^53. */
+int64_t zintStepWorkingDays(const ZintWorkWeek &week, int64_t day, int64_t n);
+
+/* Working-day index of day (a day off counts as the working day before
+ * it).  REQUIRES: week.working > 0. */
+int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day);
+
+#endif

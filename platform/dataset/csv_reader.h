@@ -1,0 +1,99 @@
+/*
+ * csv_reader.h - a streaming reader of RFC 4180 files.
+ *
+ * Records end with LF or CRLF; fields are separated by commas; a field in
+ * double quotes may hold commas, line ends and doubled quotes.  A byte-order
+ * mark at the start of the file is skipped; empty lines between records are
+ * skipped (a record with a single empty field is written as "").
+ *
+ * The reader holds one buffer of the file and the fields of one record, so
+ * its memory does not grow with the file.  Each record comes with the byte
+ * offset and line number where it starts, and seek() returns to a noted
+ * record.
+ *
+ * Exports: class CsvReader.
+ */
+#ifndef ORV_PLATFORM_DATASET_CSV_READER_H
+#define ORV_PLATFORM_DATASET_CSV_READER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvhost {
+
+class CsvReader {
+public:
+    enum class Result { Record, End, Error };
+
+    CsvReader() = default;
+    ~CsvReader();
+    CsvReader(const CsvReader &) = delete;
+    CsvReader &operator=(const CsvReader &) = delete;
+
+    /* Opens path for reading.  False with a message in error when it cannot
+     * be opened. */
+    bool open(const std::string &path, std::string &error);
+
+    /* Reads the next record.  Record: fields() holds it until the next call.
+     * End: no more records.  Error: a malformed record (an unterminated
+     * quoted field, characters after a closing quote, a quote inside an
+     * unquoted field) or a read error; error names the file and line. */
+    Result next(std::string &error);
+
+    std::span<const std::string_view> fields() const { return fields_; }
+
+    /* Byte offset and line number (1-based) where the last record starts. */
+    int64_t recordOffset() const { return recordOffset_; }
+    int64_t recordLine() const { return recordLine_; }
+
+    /* Byte offset and line number of the next byte to be read. */
+    int64_t offset() const { return bufferOffset_ + int64_t(position_); }
+    int64_t line() const { return line_; }
+
+    /* Continues reading at a byte offset where a record starts, whose line
+     * number is line.  False with a message in error on a read error. */
+    bool seek(int64_t offset, int64_t line, std::string &error);
+
+    /* Bytes of memory the reader holds (buffer and fields). */
+    size_t heldBytes() const;
+
+    const std::string &path() const { return path_; }
+
+    /* "path, line N: " for messages. */
+    std::string where(int64_t line) const;
+
+private:
+    /* The next byte, or -1 at the end of the file (or after a read error,
+     * which readFailed_ tells). */
+    int peek()
+    {
+        if (position_ < end_) return static_cast<unsigned char>(buffer_[position_]);
+        return refill() ? static_cast<unsigned char>(buffer_[position_]) : -1;
+    }
+    bool refill();
+    Result fail(std::string &error, int64_t line, const std::string &what);
+
+    std::string path_;
+    int fd_ = -1;
+    std::vector<char> buffer_;
+    size_t position_ = 0;      /* next byte in buffer_ */
+    size_t end_ = 0;           /* bytes held in buffer_ */
+    int64_t bufferOffset_ = 0; /* file offset of buffer_[0] */
+    int64_t line_ = 1;         /* line of the next byte */
+    bool readFailed_ = false;
+    bool atStart_ = true;      /* a byte-order mark may follow */
+
+    int64_t recordOffset_ = 0;
+    int64_t recordLine_ = 0;
+    std::string text_;                          /* the record's field texts */
+    std::vector<size_t> ends_;                  /* end of each field in text_ */
+    std::vector<std::string_view> fields_;
+};
+
+}  // namespace orvhost
+
+#endif

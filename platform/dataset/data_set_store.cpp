@@ -1,0 +1,311 @@
+/*
+ * data_set_store.cpp - opening, closing and looking up data sets, fetch
+ * definitions and output bindings; the own read and write routines of the
+ * handles; the end of a step.
+ */
+#include "platform/dataset/data_set_store.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/catalogue.h"
+#include "platform/dataset/data_set_status.h"
+#include "platform/dataset/input_data_set.h"
+#include "platform/dataset/output_data_set.h"
+#include "platform/host.h"
+#include "platform/log.h"
+#include "platform/memory.h"
+#include "platform/message_text.h"
+#include "platform/step.h"
+
+namespace orvhost {
+
+namespace {
+
+/* Catalogue messages of the store (set 1). */
+constexpr int kDataSetWrittenMessage = 100;  /* name, observations, variables */
+constexpr int kDataSetKeptMessage = 101;     /* name, return code */
+constexpr int kDataSetDiscardedMessage = 102; /* name */
+
+/* The store whose handles the own routines serve: one host, one store. */
+DataSetStore *activeStore = nullptr;
+
+std::string lower(std::string_view text)
+{
+    std::string result(text);
+    for (char &c : result) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
+/* directory/<member>.csv: the lower-case name, or the one file whose name
+ * matches without regard to case. */
+std::string dataFileIn(const std::string &directory, const std::string &member)
+{
+    std::string wanted = lower(member) + ".csv";
+    std::string path = directory + "/" + wanted;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) return path;
+    if (DIR *listing = ::opendir(directory.c_str())) {
+        while (const dirent *entry = ::readdir(listing)) {
+            if (lower(entry->d_name) == wanted) {
+                path = directory + "/" + entry->d_name;
+                break;
+            }
+        }
+        ::closedir(listing);
+    }
+    return path;
+}
+
+std::string sidecarFor(const std::string &csvPath)
+{
+    return csvPath.substr(0, csvPath.size() - 4) + ".meta.json";
+}
+
+int readRoutine(DATA_SET_HANDLE *handle)
+{
+    InputDataSet *input = activeStore != nullptr ? activeStore->findInput(handle) : nullptr;
+    if (input == nullptr) {
+        DataSet *other = activeStore != nullptr ? activeStore->find(handle) : nullptr;
+        return other != nullptr ? kDataSetStatusWrongMode : kDataSetStatusBadHandle;
+    }
+    int status = input->readInGroup();
+    handle->status = status;
+    if (status < 0) handle->flags |= ORV_DS_STATUS_PENDING;
+    if (status == 0 && (handle->readFlags & ORV_DS_COUNT) != 0) ++handle->observationCount;
+    return status;
+}
+
+int writeRoutine(DATA_SET_HANDLE *handle)
+{
+    OutputDataSet *output = activeStore != nullptr ? activeStore->findOutput(handle) : nullptr;
+    if (output == nullptr) {
+        DataSet *other = activeStore != nullptr ? activeStore->find(handle) : nullptr;
+        return other != nullptr ? kDataSetStatusWrongMode : kDataSetStatusBadHandle;
+    }
+    int status = output->writeRow();
+    handle->status = status;
+    if (status < 0) handle->flags |= ORV_DS_STATUS_PENDING;
+    return status;
+}
+
+}  // namespace
+
+DataSetStore::DataSetStore(Log &log, const Catalogue &catalogue, HostMemory &memory)
+    : log_(log), catalogue_(catalogue), memory_(memory)
+{
+    activeStore = this;
+}
+
+DataSetStore::~DataSetStore()
+{
+    fetches_.clear();
+    bindings_.clear();
+    dataSets_.clear(); /* outputs never closed are discarded */
+    if (activeStore == this) activeStore = nullptr;
+}
+
+DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view member,
+                                    DataSetMode mode, std::string &error)
+{
+    std::string library = Libraries::canonical(libref);
+    if (!libref.empty() && !isValidName(libref, ORV_DS_LIBREF_LENGTH)) {
+        error = "The library reference \"" + std::string(libref) + "\" is not valid.";
+        return nullptr;
+    }
+    if (!isValidName(member, ORV_DS_MEMBER_LENGTH)) {
+        error = "The data set name \"" + std::string(member) +
+                "\" is not valid: it must be 1 to 32 letters, digits or underscores, starting "
+                "with a letter or underscore.";
+        return nullptr;
+    }
+    std::string directory = libraries_.directory(libref, error);
+    if (directory.empty()) return nullptr;
+    std::string name = Libraries::canonical(member);
+    std::string csvPath = dataFileIn(directory, name);
+
+    std::unique_ptr<DataSet> dataSet;
+    if (mode == DataSetMode::Input) {
+        struct stat info {};
+        if (::stat(csvPath.c_str(), &info) != 0) {
+            error = "The data set " + library + "." + name + " does not exist: there is no file " +
+                    csvPath + ".";
+            return nullptr;
+        }
+        auto input = std::make_unique<InputDataSet>(*this, library, name);
+        if (!input->open(csvPath, sidecarFor(csvPath), error)) return nullptr;
+        input->handle.flags = ORV_DS_READS_BY_GROUP;
+        dataSet = std::move(input);
+    } else {
+        auto output = std::make_unique<OutputDataSet>(*this, library, name);
+        if (!output->create(csvPath, sidecarFor(csvPath), error)) return nullptr;
+        dataSet = std::move(output);
+    }
+    dataSet->handle.read = readRoutine;
+    dataSet->handle.write = writeRoutine;
+    DATA_SET_HANDLE *handle = &dataSet->handle;
+    dataSets_.emplace(handle, std::move(dataSet));
+    return handle;
+}
+
+void DataSetStore::forget(const void *handle)
+{
+    const DataSet *owner = find(handle);
+    for (auto it = fetches_.begin(); it != fetches_.end();)
+        it = it->second->owner == owner ? fetches_.erase(it) : std::next(it);
+    for (auto it = bindings_.begin(); it != bindings_.end();)
+        it = it->second->owner == owner ? bindings_.erase(it) : std::next(it);
+    commitAtEnd_.erase(std::remove(commitAtEnd_.begin(), commitAtEnd_.end(), handle),
+                       commitAtEnd_.end());
+    dataSets_.erase(handle);
+}
+
+int DataSetStore::close(const void *handle)
+{
+    DataSet *dataSet = find(handle);
+    if (dataSet == nullptr) return kDataSetStatusBadHandle;
+    int status = 0;
+    if (OutputDataSet *output = findOutput(handle)) {
+        std::string error;
+        if (output->commit(error)) {
+            MessageArg args[] = {{MessageArg::Type::Text, 0, 0, output->qualifiedName()},
+                                 {MessageArg::Type::Integer, long(output->rowsWritten()), 0, {}},
+                                 {MessageArg::Type::Integer, long(output->variables().size()), 0, {}}};
+            logMessage(kHostMessageSet, kDataSetWrittenMessage, args);
+        } else {
+            reportError(error);
+            status = kDataSetStatusWriteFailed;
+        }
+    }
+    forget(handle);
+    return status;
+}
+
+int DataSetStore::setByList(const void *handle, std::vector<int> numbers, bool notSorted)
+{
+    InputDataSet *input = findInput(handle);
+    if (input == nullptr) return find(handle) != nullptr ? kDataSetStatusWrongMode : kDataSetStatusBadHandle;
+    return input->setByList(std::move(numbers), notSorted);
+}
+
+void DataSetStore::commitAtStepEnd(const void *handle)
+{
+    if (findOutput(handle) != nullptr) commitAtEnd_.push_back(handle);
+}
+
+int DataSetStore::endStep(int returnCode)
+{
+    if (stepFailed_) returnCode = std::max(returnCode, kDataSetErrorReturnCode);
+    stepFailed_ = false;
+    bool commit = returnCode <= kHighestCommittingReturnCode;
+
+    std::vector<const void *> open;
+    for (const auto &entry : dataSets_) open.push_back(entry.first);
+    for (const void *handle : open) {
+        OutputDataSet *output = findOutput(handle);
+        if (output == nullptr) {
+            forget(handle);
+            continue;
+        }
+        bool marked = std::find(commitAtEnd_.begin(), commitAtEnd_.end(), handle) != commitAtEnd_.end();
+        MessageArg name[] = {{MessageArg::Type::Text, 0, 0, output->qualifiedName()},
+                             {MessageArg::Type::Integer, returnCode, 0, {}}};
+        if (marked && commit) {
+            close(handle);
+            continue;
+        }
+        if (marked) logMessage(kHostMessageSet, kDataSetKeptMessage, name);
+        else logMessage(kHostMessageSet, kDataSetDiscardedMessage, std::span(name, 1));
+        output->discard();
+        forget(handle);
+    }
+    commitAtEnd_.clear();
+    /* A failure while putting an output in place fails the step too. */
+    if (stepFailed_) returnCode = std::max(returnCode, kDataSetErrorReturnCode);
+    stepFailed_ = false;
+    return returnCode;
+}
+
+DataSet *DataSetStore::find(const void *handle) const
+{
+    auto found = dataSets_.find(handle);
+    return found == dataSets_.end() ? nullptr : found->second.get();
+}
+
+InputDataSet *DataSetStore::findInput(const void *handle) const
+{
+    DataSet *dataSet = find(handle);
+    return dataSet != nullptr && dataSet->isInput() ? static_cast<InputDataSet *>(dataSet) : nullptr;
+}
+
+OutputDataSet *DataSetStore::findOutput(const void *handle) const
+{
+    DataSet *dataSet = find(handle);
+    return dataSet != nullptr && !dataSet->isInput() ? static_cast<OutputDataSet *>(dataSet)
+                                                      : nullptr;
+}
+
+FetchList *DataSetStore::findFetch(const void *fetch) const
+{
+    auto found = fetches_.find(fetch);
+    return found == fetches_.end() ? nullptr : found->second.get();
+}
+
+PutBindingState *DataSetStore::findBinding(const void *binding) const
+{
+    auto found = bindings_.find(binding);
+    return found == bindings_.end() ? nullptr : found->second.get();
+}
+
+FetchList *DataSetStore::newFetch(DataSet &owner)
+{
+    if (memory_.attemptFails()) {
+        memory_.countFailure();
+        return nullptr;
+    }
+    auto fetch = std::make_unique<FetchList>();
+    fetch->owner = &owner;
+    fetch->record.host = fetch.get();
+    FetchList *result = fetch.get();
+    fetches_.emplace(&result->record, std::move(fetch));
+    return result;
+}
+
+PutBindingState *DataSetStore::newBinding(DataSet &owner)
+{
+    if (memory_.attemptFails()) {
+        memory_.countFailure();
+        return nullptr;
+    }
+    auto binding = std::make_unique<PutBindingState>();
+    binding->owner = &owner;
+    binding->record.host = binding.get();
+    PutBindingState *result = binding.get();
+    bindings_.emplace(&result->record, std::move(binding));
+    return result;
+}
+
+void DataSetStore::releaseFetch(const void *fetch) { fetches_.erase(fetch); }
+
+void DataSetStore::reportError(const std::string &text)
+{
+    log_.error(text);
+    stepFailed_ = true;
+}
+
+void DataSetStore::logMessage(int set, int number, std::span<const MessageArg> args)
+{
+    MessageText message = messageText(catalogue_, set, number, args);
+    log_.write(logKindOf(message.kind), message.text);
+}
+
+DATA_SET_HANDLE *openDataSet(std::string_view libref, std::string_view member, DataSetMode mode,
+                             std::string &error)
+{
+    return Host::current().dataSets().open(libref, member, mode, error);
+}
+
+}  // namespace orvhost

@@ -1,0 +1,131 @@
+/*
+ * data_set_store.h - the host's data-set store: every data set, fetch
+ * definition and output binding open in the running host, the libraries,
+ * and the end of a step for them.
+ *
+ * A data set lib.member is the file member.csv in the library's directory
+ * with its description member.meta.json beside it (platform/dataset/
+ * sidecar.h).  Outputs are written to a temporary file in that directory and
+ * put in place when they are closed successfully, so a failed step leaves the
+ * previous version of a data set untouched.
+ *
+ * Every handle the services receive is looked up here before it is used: a
+ * stale or foreign pointer gives kDataSetStatusBadHandle and is never
+ * dereferenced.
+ *
+ * Exports: DataSetMode, class DataSetStore, openDataSet (for the job
+ * language: opens through the running host's store).
+ */
+#ifndef ORV_PLATFORM_DATASET_DATA_SET_STORE_H
+#define ORV_PLATFORM_DATASET_DATA_SET_STORE_H
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/host_records.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/libraries.h"
+
+namespace orvhost {
+
+class Catalogue;
+class HostMemory;
+class InputDataSet;
+class Log;
+class OutputDataSet;
+struct MessageArg;
+
+enum class DataSetMode { Input, Output };
+
+class DataSetStore {
+public:
+    DataSetStore(Log &log, const Catalogue &catalogue, HostMemory &memory);
+    ~DataSetStore();
+    DataSetStore(const DataSetStore &) = delete;
+    DataSetStore &operator=(const DataSetStore &) = delete;
+
+    Libraries &libraries() { return libraries_; }
+
+    /* Opens libref.member (an empty libref is WORK; names in any case).
+     * Input: the file must exist and be well-formed enough to describe.
+     * Output: a temporary file is made in the library's directory.  Returns
+     * the handle, or null with a message in error naming the library, file
+     * and line as they apply (the message is not logged here). */
+    DATA_SET_HANDLE *open(std::string_view libref, std::string_view member, DataSetMode mode,
+                          std::string &error);
+
+    /* Closes a data set: an output is put in place (with a note of its
+     * observations and variables).  0; kDataSetStatusBadHandle;
+     * kDataSetStatusWriteFailed when the output could not be put in place
+     * (logged; the previous version stays). */
+    int close(const void *handle);
+
+    /* Sets the BY list of an input data set (the job language's BY
+     * statement): numbers are 1-based, negative for DESCENDING.  0;
+     * kDataSetStatusBadHandle; kDataSetStatusBadArgument. */
+    int setByList(const void *handle, std::vector<int> numbers, bool notSorted);
+
+    /* Marks an output to be put in place when the step ends with a return
+     * code of at most kHighestCommittingReturnCode (the job language's OUT=
+     * data sets, which the procedures do not close themselves). */
+    void commitAtStepEnd(const void *handle);
+
+    /* Ends a step: raises the return code to kDataSetErrorReturnCode when a
+     * data set failed during the step, closes the inputs, puts the marked
+     * outputs in place when the (raised) return code allows, and discards
+     * every other output still open (with a warning).  Returns the return
+     * code of the step. */
+    int endStep(int returnCode);
+
+    /* Lookups of the handles the services receive; null for anything that
+     * is not open. */
+    DataSet *find(const void *handle) const;
+    InputDataSet *findInput(const void *handle) const;
+    OutputDataSet *findOutput(const void *handle) const;
+    FetchList *findFetch(const void *fetch) const;
+    PutBindingState *findBinding(const void *binding) const;
+
+    /* A new fetch definition or output binding on a data set, or null when
+     * the allocation fails (counted for xmemdef). */
+    FetchList *newFetch(DataSet &owner);
+    PutBindingState *newBinding(DataSet &owner);
+    void releaseFetch(const void *fetch);
+
+    /* Logs an error the user caused and marks the step as failed. */
+    void reportError(const std::string &text);
+
+    /* Logs message (set, number) of the catalogue. */
+    void logMessage(int set, int number, std::span<const MessageArg> args);
+
+    Log &log() { return log_; }
+    HostMemory &memory() { return memory_; }
+
+    /* Data sets, fetch definitions and bindings now open. */
+    size_t openCount() const { return dataSets_.size(); }
+
+private:
+    void forget(const void *handle);
+
+    Log &log_;
+    const Catalogue &catalogue_;
+    HostMemory &memory_;
+    Libraries libraries_;
+    std::unordered_map<const void *, std::unique_ptr<DataSet>> dataSets_;
+    std::unordered_map<const void *, std::unique_ptr<FetchList>> fetches_;
+    std::unordered_map<const void *, std::unique_ptr<PutBindingState>> bindings_;
+    std::vector<const void *> commitAtEnd_;
+    bool stepFailed_ = false;
+};
+
+/* Opens a data set through the running host's store (see
+ * DataSetStore::open). */
+DATA_SET_HANDLE *openDataSet(std::string_view libref, std::string_view member, DataSetMode mode,
+                             std::string &error);
+
+}  // namespace orvhost
+
+#endif

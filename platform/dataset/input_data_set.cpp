@@ -1,0 +1,548 @@
+/*
+ * input_data_set.cpp - streaming input of a data set by BY groups.
+ */
+#include "platform/dataset/input_data_set.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <unordered_set>
+
+#include "platform/dataset/data_set_status.h"
+#include "platform/dataset/data_set_store.h"
+#include "platform/dataset/libraries.h"
+#include "platform/dataset/sidecar.h"
+#include "platform/dataset/value_text.h"
+
+namespace orvhost {
+
+namespace {
+
+/* A position is noted every kFirstCheckpointInterval rows, so that xopnt
+ * seeks near its target instead of reading from the start.  When more than
+ * kMostCheckpoints are noted, every other one is dropped and the interval
+ * doubles, so the notes stay small however long the file is.  (Even, so
+ * that the newest note survives the thinning.) */
+constexpr int64_t kFirstCheckpointInterval = 1024;
+constexpr size_t kMostCheckpoints = 256;
+static_assert(kMostCheckpoints % 2 == 0);
+/* Longest piece of a bad value quoted in a message. */
+constexpr size_t kQuotedValueLength = 40;
+
+std::string quoted(std::string_view text)
+{
+    std::string shown(text.substr(0, kQuotedValueLength));
+    if (text.size() > kQuotedValueLength) shown += "...";
+    return "\"" + shown + "\"";
+}
+
+std::string fieldCount(size_t n) { return std::to_string(n) + (n == 1 ? " field" : " fields"); }
+
+std::string upper(std::string_view text)
+{
+    std::string result(text);
+    for (char &c : result) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+double numberAt(const uint8_t *row, const Variable &variable)
+{
+    double value;
+    std::memcpy(&value, row + variable.offset, sizeof value);
+    return value;
+}
+
+/* Order of numeric values: ._ first, then ., then .A to .Z, then numbers.
+ * A NaN that is no missing value of the host counts as ".". */
+int numericRank(double value)
+{
+    if (!std::isnan(value)) return 28;
+    uint64_t bits = std::bit_cast<uint64_t>(value);
+    unsigned code = unsigned(bits >> 40) & 0xFF;
+    bool hostMissing = (bits >> 48) == 0xFFFF && (bits & 0xFFFFFFFFFFull) == 0;
+    if (!hostMissing || code == 0xFE) return 1;
+    if (code == 0xFF) return 0;
+    if (code >= 0xE4 && code <= 0xFD) return 2 + int(0xFD - code);
+    return 1;
+}
+
+int compareNumbers(double a, double b)
+{
+    int rankA = numericRank(a), rankB = numericRank(b);
+    if (rankA != rankB) return rankA < rankB ? -1 : 1;
+    if (rankA != 28 || a == b) return 0;
+    return a < b ? -1 : 1;
+}
+
+/* Blank-padded texts of possibly different lengths. */
+int compareTexts(const uint8_t *a, size_t lengthA, const uint8_t *b, size_t lengthB)
+{
+    size_t n = std::min(lengthA, lengthB);
+    int order = std::memcmp(a, b, n);
+    if (order != 0) return order < 0 ? -1 : 1;
+    const uint8_t *longer = lengthA > lengthB ? a : b;
+    for (size_t i = n; i < std::max(lengthA, lengthB); ++i) {
+        if (longer[i] == ' ') continue;
+        bool longerFirst = longer[i] < ' ';
+        return (longerFirst == (lengthA > lengthB)) ? -1 : 1;
+    }
+    return 0;
+}
+
+int compareValues(const Variable &va, const uint8_t *a, const Variable &vb, const uint8_t *b)
+{
+    if (va.type == VariableType::Numeric) return compareNumbers(numberAt(a, va), numberAt(b, vb));
+    return compareTexts(a + va.offset, size_t(va.length), b + vb.offset, size_t(vb.length));
+}
+
+/* How a column's values are read when there is no sidecar. */
+struct ColumnGuess {
+    bool numbers = true;   /* every value so far is a number or missing */
+    bool dates = true;     /* every non-missing value is an ISO date */
+    bool datetimes = true; /* every non-missing value is an ISO datetime */
+    bool anyValue = false;
+    size_t longest = 0;
+};
+
+}  // namespace
+
+InputDataSet::InputDataSet(DataSetStore &store, std::string libref, std::string member)
+    : DataSet(store, std::move(libref), std::move(member), true),
+      checkpointInterval_(kFirstCheckpointInterval)
+{
+}
+
+bool InputDataSet::open(const std::string &csvPath, const std::string &sidecarPath,
+                        std::string &error)
+{
+    path_ = csvPath;
+    if (!reader_.open(csvPath, error)) return false;
+    if (!describe(sidecarPath, error)) return false;
+    rowSize_ = layOutRow(description_.variables);
+    /* A zero-size row still needs an address: a null row means "no row". */
+    current_.assign(std::max<size_t>(rowSize_, 1), 0);
+    next_ = groupRow_ = current_;
+    checkpoints_.push_back(dataStart_);
+    return true;
+}
+
+bool InputDataSet::describe(const std::string &sidecarPath, std::string &error)
+{
+    struct stat info {};
+    bool haveSidecar = ::stat(sidecarPath.c_str(), &info) == 0;
+    if (haveSidecar && !readSidecar(sidecarPath, description_, error)) return false;
+
+    CsvReader::Result result = reader_.next(error);
+    if (result == CsvReader::Result::Error) return false;
+    if (result == CsvReader::Result::End) {
+        error = reader_.where(1) + "the file has no header row.";
+        return false;
+    }
+    if (!checkHeader(reader_.fields(), haveSidecar, sidecarPath, error)) return false;
+    dataStart_ = {reader_.offset(), reader_.line(), 1};
+    if (!haveSidecar && !infer(error)) return false;
+    if (haveSidecar) {
+        struct stat csvInfo {};
+        if (description_.observations >= 0 && ::stat(path_.c_str(), &csvInfo) == 0 &&
+            csvInfo.st_size == description_.csvBytes)
+            knownObservations_ = description_.observations;
+    }
+    return true;
+}
+
+bool InputDataSet::checkHeader(std::span<const std::string_view> header, bool fromSidecar,
+                               const std::string &sidecarPath, std::string &error)
+{
+    std::string where = reader_.where(reader_.recordLine());
+    if (fromSidecar) {
+        const std::vector<Variable> &described = description_.variables;
+        if (header.size() != described.size()) {
+            error = where + "the header has " + std::to_string(header.size()) +
+                    " columns; the sidecar " + sidecarPath + " describes " +
+                    std::to_string(described.size()) + ".";
+            return false;
+        }
+        for (size_t i = 0; i < header.size(); ++i)
+            if (upper(header[i]) != upper(described[i].name)) {
+                error = where + "column " + std::to_string(i + 1) + " is " + quoted(header[i]) +
+                        " but the sidecar " + sidecarPath + " names it " +
+                        quoted(described[i].name) + ".";
+                return false;
+            }
+    } else {
+        std::unordered_set<std::string> seen;
+        for (size_t i = 0; i < header.size(); ++i) {
+            if (!isValidName(header[i], ORV_DS_VARIABLE_NAME_LENGTH)) {
+                error = where + "column " + std::to_string(i + 1) + " is named " +
+                        quoted(header[i]) +
+                        ", which is not a variable name (1 to 32 letters, digits or "
+                        "underscores, starting with a letter or underscore).";
+                return false;
+            }
+            if (!seen.insert(upper(header[i])).second) {
+                error = where + "the column name " + quoted(header[i]) + " appears twice.";
+                return false;
+            }
+            Variable variable;
+            variable.name = std::string(header[i]);
+            description_.variables.push_back(std::move(variable));
+        }
+    }
+    return true;
+}
+
+/* One pass over the rows: a column is numeric when every value is a number
+ * or missing, or every non-missing value is an ISO date (format DATE9.), or
+ * every one is an ISO datetime (format DATETIME.); otherwise character, as
+ * long as its longest value.  Numbers mixed with dates are character: their
+ * scales (days, seconds, plain numbers) cannot be told apart afterwards. */
+bool InputDataSet::infer(std::string &error)
+{
+    CsvReader scan;
+    if (!scan.open(path_, error)) return false;
+    std::vector<ColumnGuess> guesses(description_.variables.size());
+    int64_t rows = -1; /* the header is the first record */
+    for (;;) {
+        CsvReader::Result result = scan.next(error);
+        if (result == CsvReader::Result::Error) return false;
+        if (result == CsvReader::Result::End) break;
+        if (++rows == 0) continue;
+        std::span<const std::string_view> fields = scan.fields();
+        if (fields.size() != guesses.size()) {
+            error = scan.where(scan.recordLine()) + "the row has " + fieldCount(fields.size()) +
+                    "; the header has " + fieldCount(guesses.size()) + ".";
+            return false;
+        }
+        for (size_t i = 0; i < fields.size(); ++i) {
+            ColumnGuess &guess = guesses[i];
+            guess.longest = std::max(guess.longest, fields[i].size());
+            double value = 0;
+            switch (readNumberCell(fields[i], &value)) {
+            case CellKind::Missing: break;
+            case CellKind::Number: guess.dates = guess.datetimes = false; guess.anyValue = true; break;
+            case CellKind::Date: guess.numbers = guess.datetimes = false; guess.anyValue = true; break;
+            case CellKind::DateTime: guess.numbers = guess.dates = false; guess.anyValue = true; break;
+            case CellKind::Text: guess.numbers = guess.dates = guess.datetimes = false; break;
+            }
+        }
+    }
+    for (size_t i = 0; i < guesses.size(); ++i) {
+        Variable &variable = description_.variables[i];
+        const ColumnGuess &guess = guesses[i];
+        if (guess.numbers || (guess.anyValue && (guess.dates || guess.datetimes))) {
+            variable.type = VariableType::Numeric;
+            variable.length = 8;
+            if (guess.anyValue && guess.dates && !guess.numbers) {
+                variable.formatName = "DATE";
+                variable.formatWidth = 9;
+            } else if (guess.anyValue && guess.datetimes && !guess.numbers) {
+                variable.formatName = "DATETIME";
+            }
+        } else {
+            variable.type = VariableType::Character;
+            variable.length = int(std::clamp<size_t>(guess.longest, 1, kLongestCharacterVariable));
+            if (guess.longest > size_t(kLongestCharacterVariable)) {
+                error = scan.path() + ": the values of column " + quoted(variable.name) +
+                        " are longer than " + std::to_string(kLongestCharacterVariable) +
+                        " bytes.";
+                return false;
+            }
+        }
+    }
+    knownObservations_ = countedObservations_ = std::max<int64_t>(rows, 0);
+    return true;
+}
+
+int InputDataSet::fail(int status, const std::string &message)
+{
+    phase_ = Phase::Failed;
+    failure_ = status;
+    handle.row = nullptr;
+    store_.reportError(message);
+    noteLoggedFailure(status);
+    return status;
+}
+
+bool InputDataSet::parseRow(std::span<const std::string_view> fields, std::vector<uint8_t> &row,
+                            int64_t line, std::string &error)
+{
+    const std::vector<Variable> &variables = description_.variables;
+    if (fields.size() != variables.size()) {
+        error = reader_.where(line) + "the row has " + fieldCount(fields.size()) +
+                "; the header has " + fieldCount(variables.size()) + ".";
+        return false;
+    }
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const Variable &variable = variables[i];
+        if (variable.type == VariableType::Numeric) {
+            double value = 0;
+            if (readNumberCell(fields[i], &value) == CellKind::Text) {
+                error = reader_.where(line) + "the value " + quoted(fields[i]) +
+                        " of the numeric variable " + variable.name + " is not a number.";
+                return false;
+            }
+            std::memcpy(row.data() + variable.offset, &value, sizeof value);
+        } else {
+            if (fields[i].size() > size_t(variable.length)) {
+                error = reader_.where(line) + "the value " + quoted(fields[i]) +
+                        " is longer than the " + std::to_string(variable.length) +
+                        " bytes of the character variable " + variable.name + ".";
+                return false;
+            }
+            uint8_t *field = row.data() + variable.offset;
+            std::memcpy(field, fields[i].data(), fields[i].size());
+            std::memset(field + fields[i].size(), ' ', size_t(variable.length) - fields[i].size());
+        }
+    }
+    return true;
+}
+
+int InputDataSet::readRow(std::vector<uint8_t> &row, Position &where)
+{
+    std::string error;
+    CsvReader::Result result = reader_.next(error);
+    if (result == CsvReader::Result::End) return ORV_DS_END_OF_GROUP;
+    if (result == CsvReader::Result::Error) return fail(kDataSetStatusReadFailed, error);
+    if (!parseRow(reader_.fields(), row, reader_.recordLine(), error))
+        return fail(kDataSetStatusReadFailed, error);
+    where = {reader_.recordOffset(), reader_.recordLine(), ++rowsRead_};
+    if (where.observation == checkpoints_.back().observation + checkpointInterval_) {
+        checkpoints_.push_back(where);
+        if (checkpoints_.size() > kMostCheckpoints) {
+            size_t kept = 0;
+            for (size_t i = 0; i < checkpoints_.size(); i += 2) checkpoints_[kept++] = checkpoints_[i];
+            checkpoints_.resize(kept);
+            checkpointInterval_ *= 2;
+        }
+    }
+    return 0;
+}
+
+bool InputDataSet::seekTo(const Position &position)
+{
+    std::string error;
+    if (!reader_.seek(position.offset, position.line, error)) {
+        fail(kDataSetStatusReadFailed, error);
+        return false;
+    }
+    rowsRead_ = position.observation - 1;
+    return true;
+}
+
+int InputDataSet::compareBy(const uint8_t *a, const uint8_t *b, int *firstDifferent) const
+{
+    *firstDifferent = 0;
+    for (size_t i = 0; i < byList_.size(); ++i) {
+        const Variable &variable = description_.variables[size_t(std::abs(byList_[i])) - 1];
+        int order = compareValues(variable, a, variable, b);
+        if (order == 0) continue;
+        *firstDifferent = int(i) + 1;
+        return byList_[i] < 0 ? -order : order;
+    }
+    return 0;
+}
+
+int InputDataSet::setByList(std::vector<int> numbers, bool notSorted)
+{
+    if (phase_ != Phase::BeforeGroups || rowsRead_ != 0) return kDataSetStatusBadArgument;
+    for (int number : numbers)
+        if (number == 0 || variable(std::abs(number)) == nullptr) return kDataSetStatusBadArgument;
+    byList_ = std::move(numbers);
+    notSorted_ = notSorted;
+    return 0;
+}
+
+int InputDataSet::nextGroup()
+{
+    if (phase_ == Phase::Failed || phase_ == Phase::AfterGroups) return 0;
+    if (waiting_) { /* the group waited before is the next one */
+        waiting_ = false;
+        return 1;
+    }
+    if (phase_ == Phase::InGroup) {
+        int status = 0;
+        while ((status = readInGroup()) == 0) {
+        }
+        if (status < 0) return 0;
+    }
+    int change = 1;
+    if (phase_ == Phase::BeforeGroups) {
+        int status = readRow(next_, nextPosition_);
+        if (status != 0) {
+            if (status > 0) phase_ = Phase::AfterGroups;
+            return 0;
+        }
+        pending_ = true;
+    } else if (!pending_) { /* the group ended with the file */
+        phase_ = Phase::AfterGroups;
+        return 0;
+    } else {
+        change = pendingChange_;
+    }
+    groupStart_ = nextPosition_;
+    groupRow_ = next_;
+    groupStarted_ = true;
+    phase_ = Phase::InGroup;
+    return change;
+}
+
+int InputDataSet::readInGroup()
+{
+    handle.row = nullptr;
+    if (phase_ == Phase::BeforeGroups && nextGroup() <= 0)
+        return phase_ == Phase::Failed ? failure_ : ORV_DS_END_OF_GROUP;
+    if (phase_ == Phase::Failed) return failure_;
+    if (phase_ != Phase::InGroup || waiting_) return ORV_DS_END_OF_GROUP;
+
+    if (!pending_) {
+        int status = readRow(next_, nextPosition_);
+        if (status > 0) {
+            phase_ = Phase::GroupEnded;
+            return ORV_DS_END_OF_GROUP;
+        }
+        if (status < 0) return status;
+        int change = 0;
+        int order = compareBy(groupRow_.data(), next_.data(), &change);
+        if (change != 0) {
+            if (order > 0 && !notSorted_) {
+                std::string list;
+                for (int number : byList_)
+                    list += (list.empty() ? "" : " ") + variable(std::abs(number))->name +
+                            (number < 0 ? " DESCENDING" : "");
+                return fail(kDataSetStatusNotSorted,
+                            reader_.where(nextPosition_.line) + "the data set " + qualifiedName() +
+                                " is not sorted by its BY variables (" + list +
+                                "): the BY values of this row come before those of line " +
+                                std::to_string(groupStart_.line) + ".");
+            }
+            pending_ = true;
+            pendingChange_ = change;
+            phase_ = Phase::GroupEnded;
+            return ORV_DS_END_OF_GROUP;
+        }
+    }
+    pending_ = false;
+    current_.swap(next_);
+    lastDelivered_ = nextPosition_.observation;
+    handle.row = current_.data();
+    return 0;
+}
+
+int InputDataSet::rewindGroup()
+{
+    if (phase_ == Phase::Failed) return failure_;
+    if (!groupStarted_) return 0; /* still at the first row */
+    if (!seekTo(groupStart_)) return failure_;
+    pending_ = false;
+    phase_ = Phase::InGroup;
+    lastDelivered_ = groupStart_.observation - 1;
+    handle.row = nullptr;
+    return 0;
+}
+
+int InputDataSet::syncTo(InputDataSet &lead)
+{
+    if (lead.groupRow() == nullptr || byList_.size() > lead.byList_.size())
+        return kDataSetStatusBadArgument;
+    /* The follower's BY variables pair with the lead's first ones. */
+    std::vector<std::pair<const Variable *, const Variable *>> pairs;
+    for (size_t i = 0; i < byList_.size(); ++i) {
+        const Variable *mine = variable(std::abs(byList_[i]));
+        const Variable *theirs = lead.variable(std::abs(lead.byList_[i]));
+        if (mine->type != theirs->type) return kDataSetStatusTypeMismatch;
+        pairs.emplace_back(mine, theirs);
+    }
+    auto compareWithLead = [&]() {
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            int order = compareValues(*pairs[i].first, groupRow_.data(), *pairs[i].second,
+                                      lead.groupRow());
+            if (order != 0) return byList_[i] < 0 ? -order : order;
+        }
+        return 0;
+    };
+    if (groupStarted_ && phase_ != Phase::AfterGroups) {
+        int order = compareWithLead();
+        if (order == 0) {
+            waiting_ = false;
+            return rewindGroup();
+        }
+        if (order > 0) return waitBeforeCurrentGroup();
+    }
+    waiting_ = false;
+    for (;;) {
+        if (nextGroup() == 0) return phase_ == Phase::Failed ? failure_ : 1;
+        int order = compareWithLead();
+        if (order == 0) return 0;
+        if (order > 0) return waitBeforeCurrentGroup();
+    }
+}
+
+int InputDataSet::waitBeforeCurrentGroup()
+{
+    int status = rewindGroup();
+    if (status < 0) return status;
+    waiting_ = true;
+    return 1;
+}
+
+int InputDataSet::pointTo(int64_t n)
+{
+    if (phase_ == Phase::Failed) return failure_;
+    if (n < 1) return kDataSetStatusBadArgument;
+    auto after = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), n,
+                                  [](int64_t value, const Position &position) {
+                                      return value < position.observation;
+                                  });
+    const Position start = *(after - 1);
+    if (!seekTo(start)) return failure_;
+    Position where;
+    for (int64_t number = start.observation; number <= n; ++number) {
+        int status = readRow(next_, where);
+        if (status < 0) return status;
+        if (status > 0) {
+            /* No such observation: stay before the first group again. */
+            seekTo(dataStart_);
+            phase_ = Phase::BeforeGroups;
+            pending_ = groupStarted_ = false;
+            lastDelivered_ = 0;
+            return kDataSetStatusBadArgument;
+        }
+    }
+    nextPosition_ = groupStart_ = where;
+    groupRow_ = next_;
+    groupStarted_ = pending_ = true;
+    waiting_ = false;
+    phase_ = Phase::InGroup;
+    lastDelivered_ = n - 1;
+    handle.row = nullptr;
+    return 0;
+}
+
+int64_t InputDataSet::countedObservations()
+{
+    if (knownObservations_ >= 0) return knownObservations_;
+    if (countedObservations_ >= 0) return countedObservations_;
+    CsvReader scan;
+    std::string error;
+    if (!scan.open(path_, error)) return -1;
+    int64_t records = 0;
+    for (;;) {
+        CsvReader::Result result = scan.next(error);
+        if (result == CsvReader::Result::Error) return -1;
+        if (result == CsvReader::Result::End) break;
+        ++records;
+    }
+    countedObservations_ = std::max<int64_t>(records - 1, 0);
+    return countedObservations_;
+}
+
+size_t InputDataSet::heldBytes() const
+{
+    return reader_.heldBytes() + current_.capacity() + next_.capacity() + groupRow_.capacity() +
+           checkpoints_.capacity() * sizeof(Position);
+}
+
+}  // namespace orvhost

@@ -1,0 +1,146 @@
+/*
+ * input_data_set.h - a data set open for input: a streaming reader of its
+ * CSV file that hands out observations BY group by BY group.
+ *
+ * Groups are runs of rows with equal BY values.  Unless the BY list is
+ * NOTSORTED, each group's values must come after the previous group's in the
+ * order of the BY list (DESCENDING reverses one variable); missing values
+ * sort before numbers, ._ first, then ., then .A to .Z.  A row that breaks
+ * the order fails the data set with a message naming the file and line.
+ *
+ * Only the current row, one row of look-ahead (the first row of the next
+ * group, once seen) and the first row of the current group are held; going
+ * back to the start of the group seeks to the byte offset noted for it.  So
+ * memory does not grow with the file or with the groups.
+ *
+ * States: before the first group; in a group (rows remain, perhaps); at the
+ * end of a group (the next group's first row held, or the end of the file
+ * reached); after the last group; failed.
+ *
+ * Exports: class InputDataSet.
+ */
+#ifndef ORV_PLATFORM_DATASET_INPUT_DATA_SET_H
+#define ORV_PLATFORM_DATASET_INPUT_DATA_SET_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/dataset/csv_reader.h"
+#include "platform/dataset/data_set.h"
+
+namespace orvhost {
+
+class InputDataSet : public DataSet {
+public:
+    InputDataSet(DataSetStore &store, std::string libref, std::string member);
+
+    /* Opens csvPath, described by the sidecar at sidecarPath when that file
+     * exists and by inference otherwise, and reads the header.  False with a
+     * message in error naming the file and line. */
+    bool open(const std::string &csvPath, const std::string &sidecarPath, std::string &error);
+
+    /* Sets the BY list (1-based numbers, negative = DESCENDING).  Only
+     * before the first group was started.  0, kDataSetStatusBadArgument (a
+     * number outside the data set, or reading has begun). */
+    int setByList(std::vector<int> numbers, bool notSorted);
+
+    /* Moves to the next group, skipping the rest of the current one.
+     * Returns the 1-based number of the first BY variable whose value
+     * differs from the previous group (1 for the first group, also without
+     * BY variables), or 0 when there is no further group or the data set
+     * failed. */
+    int nextGroup();
+
+    /* Delivers the next row of the current group into handle.row (starting
+     * the first group when none was started).  0; ORV_DS_END_OF_GROUP with
+     * handle.row null at the end of the group; a negative status (the
+     * failure is logged) with handle.row null. */
+    int readInGroup();
+
+    /* Goes back to the first row of the current group.  0 or the failure
+     * status. */
+    int rewindGroup();
+
+    /* Positions this data set (the follower) on the group whose BY values
+     * equal lead's current ones, pairing this data set's BY variables with
+     * the first ones of lead's list.  0 when such a group was found (its
+     * rows come next); 1 when there is none: this data set then waits
+     * before its next greater group, reads end at once, and the next sync or
+     * xbynext starts from that group.  A negative status on failure. */
+    int syncTo(InputDataSet &lead);
+
+    /* The number of the row last delivered (1-based in the file), 0 before
+     * the first. */
+    int64_t currentObservation() const { return lastDelivered_; }
+
+    /* Makes observation n (1-based) the next row delivered; with BY
+     * variables its group is taken to start at n.  0; kDataSetStatusBadArgument
+     * when there is no such observation; a failure status. */
+    int pointTo(int64_t n);
+
+    /* Observations when known without reading the file (the sidecar's count
+     * for a file of the size it names, or the count made when the file was
+     * described by inference), else -1. */
+    int64_t knownObservations() const { return knownObservations_; }
+
+    /* Observations, counted by reading the file when they are not known;
+     * -1 when the file cannot be read. */
+    int64_t countedObservations();
+
+    /* The first row of the current group (its BY values), or null before the
+     * first group. */
+    const uint8_t *groupRow() const { return groupStarted_ ? groupRow_.data() : nullptr; }
+
+    /* Bytes the data set holds for reading (reader and rows). */
+    size_t heldBytes() const;
+
+private:
+    struct Position {
+        int64_t offset = 0;
+        int64_t line = 0;
+        int64_t observation = 0; /* 1-based number of the row there */
+    };
+    enum class Phase { BeforeGroups, InGroup, GroupEnded, AfterGroups, Failed };
+
+    bool describe(const std::string &sidecarPath, std::string &error);
+    bool infer(std::string &error);
+    bool checkHeader(std::span<const std::string_view> header, bool fromSidecar,
+                     const std::string &sidecarPath, std::string &error);
+
+    /* Reads the next row of the file into row.  0; ORV_DS_END_OF_GROUP at
+     * the end of the file; a failure status (logged, the data set failed). */
+    int readRow(std::vector<uint8_t> &row, Position &where);
+    bool parseRow(std::span<const std::string_view> fields, std::vector<uint8_t> &row,
+                  int64_t line, std::string &error);
+    int fail(int status, const std::string &message);
+    bool seekTo(const Position &position);
+    int waitBeforeCurrentGroup();
+
+    /* Compares the BY values of two rows in BY order: negative when a comes
+     * first, positive when b does, 0 when equal; *firstDifferent gets the
+     * 1-based number of the first BY variable that differs (0 when none). */
+    int compareBy(const uint8_t *a, const uint8_t *b, int *firstDifferent) const;
+
+    CsvReader reader_;
+    std::string path_;
+    size_t rowSize_ = 0;
+    std::vector<uint8_t> current_, next_, groupRow_;
+    Position dataStart_, groupStart_, nextPosition_;
+    std::vector<Position> checkpoints_; /* every checkpointInterval_ rows */
+    int64_t checkpointInterval_;
+    Phase phase_ = Phase::BeforeGroups;
+    bool pending_ = false;       /* next_ holds the next group's first row */
+    int pendingChange_ = 0;
+    bool groupStarted_ = false;
+    bool waiting_ = false;       /* after a failed sync: reads end at once */
+    int64_t rowsRead_ = 0;       /* number of the last row read from the file */
+    int64_t lastDelivered_ = 0;
+    int64_t knownObservations_ = -1;
+    int64_t countedObservations_ = -1;
+    int failure_ = 0;
+};
+
+}  // namespace orvhost
+
+#endif

@@ -1,0 +1,53 @@
+/*
+ * libraries.h - the library references of the data-set store.
+ *
+ * A library is a directory, named by a library reference of at most eight
+ * characters (a letter or '_', then letters, digits or '_'; any case, kept in
+ * upper case).  WORK is a temporary directory made on first use for the run
+ * and removed with everything in it when the Libraries object goes, unless
+ * the user assigned WORK to a directory of their own.
+ *
+ * Exports: class Libraries; isValidName (the rule for library references,
+ * member names and variable names).
+ */
+#ifndef ORV_PLATFORM_DATASET_LIBRARIES_H
+#define ORV_PLATFORM_DATASET_LIBRARIES_H
+
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace orvhost {
+
+/* True when name is 1 to maxLength characters: a letter or '_', then
+ * letters, digits or '_'. */
+bool isValidName(std::string_view name, size_t maxLength);
+
+class Libraries {
+public:
+    Libraries() = default;
+    ~Libraries();
+    Libraries(const Libraries &) = delete;
+    Libraries &operator=(const Libraries &) = delete;
+
+    /* Assigns library reference name to directory.  The directory must
+     * exist.  Returns true, or false with a message in error (bad name,
+     * missing directory); the earlier assignment then stays. */
+    bool assign(std::string_view name, const std::string &directory, std::string &error);
+
+    /* The directory of a library reference (any case; empty = WORK), or ""
+     * with a message in error when the reference is not assigned or WORK
+     * cannot be made. */
+    std::string directory(std::string_view name, std::string &error);
+
+    /* The upper-case form of a library reference; "WORK" for an empty one. */
+    static std::string canonical(std::string_view name);
+
+private:
+    std::map<std::string, std::string> directories_;
+    std::string temporaryWork_; /* made by this object, removed with it */
+};
+
+}  // namespace orvhost
+
+#endif

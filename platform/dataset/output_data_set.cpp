@@ -1,0 +1,212 @@
+/*
+ * output_data_set.cpp - writing a data set to a temporary file and putting
+ * it in place.
+ */
+#include "platform/dataset/output_data_set.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "host/missing_values.h"
+#include "platform/dataset/data_set_status.h"
+#include "platform/dataset/data_set_store.h"
+#include "platform/dataset/libraries.h"
+#include "platform/dataset/sidecar.h"
+#include "platform/dataset/value_text.h"
+
+namespace orvhost {
+
+namespace {
+
+/* A temporary file beside target, named ".<file>.XXXXXX"; its descriptor, or
+ * -1 with the path left in temporary. */
+int makeTemporaryBeside(const std::string &target, std::string &temporary)
+{
+    size_t slash = target.find_last_of('/');
+    std::string directory = slash == std::string::npos ? "." : target.substr(0, slash);
+    std::string file = slash == std::string::npos ? target : target.substr(slash + 1);
+    temporary = directory + "/." + file + ".XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd >= 0) {
+        /* mkstemp makes the file private; data sets are ordinary files. */
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
+    return fd;
+}
+
+}  // namespace
+
+OutputDataSet::OutputDataSet(DataSetStore &store, std::string libref, std::string member)
+    : DataSet(store, std::move(libref), std::move(member), false)
+{
+}
+
+OutputDataSet::~OutputDataSet()
+{
+    if (!finished_) discard();
+}
+
+bool OutputDataSet::create(const std::string &finalCsvPath, const std::string &finalSidecarPath,
+                           std::string &error)
+{
+    finalCsv_ = finalCsvPath;
+    finalSidecar_ = finalSidecarPath;
+    int fd = makeTemporaryBeside(finalCsv_, temporaryCsv_);
+    if (fd < 0) {
+        error = "The data set " + qualifiedName() + " cannot be written: no file can be made beside " +
+                finalCsv_ + " (" + std::strerror(errno) + ").";
+        temporaryCsv_.clear();
+        return false;
+    }
+    writer_.attach(fd, temporaryCsv_);
+    return true;
+}
+
+int OutputDataSet::addVariable(Variable variable)
+{
+    if (defined_) return kDataSetStatusNotDefined;
+    std::string problem;
+    if (!isValidName(variable.name, ORV_DS_VARIABLE_NAME_LENGTH))
+        problem = "the name \"" + variable.name + "\" is not a valid variable name";
+    else if (findVariable(variable.name) != 0)
+        problem = "the variable " + variable.name + " is defined twice";
+    else if (variable.type == VariableType::Character &&
+             (variable.length < 1 || variable.length > kLongestCharacterVariable))
+        problem = "the character variable " + variable.name + " has the length " +
+                  std::to_string(variable.length);
+    if (!problem.empty()) {
+        failed_ = true;
+        store_.reportError("The data set " + qualifiedName() + " cannot be written: " + problem +
+                           ".");
+        noteLoggedFailure(kDataSetStatusBadArgument);
+        return kDataSetStatusBadArgument;
+    }
+    if (variable.type == VariableType::Numeric) variable.length = 8;
+    description_.variables.push_back(std::move(variable));
+    return int(description_.variables.size());
+}
+
+int OutputDataSet::endDefinition()
+{
+    if (defined_) return kDataSetStatusNotDefined;
+    size_t size = layOutRow(description_.variables);
+    row_.assign(std::max<size_t>(size, 1), 0);
+    for (const Variable &variable : description_.variables) {
+        if (variable.type == VariableType::Character) {
+            std::memset(row_.data() + variable.offset, ' ', size_t(variable.length));
+        } else {
+            double missing = orvMissing();
+            std::memcpy(row_.data() + variable.offset, &missing, sizeof missing);
+        }
+    }
+    handle.row = row_.data();
+    defined_ = true;
+    return 0;
+}
+
+bool OutputDataSet::writeHeader(std::string &error)
+{
+    for (const Variable &variable : description_.variables) writer_.field(variable.name);
+    headerWritten_ = true;
+    return description_.variables.empty() || writer_.endRecord(error);
+}
+
+int OutputDataSet::writeRow()
+{
+    if (!defined_) return kDataSetStatusNotDefined;
+    if (failed_) { /* the cause was logged when it happened */
+        noteLoggedFailure(kDataSetStatusWriteFailed);
+        return kDataSetStatusWriteFailed;
+    }
+    std::string error;
+    bool ok = headerWritten_ || writeHeader(error);
+    for (const Variable &variable : description_.variables) {
+        if (!ok) break;
+        const uint8_t *field = row_.data() + variable.offset;
+        if (variable.type == VariableType::Numeric) {
+            double value;
+            std::memcpy(&value, field, sizeof value);
+            cell_.clear();
+            appendNumberCell(cell_, value, variable.family);
+            writer_.plainField(cell_);
+        } else {
+            size_t length = size_t(variable.length);
+            while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
+            writer_.field(std::string_view(reinterpret_cast<const char *>(field), length));
+        }
+    }
+    /* A data set without variables has rows of nothing: there is no line to
+     * hold them, so only the count is kept. */
+    if (ok && !description_.variables.empty()) ok = writer_.endRecord(error);
+    if (!ok) {
+        failed_ = true;
+        store_.reportError(error);
+        noteLoggedFailure(kDataSetStatusWriteFailed);
+        return kDataSetStatusWriteFailed;
+    }
+    ++rows_;
+    handle.observationCount = rows_;
+    return 0;
+}
+
+bool OutputDataSet::commit(std::string &error)
+{
+    if (failed_) {
+        error = "The data set " + qualifiedName() +
+                " was not replaced because of the errors above.";
+        discard();
+        return false;
+    }
+    bool ok = headerWritten_ || writeHeader(error);
+    ok = ok && writer_.finish(error);
+    std::string temporarySidecar;
+    if (ok) {
+        description_.observations = rows_;
+        description_.csvBytes = writer_.size();
+        int fd = makeTemporaryBeside(finalSidecar_, temporarySidecar);
+        if (fd < 0) {
+            error = "The sidecar " + finalSidecar_ + " cannot be written: " + std::strerror(errno) +
+                    ".";
+            ok = false;
+        } else {
+            ::close(fd);
+            ok = writeSidecar(temporarySidecar, description_, error);
+        }
+    }
+    /* Between the two renames a reader could meet the new sidecar with the
+     * old file; the header check against the sidecar then fails with a clear
+     * message instead of misreading the rows. */
+    if (ok && std::rename(temporarySidecar.c_str(), finalSidecar_.c_str()) != 0) {
+        error = "The sidecar " + finalSidecar_ + " cannot be put in place: " +
+                std::strerror(errno) + ".";
+        ok = false;
+    }
+    if (ok && std::rename(temporaryCsv_.c_str(), finalCsv_.c_str()) != 0) {
+        error = "The data set file " + finalCsv_ + " cannot be put in place: " +
+                std::strerror(errno) + ".";
+        ok = false;
+    }
+    if (!ok) {
+        if (!temporarySidecar.empty()) ::unlink(temporarySidecar.c_str());
+        discard();
+        return false;
+    }
+    finished_ = true;
+    return true;
+}
+
+void OutputDataSet::discard()
+{
+    writer_.abandon();
+    if (!temporaryCsv_.empty()) ::unlink(temporaryCsv_.c_str());
+    temporaryCsv_.clear();
+    finished_ = true;
+}
+
+}  // namespace orvhost

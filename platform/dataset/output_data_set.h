@@ -1,0 +1,86 @@
+/*
+ * output_data_set.h - a data set open for output.
+ *
+ * Rows go to a temporary file in the library's directory; commit() writes
+ * the sidecar beside it and renames both into place, discard() removes them.
+ * Until commit() the previous version of the data set (if any) stays as it
+ * was.
+ *
+ * Variables are defined through one output binding (xvputi ... xvpute);
+ * endDefinition() fixes the row layout and gives the handle its row, into
+ * which xyvput moves the values that writeRow() then writes.
+ *
+ * Exports: class OutputDataSet.
+ */
+#ifndef ORV_PLATFORM_DATASET_OUTPUT_DATA_SET_H
+#define ORV_PLATFORM_DATASET_OUTPUT_DATA_SET_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/dataset/csv_writer.h"
+#include "platform/dataset/data_set.h"
+
+namespace orvhost {
+
+class OutputDataSet : public DataSet {
+public:
+    OutputDataSet(DataSetStore &store, std::string libref, std::string member);
+    ~OutputDataSet() override;
+
+    /* Makes the temporary file for finalCsvPath (sidecar: finalSidecarPath).
+     * False with a message in error. */
+    bool create(const std::string &finalCsvPath, const std::string &finalSidecarPath,
+                std::string &error);
+
+    /* Adds a variable; its 1-based number, or a negative status:
+     * kDataSetStatusNotDefined after endDefinition, kDataSetStatusBadArgument
+     * for a bad or repeated name or length (logged; the data set will not be
+     * put in place). */
+    int addVariable(Variable variable);
+
+    /* Fixes the variables and their row.  0 or kDataSetStatusNotDefined
+     * (already ended). */
+    int endDefinition();
+    bool defined() const { return defined_; }
+
+    /* Writes handle.row as the next row.  0; kDataSetStatusNotDefined before
+     * endDefinition; kDataSetStatusWriteFailed (logged). */
+    int writeRow();
+
+    /* Puts the data set in place.  False with a message in error (the
+     * temporary files are removed, the previous version stays). */
+    bool commit(std::string &error);
+
+    /* Removes the temporary file; the previous version stays. */
+    void discard();
+
+    /* True after a failure that keeps the data set from being put in place. */
+    bool failed() const { return failed_; }
+    void markFailed() { failed_ = true; }
+
+    int64_t rowsWritten() const { return rows_; }
+
+    /* At most one output binding defines the variables. */
+    bool bound() const { return bound_; }
+    void markBound() { bound_ = true; }
+
+private:
+    bool writeHeader(std::string &error);
+
+    CsvWriter writer_;
+    std::string temporaryCsv_, finalCsv_, finalSidecar_;
+    std::vector<uint8_t> row_;
+    std::string cell_;
+    bool defined_ = false;
+    bool headerWritten_ = false;
+    bool failed_ = false;
+    bool finished_ = false;
+    bool bound_ = false;
+    int64_t rows_ = 0;
+};
+
+}  // namespace orvhost
+
+#endif

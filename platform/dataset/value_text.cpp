@@ -1,0 +1,253 @@
+/*
+ * value_text.cpp - cell text of numeric values: missing values, shortest
+ * round-trip numbers and ISO 8601 dates and datetimes.
+ */
+#include "platform/dataset/value_text.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include "host/civil_days.h"
+#include "host/missing_values.h"
+
+namespace orvhost {
+
+namespace {
+
+constexpr int64_t kSecondsPerDay = 86400;
+constexpr int kFirstIsoYear = 1;
+constexpr int kLastIsoYear = 9999;
+/* Day numbers of 0001-01-01 and 9999-12-31. */
+constexpr int64_t kFirstIsoDay = orvDaysFromCivil(kFirstIsoYear, 1, 1);
+constexpr int64_t kLastIsoDay = orvDaysFromCivil(kLastIsoYear, 12, 31);
+/* Fraction digits tried for a datetime with a part of a second. */
+constexpr int kMostFractionDigits = 9;
+
+/* The host's missing values by code byte: 0xFF "._", 0xFE ".", 0xFD to 0xE4
+ * ".A" to ".Z". */
+constexpr uint64_t kMissingPrefix = 0xFFFF000000000000ull;
+constexpr uint64_t kMissingCodeMask = 0x0000FF0000000000ull;
+constexpr uint64_t kMissingRestMask = 0x000000FFFFFFFFFFull;
+constexpr unsigned kUnderscoreCode = 0xFF;
+constexpr unsigned kLetterACode = 0xFD;
+constexpr unsigned kLetterZCode = 0xE4;
+
+double fromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
+
+std::string_view trimmed(std::string_view text)
+{
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+/* Reads exactly `count` digits at text[at]; -1 when they are not digits. */
+int digits(std::string_view text, size_t at, size_t count)
+{
+    if (at + count > text.size()) return -1;
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+/* YYYY-MM-DD at the start of text into a day number. */
+bool readIsoDate(std::string_view text, int64_t *days)
+{
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-') return false;
+    int year = digits(text, 0, 4), month = digits(text, 5, 2), day = digits(text, 8, 2);
+    if (year < kFirstIsoYear || month < 1 || day < 1) return false;
+    if (day > orvDaysInMonth(year, month)) return false;
+    *days = orvDaysFromCivil(year, month, day);
+    return true;
+}
+
+/* THH:MM[:SS[.fff]] (or with a blank for 'T') into seconds since midnight. */
+bool readIsoTime(std::string_view text, double *seconds)
+{
+    if (text.size() < 6 || (text[0] != 'T' && text[0] != ' ') || text[3] != ':') return false;
+    int hour = digits(text, 1, 2), minute = digits(text, 4, 2);
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return false;
+    double second = 0;
+    if (text.size() > 6) {
+        if (text[6] != ':' || digits(text, 7, 2) < 0) return false;
+        std::string_view rest = text.substr(7);
+        if (rest.size() > 2 && rest[2] != '.') return false;
+        if (rest.size() == 3) return false; /* "SS." without digits */
+        for (size_t i = 3; i < rest.size(); ++i)
+            if (rest[i] < '0' || rest[i] > '9') return false;
+        std::from_chars(rest.data(), rest.data() + rest.size(), second);
+        if (!(second < 60)) return false;
+    }
+    *seconds = hour * 3600.0 + minute * 60.0 + second;
+    return true;
+}
+
+CellKind readMissing(std::string_view cell, double *value)
+{
+    if (cell.empty() || cell == "." || cell == "NA" || cell == "NaN" || cell == "nan") {
+        *value = fromBits(ORV_MISSING_BITS);
+        return CellKind::Missing;
+    }
+    if (cell.size() == 2 && cell[0] == '.') {
+        char c = cell[1];
+        if (c == '_') {
+            *value = fromBits(ORV_MISSING_UNDERSCORE_BITS);
+            return CellKind::Missing;
+        }
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+        if (c >= 'A' && c <= 'Z') {
+            *value = fromBits(orvLetterMissingBits(c - 'A'));
+            return CellKind::Missing;
+        }
+    }
+    return CellKind::Text;
+}
+
+/* The cell text of a missing value: "" for ".", or ".A" to ".Z", "._". */
+void appendMissing(std::string &out, double value)
+{
+    uint64_t bits = std::bit_cast<uint64_t>(value);
+    if ((bits & ~(kMissingCodeMask | kMissingRestMask)) != kMissingPrefix ||
+        (bits & kMissingRestMask) != 0)
+        return; /* "." and every NaN that is no missing value of the host */
+    unsigned code = unsigned((bits & kMissingCodeMask) >> 40);
+    if (code == kUnderscoreCode) {
+        out += "._";
+    } else if (code <= kLetterACode && code >= kLetterZCode) {
+        out += '.';
+        out += char('A' + (kLetterACode - code));
+    }
+}
+
+void appendNumber(std::string &out, double value)
+{
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+void appendTwoDigits(std::string &out, int value)
+{
+    out += char('0' + value / 10);
+    out += char('0' + value % 10);
+}
+
+bool bitsEqual(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+
+/* Writes value as a datetime when some ISO text of it reads back exactly. */
+bool appendDateTimeValue(std::string &out, double value)
+{
+    double whole = std::floor(value);
+    if (!(whole >= double(kFirstIsoDay * kSecondsPerDay)) ||
+        !(whole < double((kLastIsoDay + 1) * kSecondsPerDay)))
+        return false;
+    std::string text;
+    appendIsoDateTime(text, (long long)(whole));
+    if (whole != value) {
+        /* Try ever more fraction digits until the text reads back. */
+        std::string base = text;
+        bool found = false;
+        for (int places = 1; places <= kMostFractionDigits && !found; ++places) {
+            char fraction[32];
+            auto result = std::to_chars(fraction, fraction + sizeof fraction, value - whole,
+                                        std::chars_format::fixed, places);
+            std::string_view digitsText(fraction, size_t(result.ptr - fraction));
+            if (digitsText.size() < 2 || digitsText[0] != '0') break; /* rounded up to 1 */
+            text = base + std::string(digitsText.substr(1));
+            double back = 0;
+            found = readNumberCell(text, &back) == CellKind::DateTime && bitsEqual(back, value);
+        }
+        if (!found) return false;
+    }
+    double back = 0;
+    if (readNumberCell(text, &back) != CellKind::DateTime || !bitsEqual(back, value)) return false;
+    out += text;
+    return true;
+}
+
+}  // namespace
+
+CellKind readNumberCell(std::string_view cell, double *value)
+{
+    cell = trimmed(cell);
+    CellKind missing = readMissing(cell, value);
+    if (missing != CellKind::Text) return missing;
+
+    int64_t days = 0;
+    if (readIsoDate(cell, &days)) {
+        if (cell.size() == 10) {
+            *value = double(days);
+            return CellKind::Date;
+        }
+        double seconds = 0;
+        if (readIsoTime(cell.substr(10), &seconds)) {
+            *value = double(days * kSecondsPerDay) + seconds;
+            return CellKind::DateTime;
+        }
+        return CellKind::Text;
+    }
+
+    std::string_view number = cell;
+    if (!number.empty() && number[0] == '+') number.remove_prefix(1);
+    if (number.empty() || (number[0] == '-' && cell[0] == '+')) return CellKind::Text;
+    double parsed = 0;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), parsed);
+    if (error != std::errc{} || end != number.data() + number.size()) return CellKind::Text;
+    if (std::isnan(parsed)) parsed = fromBits(ORV_MISSING_BITS); /* "nan(...)" spellings */
+    *value = parsed;
+    return std::isnan(parsed) ? CellKind::Missing : CellKind::Number;
+}
+
+void appendNumberCell(std::string &out, double value, FormatFamily family)
+{
+    if (std::isnan(value)) {
+        appendMissing(out, value);
+        return;
+    }
+    if (family == FormatFamily::Date && value == std::floor(value) && value >= double(kFirstIsoDay) &&
+        value <= double(kLastIsoDay) && !(value == 0 && std::signbit(value))) {
+        appendIsoDate(out, (long long)(value));
+        return;
+    }
+    if (family == FormatFamily::DateTime && !(value == 0 && std::signbit(value)) &&
+        appendDateTimeValue(out, value))
+        return;
+    appendNumber(out, value);
+}
+
+bool appendIsoDate(std::string &out, long long days)
+{
+    if (days < kFirstIsoDay || days > kLastIsoDay) return false;
+    OrvCivilDate date = orvCivilFromDays(days);
+    int year = int(date.year);
+    out += char('0' + year / 1000);
+    out += char('0' + year / 100 % 10);
+    appendTwoDigits(out, year % 100);
+    out += '-';
+    appendTwoDigits(out, date.month);
+    out += '-';
+    appendTwoDigits(out, date.day);
+    return true;
+}
+
+bool appendIsoDateTime(std::string &out, long long seconds)
+{
+    int64_t days = orvFloorDiv(seconds, kSecondsPerDay);
+    int64_t ofDay = seconds - days * kSecondsPerDay; /* [0, 86399] */
+    if (!appendIsoDate(out, days)) return false;
+    out += 'T';
+    appendTwoDigits(out, int(ofDay / 3600));
+    out += ':';
+    appendTwoDigits(out, int(ofDay / 60 % 60));
+    out += ':';
+    appendTwoDigits(out, int(ofDay % 60));
+    return true;
+}
+
+}  // namespace orvhost

@@ -1,0 +1,287 @@
+/*
+ * lexer.cpp - splits statement text into tokens (platform/parser/lexer.h).
+ */
+#include "platform/parser/lexer.h"
+
+#include <bit>
+#include <cstdlib>
+
+#include "host/host_records.h"
+#include "host/missing_values.h"
+#include "platform/formats.h"
+
+namespace orvhost {
+namespace {
+
+bool isNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isNameChar(char c) { return isNameStart(c) || isDigit(c); }
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+constexpr const char kPunctuation[] = "(),-/:=";
+
+}  // namespace
+
+Lexer::Lexer(const StepSource &step, int yearCutoff, ErrorSink errors, bool convert)
+    : source_(*step.source), pos_(step.begin), end_(std::min(step.end, step.source->text().size())),
+      yearCutoff_(yearCutoff), errors_(std::move(errors)), convert_(convert)
+{
+}
+
+size_t Lexer::nameEnd(size_t from) const
+{
+    const std::string &t = source_.text();
+    while (from < end_ && isNameChar(t[from])) ++from;
+    return from;
+}
+
+void Lexer::skipBlanksAndComments()
+{
+    const std::string &t = source_.text();
+    for (;;) {
+        while (pos_ < end_ && isBlank(t[pos_])) ++pos_;
+        if (pos_ + 1 < end_ && t[pos_] == '/' && t[pos_ + 1] == '*') {
+            size_t close = t.find("*/", pos_ + 2);
+            if (close == std::string::npos || close + 2 > end_) {
+                error(pos_, "The comment is not closed.");
+                pos_ = end_;
+            } else {
+                pos_ = close + 2;
+            }
+            continue;
+        }
+        if (statementStart_ && pos_ < end_ && t[pos_] == '*') {
+            size_t semicolon = t.find(';', pos_);
+            pos_ = semicolon == std::string::npos || semicolon >= end_ ? end_ : semicolon + 1;
+            continue;
+        }
+        return;
+    }
+}
+
+Token Lexer::make(TokenKind kind, int tokenClass, size_t start)
+{
+    Token token;
+    token.kind = kind;
+    token.tokenClass = tokenClass;
+    token.offset = start;
+    token.line = source_.lineOf(start);
+    token.column = source_.columnOf(start);
+    return token;
+}
+
+Token Lexer::next()
+{
+    skipBlanksAndComments();
+    const std::string &t = source_.text();
+    if (pos_ >= end_) {
+        Token token = make(TokenKind::End, 0, end_);
+        return token;
+    }
+    size_t start = pos_;
+    char c = t[pos_];
+    statementStart_ = false;
+    if (c == ';') {
+        ++pos_;
+        statementStart_ = true;
+        Token token = make(TokenKind::Class, ORV_TOKEN_ENDJB, start);
+        token.text = ";";
+        return token;
+    }
+    if (isNameStart(c)) return name(start);
+    if (isDigit(c) || (c == '.' && pos_ + 1 < end_ && isDigit(t[pos_ + 1]))) return number(start);
+    if (c == '.') return missing(start);
+    if (c == '\'' || c == '"') return quoted(start);
+    if (c == '$') return dollarFormat(start);
+    for (const char *p = kPunctuation; *p != '\0'; ++p) {
+        if (c == *p) {
+            ++pos_;
+            Token token = make(TokenKind::Punctuation, 0, start);
+            token.punctuation = c;
+            token.text = std::string(1, c);
+            return token;
+        }
+    }
+    ++pos_;
+    error(start, std::string("The character '") + c + "' is not expected here and is ignored.");
+    return next();
+}
+
+Token Lexer::name(size_t start)
+{
+    const std::string &t = source_.text();
+    size_t end = nameEnd(start);
+    auto checkPart = [&](size_t from, size_t to) {
+        if (to - from > kMaxNameLength)
+            error(from, "The name " + t.substr(from, to - from) + " is longer than " +
+                            std::to_string(kMaxNameLength) + " characters.");
+    };
+    checkPart(start, end);
+    int tokenClass = ORV_TOKEN_NAMEX;
+    if (end < end_ && t[end] == '.') {
+        if (end + 1 < end_ && isNameStart(t[end + 1])) {
+            size_t second = nameEnd(end + 1);
+            checkPart(end + 1, second);
+            tokenClass = ORV_TOKEN_COMPOUND;
+            if (second + 1 < end_ && t[second] == '.' && isNameStart(t[second + 1])) {
+                size_t third = nameEnd(second + 1);
+                checkPart(second + 1, third);
+                second = third;
+                tokenClass = ORV_TOKEN_CATNAME;
+            }
+            end = second;
+        } else {
+            ++end; /* a format or interval text: NAME. or NAME.digits */
+            while (end < end_ && isDigit(t[end])) ++end;
+            tokenClass = ORV_TOKEN_FMT;
+        }
+    }
+    pos_ = end;
+    Token token = make(TokenKind::Class, tokenClass, start);
+    token.text = t.substr(start, end - start);
+    return token;
+}
+
+Token Lexer::dollarFormat(size_t start)
+{
+    const std::string &t = source_.text();
+    size_t end = nameEnd(start + 1);
+    if (end >= end_ || t[end] != '.') {
+        pos_ = start + 1;
+        error(start, "The character '$' is not expected here and is ignored.");
+        return next();
+    }
+    ++end;
+    while (end < end_ && isDigit(t[end])) ++end;
+    pos_ = end;
+    Token token = make(TokenKind::Class, ORV_TOKEN_FMT, start);
+    token.text = t.substr(start, end - start);
+    return token;
+}
+
+Token Lexer::number(size_t start)
+{
+    const std::string &t = source_.text();
+    size_t end = start;
+    bool integral = true;
+    while (end < end_ && isDigit(t[end])) ++end;
+    if (end < end_ && t[end] == '.') {
+        integral = false;
+        ++end;
+        while (end < end_ && isDigit(t[end])) ++end;
+    }
+    if (end < end_ && (t[end] == 'e' || t[end] == 'E')) {
+        size_t digits = end + 1;
+        if (digits < end_ && (t[digits] == '+' || t[digits] == '-')) ++digits;
+        if (digits < end_ && isDigit(t[digits])) {
+            integral = false;
+            end = digits;
+            while (end < end_ && isDigit(t[end])) ++end;
+        }
+    }
+    pos_ = end;
+    Token token = make(TokenKind::Class, integral ? ORV_TOKEN_INT : ORV_TOKEN_NBR, start);
+    token.text = t.substr(start, end - start);
+    token.value = std::strtod(token.text.c_str(), nullptr);
+    token.hasValue = true;
+    return token;
+}
+
+Token Lexer::missing(size_t start)
+{
+    const std::string &t = source_.text();
+    size_t end = start + 1;
+    double value = orvMissing();
+    if (end < end_ && isNameStart(t[end]) && (end + 1 >= end_ || !isNameChar(t[end + 1]))) {
+        char letter = upper(t[end]);
+        value = std::bit_cast<double>(letter == '_' ? ORV_MISSING_UNDERSCORE_BITS
+                                                    : orvLetterMissingBits(letter - 'A'));
+        ++end;
+    }
+    pos_ = end;
+    Token token = make(TokenKind::Class, ORV_TOKEN_MISSING, start);
+    token.text = t.substr(start, end - start);
+    token.value = value;
+    token.hasValue = true;
+    return token;
+}
+
+Token Lexer::quoted(size_t start)
+{
+    const std::string &t = source_.text();
+    char quote = t[start];
+    std::string content;
+    size_t i = start + 1;
+    bool closed = false;
+    while (i < end_ && t[i] != '\n') {
+        if (t[i] == quote) {
+            if (i + 1 < end_ && t[i + 1] == quote) {
+                content += quote;
+                i += 2;
+                continue;
+            }
+            closed = true;
+            ++i;
+            break;
+        }
+        content += t[i++];
+    }
+    if (!closed) {
+        /* End the string where the statement evidently ends, so that the
+         * statements after it are read as written. */
+        size_t lineEnd = i;
+        size_t semicolon = t.find(';', start + 1);
+        size_t stop = semicolon != std::string::npos && semicolon < lineEnd ? semicolon : lineEnd;
+        content = t.substr(start + 1, stop - start - 1);
+        if (!content.empty() && content.back() == '\r') content.pop_back();
+        error(start, "The quoted string is not terminated.");
+        pos_ = stop;
+        Token token = make(TokenKind::Class, ORV_TOKEN_QS, start);
+        token.text = content;
+        return token;
+    }
+    int tokenClass = ORV_TOKEN_QS;
+    size_t suffixEnd = nameEnd(i);
+    std::string suffix;
+    for (size_t k = i; k < suffixEnd; ++k) suffix += upper(t[k]);
+    if (suffix == "D")
+        tokenClass = ORV_TOKEN_DATE;
+    else if (suffix == "T")
+        tokenClass = ORV_TOKEN_TIME;
+    else if (suffix == "DT")
+        tokenClass = ORV_TOKEN_DATETIME;
+    else if (suffix == "N")
+        tokenClass = ORV_TOKEN_VLITERAL;
+    if (tokenClass != ORV_TOKEN_QS) i = suffixEnd;
+    pos_ = i;
+    Token token = make(TokenKind::Class, tokenClass, start);
+    token.text = content;
+    if (tokenClass == ORV_TOKEN_DATE || tokenClass == ORV_TOKEN_TIME ||
+        tokenClass == ORV_TOKEN_DATETIME)
+        readConstant(token, tokenClass);
+    return token;
+}
+
+void Lexer::readConstant(Token &token, int tokenClass)
+{
+    token.hasValue = true;
+    token.value = orvMissing();
+    if (!convert_) return;
+    int informat = tokenClass == ORV_TOKEN_DATE   ? kFormatDate
+                   : tokenClass == ORV_TOKEN_TIME ? kFormatTime
+                                                  : kFormatDatetime;
+    const char *what = tokenClass == ORV_TOKEN_DATE   ? "date"
+                       : tokenClass == ORV_TOKEN_TIME ? "time"
+                                                      : "datetime";
+    const char *suffix = tokenClass == ORV_TOKEN_DATE ? "d" : tokenClass == ORV_TOKEN_TIME ? "t" : "dt";
+    double value = orvMissing();
+    if (readValue(informat, token.text, 0, yearCutoff_, &value) != 0) {
+        error(token.offset, std::string("The ") + what + " constant '" + token.text + "'" + suffix +
+                                " is not valid.");
+        value = orvMissing();
+    }
+    token.value = value;
+}
+
+}  // namespace orvhost

@@ -1,0 +1,217 @@
+/*
+ * bad_input_test.cpp - malformed data sets give a message naming the file
+ * and line and a failing status, never a crash; a step that fails leaves
+ * the earlier version of its output in place.
+ */
+#include <filesystem>
+
+#include "platform/dataset/data_set_status.h"
+#include "platform/step.h"
+#include "tests/platform/dataset/dataset_test_support.h"
+
+namespace {
+
+using namespace host_routines;
+using orvtest::readFile;
+using orvtest::writeFile;
+
+class BadInput : public orvtest::DataSetTest {
+protected:
+    /* Reads every group of handle; the first failing status, or 0. */
+    int readAll(DATA_SET_HANDLE *handle)
+    {
+        void *ref = handle;
+        for (int groups = 0; groups < 100 && xbynext(handle) > 0; ++groups) {
+            int status;
+            while ((status = xybyget(&ref)) == 0) {
+            }
+            if (status < 0) return status;
+        }
+        /* A failed data set stays failed. */
+        int status = xybyget(&ref);
+        return status < 0 ? status : 0;
+    }
+
+    std::string withDir(std::string text) const
+    {
+        for (size_t at; (at = text.find("{dir}")) != std::string::npos;) text.replace(at, 5, dir_);
+        return text;
+    }
+};
+
+TEST_F(BadInput, MalformedFilesFailWithFileAndLine)
+{
+    constexpr const char *kNumberSidecar =
+        R"({"variables": [{"name": "g", "type": "numeric"}, {"name": "x", "type": "numeric"}]})";
+    struct Case {
+        const char *id;
+        const char *csv;     /* written as x.csv */
+        const char *sidecar; /* written as x.meta.json; null: none */
+        std::vector<int> by;
+        const char *libref;
+        int openStatus; /* 0: opens, then reading fails */
+        int readStatus;
+        const char *message; /* in the log; {dir} is the library's directory */
+    };
+    const Case cases[] = {
+        {"ragged row, inferred", "g,x\n1,2\n3\n", nullptr, {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.csv, line 3: the row has 1 field; the header has 2 fields.\n"},
+        {"ragged row, described", "g,x\n1,2\n3,4,5\n", kNumberSidecar, {}, "T", 0,
+         orvhost::kDataSetStatusReadFailed,
+         "ERROR: {dir}/x.csv, line 3: the row has 3 fields; the header has 2 fields.\n"},
+        {"unterminated quote", "g,x\n1,\"2\n3,4\n", nullptr, {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.csv, line 2: a quoted field is not closed before the end of the file.\n"},
+        {"quote inside a field", "g,x\n1,2\n3,4\"\n", kNumberSidecar, {}, "T", 0,
+         orvhost::kDataSetStatusReadFailed,
+         "ERROR: {dir}/x.csv, line 3: a quote appears inside a field that is not quoted.\n"},
+        {"text in a numeric column", "g,x\n1,2\n1,abc\n", kNumberSidecar, {}, "T", 0,
+         orvhost::kDataSetStatusReadFailed,
+         "ERROR: {dir}/x.csv, line 3: the value \"abc\" of the numeric variable x is not a number.\n"},
+        {"unsorted BY data", "g,x\n1,1\n2,2\n2,3\n1,4\n", nullptr, {1}, "T", 0,
+         orvhost::kDataSetStatusNotSorted,
+         "ERROR: {dir}/x.csv, line 5: the data set T.X is not sorted by its BY variables (g): "
+         "the BY values of this row come before those of line 3.\n"},
+        {"unsorted DESCENDING", "g,x\nb,1\na,2\nc,3\n", nullptr, {-1}, "T", 0,
+         orvhost::kDataSetStatusNotSorted,
+         "ERROR: {dir}/x.csv, line 4: the data set T.X is not sorted by its BY variables (g "
+         "DESCENDING): the BY values of this row come before those of line 3.\n"},
+        {"missing sidecar field", "g,x\n1,2\n",
+         "{\n  \"variables\": [\n    {\"name\": \"g\", \"type\": \"numeric\"},\n    {\"name\": \"x\"}\n  ]\n}\n",
+         {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 4: variable 2 (\"x\") has no \"type\" field.\n"},
+        {"sidecar not JSON", "g,x\n1,2\n", "{\n  \"variables\": [,\n}\n", {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 2: the sidecar is not valid JSON.\n"},
+        {"sidecar names other columns", "g,y\n1,2\n", kNumberSidecar, {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.csv, line 1: column 2 is \"y\" but the sidecar {dir}/x.meta.json names it \"x\".\n"},
+        {"text longer than its variable", "c\nabcdef\n",
+         R"({"variables": [{"name": "c", "type": "character", "length": 4}]})", {}, "T", 0,
+         orvhost::kDataSetStatusReadFailed,
+         "ERROR: {dir}/x.csv, line 2: the value \"abcdef\" is longer than the 4 bytes of the "
+         "character variable c.\n"},
+        {"column name not a name", "g,my x\n1,2\n", nullptr, {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.csv, line 1: column 2 is named \"my x\", which is not a variable name "
+         "(1 to 32 letters, digits or underscores, starting with a letter or underscore).\n"},
+        {"unknown library", "g,x\n1,2\n", nullptr, {}, "NOPE", orvhost::kDataSetStatusOpenFailed,
+         0, "ERROR: The library NOPE is not assigned.\n"},
+        {"empty file", "", nullptr, {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.csv, line 1: the file has no header row.\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        std::filesystem::remove(path("x.meta.json"));
+        writeFile(path("x.csv"), c.csv);
+        if (c.sidecar != nullptr) writeFile(path("x.meta.json"), c.sidecar);
+        int status = 0;
+        DATA_SET_HANDLE *handle = open("x", ORV_DS_OPEN_INPUT, &status, c.libref);
+        EXPECT_EQ(status, c.openStatus);
+        if (handle != nullptr) {
+            ASSERT_EQ(host_->dataSets().setByList(handle, c.by, false), 0);
+            EXPECT_EQ(readAll(handle), c.readStatus);
+            /* xofprc does not repeat a failure that was logged already. */
+            void *ref = handle;
+            EXPECT_EQ(xofprc(&ref, c.readStatus, 1), c.readStatus);
+            EXPECT_EQ(xoclose(handle), 0);
+        }
+        EXPECT_EQ(takeLog(), withDir(c.message));
+        /* A read failure fails the step; an open failure is the caller's to judge. */
+        EXPECT_EQ(host_->dataSets().endStep(0),
+                  c.readStatus != 0 ? orvhost::kDataSetErrorReturnCode : 0);
+        takeLog();
+    }
+    int status = 0;
+    EXPECT_EQ(open("nofile", ORV_DS_OPEN_INPUT, &status), nullptr);
+    EXPECT_EQ(status, orvhost::kDataSetStatusOpenFailed);
+    EXPECT_EQ(takeLog(), withDir("ERROR: The data set T.NOFILE does not exist: there is no file "
+                                 "{dir}/nofile.csv.\n"));
+}
+
+/* What a step does with the output T.KEEP before it ends. */
+struct StepPlan {
+    const char *id;
+    bool markCommit;   /* as the job language marks OUT= data sets */
+    bool closeItself;  /* the procedure closes the output */
+    bool repeatName;   /* defines a variable twice */
+    bool readUnsorted; /* reads an input that is not sorted by its BY variable */
+    int exitCode;      /* xexit's return code */
+    int stepCode;      /* what runStep returns */
+    bool replaced;     /* KEEP holds the new rows afterwards */
+    const char *log;   /* the log's last line */
+};
+const StepPlan *plan = nullptr;
+
+void runPlannedStep()
+{
+    std::string error;
+    DATA_SET_HANDLE *output =
+        orvhost::openDataSet("T", "keep", orvhost::DataSetMode::Output, error);
+    if (plan->markCommit) orvhost::Host::current().dataSets().commitAtStepEnd(output);
+    void *binding = nullptr;
+    xvputi(output, 1, 32, &binding);
+    double x = 0;
+    VARIABLE_DESCRIPTOR descriptor;
+    xvnamei(&descriptor);
+    std::memcpy(descriptor.name, "x", 1);
+    descriptor.nameLength = 1;
+    xvputd(binding, &descriptor, 0, &x, 8, 0, 0);
+    if (plan->repeatName) xvputd(binding, &descriptor, 0, &x, 8, 0, 0);
+    xvpute(binding);
+    for (x = 100; x < 103; ++x) {
+        xyvput(binding, 0, output->row);
+        output->write(output);
+    }
+    if (plan->readUnsorted) {
+        DATA_SET_HANDLE *input = orvhost::openDataSet("T", "unsorted", orvhost::DataSetMode::Input, error);
+        orvhost::Host::current().dataSets().setByList(input, {1}, false);
+        while (xbynext(input) > 0) {
+        }
+    }
+    if (plan->closeItself) xoclose(output);
+    xexit(plan->exitCode, 0);
+}
+
+TEST_F(BadInput, AFailedStepLeavesTheEarlierOutputInPlace)
+{
+    const char *earlier = "x\n1\n2\n";
+    const char *newer = "x\n100\n101\n102\n";
+    writeFile(path("unsorted.csv"), "g\n2\n1\n");
+    const StepPlan plans[] = {
+        {"marked, step ends well", true, false, false, false, 0, 0, true,
+         "NOTE: The data set T.KEEP has 3 observations and 1 variables."},
+        {"marked, warnings only", true, false, false, false, 4, 4, true,
+         "NOTE: The data set T.KEEP has 3 observations and 1 variables."},
+        {"marked, step fails", true, false, false, false, 12, 12, false,
+         "WARNING: The data set T.KEEP was not replaced: the step ended with return code 12."},
+        {"never closed", false, false, false, false, 0, 0, false,
+         "WARNING: The data set T.KEEP was not closed by the step; its output was discarded."},
+        {"closed by the procedure", false, true, false, false, 0, 0, true,
+         "NOTE: The data set T.KEEP has 3 observations and 1 variables."},
+        {"variable defined twice", false, true, true, false, 0,
+         orvhost::kDataSetErrorReturnCode, false,
+         "ERROR: The data set T.KEEP was not replaced because of the errors above."},
+        {"input not sorted", true, false, false, true, 0, orvhost::kDataSetErrorReturnCode, false,
+         "WARNING: The data set T.KEEP was not replaced: the step ended with return code 8."},
+    };
+    for (const StepPlan &p : plans) {
+        SCOPED_TRACE(p.id);
+        writeFile(path("keep.csv"), earlier);
+        std::filesystem::remove(path("keep.meta.json"));
+        plan = &p;
+        EXPECT_EQ(host_->runStep(runPlannedStep), p.stepCode);
+        EXPECT_EQ(readFile(path("keep.csv")), p.replaced ? newer : earlier);
+        std::string log = takeLog();
+        ASSERT_FALSE(log.empty());
+        log.pop_back();
+        EXPECT_EQ(log.substr(log.find_last_of('\n') + 1), p.log) << log;
+        /* No temporary file is left behind. */
+        for (const auto &entry : std::filesystem::directory_iterator(dir_))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+        EXPECT_EQ(host_->dataSets().openCount(), 0u);
+    }
+}
+
+}  // namespace

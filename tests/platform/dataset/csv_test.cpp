@@ -1,0 +1,130 @@
+/*
+ * csv_test.cpp - the RFC 4180 reader and writer: records, quoting, line
+ * numbers and offsets, and the messages of malformed files.
+ */
+#include <fcntl.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "platform/dataset/csv_reader.h"
+#include "platform/dataset/csv_writer.h"
+#include "tests/platform/dataset/dataset_test_support.h"
+
+namespace {
+
+using orvhost::CsvReader;
+
+class CsvFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/orvcsv-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    /* The records of text joined as "a|b;c|d;" or "ERROR <message>". */
+    std::string records(const std::string &text)
+    {
+        std::string file = dir_ + "/x.csv";
+        orvtest::writeFile(file, text);
+        CsvReader reader;
+        std::string error, result;
+        if (!reader.open(file, error)) return "OPEN " + error;
+        for (;;) {
+            CsvReader::Result r = reader.next(error);
+            if (r == CsvReader::Result::End) return result;
+            if (r == CsvReader::Result::Error) return "ERROR " + error.substr(file.size() + 2);
+            std::string record;
+            for (size_t i = 0; i < reader.fields().size(); ++i)
+                record += (i == 0 ? "" : "|") + std::string(reader.fields()[i]);
+            result += record + "@" + std::to_string(reader.recordLine()) + ";";
+        }
+    }
+
+    std::string dir_;
+};
+
+TEST_F(CsvFile, ReadsRecordsAndReportsMalformedOnes)
+{
+    struct Case {
+        const char *id;
+        const char *text;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"plain", "a,b\n1,2\n", "a|b@1;1|2@2;"},
+        {"no final newline", "a,b\n1,2", "a|b@1;1|2@2;"},
+        {"CRLF", "a,b\r\n1,2\r\n", "a|b@1;1|2@2;"},
+        {"empty fields", "a,b,c\n,,\n", "a|b|c@1;||@2;"},
+        {"quoted comma", "a\n\"x,y\"\n", "a@1;x,y@2;"},
+        {"doubled quote", "a\n\"say \"\"hi\"\"\"\n", "a@1;say \"hi\"@2;"},
+        {"newline in quotes", "a,b\n\"1\n2\",3\n4,5\n", "a|b@1;1\n2|3@2;4|5@4;"},
+        {"quoted empty", "a\n\"\"\n", "a@1;@2;"},
+        {"blank lines skipped", "a\n\n1\n\n\n2\n", "a@1;1@3;2@6;"},
+        {"byte-order mark", "\xEF\xBB\xBF" "a,b\n1,2\n", "a|b@1;1|2@2;"},
+        {"spaces kept", "a\n x \n", "a@1; x @2;"},
+        {"unterminated quote", "a\n1\n\"open\n2\n", "ERROR line 3: a quoted field is not closed before the end of the file."},
+        {"text after quote", "a\n\"x\"y\n", "ERROR line 2: characters follow the closing quote of a field."},
+        {"quote inside field", "a\nx\"y\n", "ERROR line 2: a quote appears inside a field that is not quoted."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(records(c.text), c.expected);
+    }
+}
+
+TEST_F(CsvFile, SeeksBackToANotedRecord)
+{
+    std::string file = dir_ + "/x.csv";
+    orvtest::writeFile(file, "a\n1\n\"2\n2\"\n3\n");
+    CsvReader reader;
+    std::string error;
+    ASSERT_TRUE(reader.open(file, error));
+    ASSERT_EQ(reader.next(error), CsvReader::Result::Record); /* header */
+    ASSERT_EQ(reader.next(error), CsvReader::Result::Record); /* 1 */
+    ASSERT_EQ(reader.next(error), CsvReader::Result::Record); /* "2\n2" */
+    int64_t offset = reader.recordOffset(), line = reader.recordLine();
+    EXPECT_EQ(offset, 4);
+    EXPECT_EQ(line, 3);
+    ASSERT_EQ(reader.next(error), CsvReader::Result::Record);
+    EXPECT_EQ(reader.fields()[0], "3");
+    EXPECT_EQ(reader.recordLine(), 5);
+    ASSERT_TRUE(reader.seek(offset, line, error));
+    ASSERT_EQ(reader.next(error), CsvReader::Result::Record);
+    EXPECT_EQ(reader.fields()[0], "2\n2");
+    EXPECT_EQ(reader.recordLine(), 3);
+}
+
+TEST_F(CsvFile, WriterQuotesWhatNeedsQuotingAndReadsBack)
+{
+    const std::vector<std::vector<std::string>> rows = {
+        {"plain", "with,comma", "with \"quote\""},
+        {"line\nfeed", "", "carriage\rreturn"},
+        {""}, /* a single empty field must not read as an empty line */
+    };
+    std::string file = dir_ + "/w.csv";
+    orvhost::CsvWriter writer;
+    writer.attach(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), file);
+    std::string error;
+    for (const auto &row : rows) {
+        for (const std::string &field : row) writer.field(field);
+        ASSERT_TRUE(writer.endRecord(error)) << error;
+    }
+    ASSERT_TRUE(writer.finish(error)) << error;
+    EXPECT_EQ(orvtest::readFile(file),
+              "plain,\"with,comma\",\"with \"\"quote\"\"\"\n\"line\nfeed\",,\"carriage\rreturn\"\n\"\"\n");
+
+    CsvReader reader;
+    ASSERT_TRUE(reader.open(file, error));
+    for (const auto &row : rows) {
+        ASSERT_EQ(reader.next(error), CsvReader::Result::Record) << error;
+        ASSERT_EQ(reader.fields().size(), row.size());
+        for (size_t i = 0; i < row.size(); ++i) EXPECT_EQ(reader.fields()[i], row[i]);
+    }
+    EXPECT_EQ(reader.next(error), CsvReader::Result::End);
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+/*
+ * value_text_test.cpp - cell texts of numeric values: reading every form,
+ * and writing texts that read back bit for bit.  Expected day and second
+ * counts come from Python's datetime ((d - date(1960, 1, 1)).days).
+ */
+#include "platform/dataset/value_text.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <vector>
+
+#include "host/missing_values.h"
+
+namespace {
+
+using orvhost::CellKind;
+using orvhost::FormatFamily;
+
+uint64_t bits(double value) { return std::bit_cast<uint64_t>(value); }
+
+TEST(ValueText, ReadsEveryFormOfCell)
+{
+    struct Case {
+        const char *id;
+        const char *cell;
+        CellKind kind;
+        double value; /* compared bit for bit unless kind is Text */
+    };
+    const double dot = orvMissing();
+    const Case cases[] = {
+        {"empty", "", CellKind::Missing, dot},
+        {"blanks", "   ", CellKind::Missing, dot},
+        {"dot", ".", CellKind::Missing, dot},
+        {"NA", "NA", CellKind::Missing, dot},
+        {"NaN", "NaN", CellKind::Missing, dot},
+        {".A", ".A", CellKind::Missing, std::bit_cast<double>(0xFFFFFD0000000000ull)},
+        {".z lower", ".z", CellKind::Missing, std::bit_cast<double>(0xFFFFE40000000000ull)},
+        {"._", "._", CellKind::Missing, std::bit_cast<double>(0xFFFFFF0000000000ull)},
+        {"integer", "42", CellKind::Number, 42},
+        {"plus", "+2.5", CellKind::Number, 2.5},
+        {"negative", "-0.125", CellKind::Number, -0.125},
+        {"exponent", "1e-300", CellKind::Number, 1e-300},
+        {"padded", " 7 ", CellKind::Number, 7},
+        {"negative zero", "-0", CellKind::Number, -0.0},
+        {"infinity", "inf", CellKind::Number, INFINITY},
+        {"date 2020", "2020-01-01", CellKind::Date, 21915},
+        {"date 1582", "1582-10-15", CellKind::Date, -137774},
+        {"leap day", "2000-02-29", CellKind::Date, 14669},
+        {"day before 1960", "1959-12-31", CellKind::Date, -1},
+        {"last ISO day", "9999-12-31", CellKind::Date, 2936549},
+        {"first ISO day", "0001-01-01", CellKind::Date, -715509},
+        {"datetime T", "2020-01-01T10:30:00", CellKind::DateTime, 1893493800},
+        {"datetime blank", "2020-01-01 10:30", CellKind::DateTime, 1893493800},
+        {"datetime fraction", "2021-06-30T23:59:05.5", CellKind::DateTime, 1940716745.5},
+        {"second before 1960", "1959-12-31T23:59:59", CellKind::DateTime, -1},
+        {"not a leap day", "1900-02-29", CellKind::Text, 0},
+        {"month 13", "2020-13-01", CellKind::Text, 0},
+        {"hour 24", "2020-01-01T24:00:00", CellKind::Text, 0},
+        {"seconds 60", "2020-01-01T10:00:60", CellKind::Text, 0},
+        {"dangling point", "2020-01-01T10:00:05.", CellKind::Text, 0},
+        {"text", "abc", CellKind::Text, 0},
+        {"number then text", "12abc", CellKind::Text, 0},
+        {"two signs", "+-3", CellKind::Text, 0},
+        {"hex", "0x10", CellKind::Text, 0},
+        {"dot letter word", ".AB", CellKind::Text, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        double value = 123.0;
+        EXPECT_EQ(orvhost::readNumberCell(c.cell, &value), c.kind);
+        if (c.kind != CellKind::Text) {
+            EXPECT_EQ(bits(value), bits(c.value));
+        } else {
+            EXPECT_EQ(value, 123.0);
+        }
+    }
+}
+
+TEST(ValueText, WritesCellsThatReadBack)
+{
+    struct Case {
+        const char *id;
+        double value;
+        FormatFamily family;
+        const char *text;
+    };
+    const Case cases[] = {
+        {"shortest 0.1", 0.1, FormatFamily::Numeric, "0.1"},
+        {"shortest third", 1.0 / 3, FormatFamily::Numeric, "0.3333333333333333"},
+        {"large", 1e21, FormatFamily::Numeric, "1e+21"},
+        {"negative zero", -0.0, FormatFamily::Numeric, "-0"},
+        {"ordinary missing", orvMissing(), FormatFamily::Numeric, ""},
+        {"other NaN", std::bit_cast<double>(0x7FF8000000000001ull), FormatFamily::Numeric, ""},
+        {".R", std::bit_cast<double>(orvLetterMissingBits(17)), FormatFamily::Date, ".R"},
+        {"._", std::bit_cast<double>(ORV_MISSING_UNDERSCORE_BITS), FormatFamily::Numeric, "._"},
+        {"date", 21915, FormatFamily::Date, "2020-01-01"},
+        {"date before 1960", -137774, FormatFamily::Date, "1582-10-15"},
+        {"part of a day", 21915.5, FormatFamily::Date, "21915.5"},
+        {"beyond year 9999", 2936550, FormatFamily::Date, "2936550"},
+        {"date of a number", 21915, FormatFamily::Numeric, "21915"},
+        {"datetime", 1893493800, FormatFamily::DateTime, "2020-01-01T10:30:00"},
+        {"datetime half second", 1940716745.5, FormatFamily::DateTime, "2021-06-30T23:59:05.5"},
+        {"datetime before 1960", -1, FormatFamily::DateTime, "1959-12-31T23:59:59"},
+        {"time stays a number", 37800, FormatFamily::Time, "37800"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        std::string text;
+        orvhost::appendNumberCell(text, c.value, c.family);
+        EXPECT_EQ(text, c.text);
+        double back = 0;
+        ASSERT_NE(orvhost::readNumberCell(text, &back), CellKind::Text);
+        /* A NaN that is no missing value of the host reads back as ".". */
+        uint64_t expected = std::string(c.text).empty() ? ORV_MISSING_BITS : bits(c.value);
+        EXPECT_EQ(bits(back), expected);
+    }
+}
+
+TEST(ValueText, AllMissingValuesRoundTripBitForBit)
+{
+    std::vector<uint64_t> patterns = {ORV_MISSING_BITS, ORV_MISSING_UNDERSCORE_BITS};
+    for (int k = 0; k < 26; ++k) patterns.push_back(orvLetterMissingBits(k));
+    for (uint64_t pattern : patterns) {
+        SCOPED_TRACE(pattern);
+        double value = std::bit_cast<double>(pattern);
+        std::string text;
+        orvhost::appendNumberCell(text, value, FormatFamily::Numeric);
+        double back = 0;
+        EXPECT_EQ(orvhost::readNumberCell(text, &back), CellKind::Missing);
+        EXPECT_EQ(bits(back), bits(value));
+    }
+}
+
+}  // namespace
