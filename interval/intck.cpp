@@ -42,16 +42,6 @@ double boundariesBetween(double from, double to, int64_t length, int64_t offset)
     return std::floor((to + double(offset)) / l) - std::floor((from + double(offset)) / l);
 }
 
-int64_t secondsPerUnit(int code)
-{
-    switch (code) {
-    case ZINT_SECOND: return 1;
-    case ZINT_MINUTE: return 60;
-    case ZINT_HOUR: return 3600;
-    default: return 0;
-    }
-}
-
 /* Offset that turns "index congruent to the shift" into a floor division:
  * length - shift, or 0 without a shift. */
 int64_t leadOf(int64_t length, int64_t shift) { return shift != 0 ? length - shift : 0; }
@@ -78,7 +68,7 @@ double zintck2(const ZINT_DESC *desc, double from, double to)
     from = std::floor(from);
     to = std::floor(to);
     const int code = desc->code;
-    const int64_t m = desc->multiplier < 1 ? 1 : desc->multiplier;
+    const int64_t m = zintMultiplierOf(*desc);
     const int64_t s = desc->shift;
 
     if (code == ZINT_NONE) return to - from;
@@ -91,7 +81,7 @@ double zintck2(const ZINT_DESC *desc, double from, double to)
      * this build does not have. */
     if (code > ZINT_YEARV) return orvMissing();
     if (code < ZINT_FIRST_CALENDAR_CODE) {
-        const int64_t unit = secondsPerUnit(code);
+        const int64_t unit = zintSecondsPerUnit(code);
         if (unit == 0) {
             xebug("zintck2: bad intcode=%i", code);
             return orvMissing();

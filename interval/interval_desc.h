@@ -72,6 +72,18 @@ enum : uint8_t {
 };
 constexpr int ZINT_FIRST_CALENDAR_CODE = ZINT_DAY;
 
+/* Seconds in one unit of a time-of-day code; 0 for any other code. */
+constexpr int64_t zintSecondsPerUnit(int code)
+{
+    return code == ZINT_SECOND ? 1 : code == ZINT_MINUTE ? 60 : code == ZINT_HOUR ? 3600 : 0;
+}
+
+/* The multiplier of a descriptor, at least 1 also for one built by hand. */
+constexpr int64_t zintMultiplierOf(const ZINT_DESC &desc)
+{
+    return desc.multiplier < 1 ? 1 : desc.multiplier;
+}
+
 /* Statuses of zintstr (and of the builders that parse a name). */
 enum : int {
     ZINTSTR_OK = 0,

@@ -34,19 +34,6 @@ using Wide = __int128;
 constexpr double kNudge = 1e-12;
 constexpr double kDay = double(ZINT_SECONDS_PER_DAY);
 
-int64_t multiplierOf(const ZINT_DESC &desc) { return desc.multiplier < 1 ? 1 : desc.multiplier; }
-
-/* Seconds in one unit of a time-of-day code; 0 for any other code. */
-int64_t secondsPerUnit(int code)
-{
-    switch (code) {
-    case ZINT_SECOND: return 1;
-    case ZINT_MINUTE: return 60;
-    case ZINT_HOUR: return 3600;
-    default: return 0;
-    }
-}
-
 /* A 128-bit result as a double, missing when it is not exact. */
 double exactResult(Wide value)
 {
@@ -215,7 +202,7 @@ double sameDayOfMonth(const ZINT_DESC &desc, double x, double n, double b)
         const int64_t monthsPer = desc.code == ZINT_QTR ? 3 : desc.code == ZINT_SEMIYEAR ? 6 : 12;
         const int64_t count = int64_t(std::floor(n + kNudge));
         const Wide index =
-            Wide(from.year) * 12 + (from.month - 1) + Wide(count) * multiplierOf(desc) * monthsPer;
+            Wide(from.year) * 12 + (from.month - 1) + Wide(count) * zintMultiplierOf(desc) * monthsPer;
         const Wide reachedYear = index >= 0 ? index / 12 : -((-index + 11) / 12);
         if (reachedYear < 1581 || reachedYear > 20001) return orvMissing();
         year = int64_t(reachedYear);
@@ -279,7 +266,7 @@ double zintnx2(const ZINT_DESC *desc, double x, double n)
     n = std::floor(n + kNudge);
     const int code = desc->code;
     const int64_t count = int64_t(n);
-    const int64_t m = multiplierOf(*desc);
+    const int64_t m = zintMultiplierOf(*desc);
     const int64_t s = desc->shift;
 
     if (code == ZINT_NONE) return x + n;
@@ -294,7 +281,7 @@ double zintnx2(const ZINT_DESC *desc, double x, double n)
      * this build does not have: no custom interval can be registered. */
     if (code > ZINT_YEARV) return orvMissing();
     if (code < ZINT_FIRST_CALENDAR_CODE) {
-        const int64_t unit = secondsPerUnit(code);
+        const int64_t unit = zintSecondsPerUnit(code);
         if (unit == 0) {
             xebug("zintnx2: bad intcode=%i", code);
             return orvMissing();

@@ -5,6 +5,7 @@
 #include "interval/timeid_forms.h"
 
 #include "host/host_records.h"
+#include "host/missing_values.h"
 #include "host/weighted_select.h"
 
 extern "C" GCB *v_global_gcb_anchor;
@@ -41,4 +42,26 @@ int zintTiSelect(ZintTiForm form, int64_t n, double *keys, double rank, double *
     if (form == ZintTiForm::Two && n > kExactRankLimit)
         return zqpsort_orvnobs(n, keys, nullptr, 1, &rank, at, next, nullptr, 0, nullptr);
     return zqpsort(n, keys, nullptr, 1, &rank, at, next, nullptr, 0, nullptr);
+}
+
+int zintTiMedian(ZintTiForm form, int64_t n, double *values, double *work, double *median)
+{
+    if (median != nullptr) *median = orvMissing();
+    if (values == nullptr || n < 1) return -99;
+    double *keys = values;
+    int64_t m = n;
+    if (work != nullptr) {
+        m = 0;
+        for (int64_t i = 0; i < n; ++i)
+            if (!orvIsMissing(values[i])) work[m++] = values[i];
+        if (m == 0) return -1;
+        keys = work;
+    }
+    double at = 0, next = 0;
+    const int status = zintTiSelect(form, m, keys, double(m % 2 == 1 ? m / 2 : m / 2 - 1), &at, &next);
+    if (status != 0) return status;
+    /* Halves first: the mean of two large keys must not overflow. */
+    const double result = m % 2 == 1 ? at : 0.5 * at + 0.5 * next;
+    if (median != nullptr) *median = result;
+    return 0;
 }

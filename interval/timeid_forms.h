@@ -13,7 +13,7 @@
  *   - the index limits and the custom-interval index function of zinttip
  *     and the start value of zinttic (timeid_index.cpp).
  *
- * Exports: ZintTiForm, zintTiAlloc, zintTiFree, zintTiSelect.
+ * Exports: ZintTiForm, zintTiAlloc, zintTiFree, zintTiSelect, zintTiMedian.
  */
 #ifndef ORV_INTERVAL_TIMEID_FORMS_H
 #define ORV_INTERVAL_TIMEID_FORMS_H
@@ -38,5 +38,8 @@ void zintTiFree(ZintTiForm form, void *block);
  * follows it in ascending order (keys are reordered).  REQUIRES: n >= 1,
  * no key is missing.  Returns the selection routine's status (0 ok). */
 int zintTiSelect(ZintTiForm form, int64_t n, double *keys, double rank, double *at, double *next);
+
+/* The median of zinttms (timeslot_accumulate.h) in the given form. */
+int zintTiMedian(ZintTiForm form, int64_t n, double *values, double *work, double *median);
 
 #endif

@@ -114,7 +114,6 @@ int timeIndex(ZintTiForm form, const ZINT_DESC *interval, char alignment, const 
         if (index != nullptr) index[j] = k;
         largest = std::max(largest, k);
         if (j > 0) {
-            if (k < previous && !descending && !equal) descending = true;
             if (k < previous) descending = true;
             if (k == previous) equal = true;
         }
