@@ -653,4 +653,49 @@ enum : int {
     ORV_TOKEN_ORVDS = 14,
 };
 
+/* ---- Kernel extensions.  GCB word 0x290 (copied by mcn_main into
+ * Exported_QXHandle) points to the KERNEL_HANDLE, through which modules load
+ * the host's kernel extensions by name. ---- */
+
+/* Loads the kernel extension named by `length` 32-bit characters (for
+ * example "qxperf"); journal and hostObjects are handed on to extensions
+ * that take them (null for those that do not).  Returns the extension
+ * object, null when the host has no extension of that name or it is
+ * unavailable. */
+struct KERNEL_HANDLE;
+using orv_kernel_load_fn = void *(*)(KERNEL_HANDLE *kernel, const uint32_t *name, int32_t length,
+                                     void *journal, const void *hostObjects);
+
+struct KERNEL_HANDLE {
+    orv_kernel_load_fn loadByName; /* 0x0 */
+    uint8_t reserved8[0x18];
+};
+static_assert(offsetof(KERNEL_HANDLE, loadByName) == 0x0);
+static_assert(sizeof(KERNEL_HANDLE) == 0x20);
+
+/* The timer extension "qxperf".  read fills a read area of four 64-bit
+ * words: word 1 is reading A (elapsed time, in nanoseconds) and word 3 is
+ * reading B (processor time, in nanoseconds); words 0 and 2 are the host's.
+ * It returns 0.  release ends the caller's use of the object.  This host's
+ * timer is deterministic: every read advances A by
+ * ORV_PERF_TIMER_STEP_A and B by ORV_PERF_TIMER_STEP_B. */
+struct ORV_PERF_TIMER;
+using orv_perf_read_fn = int (*)(ORV_PERF_TIMER *timer, int64_t *readArea);
+using orv_perf_release_fn = void (*)(ORV_PERF_TIMER *timer);
+
+struct ORV_PERF_TIMER {
+    orv_perf_read_fn read;       /* 0x0 */
+    void *reserved8;             /* 0x8 */
+    orv_perf_release_fn release; /* 0x10: third word, as for every extension object */
+};
+static_assert(offsetof(ORV_PERF_TIMER, read) == 0x0);
+static_assert(offsetof(ORV_PERF_TIMER, release) == 0x10);
+static_assert(sizeof(ORV_PERF_TIMER) == 0x18);
+
+constexpr int ORV_PERF_READ_WORDS = 4;
+constexpr int ORV_PERF_READING_A = 1;
+constexpr int ORV_PERF_READING_B = 3;
+constexpr int64_t ORV_PERF_TIMER_STEP_A = 1000;
+constexpr int64_t ORV_PERF_TIMER_STEP_B = 250;
+
 #endif

@@ -81,21 +81,28 @@ int timeIndex(ZintTiForm form, const ZINT_DESC *interval, char alignment, const 
         maximum = std::max(maximum, v);
     }
 
-    /* At the ends of the range the aligned value may lie outside it; the
-     * value itself then stands for it when it lies in the first (last)
-     * interval. */
-    double first = zintnx3(interval, alignment, nullptr, minimum, 0);
-    if (orvIsMissing(first)) {
-        const double firstEnd = zintnx3(interval, 'E', nullptr, range.low, 0);
-        if (orvIsMissing(firstEnd)) return ZINTTIP_OUT_OF_RANGE;
-        if (minimum <= firstEnd) first = minimum;
-    }
-    double last = zintnx3(interval, alignment, nullptr, maximum, 0);
-    if (orvIsMissing(last)) {
-        const double lastStart = zintnx3(interval, 'B', nullptr, range.last, 0);
-        if (orvIsMissing(lastStart)) return ZINTTIP_OUT_OF_RANGE;
-        if (lastStart <= maximum) last = maximum;
-    }
+    /* At the ends of the range the aligned value may lie outside it; a
+     * value in the first (last) interval then stands for its own aligned
+     * value, for the ends as for every index. */
+    double firstEnd = orvMissing(), lastStart = orvMissing();
+    bool firstEndKnown = false, lastStartKnown = false;
+    auto aligned = [&](double v, double *result) {
+        *result = zintnx3(interval, alignment, nullptr, v, 0);
+        if (!orvIsMissing(*result)) return true;
+        if (!firstEndKnown) {
+            firstEnd = zintnx3(interval, 'E', nullptr, range.low, 0);
+            firstEndKnown = true;
+        }
+        if (!lastStartKnown) {
+            lastStart = zintnx3(interval, 'B', nullptr, range.last, 0);
+            lastStartKnown = true;
+        }
+        if (orvIsMissing(firstEnd) || orvIsMissing(lastStart)) return false;
+        if (v <= firstEnd || lastStart <= v) *result = v;
+        return true;
+    };
+    double first = 0, last = 0;
+    if (!aligned(minimum, &first) || !aligned(maximum, &last)) return ZINTTIP_OUT_OF_RANGE;
     if (firstAligned != nullptr) *firstAligned = first;
     if (lastAligned != nullptr) *lastAligned = last;
 
@@ -104,9 +111,10 @@ int timeIndex(ZintTiForm form, const ZINT_DESC *interval, char alignment, const 
     int64_t previous = 0;
     bool descending = false, equal = false;
     for (int64_t j = 0; j < n; ++j) {
-        const double aligned = zintnx3(interval, alignment, nullptr, values[j], 0);
-        const double d = zintck2(interval, origin, aligned);
-        if (orvIsMissing(aligned) || orvIsMissing(d)) return ZINTTIP_OUT_OF_RANGE;
+        double at = 0;
+        if (!aligned(values[j], &at)) return ZINTTIP_OUT_OF_RANGE;
+        const double d = zintck2(interval, origin, at);
+        if (orvIsMissing(at) || orvIsMissing(d)) return ZINTTIP_OUT_OF_RANGE;
         /* Checked before the conversion: 2^63 itself has no int64_t. */
         if (std::fabs(d) >= kTwo63) return ZINTTIP_OVERFLOW;
         if (form == ZintTiForm::Plain && std::fabs(d) > kTwo53) return ZINTTIP_INEXACT;

@@ -13,9 +13,6 @@
 
 namespace {
 
-/* Below this share of the USS a CSS is rounding noise. */
-constexpr double kCssNoise = 1.110223024625157e-16;
-
 void resetRecord(ZINT_TSSUMM *record)
 {
     record->count = record->present = record->missing = record->large = 0;
@@ -89,7 +86,11 @@ int summarize(ZintTiForm form, double *values, int64_t m, double *medianWork, ZI
     if (!squareOverflow) {
         record->uss = std::max(uss, 0.0);
         if (!sumOverflow) {
-            record->css = uss <= 0 || k < 2 || css < uss * kCssNoise ? 0.0 : css;
+            /* The CSS comes from deviations about the mean, so it is exact
+             * to rounding of its own size: a spread far below the level of
+             * the values (1e8 + 1, 1e8 + 2, 1e8 + 3) is kept, not taken for
+             * rounding noise of the sums of squares. */
+            record->css = k < 2 || css <= 0 ? 0.0 : css;
             if (k > 1) {
                 record->variance = record->css > 0 ? record->css / double(k - 1) : 0.0;
                 record->stdDev = record->variance > 0 ? std::sqrt(record->variance) : 0.0;

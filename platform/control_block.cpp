@@ -32,7 +32,7 @@ ControlBlock::ControlBlock(HostMemory &memory, Log &log)
     gcb_.translate = translateTables();
     gcb_.customLoad = customLoad_.get();
     gcb_.currentInstance = &currentInstance_;
-    gcb_.kernelHandle = &kernel_;
+    gcb_.kernelHandle = kernel_.handle();
 }
 
 }  // namespace orvhost

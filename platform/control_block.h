@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "host/host_records.h"
+#include "platform/kernel_extensions.h"
 #include "platform/memory.h"
 #include "platform/service_table.h"
 
@@ -33,6 +34,9 @@ public:
     /* The log handle stored in the procedure instance. */
     void *logHandle() const { return instance_.logHandle; }
 
+    /* The kernel handle's extensions (GCB word 0x290). */
+    KernelExtensions &kernel() { return kernel_; }
+
 private:
     VectorTables tables_;
     PARSE_SLOT_RECORD slotRecord_{};
@@ -43,7 +47,7 @@ private:
     LOCALE_RECORD locale_{};
     std::unique_ptr<CUSTOM_LOAD_RECORD> customLoad_;
     uint64_t currentInstance_ = 1; /* 1: the instance at GCB word 0x20 */
-    uint64_t kernel_ = 0;          /* the kernel handle's target; no extensions yet */
+    KernelExtensions kernel_;      /* behind the kernel handle */
     GCB gcb_{};
 };
 

@@ -345,7 +345,8 @@ Forms formsOf(const FormatSpec &spec, double value, int width, int decimals)
     if (calendar && !dayOfValue(spec.family, value, &day, &seconds)) return {};
     switch (spec.identifier) {
     case kFormatF: return fForms(value, decimals);
-    case kFormatBest: return bestForms(value);
+    case kFormatBest:
+    case kFormatD: return bestForms(value);
     case kFormatInt: return intForms(value);
     case kFormatDate:
     case kFormatDtDate: return dateForms(day, width);

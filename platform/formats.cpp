@@ -58,6 +58,8 @@
  *                                           "2001" "20" (4-digit width 10)
  *  22 $CHAR         8   1..32767  -        character values; no numbers
  *  23 $             8   1..32767  -        the same
+ *  24 D            12   1..32     -        as BEST: the most significant
+ *                                           digits that fit
  *
  * Missing values show as "." or their letter ("A" to "Z", "_"),
  * right-aligned, with every numeric format.  kNoFormat (99) renders as
@@ -102,8 +104,9 @@ constexpr FormatSpec kFormats[] = {
     {"YYMMDD", kFormatYymmdd, F::Date, 8, 2, 10, 0, 0},
     {"$CHAR", kFormatChar, F::Character, 8, 1, 32767, 0, 0},
     {"$", kFormatDollar, F::Character, 8, 1, 32767, 0, 0},
+    {"D", kFormatD, F::Numeric, 12, 1, 32, 0, 0},
 };
-static_assert(std::size(kFormats) == kFormatDollar, "one row per FormatId");
+static_assert(std::size(kFormats) == kFormatD, "one row per FormatId");
 static_assert(std::size(kFormats) < kNoFormat, "identifiers must stay below kNoFormat");
 
 constexpr bool identifiersArePositions()

@@ -54,6 +54,7 @@ enum FormatId : int {
     kFormatYymmdd,
     kFormatChar,
     kFormatDollar,
+    kFormatD,
 };
 
 /* Host statuses of the format services (0 is success).  Their texts are in
