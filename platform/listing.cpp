@@ -57,7 +57,7 @@ Length readLength(const char *&p)
     }
 }
 
-/* Pads text to the spec's width (left-justified with the '-' flag). */
+/* Pads text to the conversion's width (left-justified with the '-' flag). */
 void appendPadded(std::string &out, std::string_view text, const Spec &spec)
 {
     size_t width = spec.width > 0 ? size_t(spec.width) : 0;
