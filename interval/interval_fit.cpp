@@ -196,7 +196,7 @@ void observationRule(ZINT_DESC *desc, const double x[3])
     if (!(g > 0 && g < kObservationGapBelow)) return;
     const int64_t m = std::fmod(big, g) == 0 ? int64_t(g) : 1;
     const int64_t s = m > 1 ? desc->shift : 0;
-    char text[32];
+    char text[48]; /* "OBS" and two 64-bit numbers */
     if (s == 0)
         std::snprintf(text, sizeof text, "%lld", static_cast<long long>(m));
     else

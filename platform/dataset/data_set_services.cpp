@@ -155,13 +155,12 @@ Variable fromDescriptor(const VARIABLE_DESCRIPTOR &descriptor)
 
 /* The current locale's name from the environment ("en_US" of
  * "en_US.UTF-8"); "" for none, C or POSIX. */
-std::string currentLocaleName()
+std::string_view currentLocaleName()
 {
     for (const char *variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char *value = std::getenv(variable);
         if (value == nullptr || *value == '\0') continue;
-        std::string name(value);
-        name = name.substr(0, name.find_first_of(".@"));
+        std::string_view name(value, std::strcspn(value, ".@"));
         if (name == "C" || name == "POSIX") return {};
         return name;
     }
@@ -665,7 +664,7 @@ int xfrfile(void *, void *dataSetHandle, int kind, int *variableNumbers, int cou
 int wztxgcli(char *nameBuffer, int bufferLength)
 {
     if (nameBuffer == nullptr || bufferLength <= 0) return orvhost::kDataSetStatusBadArgument;
-    std::string name = currentLocaleName();
+    std::string_view name = currentLocaleName();
     return putText(nameBuffer, size_t(bufferLength), name.empty() ? "." : name);
 }
 

@@ -191,6 +191,36 @@ TEST(IntervalDetect, NamesThatWouldNotFit)
     EXPECT_EQ(desc.code, ZINT_NONE);
 }
 
+TEST(IntervalDetect, CandidateTest)
+{
+    orvtest::moduleHost();
+    ZINT_DESC month;
+    ASSERT_EQ(zintstr("MONTH", -1, &month), 0);
+    struct Case {
+        const char *id;
+        const char *candidate;
+        int k;
+        double x1, x2, x3;
+        int fits;
+        const char *name;
+    };
+    const Case cases[] = {
+        {"1 July of three years", "YEAR", 12, day(1990, 7, 1), day(1991, 7, 1), day(1992, 7, 1), 1, "YEAR.7"},
+        {"every other month", "MONTH", 1, day(1990, 1, 1), day(1990, 3, 1), day(1990, 5, 1), 1, "MONTH2"},
+        /* Counts of 0 or below never make a whole ratio: -2 and 4 would
+         * divide to -2. */
+        {"a count below 0", "MONTH", 1, day(1990, 3, 1), day(1990, 1, 1), day(1990, 5, 1), 0, "MONTH"},
+        {"a count of 0", "MONTH", 1, day(1990, 1, 1), day(1990, 1, 15), day(1990, 2, 1), 0, "MONTH"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        ZINT_DESC candidate;
+        ASSERT_EQ(zintstr(c.candidate, -1, &candidate), 0);
+        EXPECT_EQ(test(&candidate, &month, c.k, c.x1, c.x2, c.x3), c.fits);
+        EXPECT_EQ(nameOf(candidate), c.name);
+    }
+}
+
 TEST(IntervalDetect, Series)
 {
     orvtest::moduleHost();

@@ -53,6 +53,8 @@ TEST(FormatCatalogue, NamesAndIdentifiers)
         {"DATETIME keeps 4", "DATETIME", 4, FormatFamily::DateTime},
         {"TIME keeps 5", "time", 5, FormatFamily::Time},
         {"DTWKDATX", "dtwkdatx", kFormatDtWkdatx, FormatFamily::DateTime},
+        {"DTWEEKV", "DTWEEKV", kFormatDtWeekv, FormatFamily::DateTime},
+        {"D", "d", kFormatD, FormatFamily::Numeric},
         {"YYMMDD", "YYMMDD", kFormatYymmdd, FormatFamily::Date},
         {"blanks around", "  MONYY ", kFormatMonyy, FormatFamily::Date},
         {"$CHAR", "$char", kFormatChar, FormatFamily::Character},
@@ -286,6 +288,20 @@ TEST(FormatRender, CaseTable)
         {"DTMONYY", kFormatDtMonyy, kDatetime, 7, 0, "JAN2020"},
         {"DTYEAR", kFormatDtYear, kDatetime, 4, 0, "2020"},
         {"DTDATE before 1960", kFormatDtDate, -0.5, 9, 0, "31DEC1959"},
+        {"DTWEEKV9", kFormatDtWeekv, kDatetime, 9, 0, "2020W0201"},
+        {"DTWEEKV7", kFormatDtWeekv, kDatetime, 7, 0, "2020W02"},
+        /* D shows the most significant digits, as BEST. */
+        {"D9 of a day number", kFormatD, kMonday6Jan2020, 9, 0, "    21920"},
+        {"D7 of a fraction", kFormatD, 1.0 / 3, 7, 0, "0.33333"},
+        {"D default width 12", kFormatD, -2.5, 0, 0, "        -2.5"},
+        {"D missing", kFormatD, letter('D'), 3, 0, "  D"},
+        /* Widths too small for any form: asterisks, never more text. */
+        {"D2 of 21920", kFormatD, kMonday6Jan2020, 2, 0, "**"},
+        {"DTWEEKV2", kFormatDtWeekv, kDatetime, 2, 0, "**"},
+        {"DATETIME6", kFormatDatetime, kDatetime, 6, 0, "******"},
+        {"HHMM3 of 100 hours: the hours alone", kFormatHhmm, 360000, 3, 0, "100"},
+        {"HHMM2 of 100 hours", kFormatHhmm, 360000, 2, 0, "**"},
+        {"TIME1", kFormatTime, kTime, 1, 0, "*"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
@@ -812,6 +828,40 @@ TEST(FormatServices, Xpsstr)
     EXPECT_EQ(host_routines::xpsstr(nullptr, 4, "abc"), 0);
     EXPECT_EQ(host_routines::xpsstr(buffer, 4, nullptr), 0);
     EXPECT_EQ(buffer[0], '#');
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FormatServices, Wztxcm2s)
+{
+    struct Case {
+        const char *id;
+        const char *source;
+        int sourceLength;
+        int fieldLength;
+        int moved;
+        const char *field;
+    };
+    const Case cases[] = {
+        {"blank-padded", "DATE", 4, 8, 4, "DATE    "},
+        {"cut to the field", "DATETIME", 8, 4, 4, "DATE"},
+        {"empty source", "", 0, 3, 0, "   "},
+        {"negative source length", "DATE", -2, 3, 0, "   "},
+        /* "\xC3\xA9" is one character: never split. */
+        {"not inside a character", "AB\xC3\xA9", 4, 3, 2, "AB "},
+        {"whole character fits", "AB\xC3\xA9", 4, 4, 4, "AB\xC3\xA9"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        char field[16];
+        std::memset(field, 'x', sizeof field);
+        EXPECT_EQ(host_routines::wztxcm2s(c.source, c.sourceLength, field, c.fieldLength), c.moved);
+        EXPECT_EQ(std::string(field, size_t(c.fieldLength)), c.field);
+        EXPECT_EQ(field[c.fieldLength], 'x');
+    }
+    EXPECT_EQ(host_routines::wztxcm2s("DATE", 4, nullptr, 8), 0);
 }
 
 }  // namespace
