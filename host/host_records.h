@@ -143,6 +143,12 @@ static_assert(offsetof(GCB, currentInstance) == 0x1C0);
 static_assert(offsetof(GCB, kernelHandle) == 0x290);
 static_assert(sizeof(GCB) == 0x298);
 
+/* The control block as the modules' service stubs reach it, and the
+ * process anchor handed on when a callback is registered: a module's
+ * mcn_main sets both; orvhost sets its own for the module code it links. */
+extern "C" GCB *v_global_gcb_anchor;
+extern "C" void *v_global_pidb_anchor;
+
 /* Number of the host's translate tables behind GCB word 0xD8: 0 and 2
  * upper-case, 1 and 3 lower-case, 4 leaves every byte as it is. */
 constexpr int ORV_TRANSLATE_TABLE_COUNT = 5;

@@ -10,9 +10,6 @@
 #include "host/services.h"
 #include "host/text_fields.h"
 
-extern "C" GCB *v_global_gcb_anchor;
-extern "C" void *v_global_pidb_anchor;
-
 namespace {
 
 /* Translate table that upper-cases (host_records.h). */

@@ -15,8 +15,6 @@
 #include "host/numeric_utils.h"
 #include "host/services.h"
 
-extern "C" GCB *v_global_gcb_anchor;
-
 namespace {
 
 /* Transposition buffers: from the global memory object, not zero-filled
@@ -62,16 +60,6 @@ int resetFile(ZT_FILE file)
     return status;
 }
 
-UTILITY_OPEN_RECORD utilityOpenRecord()
-{
-    UTILITY_OPEN_RECORD record;
-    std::memset(&record, 0, sizeof record);
-    std::memset(record.member, ' ', sizeof record.member);
-    std::memset(record.blanks50, ' ', sizeof record.blanks50);
-    std::memcpy(record.memberType, "UTILITY ", sizeof record.memberType);
-    record.openFlags = ORV_UTILITY_OPEN_FLAGS;
-    return record;
-}
 
 double *allocateDoubles(int64_t bytes)
 {
@@ -172,12 +160,23 @@ int64_t fillRows(DATA_SET_HANDLE *input, FETCH_HANDLE *fetch, ZT_FILE file, int6
 
 }  // namespace
 
+UTILITY_OPEN_RECORD ztOpenRecord()
+{
+    UTILITY_OPEN_RECORD record;
+    std::memset(&record, 0, sizeof record);
+    std::memset(record.member, ' ', sizeof record.member);
+    std::memset(record.blanks50, ' ', sizeof record.blanks50);
+    std::memcpy(record.memberType, "UTILITY ", sizeof record.memberType);
+    record.openFlags = ORV_UTILITY_OPEN_FLAGS;
+    return record;
+}
+
 int ztinit(ZT_FILE *first, ZT_FILE *second)
 {
     if (first == nullptr || second == nullptr) return 1;
-    UTILITY_OPEN_RECORD record = utilityOpenRecord();
+    UTILITY_OPEN_RECORD record = ztOpenRecord();
     if (logged(xcopen(first, &record)) != 0) return 2;
-    record = utilityOpenRecord(); /* the host may have written into it */
+    record = ztOpenRecord(); /* the host may have written into it */
     if (logged(xcopen(second, &record)) != 0) return 2;
     return 0;
 }

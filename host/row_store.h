@@ -52,6 +52,10 @@ using ZT_OUTP_FILTER = int (*)(void *context, int64_t row, int64_t nvar, double 
 using ZT_IN_FILTER = int (*)(int64_t rowsWritten, int64_t nvar, double *buffer);
 using ZT_INP_FILTER = int (*)(void *value, int64_t rowsWritten, int64_t nvar, double *buffer);
 
+/* The open record of a utility file for xcopen, filled fresh for each open
+ * (the host may write into it). */
+UTILITY_OPEN_RECORD ztOpenRecord();
+
 /* Opens two utility files into *first and *second (in that order).
  * 0 ok; 1 a slot pointer is null; 2 an open failed (logged; when the first
  * fails the second is not opened). */

@@ -18,8 +18,6 @@
 #include "host/services.h"
 
 /* Set by mcn_main when the host loads the module. */
-extern "C" GCB *v_global_gcb_anchor;
-
 namespace {
 
 constexpr unsigned char kBlank = 0x20;

@@ -22,8 +22,6 @@
 #include "interval/interval_table.h"
 
 /* Set by mcn_main when the host loads the module. */
-extern "C" GCB *v_global_gcb_anchor;
-
 namespace {
 
 constexpr int kUpperCaseTable = 2;

@@ -68,8 +68,6 @@ Family familyOf(int code)
     }
 }
 
-int64_t multiplierOf(const ZINT_DESC &desc) { return desc.multiplier < 1 ? 1 : desc.multiplier; }
-
 /* Seconds in one unit, and units in a day, of a time code (0 otherwise). */
 int64_t unitSeconds(int code) { return code == ZINT_SECOND ? 1 : code == ZINT_MINUTE ? 60 : code == ZINT_HOUR ? 3600 : 0; }
 int64_t unitsPerDay(int code)
@@ -143,7 +141,7 @@ bool weekdayPattern(const ZINT_DESC &desc, DayPattern *out)
 {
     const ZintWorkWeek week = zintWorkWeek(desc);
     if (week.working == 0) return false;
-    const int64_t m = multiplierOf(desc);
+    const int64_t m = zintMultiplierOf(desc);
     const int64_t g = std::gcd(int64_t(week.working), m);
     const int64_t first = zintBackToWorkingDay(week, 0);
     const int64_t index = zintWorkingDayIndex(week, first);
@@ -378,9 +376,9 @@ ZINT_DESC dayDesc(int64_t length, int64_t shift)
 double timeFirst(const ZINT_DESC &a, const ZINT_DESC &b)
 {
     const int64_t ua = unitSeconds(a.code);
-    const int64_t la = multiplierOf(a) * ua;
+    const int64_t la = zintMultiplierOf(a) * ua;
     const int64_t pa = a.shift * ua;
-    const int64_t mb = multiplierOf(b);
+    const int64_t mb = zintMultiplierOf(b);
     const int64_t sb = b.shift;
     switch (familyOf(b.code)) {
     case Family::Obs: return neverCompared();
@@ -396,10 +394,10 @@ double timeFirst(const ZINT_DESC &a, const ZINT_DESC &b)
          * nests, and only from midnight. */
         if (ZINT_SECONDS_PER_DAY % la != 0) return notComparable();
         return a.shift != 0 ? outOfLine() : -1;
-    case Family::Weekday: return reversed(compweekday(&b, &a, mb, sb, a.code, multiplierOf(a), a.shift));
+    case Family::Weekday: return reversed(compweekday(&b, &a, mb, sb, a.code, zintMultiplierOf(a), a.shift));
     case Family::Weekv:
-    case Family::Yearv: return reversed(compisowk(&b, &a, mb, sb, a.code, multiplierOf(a), a.shift));
-    case Family::Retail: return reversed(compretmon(&b, &a, mb, sb, a.code, multiplierOf(a), a.shift));
+    case Family::Yearv: return reversed(compisowk(&b, &a, mb, sb, a.code, zintMultiplierOf(a), a.shift));
+    case Family::Retail: return reversed(compretmon(&b, &a, mb, sb, a.code, zintMultiplierOf(a), a.shift));
     case Family::Custom: return notComparable();
     case Family::Unknown: break;
     }
@@ -412,7 +410,7 @@ double monthFirst(const ZINT_DESC &a, const ZINT_DESC &b)
 {
     const Family fa = familyOf(a.code);
     const Family fb = familyOf(b.code);
-    const int64_t mb = multiplierOf(b);
+    const int64_t mb = zintMultiplierOf(b);
     switch (fb) {
     case Family::Obs:
     case Family::Weekday:
@@ -437,7 +435,7 @@ double monthFirst(const ZINT_DESC &a, const ZINT_DESC &b)
         const int64_t perMonth =
             fa == Family::Tenday || fb == Family::Tenday ? 3 : fa == Family::Semimonth || fb == Family::Semimonth ? 2 : 1;
         const auto length = [perMonth](const ZINT_DESC &d, Family f) {
-            return f == Family::Months ? monthsOf(d.code) * multiplierOf(d) * perMonth : multiplierOf(d);
+            return f == Family::Months ? monthsOf(d.code) * zintMultiplierOf(d) * perMonth : zintMultiplierOf(d);
         };
         const auto phase = [perMonth](const ZINT_DESC &d, Family f) {
             return f == Family::Months ? int64_t(d.shift) * perMonth : int64_t(d.shift);
@@ -634,7 +632,7 @@ double comp_weekday_day(const ZINT_DESC *weekdayDesc, const ZINT_DESC *dayDesc)
         return inconsistent();
     DayPattern w;
     if (!weekdayPattern(*weekdayDesc, &w)) return notComparable();
-    return comparePatterns(w, fixedPattern(multiplierOf(*dayDesc), dayDesc->shift));
+    return comparePatterns(w, fixedPattern(zintMultiplierOf(*dayDesc), dayDesc->shift));
 }
 
 double comp_weekday_week(const ZINT_DESC *weekdayDesc, const ZINT_DESC *weekDesc)
@@ -644,7 +642,7 @@ double comp_weekday_week(const ZINT_DESC *weekdayDesc, const ZINT_DESC *weekDesc
         return inconsistent();
     DayPattern w;
     if (!weekdayPattern(*weekdayDesc, &w)) return notComparable();
-    const int64_t length = 7 * multiplierOf(*weekDesc);
+    const int64_t length = 7 * zintMultiplierOf(*weekDesc);
     return comparePatterns(w, fixedPattern(length, weekDesc->shift - 5));
 }
 
@@ -655,7 +653,7 @@ double comp_weekday_weekv(const ZINT_DESC *weekdayDesc, const ZINT_DESC *weekvDe
         return inconsistent();
     DayPattern w;
     if (!weekdayPattern(*weekdayDesc, &w)) return notComparable();
-    const int64_t length = 7 * multiplierOf(*weekvDesc);
+    const int64_t length = 7 * zintMultiplierOf(*weekvDesc);
     return comparePatterns(w, fixedPattern(length, weekvDesc->shift - 4));
 }
 
@@ -678,8 +676,8 @@ double wkdyS2wkS(const ZINT_DESC *weekdayDesc)
 double zintc(const ZINT_DESC *a, const ZINT_DESC *b)
 {
     if (a == nullptr || b == nullptr) return notComparable();
-    const int64_t ma = multiplierOf(*a);
-    const int64_t mb = multiplierOf(*b);
+    const int64_t ma = zintMultiplierOf(*a);
+    const int64_t mb = zintMultiplierOf(*b);
     if (a->code == b->code && a->shift == b->shift && a->code != ZINT_WEEKDAY && a->code != ZINT_CUSTOM)
         return commonRule(ma, 0, mb, 0);
     switch (familyOf(a->code)) {

@@ -33,8 +33,6 @@ constexpr double kDay = double(ZINT_SECONDS_PER_DAY);
 constexpr int64_t kFirstWeekYear = 1581;
 constexpr int64_t kLastWeekYear = 20001;
 
-int64_t multiplierOf(const ZINT_DESC &desc) { return desc.multiplier < 1 ? 1 : desc.multiplier; }
-
 /* Day of a value of desc's kind, and back. */
 double toDay(const ZINT_DESC &desc, double x) { return desc.kind == 's' ? std::floor(x / kDay) : x; }
 double fromDay(const ZINT_DESC &desc, double day) { return desc.kind == 's' ? day * kDay : day; }
@@ -133,7 +131,7 @@ int noSeasons(ZINT_DESC *cycle, int64_t *count)
 int weekdaySeasons(const ZINT_DESC &desc, ZINT_DESC *cycle, int64_t *count, double date)
 {
     const ZintWorkWeek week = zintWorkWeek(desc);
-    const int64_t m = multiplierOf(desc);
+    const int64_t m = zintMultiplierOf(desc);
     if (week.working == 0 || !baseInterval(ZINT_WEEK, desc.kind, cycle)) return noSeasons(cycle, count);
     if (m == 1) {
         *count = week.working;
@@ -162,7 +160,7 @@ int builtInSeasons(const ZINT_DESC &desc, ZINT_DESC *cycle, int64_t *count, doub
     if (desc.code == ZINT_WEEKDAY) return weekdaySeasons(desc, cycle, count, date);
     const SeasonRule *rule = seasonRule(desc.code);
     if (rule == nullptr || !baseInterval(rule->cycleCode, desc.kind, cycle)) return noSeasons(cycle, count);
-    const int64_t m = multiplierOf(desc);
+    const int64_t m = zintMultiplierOf(desc);
     if (m == 1 || (rule->perCycle % m == 0 && m < rule->perCycle)) {
         *count = rule->perCycle / m;
         return 0;
@@ -194,7 +192,7 @@ int customSeasons(const ZINT_DESC &desc, ZINT_DESC *cycle, int64_t *count)
     if (!orvIsMissing(seasons) && seasons > 1 && seasons <= double(kInt32Max)) {
         char text[64];
         std::snprintf(text, sizeof text, "%s", base.name);
-        appendNumber(text, sizeof text, multiplierOf(desc) * int64_t(seasons));
+        appendNumber(text, sizeof text, zintMultiplierOf(desc) * int64_t(seasons));
         if (int(std::strlen(text)) > ZINT_NAME_MAX || zintstr(text, -1, cycle) != 0) return noSeasons(cycle, count);
         *count = int64_t(seasons);
         return 0;
@@ -210,7 +208,7 @@ int customSeasons2(ZINT_SEAS *rec, ZINT_DESC *cycle, int64_t *count)
 {
     const double seasons = zintCustomSeasonCount(rec);
     const int64_t c = !orvIsMissing(seasons) && seasons > 1 && seasons <= double(kInt32Max) ? int64_t(seasons) : 1;
-    const int64_t m = multiplierOf(rec->interval) * c;
+    const int64_t m = zintMultiplierOf(rec->interval) * c;
     if (!buildInterval(rec->interval, ZINT_CUSTOM, m, 0, cycle)) return noSeasons(cycle, count);
     *count = c;
     return 0;
@@ -274,7 +272,7 @@ double weekYearStep(const ZINT_SEAS &rec, const ZINT_SEAS &other, double x, doub
     }
     double result = start;
     if (n != 0 || moved) {
-        target += int64_t(n) * multiplierOf(year);
+        target += int64_t(n) * zintMultiplierOf(year);
         if (!weekYearInRange(target)) return orvMissing();
         result = ziddywds(int(target), 1, 1);
     }
@@ -297,7 +295,7 @@ double weekStep52(ZINT_SEAS *rec, int64_t c, double x, double n)
     zidywdds(1, &y, &w, &d, day);
     if (y < 0) return orvMissing();
     /* Positions count whole intervals of the multiple, not weeks. */
-    const int64_t g = zintFloorDiv(w - 1, multiplierOf(week)) + int64_t(std::floor(n));
+    const int64_t g = zintFloorDiv(w - 1, zintMultiplierOf(week)) + int64_t(std::floor(n));
     const int64_t h = zintFloorDiv(g, c);
     const int64_t r = g - c * h;
     if (!weekYearInRange(int64_t(y) + h) || !weekYearInRange(int64_t(y) + h - 1)) return orvMissing();
@@ -375,14 +373,14 @@ int zintsea2(ZINT_SEAS *rec, ZINT_DESC *cycle, int32_t *count, double date)
     if (desc.code == ZINT_OBS) {
         /* The cycle is named OBS followed by the multiplier, OBS1 too. */
         char text[32] = "OBS";
-        appendNumber(text, sizeof text, multiplierOf(desc));
+        appendNumber(text, sizeof text, zintMultiplierOf(desc));
         rc = zintstr(text, -1, cycle) == 0 ? 0 : noSeasons(cycle, &n);
         n = rc == 0 ? 1 : 0;
     } else if (desc.code == ZINT_CUSTOM) {
         rc = customSeasons2(rec, cycle, &n);
     } else {
         rc = builtInSeasons(desc, cycle, &n, date);
-        if (rc == 0 && multiplierOf(desc) == 1) {
+        if (rc == 0 && zintMultiplierOf(desc) == 1) {
             if (desc.code == ZINT_WEEK && given == 53) n = 53;
             if (desc.code == ZINT_WEEKV) n = given == 52 ? 52 : 53;
         }
@@ -429,7 +427,7 @@ int zintsea_calc_nseasons(ZINT_SEAS *rec, const ZINT_DESC *cycle, int32_t *count
         zidywdds(mode, &yb, &wb, &db, toDay(interval, b));
         zidywdds(mode, &ye, &we, &de, toDay(interval, e));
         n = double(52 * (int64_t(ye) - yb) + we - wb);
-        if (multiplierOf(interval) > 1) n = std::floor(n / double(multiplierOf(interval)));
+        if (zintMultiplierOf(interval) > 1) n = std::floor(n / double(zintMultiplierOf(interval)));
     } else {
         n = zintck2(&interval, b, e);
     }
@@ -485,7 +483,7 @@ int zintsea_set(ZINT_SEAS *rec, const ZINT_DESC *option, const int32_t *requeste
             if (asked > 0 && asked != rec->seasonCount) return 2;
         } else {
             /* An OBS cycle holds as many seasons as its multiplier. */
-            const int32_t m = int32_t(multiplierOf(cycleRec->interval));
+            const int32_t m = int32_t(zintMultiplierOf(cycleRec->interval));
             if (asked > 0 && asked != m) return 2;
             rec->seasonCount = m;
         }
@@ -510,7 +508,7 @@ int zintmult(const ZINT_SEAS *src, int k, ZINT_SEAS *dst, int flags)
     if (src == nullptr || dst == nullptr) return 2;
     if (k < 1) return 1;
     const ZINT_DESC &from = src->interval;
-    int64_t m = multiplierOf(from) * int64_t(k);
+    int64_t m = zintMultiplierOf(from) * int64_t(k);
     int code = from.code;
 
     /* Weeks of whole (ISO) years become years. */
@@ -546,7 +544,7 @@ int zintmult(const ZINT_SEAS *src, int k, ZINT_SEAS *dst, int flags)
                 if (daysToWeek && (from.code == ZINT_DAY || from.code == ZINT_WEEKDAY) && from.shift == 0 &&
                     fitted.code == ZINT_WEEK) {
                     ZINT_DESC plain;
-                    if (buildInterval(fitted, ZINT_WEEK, multiplierOf(fitted), 0, &plain)) fitted = plain;
+                    if (buildInterval(fitted, ZINT_WEEK, zintMultiplierOf(fitted), 0, &plain)) fitted = plain;
                 }
             } else if (daysToWeek && from.code == ZINT_DAY && fitted.code > ZINT_WEEK) {
                 replace = true;
@@ -583,7 +581,7 @@ int zintmult(const ZINT_SEAS *src, int k, ZINT_SEAS *dst, int flags)
                 const ZINT_DESC &cycle = cycleRec->interval;
                 ZINT_DESC longer;
                 if (cycle.code != ZINT_NONE &&
-                    buildInterval(cycle, cycle.code, multiplierOf(cycle) * int64_t(k), cycle.shift, &longer))
+                    buildInterval(cycle, cycle.code, zintMultiplierOf(cycle) * int64_t(k), cycle.shift, &longer))
                     cycleRec->interval = longer;
             } else {
                 out.seasonCount /= k;
@@ -607,7 +605,7 @@ double zintnx_seas(ZINT_SEAS *rec, ZINT_SEAS *other, double x, double n)
             int first = 0;
             while (first < 7 && week.off[first]) ++first;
             ZINT_DESC shifted;
-            if (first == 7 || !buildInterval(r, ZINT_WEEK, multiplierOf(r), first, &shifted)) return orvMissing();
+            if (first == 7 || !buildInterval(r, ZINT_WEEK, zintMultiplierOf(r), first, &shifted)) return orvMissing();
             return zintnx2(&shifted, x, n);
         }
         if (r.code == ZINT_YEAR && o.code == ZINT_WEEK) return weekYearStep(*rec, *other, x, n);
@@ -652,7 +650,7 @@ double zintck_seas(ZINT_SEAS *rec, ZINT_SEAS *other, double from, double to)
                 if (y < 0 || w < 1) return orvMissing();
                 position[i] = 52 * y + w - 1;
             }
-            const int64_t m = multiplierOf(r);
+            const int64_t m = zintMultiplierOf(r);
             return double(zintFloorDiv(position[1], m) - zintFloorDiv(position[0], m));
         }
         if (view.count > 52) {
@@ -670,7 +668,7 @@ double zintck_seas(ZINT_SEAS *rec, ZINT_SEAS *other, double from, double to)
         zidywdds(mode, &ya, &wa, &da, toDay(r, a));
         zidywdds(mode, &yb, &wb, &db, toDay(r, b));
         if (ya < 0 || yb < 0) return orvMissing();
-        return std::trunc(double(int64_t(yb) - ya) / double(multiplierOf(r)));
+        return std::trunc(double(int64_t(yb) - ya) / double(zintMultiplierOf(r)));
     }
     return zintck2(&r, from, to);
 }

@@ -8,8 +8,6 @@
 #include "host/missing_values.h"
 #include "host/weighted_select.h"
 
-extern "C" GCB *v_global_gcb_anchor;
-
 namespace {
 
 /* Above this many keys a double no longer counts ranks exactly. */

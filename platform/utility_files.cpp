@@ -120,21 +120,21 @@ private:
 
     bool writeAt(const unsigned char *data, int64_t length, int64_t offset)
     {
-        while (length > 0) {
-            ssize_t done = ::pwrite(fd_, data, size_t(length), off_t(offset));
-            if (done < 0 && errno == EINTR) continue;
-            if (done <= 0) return false;
-            data += done;
-            length -= done;
-            offset += done;
-        }
-        return true;
+        return transferAll(::pwrite, fd_, data, length, offset);
     }
 
     bool readAt(unsigned char *data, int64_t length, int64_t offset) const
     {
+        return transferAll(::pread, fd_, data, length, offset);
+    }
+
+    /* Repeats a positioned read or write until all length bytes moved;
+     * false on an error or when the file ends first. */
+    template <typename Transfer, typename Byte>
+    static bool transferAll(Transfer transfer, int fd, Byte *data, int64_t length, int64_t offset)
+    {
         while (length > 0) {
-            ssize_t done = ::pread(fd_, data, size_t(length), off_t(offset));
+            ssize_t done = transfer(fd, data, size_t(length), off_t(offset));
             if (done < 0 && errno == EINTR) continue;
             if (done <= 0) return false;
             data += done;

@@ -14,8 +14,6 @@
 #include "host/parser_glue.h"
 #include "host/services.h"
 
-extern "C" GCB *v_global_gcb_anchor;
-
 /* Allocation flags of the grammar block. */
 constexpr int ORV_GRAMMAR_BLOCK_FLAGS = 0x2004;
 

@@ -136,11 +136,5 @@ void qxvercn1(void *buffer);
 void himodcn();
 }
 
-/* Module globals set once per load by mcn_main; the service stubs read the
- * control block anchor by its plain name. */
-extern "C" {
-extern GCB *v_global_gcb_anchor;
-extern void *v_global_pidb_anchor;
-}
 
 #endif

@@ -19,8 +19,6 @@
 #include "series/series_summary.h"
 #include "series/series_timing.h"
 
-extern "C" GCB *v_global_gcb_anchor;
-
 namespace {
 
 /* The auxiliary blocks ZTSIOImport keeps on the stack. */

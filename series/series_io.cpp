@@ -15,8 +15,6 @@
 #include "series/series_memory.h"
 #include "series/series_timing.h"
 
-extern "C" GCB *v_global_gcb_anchor;
-
 namespace {
 
 constexpr double kTwo53 = 9007199254740992.0;

@@ -14,8 +14,6 @@
 #include "interval/interval_formats.h"
 #include "series/series_names.h"
 
-extern "C" GCB *v_global_gcb_anchor;
-
 namespace {
 
 constexpr int kFileRequest = 66;

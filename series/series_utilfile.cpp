@@ -4,27 +4,16 @@
  */
 #include "series/series_utilfile.h"
 
-#include <cstring>
 #include <initializer_list>
 
+#include "host/row_store.h"
 #include "host/services.h"
 
 namespace {
 
-UTILITY_OPEN_RECORD openRecord()
-{
-    UTILITY_OPEN_RECORD record;
-    std::memset(&record, 0, sizeof record);
-    std::memset(record.member, ' ', sizeof record.member);
-    std::memset(record.blanks50, ' ', sizeof record.blanks50);
-    std::memcpy(record.memberType, "UTILITY ", sizeof record.memberType);
-    record.openFlags = ORV_UTILITY_OPEN_FLAGS;
-    return record;
-}
-
 int opened(void **slot)
 {
-    UTILITY_OPEN_RECORD record = openRecord();
+    UTILITY_OPEN_RECORD record = ztOpenRecord();
     const int status = xcopen(slot, &record);
     if (status != 0) xprrlog(nullptr, status);
     return status;

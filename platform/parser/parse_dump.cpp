@@ -11,6 +11,7 @@
 #include "host/missing_values.h"
 #include "interval/interval_desc.h"
 #include "platform/formats.h"
+#include "platform/parser/parse_result.h"
 
 namespace orvhost {
 namespace {
@@ -65,19 +66,6 @@ std::string numberText(double value)
     return text;
 }
 
-std::vector<std::string> names(const NAME_LIST_BLOCK *block)
-{
-    std::vector<std::string> result;
-    int64_t index = 0;
-    for (; block != nullptr; block = block->next) {
-        const uint8_t *p = block->names;
-        for (; index <= block->lastIndex; ++index) {
-            result.emplace_back(reinterpret_cast<const char *>(p + 1), p[0]);
-            p += p[0] + 1;
-        }
-    }
-    return result;
-}
 
 std::string joined(const std::vector<std::string> &parts)
 {
@@ -120,9 +108,9 @@ std::string describeSlot(const OPTION_SLOT &slot, DATA_SET_HANDLE *data,
                ", decimals " + std::to_string(f->decimals) + ")";
     }
     case ORV_SLOT_NAMES:
-        return "names " + joined(names(static_cast<const NAME_LIST_BLOCK *>(slot.items)));
+        return "names " + joined(nameListTexts(static_cast<const NAME_LIST_BLOCK *>(slot.items)));
     case ORV_SLOT_VARIABLE_SPEC:
-        return "variable list " + joined(names(static_cast<const NAME_LIST_BLOCK *>(slot.items)));
+        return "variable list " + joined(nameListTexts(static_cast<const NAME_LIST_BLOCK *>(slot.items)));
     case ORV_SLOT_VARIABLES: {
         std::vector<std::string> parts;
         for (int32_t i = 0; i < slot.value.count; ++i) {
@@ -135,7 +123,7 @@ std::string describeSlot(const OPTION_SLOT &slot, DATA_SET_HANDLE *data,
         return "variables " + joined(parts);
     }
     case ORV_SLOT_ID: {
-        std::vector<std::string> list = names(static_cast<const NAME_LIST_BLOCK *>(slot.value.pointer));
+        std::vector<std::string> list = nameListTexts(static_cast<const NAME_LIST_BLOCK *>(slot.value.pointer));
         std::string text = "ID variable " + (list.empty() ? std::string("(none)") : list[0]);
         if (slot.items != nullptr)
             text += " (number " + std::to_string(*static_cast<const int32_t *>(slot.items)) + ")";

@@ -8,8 +8,6 @@
 #include "platform/dataset/data_set_store.h"
 #include "platform/host.h"
 
-extern "C" GCB *v_global_gcb_anchor;
-
 /* The interval-name parser of the module code linked into orvhost; absent
  * from test binaries that carry only the platform. */
 int zintstr(const char *text, int length, ZINT_DESC *desc) __attribute__((weak));

@@ -417,11 +417,9 @@ void ParseResultBuilder::run(int code, std::span<const int16_t> arguments, Token
     }
 }
 
-std::vector<std::string> ParseResultBuilder::namesOf(const OPTION_SLOT &slot) const
+std::vector<std::string> nameListTexts(const NAME_LIST_BLOCK *block)
 {
     std::vector<std::string> names;
-    const NAME_LIST_BLOCK *block = static_cast<const NAME_LIST_BLOCK *>(
-        slot.type == ORV_SLOT_ID ? slot.value.pointer : slot.items);
     int64_t index = 0;
     for (; block != nullptr; block = block->next) {
         const uint8_t *p = block->names;
@@ -431,6 +429,12 @@ std::vector<std::string> ParseResultBuilder::namesOf(const OPTION_SLOT &slot) co
         }
     }
     return names;
+}
+
+std::vector<std::string> ParseResultBuilder::namesOf(const OPTION_SLOT &slot) const
+{
+    return nameListTexts(static_cast<const NAME_LIST_BLOCK *>(
+        slot.type == ORV_SLOT_ID ? slot.value.pointer : slot.items));
 }
 
 void ParseResultBuilder::resolveBy(OPTION_SLOT &by, DATA_SET_HANDLE *data)

@@ -95,6 +95,9 @@ constexpr int kSlotVar = 2;
 constexpr int kSlotId = 3;
 
 /* Where the parser's messages go; both set the parse status. */
+/* The texts of a name list, in order. */
+std::vector<std::string> nameListTexts(const NAME_LIST_BLOCK *block);
+
 class ParseReporter {
 public:
     virtual ~ParseReporter() = default;

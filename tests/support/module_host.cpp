@@ -8,11 +8,6 @@
 
 /* The module globals are the platform's (platform/parser/module_anchors.cpp);
  * the test host points them at itself. */
-extern "C" {
-extern GCB *v_global_gcb_anchor;
-extern void *v_global_pidb_anchor;
-}
-
 namespace orvtest {
 namespace {
 
