@@ -12,24 +12,13 @@
 
 namespace {
 
+using Grammar = kivevents_grammar::Grammar;
+
 /* The header: symbol counts, parse-list and insertion-table lengths. */
-constexpr GRAMMAR_BLOCK pc = orvGrammarHeader(
-    kivevents_grammar::kSymbolCount, kivevents_grammar::kParseListLength,
-    kivevents_grammar::kInsertTableLength);
+constexpr GRAMMAR_BLOCK pc = orvGrammarHeader<Grammar>();
 
-static_assert(kivevents_grammar::kSymbolCount == 428, "the KIVEVENTS symbol list has 428 symbols");
-
-constexpr GRAMMAR_TABLE_SET kTables = {
-    kivevents_grammar::prdlst,  kivevents_grammar::prdndx,  kivevents_grammar::lhstbl,
-    kivevents_grammar::prslst,  kivevents_grammar::prsndx,  kivevents_grammar::actmap,
-    kivevents_grammar::argndx,  kivevents_grammar::argtbl,  kivevents_grammar::symtbl,
-    kivevents_grammar::symndx,  kivevents_grammar::symmap,  kivevents_grammar::delcost,
-    kivevents_grammar::inscost, kivevents_grammar::insndx,  kivevents_grammar::instbl};
+static_assert(Grammar::symbolCount == 428, "the KIVEVENTS symbol list has 428 symbols");
 
 }  // namespace
 
-GRAMMAR_BLOCK *kivevg()
-{
-    return orvMakeGrammarBlock(pc, kTables, kivevents_grammar::kSymbolCount,
-                               kivevents_grammar::kSymbolTableBytes);
-}
+GRAMMAR_BLOCK *kivevg() { return orvMakeGrammarBlock<Grammar>(pc); }

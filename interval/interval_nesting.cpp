@@ -625,36 +625,38 @@ double compretmon(const ZINT_DESC *a, const ZINT_DESC *b, int64_t lengthA, int64
     return forgotB(codeB);
 }
 
-double comp_weekday_day(const ZINT_DESC *weekdayDesc, const ZINT_DESC *dayDesc)
+namespace {
+
+/* A WEEKDAY interval against a fixed run of days: the other descriptor must
+ * have `code`; its periods are `daysPerUnit` days times its multiplier long
+ * and start `origin` days off the day-number origin plus its shift. */
+double weekdayAgainstFixed(const ZINT_DESC *weekdayDesc, const ZINT_DESC *other, int code,
+                           int64_t daysPerUnit, int64_t origin)
 {
-    if (weekdayDesc == nullptr || dayDesc == nullptr || weekdayDesc->code != ZINT_WEEKDAY ||
-        dayDesc->code != ZINT_DAY)
+    if (weekdayDesc == nullptr || other == nullptr || weekdayDesc->code != ZINT_WEEKDAY ||
+        other->code != code)
         return inconsistent();
     DayPattern w;
     if (!weekdayPattern(*weekdayDesc, &w)) return notComparable();
-    return comparePatterns(w, fixedPattern(zintMultiplierOf(*dayDesc), dayDesc->shift));
+    return comparePatterns(w, fixedPattern(daysPerUnit * zintMultiplierOf(*other),
+                                           other->shift + origin));
+}
+
+}  // namespace
+
+double comp_weekday_day(const ZINT_DESC *weekdayDesc, const ZINT_DESC *dayDesc)
+{
+    return weekdayAgainstFixed(weekdayDesc, dayDesc, ZINT_DAY, 1, 0);
 }
 
 double comp_weekday_week(const ZINT_DESC *weekdayDesc, const ZINT_DESC *weekDesc)
 {
-    if (weekdayDesc == nullptr || weekDesc == nullptr || weekdayDesc->code != ZINT_WEEKDAY ||
-        weekDesc->code != ZINT_WEEK)
-        return inconsistent();
-    DayPattern w;
-    if (!weekdayPattern(*weekdayDesc, &w)) return notComparable();
-    const int64_t length = 7 * zintMultiplierOf(*weekDesc);
-    return comparePatterns(w, fixedPattern(length, weekDesc->shift - 5));
+    return weekdayAgainstFixed(weekdayDesc, weekDesc, ZINT_WEEK, 7, -5);
 }
 
 double comp_weekday_weekv(const ZINT_DESC *weekdayDesc, const ZINT_DESC *weekvDesc)
 {
-    if (weekdayDesc == nullptr || weekvDesc == nullptr || weekdayDesc->code != ZINT_WEEKDAY ||
-        weekvDesc->code != ZINT_WEEKV)
-        return inconsistent();
-    DayPattern w;
-    if (!weekdayPattern(*weekdayDesc, &w)) return notComparable();
-    const int64_t length = 7 * zintMultiplierOf(*weekvDesc);
-    return comparePatterns(w, fixedPattern(length, weekvDesc->shift - 4));
+    return weekdayAgainstFixed(weekdayDesc, weekvDesc, ZINT_WEEKV, 7, -4);
 }
 
 double wkdyS2wkS(const ZINT_DESC *weekdayDesc)

@@ -12,24 +12,13 @@
 
 namespace {
 
+using Grammar = vornak_grammar::Grammar;
+
 /* The header: symbol counts, parse-list and insertion-table lengths. */
-constexpr GRAMMAR_BLOCK pc = orvGrammarHeader(
-    vornak_grammar::kSymbolCount, vornak_grammar::kParseListLength,
-    vornak_grammar::kInsertTableLength);
+constexpr GRAMMAR_BLOCK pc = orvGrammarHeader<Grammar>();
 
-static_assert(vornak_grammar::kSymbolCount == 446, "the VORNAK symbol list has 446 symbols");
-
-constexpr GRAMMAR_TABLE_SET kTables = {
-    vornak_grammar::prdlst,  vornak_grammar::prdndx,  vornak_grammar::lhstbl,
-    vornak_grammar::prslst,  vornak_grammar::prsndx,  vornak_grammar::actmap,
-    vornak_grammar::argndx,  vornak_grammar::argtbl,  vornak_grammar::symtbl,
-    vornak_grammar::symndx,  vornak_grammar::symmap,  vornak_grammar::delcost,
-    vornak_grammar::inscost, vornak_grammar::insndx,  vornak_grammar::instbl};
+static_assert(Grammar::symbolCount == 446, "the VORNAK symbol list has 446 symbols");
 
 }  // namespace
 
-GRAMMAR_BLOCK *datekg()
-{
-    return orvMakeGrammarBlock(pc, kTables, vornak_grammar::kSymbolCount,
-                               vornak_grammar::kSymbolTableBytes);
-}
+GRAMMAR_BLOCK *datekg() { return orvMakeGrammarBlock<Grammar>(pc); }

@@ -53,7 +53,18 @@ void writeHeader(std::ostream &out, const ModuleTables &t, const std::string &sp
         out << "extern const int16_t " << name << "[];\n";
     for (const char *name : {"symtbl", "delcost", "inscost"})
         out << "extern const uint8_t " << name << "[];\n";
-    out << "\n}  // namespace " << space << "\n\n#endif\n";
+    out << "\n/* The whole grammar as one type, for code that serves every module. */\n"
+           "struct Grammar {\n"
+           "    static constexpr int symbolCount = kSymbolCount;\n"
+           "    static constexpr int parseListLength = kParseListLength;\n"
+           "    static constexpr int insertTableLength = kInsertTableLength;\n"
+           "    static constexpr int symbolTableBytes = kSymbolTableBytes;\n";
+    for (const char *name : {"prdlst", "prdndx", "lhstbl", "prslst", "prsndx", "actmap", "argndx",
+                             "argtbl", "symndx", "symmap", "insndx", "instbl"})
+        out << "    static constexpr const int16_t *" << name << "Table = " << name << ";\n";
+    for (const char *name : {"symtbl", "delcost", "inscost"})
+        out << "    static constexpr const uint8_t *" << name << "Table = " << name << ";\n";
+    out << "};\n\n}  // namespace " << space << "\n\n#endif\n";
 }
 
 void writeSource(std::ostream &out, const ModuleTables &t, const std::string &space,
