@@ -8,10 +8,12 @@
 #include "platform/job.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "host/host_records.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/host.h"
+#include "platform/log.h"
 #include "platform/module_loader.h"
 #include "platform/parser/lexer.h"
 #include "platform/parser/parse_environment.h"
@@ -27,12 +29,6 @@ struct Procedure {
 /* The procedures this host runs and the module of each. */
 constexpr Procedure kProcedures[] = {{"VORNAK", "orvkeydf"}, {"KIVEVENTS", "orvocrdf"}};
 
-/* A statement: its tokens without the ending ';' and where it starts. */
-struct Statement {
-    std::vector<Token> tokens;
-    size_t offset = 0;
-};
-
 std::string upper(std::string text)
 {
     for (char &c : text)
@@ -45,6 +41,17 @@ bool isPunctuation(const Token &token, char c)
     return token.kind == TokenKind::Punctuation && token.punctuation == c;
 }
 
+bool isName(const Token &token)
+{
+    return token.kind == TokenKind::Class && token.tokenClass == ORV_TOKEN_NAMEX;
+}
+
+/* The statement kinds the reader tells apart by their first word. */
+enum class StatementKind { Proc, Run, Options, Libname, Other };
+
+/* Reads the job statement by statement as the lexer finds them, keeping no
+ * more than the statement at hand, so that its memory stays a small
+ * multiple of the job text whatever the job holds. */
 class JobReader {
 public:
     JobReader(const SourceText &source, std::vector<JobItem> &items)
@@ -54,164 +61,278 @@ public:
     bool read(std::string &error);
 
 private:
-    bool fail(size_t offset, const std::string &what)
+    /* Notes a fault at offset; the first one (by position) is reported. */
+    void fail(size_t offset, const std::string &what)
     {
+        if (failed_ && offset >= errorOffset_) return;
+        failed_ = true;
+        errorOffset_ = offset;
         error_ = source_.where(offset) + ": " + what + ".";
-        return false;
     }
-    bool split(std::vector<Statement> &statements);
-    bool options(const Statement &statement, JobItem &item);
-    bool libname(const Statement &statement, JobItem &item);
+    void lexerFault(size_t offset, const std::string &message);
+    void beginStatement(const Token &first);
+    void addToken(const Token &token);
+    void endStatement();
+    void optionToken(const Token &token);
+    void endOptions();
+    /* After a fault, the rest of the OPTIONS statement is passed over. */
+    void skipOptions()
+    {
+        optionState_ = OptionState::Parenthesis;
+        depth_ = -1;
+    }
+    void reportFault();
 
     const SourceText &source_;
     std::vector<JobItem> &items_;
     std::string error_;
+    size_t errorOffset_ = 0;
+    bool failed_ = false;
+
+    static constexpr size_t kNoStep = size_t(-1);
+    size_t step_ = kNoStep; /* index of the step whose RUN is awaited */
+
+    /* The statement at hand. */
+    bool inStatement_ = false;
+    StatementKind kind_ = StatementKind::Other;
+    JobItem item_;
+    size_t tokenCount_ = 0;
+    size_t faultOffset_ = 0;   /* first lexer fault of the statement */
+    std::string faultMessage_; /* "" when none */
+    size_t openQuote_ = 0;     /* an unterminated string of the statement */
+    bool hasOpenQuote_ = false;
+    size_t commentOpen_ = kNoStep; /* where a comment that is never closed starts */
+
+    /* OPTIONS, read token by token: name '=' value ... */
+    enum class OptionState { Name, Equals, Value, Parenthesis } optionState_ = OptionState::Name;
+    JobItem::Assignment assignment_;
+    size_t parenthesisStart_ = 0;
+    int depth_ = 0;
 };
 
-/* Splits the text into statements; a text that ends inside a statement or
- * a comment is a fault. */
-bool JobReader::split(std::vector<Statement> &statements)
+void JobReader::lexerFault(size_t offset, const std::string &message)
 {
-    StepSource whole{&source_, 0, source_.text().size()};
-    std::string fault;
-    size_t faultOffset = 0;
-    Lexer lexer(
-        whole, 0,
-        [&](size_t offset, const std::string &message) {
-            if (fault.empty()) {
-                fault = message;
-                faultOffset = offset;
-            }
-        },
-        true);
-    Statement current;
-    for (Token token = lexer.next(); token.kind != TokenKind::End; token = lexer.next()) {
-        if (token.kind == TokenKind::Class && token.tokenClass == ORV_TOKEN_ENDJB) {
-            if (!current.tokens.empty()) statements.push_back(current);
-            current = Statement{};
-            continue;
-        }
-        if (current.tokens.empty()) current.offset = token.offset;
-        current.tokens.push_back(token);
+    /* A comment left open swallows the rest of the job: nothing after it
+     * can run as written. */
+    if (message == kCommentNotClosed) {
+        commentOpen_ = offset;
+        return;
     }
-    /* Only a comment left open stops the job here; every other fault of the
-     * text belongs to the step and is the step parser's to report. */
-    if (fault == "The comment is not closed.") return fail(faultOffset, "the comment is not closed");
-    if (!current.tokens.empty()) return fail(current.offset, "the statement does not end with ';'");
-    return true;
+    if (message.starts_with("The quoted string is not terminated")) {
+        hasOpenQuote_ = true;
+        openQuote_ = offset;
+    }
+    if (faultMessage_.empty()) {
+        faultOffset_ = offset;
+        faultMessage_ = message;
+    }
 }
 
-bool JobReader::options(const Statement &statement, JobItem &item)
+void JobReader::beginStatement(const Token &first)
 {
-    const std::vector<Token> &t = statement.tokens;
-    for (size_t i = 1; i < t.size();) {
-        if (t[i].kind != TokenKind::Class || t[i].tokenClass != ORV_TOKEN_NAMEX)
-            return fail(t[i].offset, "expected an option name, found " + t[i].text);
-        if (i + 1 >= t.size() || !isPunctuation(t[i + 1], '='))
-            return fail(i + 1 < t.size() ? t[i + 1].offset : t[i].offset,
-                        "expected '=' after the option " + upper(t[i].text));
-        if (i + 2 >= t.size())
-            return fail(t[i + 1].offset, "the option " + upper(t[i].text) + " has no value");
-        JobItem::Assignment assignment{upper(t[i].text), {}, t[i].offset};
-        const Token &value = t[i + 2];
-        size_t next = i + 3;
-        if (isPunctuation(value, '(')) {
+    inStatement_ = true;
+    tokenCount_ = 0;
+    item_ = JobItem{};
+    item_.offset = first.offset;
+    item_.line = source_.lineOf(first.offset);
+    item_.column = source_.columnOf(first.offset);
+    std::string keyword = isName(first) ? upper(first.text) : std::string{};
+    kind_ = keyword == "PROC"      ? StatementKind::Proc
+            : keyword == "RUN"     ? StatementKind::Run
+            : keyword == "OPTIONS" ? StatementKind::Options
+            : keyword == "LIBNAME" ? StatementKind::Libname
+                                   : StatementKind::Other;
+    optionState_ = OptionState::Name;
+    if (step_ != kNoStep || kind_ == StatementKind::Proc) return;
+    if (kind_ == StatementKind::Other || kind_ == StatementKind::Run)
+        fail(first.offset, "expected PROC, OPTIONS or LIBNAME, found " +
+                               shownText(isName(first) ? keyword : first.text));
+}
+
+void JobReader::addToken(const Token &token)
+{
+    size_t index = tokenCount_++;
+    if (index == 0) return;
+    if (step_ != kNoStep) return; /* the step's parser reads its statements */
+    switch (kind_) {
+    case StatementKind::Proc:
+        if (index == 1) {
+            item_.procedure = isName(token) ? upper(token.text) : std::string{};
+            item_.statements.begin = token.offset;
+        }
+        break;
+    case StatementKind::Options: optionToken(token); break;
+    case StatementKind::Libname:
+        if (index == 1 && isName(token)) item_.libref = upper(token.text);
+        else if (index == 2 && token.kind == TokenKind::Class && token.tokenClass == ORV_TOKEN_QS)
+            item_.directory = token.text;
+        else
+            item_.libref.clear(); /* not of the form LIBNAME libref 'directory' */
+        break;
+    default: break;
+    }
+}
+
+void JobReader::optionToken(const Token &token)
+{
+    switch (optionState_) {
+    case OptionState::Name:
+        if (!isName(token)) {
+            fail(token.offset, "expected an option name, found " + shownText(token.text));
+            skipOptions();
+            return;
+        }
+        assignment_ = {upper(token.text), {}, token.offset};
+        optionState_ = OptionState::Equals;
+        return;
+    case OptionState::Equals:
+        if (!isPunctuation(token, '=')) {
+            fail(token.offset, "expected '=' after the option " + shownText(assignment_.name));
+            skipOptions();
+            return;
+        }
+        optionState_ = OptionState::Value;
+        parenthesisStart_ = token.offset; /* where a missing value is reported */
+        return;
+    case OptionState::Value:
+        if (isPunctuation(token, '(')) {
+            parenthesisStart_ = token.offset;
+            depth_ = 1;
+            optionState_ = OptionState::Parenthesis;
+            return;
+        }
+        if (token.kind == TokenKind::Class &&
+            (token.tokenClass == ORV_TOKEN_QS || token.tokenClass == ORV_TOKEN_NAMEX ||
+             token.tokenClass == ORV_TOKEN_INT || token.tokenClass == ORV_TOKEN_NBR ||
+             token.tokenClass == ORV_TOKEN_COMPOUND)) {
+            assignment_.value = token.text;
+            item_.assignments.push_back(std::move(assignment_));
+            optionState_ = OptionState::Name;
+            return;
+        }
+        fail(token.offset, "the value of the option " + assignment_.name +
+                               " is not a name, a number, a quoted string or a parenthesised "
+                               "text");
+        skipOptions();
+        return;
+    case OptionState::Parenthesis:
+        if (depth_ < 0) return;
+        if (isPunctuation(token, '(')) ++depth_;
+        if (isPunctuation(token, ')') && --depth_ == 0) {
             /* the text up to the matching ')' as written */
-            int depth = 0;
-            size_t k = i + 2;
-            for (; k < t.size(); ++k) {
-                if (isPunctuation(t[k], '(')) ++depth;
-                if (isPunctuation(t[k], ')') && --depth == 0) break;
-            }
-            if (k == t.size()) return fail(value.offset, "the '(' is not closed");
-            assignment.value = source_.text().substr(value.offset, t[k].offset + 1 - value.offset);
-            next = k + 1;
-        } else if (value.kind == TokenKind::Class &&
-                   (value.tokenClass == ORV_TOKEN_QS || value.tokenClass == ORV_TOKEN_NAMEX ||
-                    value.tokenClass == ORV_TOKEN_INT || value.tokenClass == ORV_TOKEN_NBR ||
-                    value.tokenClass == ORV_TOKEN_COMPOUND)) {
-            assignment.value = value.text;
-        } else {
-            return fail(value.offset, "the value of the option " + assignment.name +
-                                          " is not a name, a number, a quoted string or a "
-                                          "parenthesised text");
+            assignment_.value =
+                source_.text().substr(parenthesisStart_, token.offset + 1 - parenthesisStart_);
+            item_.assignments.push_back(std::move(assignment_));
+            optionState_ = OptionState::Name;
         }
-        item.assignments.push_back(assignment);
-        i = next;
+        return;
     }
-    if (item.assignments.empty()) return fail(statement.offset, "OPTIONS names no option");
-    return true;
 }
 
-bool JobReader::libname(const Statement &statement, JobItem &item)
+void JobReader::endOptions()
 {
-    const std::vector<Token> &t = statement.tokens;
-    if (t.size() != 3 || t[1].kind != TokenKind::Class || t[1].tokenClass != ORV_TOKEN_NAMEX ||
-        t[2].kind != TokenKind::Class || t[2].tokenClass != ORV_TOKEN_QS)
-        return fail(statement.offset, "expected LIBNAME libref 'directory'");
-    item.libref = upper(t[1].text);
-    item.directory = t[2].text;
-    return true;
+    if (optionState_ == OptionState::Equals)
+        fail(assignment_.offset, "expected '=' after the option " + shownText(assignment_.name));
+    else if (optionState_ == OptionState::Value)
+        fail(parenthesisStart_, "the option " + assignment_.name + " has no value");
+    else if (optionState_ == OptionState::Parenthesis && depth_ > 0)
+        fail(parenthesisStart_, "the '(' is not closed");
+    else if (item_.assignments.empty() && optionState_ == OptionState::Name)
+        fail(item_.offset, "OPTIONS names no option");
+}
+
+void JobReader::endStatement()
+{
+    inStatement_ = false;
+    bool stepText = false; /* the statement is read by a step's parser */
+    if (step_ != kNoStep) {
+        if (kind_ == StatementKind::Run) {
+            items_[step_].statements.end = item_.offset;
+            step_ = kNoStep;
+            stepText = faultMessage_.empty() || faultOffset_ < item_.offset;
+        } else {
+            stepText = true;
+            if (kind_ == StatementKind::Proc) fail(item_.offset, "PROC before the RUN of the step");
+        }
+    } else if (kind_ == StatementKind::Proc) {
+        auto known = std::find_if(std::begin(kProcedures), std::end(kProcedures),
+                                  [&](const Procedure &p) { return item_.procedure == p.name; });
+        if (known == std::end(kProcedures)) {
+            fail(item_.offset, "the procedure " +
+                                   (item_.procedure.empty() ? std::string("name")
+                                                            : shownText(item_.procedure)) +
+                                   " is not known to this host");
+        } else {
+            item_.kind = JobItem::Kind::Step;
+            item_.module = known->module;
+            item_.statements.source = &source_;
+            item_.statements.end = source_.text().size();
+            /* From the procedure name on, the text is the step's. */
+            stepText = faultMessage_.empty() || faultOffset_ >= item_.statements.begin;
+            items_.push_back(std::move(item_));
+            step_ = items_.size() - 1;
+        }
+    } else if (kind_ == StatementKind::Options) {
+        item_.kind = JobItem::Kind::Options;
+        endOptions();
+        if (!failed_) items_.push_back(std::move(item_));
+    } else if (kind_ == StatementKind::Libname) {
+        item_.kind = JobItem::Kind::Libname;
+        if (tokenCount_ != 3 || item_.libref.empty())
+            fail(item_.offset, "expected LIBNAME libref 'directory'");
+        else if (!failed_)
+            items_.push_back(std::move(item_));
+    }
+    /* A fault of the text outside the steps stops the job: a malformed
+     * OPTIONS or LIBNAME statement cannot take effect as the user meant. */
+    if (!faultMessage_.empty() && !stepText) reportFault();
+    faultMessage_.clear();
+    hasOpenQuote_ = false;
+}
+
+void JobReader::reportFault()
+{
+    std::string message = faultMessage_;
+    if (message.back() == '.') message.pop_back();
+    message[0] = char(std::tolower(static_cast<unsigned char>(message[0])));
+    fail(faultOffset_, message);
 }
 
 bool JobReader::read(std::string &error)
 {
-    std::vector<Statement> statements;
-    bool ok = split(statements);
-    constexpr size_t kNoStep = size_t(-1);
-    size_t step = kNoStep; /* index of the step whose RUN is awaited */
-    for (size_t s = 0; ok && s < statements.size(); ++s) {
-        const Statement &statement = statements[s];
-        const Token &first = statement.tokens.front();
-        bool isName = first.kind == TokenKind::Class && first.tokenClass == ORV_TOKEN_NAMEX;
-        std::string keyword = isName ? upper(first.text) : std::string{};
-        if (step != kNoStep) {
-            if (keyword == "RUN") {
-                items_[step].statements.end = statement.offset;
-                step = kNoStep;
-            } else if (keyword == "PROC") {
-                ok = fail(statement.offset, "PROC before the RUN of the step");
-            }
+    StepSource whole{&source_, 0, source_.text().size()};
+    Lexer lexer(
+        whole, 0, [&](size_t offset, const std::string &message) { lexerFault(offset, message); },
+        false);
+    for (Token token = lexer.next(); token.kind != TokenKind::End; token = lexer.next()) {
+        if (token.kind == TokenKind::Class && token.tokenClass == ORV_TOKEN_ENDJB) {
+            if (inStatement_) endStatement();
+            else if (!faultMessage_.empty() && step_ == kNoStep) reportFault();
+            faultMessage_.clear();
             continue;
         }
-        JobItem item;
-        item.offset = statement.offset;
-        item.line = source_.lineOf(statement.offset);
-        item.column = source_.columnOf(statement.offset);
-        if (keyword == "PROC") {
-            std::string name;
-            if (statement.tokens.size() > 1 && statement.tokens[1].kind == TokenKind::Class &&
-                statement.tokens[1].tokenClass == ORV_TOKEN_NAMEX)
-                name = upper(statement.tokens[1].text);
-            auto known = std::find_if(std::begin(kProcedures), std::end(kProcedures),
-                                      [&](const Procedure &p) { return name == p.name; });
-            if (known == std::end(kProcedures)) {
-                ok = fail(statement.offset, "the procedure " + (name.empty() ? "name" : name) +
-                                                " is not known to this host");
-                continue;
-            }
-            item.kind = JobItem::Kind::Step;
-            item.procedure = name;
-            item.module = known->module;
-            item.statements = {&source_, statement.tokens[1].offset, source_.text().size()};
-            items_.push_back(item);
-            step = items_.size() - 1;
-        } else if (keyword == "OPTIONS") {
-            item.kind = JobItem::Kind::Options;
-            ok = options(statement, item);
-            if (ok) items_.push_back(item);
-        } else if (keyword == "LIBNAME") {
-            item.kind = JobItem::Kind::Libname;
-            ok = libname(statement, item);
-            if (ok) items_.push_back(item);
-        } else {
-            ok = fail(statement.offset, "expected PROC, OPTIONS or LIBNAME, found " +
-                                            (isName ? keyword : first.text));
-        }
+        if (!inStatement_) beginStatement(token);
+        addToken(token);
     }
-    if (ok && step != kNoStep) ok = fail(items_[step].offset, "the step has no RUN statement");
+    if (commentOpen_ != kNoStep) {
+        /* Reported alone: the rest of the job is inside the comment. */
+        failed_ = false;
+        fail(commentOpen_, "the comment is not closed: end it with */");
+    } else if (failed_) {
+        /* the first fault stands */
+    } else if (inStatement_) {
+        if (hasOpenQuote_)
+            fail(openQuote_, "the quoted string that starts here is not closed: end it with the "
+                             "same quote on its line");
+        else
+            fail(item_.offset, "the statement does not end with ';'");
+    } else if (step_ != kNoStep) {
+        fail(items_[step_].offset, "the step has no RUN statement: end it with RUN;");
+    } else if (!faultMessage_.empty()) {
+        reportFault();
+    }
     error = error_;
-    return ok;
+    return !failed_;
 }
 
 }  // namespace

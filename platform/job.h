@@ -76,7 +76,8 @@ bool readJob(std::string text, const std::string &fileName, Job &job, std::strin
 constexpr int kJobExitClean = 0;    /* every step ended with return code 0 */
 constexpr int kJobExitWarnings = 1; /* the highest step return code was 1 to 4 */
 constexpr int kJobExitErrors = 2;   /* above 4, or an OPTIONS or LIBNAME statement failed */
-constexpr int kJobExitNotRun = 3;   /* a module could not be loaded */
+constexpr int kJobExitNotRun = 3;   /* usage, job file, memory, or a module that cannot be loaded */
+constexpr int kJobExitLogLost = 4;  /* the log could not be written */
 
 /* Runs the job's statements in order on host: OPTIONS and LIBNAME take
  * effect where they stand (a failing one is logged and the job goes on),

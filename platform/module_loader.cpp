@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/log.h"
+
 namespace orvhost {
 namespace {
 
@@ -57,7 +59,19 @@ const LoadedModule *ModuleLoader::load(const std::string &name, std::string &err
     std::string path;
     for (const std::string &directory : searchPath_) {
         std::filesystem::path candidate = std::filesystem::path(directory) / (name + ".so");
-        if (std::filesystem::exists(candidate)) {
+        /* A path that cannot be looked at (a symbolic link loop, a directory
+         * that may not be searched, a path too long) is reported, not
+         * passed over: the module the user meant may be the one there. */
+        std::error_code failure;
+        std::filesystem::file_status status = std::filesystem::status(candidate, failure);
+        if (failure && failure != std::errc::no_such_file_or_directory &&
+            failure != std::errc::not_a_directory) {
+            error = "The module " + name + " cannot be looked for at " +
+                    shownPath(candidate.string()) + ": " + failure.message() +
+                    "; check the --module-path directories and their permissions.";
+            return nullptr;
+        }
+        if (std::filesystem::exists(status)) {
             path = candidate.string();
             break;
         }
@@ -65,8 +79,8 @@ const LoadedModule *ModuleLoader::load(const std::string &name, std::string &err
     if (path.empty()) {
         error = "The module " + name + " was not found (looked for " + name + ".so in";
         for (size_t i = 0; i < searchPath_.size(); ++i)
-            error += (i == 0 ? " " : ", ") + searchPath_[i];
-        error += ").";
+            error += (i == 0 ? " " : ", ") + shownPath(searchPath_[i]);
+        error += "): give its directory with --module-path.";
         return nullptr;
     }
 

@@ -3,11 +3,22 @@
  */
 #include "platform/dataset/libraries.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "host/host_records.h"
+#include "platform/log.h"
+#include "platform/regular_file.h"
 
 namespace orvhost {
 
@@ -28,7 +39,57 @@ std::string makeTemporaryDirectory()
     return pattern;
 }
 
+/* The temporary WORK directory that a signal handler removes: written only
+ * outside the handlers, "" when there is none. */
+char workForSignals[PATH_MAX];
+
+/* Removes the entries of the directory at path (files, and directories that
+ * are empty) and then the directory, with system calls only: safe in a
+ * signal handler. */
+void removeDirectory(const char *path)
+{
+    int directory = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory >= 0) {
+        alignas(8) char entries[4096];
+        for (;;) {
+            long got = ::syscall(SYS_getdents64, directory, entries, sizeof entries);
+            if (got <= 0) break;
+            for (long at = 0; at < got;) {
+                /* struct linux_dirent64: inode 8, offset 8, record length
+                 * 2, type 1, then the name. */
+                unsigned short length;
+                std::memcpy(&length, entries + at + 16, sizeof length);
+                const char *name = entries + at + 19;
+                bool dot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+                if (!dot && ::unlinkat(directory, name, 0) != 0)
+                    ::unlinkat(directory, name, AT_REMOVEDIR);
+                at += length;
+            }
+        }
+        ::close(directory);
+    }
+    ::rmdir(path);
+}
+
+extern "C" void removeWorkAndStop(int signal)
+{
+    if (workForSignals[0] != '\0') removeDirectory(workForSignals);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
 }  // namespace
+
+void removeWorkOnSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = removeWorkAndStop;
+    sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGTERM);
+    sigaddset(&action.sa_mask, SIGINT);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
 
 bool isValidName(std::string_view name, size_t maxLength)
 {
@@ -42,6 +103,7 @@ bool isValidName(std::string_view name, size_t maxLength)
 Libraries::~Libraries()
 {
     if (temporaryWork_.empty()) return;
+    if (temporaryWork_ == workForSignals) workForSignals[0] = '\0';
     std::error_code ignored;
     std::filesystem::remove_all(temporaryWork_, ignored);
 }
@@ -62,10 +124,30 @@ bool Libraries::assign(std::string_view name, const std::string &directory, std:
                 "starting with a letter or underscore.";
         return false;
     }
-    std::error_code failure;
-    if (!std::filesystem::is_directory(directory, failure)) {
-        error = "The library " + canonical(name) + " cannot be assigned: the directory " +
-                directory + " does not exist.";
+    std::string cannot = "The library " + canonical(name) + " cannot be assigned: ";
+    if (directory.empty()) {
+        error = cannot + "the directory name is empty; give the path of a directory.";
+        return false;
+    }
+    struct stat info {};
+    if (::stat(directory.c_str(), &info) != 0) {
+        int cause = errno;
+        error = cannot + (cause == ENOENT ? "the directory " + shownPath(directory) +
+                                                " does not exist; create it or give the right path."
+                                          : "the directory " + shownPath(directory) +
+                                                " cannot be reached: " + std::strerror(cause) +
+                                                "; check the path and its permissions.");
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        error = cannot + shownPath(directory) + " is " +
+                (S_ISREG(info.st_mode) ? "a file" : fileKindName(info.st_mode)) +
+                ", not a directory; give the path of a directory.";
+        return false;
+    }
+    if (::access(directory.c_str(), R_OK | X_OK) != 0) {
+        error = cannot + "the directory " + shownPath(directory) +
+                " cannot be searched: " + std::strerror(errno) + "; check its permissions.";
         return false;
     }
     directories_[canonical(name)] = directory;
@@ -78,7 +160,11 @@ std::string Libraries::directory(std::string_view name, std::string &error)
     auto found = directories_.find(key);
     if (found != directories_.end()) return found->second;
     if (key == kWork) {
-        if (temporaryWork_.empty()) temporaryWork_ = makeTemporaryDirectory();
+        if (temporaryWork_.empty()) {
+            temporaryWork_ = makeTemporaryDirectory();
+            if (temporaryWork_.size() < sizeof workForSignals)
+                std::memcpy(workForSignals, temporaryWork_.c_str(), temporaryWork_.size() + 1);
+        }
         if (temporaryWork_.empty()) {
             error = "The WORK library could not be made: no temporary directory could be created.";
             return {};

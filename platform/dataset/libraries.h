@@ -7,8 +7,11 @@
  * and removed with everything in it when the Libraries object goes, unless
  * the user assigned WORK to a directory of their own.
  *
+ * A run stopped by SIGTERM or SIGINT removes its temporary WORK directory
+ * too, once removeWorkOnSignals has been called.
+ *
  * Exports: class Libraries; isValidName (the rule for library references,
- * member names and variable names).
+ * member names and variable names); removeWorkOnSignals.
  */
 #ifndef ORV_PLATFORM_DATASET_LIBRARIES_H
 #define ORV_PLATFORM_DATASET_LIBRARIES_H
@@ -23,6 +26,11 @@ namespace orvhost {
  * letters, digits or '_'. */
 bool isValidName(std::string_view name, size_t maxLength);
 
+/* Installs handlers of SIGTERM and SIGINT that remove the temporary WORK
+ * directory of the running Libraries (its files and the directory itself;
+ * async-signal-safe) and then end the process by the signal as before. */
+void removeWorkOnSignals();
+
 class Libraries {
 public:
     Libraries() = default;
@@ -31,8 +39,10 @@ public:
     Libraries &operator=(const Libraries &) = delete;
 
     /* Assigns library reference name to directory.  The directory must
-     * exist.  Returns true, or false with a message in error (bad name,
-     * missing directory); the earlier assignment then stays. */
+     * exist and be searchable.  Returns true, or false with a message in
+     * error (bad name, empty path, missing directory, a file or other kind
+     * in its place, a directory that cannot be reached or searched); the
+     * earlier assignment then stays. */
     bool assign(std::string_view name, const std::string &directory, std::string &error);
 
     /* The directory of a library reference (any case; empty = WORK), or ""

@@ -4,11 +4,16 @@
 #include "platform/parser/lexer.h"
 
 #include <bit>
+#include <cerrno>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "host/host_records.h"
 #include "host/missing_values.h"
+#include "platform/date_range.h"
 #include "platform/formats.h"
+#include "platform/log.h"
 
 namespace orvhost {
 namespace {
@@ -20,6 +25,12 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
 constexpr const char kPunctuation[] = "(),-/:=";
+
+/* Largest magnitude of a numeric literal: every whole number up to it is
+ * exact in a double, and it is far beyond any option's range. */
+constexpr double kLargestLiteral = 9007199254740992.0; /* 2^53 */
+
+std::string shownCharacter(char c) { return "'" + shownText(std::string_view(&c, 1)) + "'"; }
 
 }  // namespace
 
@@ -44,7 +55,7 @@ void Lexer::skipBlanksAndComments()
         if (pos_ + 1 < end_ && t[pos_] == '/' && t[pos_ + 1] == '*') {
             size_t close = t.find("*/", pos_ + 2);
             if (close == std::string::npos || close + 2 > end_) {
-                error(pos_, "The comment is not closed.");
+                error(pos_, kCommentNotClosed);
                 pos_ = end_;
             } else {
                 pos_ = close + 2;
@@ -73,39 +84,37 @@ Token Lexer::make(TokenKind kind, int tokenClass, size_t start)
 
 Token Lexer::next()
 {
-    skipBlanksAndComments();
     const std::string &t = source_.text();
-    if (pos_ >= end_) {
-        Token token = make(TokenKind::End, 0, end_);
-        return token;
-    }
-    size_t start = pos_;
-    char c = t[pos_];
-    statementStart_ = false;
-    if (c == ';') {
-        ++pos_;
-        statementStart_ = true;
-        Token token = make(TokenKind::Class, ORV_TOKEN_ENDJB, start);
-        token.text = ";";
-        return token;
-    }
-    if (isNameStart(c)) return name(start);
-    if (isDigit(c) || (c == '.' && pos_ + 1 < end_ && isDigit(t[pos_ + 1]))) return number(start);
-    if (c == '.') return missing(start);
-    if (c == '\'' || c == '"') return quoted(start);
-    if (c == '$') return dollarFormat(start);
-    for (const char *p = kPunctuation; *p != '\0'; ++p) {
-        if (c == *p) {
+    /* Characters that start no token are reported and skipped here, in a
+     * loop: a long run of them must not deepen the stack. */
+    for (;;) {
+        skipBlanksAndComments();
+        if (pos_ >= end_) return make(TokenKind::End, 0, end_);
+        size_t start = pos_;
+        char c = t[pos_];
+        statementStart_ = false;
+        if (c == ';') {
+            ++pos_;
+            statementStart_ = true;
+            Token token = make(TokenKind::Class, ORV_TOKEN_ENDJB, start);
+            token.text = ";";
+            return token;
+        }
+        if (isNameStart(c)) return name(start);
+        if (isDigit(c) || (c == '.' && pos_ + 1 < end_ && isDigit(t[pos_ + 1]))) return number(start);
+        if (c == '.') return missing(start);
+        if (c == '\'' || c == '"') return quoted(start);
+        if (c == '$' && isDollarFormat(start)) return dollarFormat(start);
+        if (c != '\0' && std::strchr(kPunctuation, c) != nullptr) {
             ++pos_;
             Token token = make(TokenKind::Punctuation, 0, start);
             token.punctuation = c;
             token.text = std::string(1, c);
             return token;
         }
+        ++pos_;
+        error(start, "The character " + shownCharacter(c) + " is not expected here: remove it.");
     }
-    ++pos_;
-    error(start, std::string("The character '") + c + "' is not expected here and is ignored.");
-    return next();
 }
 
 Token Lexer::name(size_t start)
@@ -114,7 +123,7 @@ Token Lexer::name(size_t start)
     size_t end = nameEnd(start);
     auto checkPart = [&](size_t from, size_t to) {
         if (to - from > kMaxNameLength)
-            error(from, "The name " + t.substr(from, to - from) + " is longer than " +
+            error(from, "The name " + shownText(t.substr(from, to - from)) + " is longer than " +
                             std::to_string(kMaxNameLength) + " characters.");
     };
     checkPart(start, end);
@@ -143,16 +152,16 @@ Token Lexer::name(size_t start)
     return token;
 }
 
+bool Lexer::isDollarFormat(size_t start) const
+{
+    size_t end = nameEnd(start + 1);
+    return end < end_ && source_.text()[end] == '.';
+}
+
 Token Lexer::dollarFormat(size_t start)
 {
     const std::string &t = source_.text();
-    size_t end = nameEnd(start + 1);
-    if (end >= end_ || t[end] != '.') {
-        pos_ = start + 1;
-        error(start, "The character '$' is not expected here and is ignored.");
-        return next();
-    }
-    ++end;
+    size_t end = nameEnd(start + 1) + 1;
     while (end < end_ && isDigit(t[end])) ++end;
     pos_ = end;
     Token token = make(TokenKind::Class, ORV_TOKEN_FMT, start);
@@ -183,8 +192,8 @@ Token Lexer::number(size_t start)
     pos_ = end;
     Token token = make(TokenKind::Class, integral ? ORV_TOKEN_INT : ORV_TOKEN_NBR, start);
     token.text = t.substr(start, end - start);
-    token.value = std::strtod(token.text.c_str(), nullptr);
     token.hasValue = true;
+    if (convert_) readNumber(token);
     return token;
 }
 
@@ -235,7 +244,7 @@ Token Lexer::quoted(size_t start)
         size_t stop = semicolon != std::string::npos && semicolon < lineEnd ? semicolon : lineEnd;
         content = t.substr(start + 1, stop - start - 1);
         if (!content.empty() && content.back() == '\r') content.pop_back();
-        error(start, "The quoted string is not terminated.");
+        error(start, "The quoted string is not terminated: end it with its quote on the same line.");
         pos_ = stop;
         Token token = make(TokenKind::Class, ORV_TOKEN_QS, start);
         token.text = content;
@@ -263,6 +272,21 @@ Token Lexer::quoted(size_t start)
     return token;
 }
 
+void Lexer::readNumber(Token &token)
+{
+    errno = 0;
+    double value = std::strtod(token.text.c_str(), nullptr);
+    /* Overflow gives infinity and underflow a denormal or zero: neither is
+     * the number written, and no option value can hold it. */
+    if (errno == ERANGE || !(std::fabs(value) <= kLargestLiteral)) {
+        error(token.offset, "The number " + shownText(token.text) +
+                                " is out of range: a number in a statement must lie within "
+                                "plus or minus 9007199254740992 (2 to the power 53).");
+        value = 0;
+    }
+    token.value = value;
+}
+
 void Lexer::readConstant(Token &token, int tokenClass)
 {
     token.hasValue = true;
@@ -276,9 +300,19 @@ void Lexer::readConstant(Token &token, int tokenClass)
                                                       : "datetime";
     const char *suffix = tokenClass == ORV_TOKEN_DATE ? "d" : tokenClass == ORV_TOKEN_TIME ? "t" : "dt";
     double value = orvMissing();
-    if (readValue(informat, token.text, 0, yearCutoff_, &value) != 0) {
-        error(token.offset, std::string("The ") + what + " constant '" + token.text + "'" + suffix +
-                                " is not valid.");
+    std::string_view text = token.text;
+    /* A constant states a value: a blank or missing-value text is no date,
+     * and a time constant is a time of day written with its colon. */
+    bool valid = text.find_first_not_of(' ') != std::string_view::npos &&
+                 readValue(informat, text, 0, yearCutoff_, &value) == 0 && !std::isnan(value);
+    if (valid && tokenClass == ORV_TOKEN_TIME)
+        valid = text.find(':') != std::string_view::npos && value >= 0 && value < kSecondsPerDay;
+    if (!valid) {
+        const char *form = tokenClass == ORV_TOKEN_DATE   ? "a date from 01JAN1582 to 26DEC20000 such as '01JAN2020'd"
+                           : tokenClass == ORV_TOKEN_TIME ? "a time of day from 00:00 to 23:59:59 such as '10:30't"
+                                                          : "a date and time such as '01JAN2020:10:30:00'dt";
+        error(token.offset, std::string("The ") + what + " constant '" + shownText(token.text) + "'" +
+                                suffix + " is not valid: write " + form + ".");
         value = orvMissing();
     }
     token.value = value;

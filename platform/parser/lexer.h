@@ -7,13 +7,17 @@
  *             (at most 32 characters); keywords are names here, the parser
  *             decides by what it expects
  *   QS        a quoted string, '...' or "...", a doubled quote inside
- *   INT, NBR  a number without, and with, a '.' or an exponent
+ *   INT, NBR  a number without, and with, a '.' or an exponent; its
+ *             magnitude at most 2^53 (a larger one, or one too small to
+ *             hold, is reported and read as 0)
  *   COMPOUND  a two-level name lib.member
  *   CATNAME   a three-level name
  *   FMT       a format or interval text: a name or '$' name followed by
  *             '.' and optional digits (DATE9., BEST12.3, QTR.2, $CHAR10.)
  *   DATE, TIME, DATETIME  '01JAN2020'd, '10:30't, '01JAN2020:10:30:00'dt,
- *             read through the host's DATE, TIME and DATETIME informats
+ *             read through the host's DATE, TIME and DATETIME informats;
+ *             a blank or missing text is not a constant, and a time
+ *             constant is a time of day (00:00 to 23:59:59.999) with ':'
  *   MISSING   '.', or '.A' to '.Z' and '._'
  *   VLITERAL  a name literal 'any text'n
  * Punctuation ( ) , - / : = comes as a punctuation token.  Comments are
@@ -35,6 +39,9 @@
 #include "platform/parser/source_text.h"
 
 namespace orvhost {
+
+/* The fault of a comment that runs to the end of the text. */
+constexpr const char *kCommentNotClosed = "The comment is not closed: end it with */.";
 
 /* Longest name; longer ones are reported and kept. */
 constexpr size_t kMaxNameLength = 32;
@@ -61,8 +68,10 @@ public:
 
     /* Reads [step.begin, step.end) of the step's job text.  yearCutoff
      * applies to two-digit years of date constants.  With convert false the
-     * lexer neither reads constants through the informats nor reports
-     * anything (the job reader only needs the statement boundaries). */
+     * lexer reads no numbers or constants (the job reader only needs the
+     * statement boundaries) and reports only faults of the text itself:
+     * characters that start no token, unterminated strings, unclosed
+     * comments, names that are too long. */
     Lexer(const StepSource &step, int yearCutoff, ErrorSink errors, bool convert = true);
 
     /* The next token; End at the end of the text, again and again. */
@@ -74,7 +83,7 @@ public:
 private:
     void error(size_t offset, const std::string &message)
     {
-        if (errors_ && convert_) errors_(offset, message);
+        if (errors_) errors_(offset, message);
     }
     void skipBlanksAndComments();
     Token make(TokenKind kind, int tokenClass, size_t start);
@@ -82,7 +91,9 @@ private:
     Token number(size_t start);
     Token quoted(size_t start);
     Token missing(size_t start);
+    bool isDollarFormat(size_t start) const;
     Token dollarFormat(size_t start);
+    void readNumber(Token &token);
     void readConstant(Token &token, int tokenClass);
     size_t nameEnd(size_t from) const;
 

@@ -94,7 +94,7 @@ TEST(Lexer, TokenClasses)
     tokens = lex("x * y", &errors);
     EXPECT_EQ(tokens.size(), 2u);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "lex.job:1:3: The character '*' is not expected here and is ignored.");
+    EXPECT_EQ(errors[0], "lex.job:1:3: The character '*' is not expected here: remove it.");
 }
 
 TEST(Lexer, UnterminatedStringEndsAtTheStatementEndOnItsLine)
@@ -107,7 +107,7 @@ TEST(Lexer, UnterminatedStringEndsAtTheStatementEndOnItsLine)
     EXPECT_EQ(tokens[3].tokenClass, ORV_TOKEN_ENDJB);
     EXPECT_EQ(tokens[4].text, "b");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "lex.job:1:5: The quoted string is not terminated.");
+    EXPECT_EQ(errors[0], "lex.job:1:5: The quoted string is not terminated: end it with its quote on the same line.");
 }
 
 TEST(HostLists, ZaddlstGrowsAListOfFixedSizeItems)

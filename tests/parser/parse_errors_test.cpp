@@ -37,11 +37,11 @@ TEST_F(ParseErrors, EachFaultGivesItsMessageAndStatus)
         {"not an integer", false, "VORNAK MAXERROR=2.5;",
          "test.job:1:17: Syntax error at 2.5: expected one of an integer, '-'."},
         {"unterminated string", false, "VORNAK;\nID d INTERVAL=MONTH START='01JAN2020;\nVAR x;",
-         "test.job:2:27: The quoted string is not terminated."},
+         "test.job:2:27: The quoted string is not terminated: end it with its quote on the same line."},
         {"bad date constant", false, "VORNAK; ID d INTERVAL=MONTH START='32JAN2020'd;",
-         "test.job:1:35: The date constant '32JAN2020'd is not valid."},
+         "test.job:1:35: The date constant '32JAN2020'd is not valid: write a date from 01JAN1582 to 26DEC20000 such as '01JAN2020'd."},
         {"bad time constant", false, "VORNAK; ID d INTERVAL=MONTH START='25:61't;",
-         "test.job:1:35: The time constant '25:61't is not valid."},
+         "test.job:1:35: The time constant '25:61't is not valid: write a time of day from 00:00 to 23:59:59 such as '10:30't."},
         {"VORNAK-only option in a KIVEVENTS step", true, "KIVEVENTS STARTSUM=2;",
          "test.job:1:11: Syntax error at STARTSUM: expected one of ';', BACK, DATA, DEBUG, "
          "DEBUGD, DEBUGX, LEAD, MAXERROR, SEASONALITY, SORTNAMES."},
@@ -70,9 +70,9 @@ TEST_F(ParseErrors, EachFaultGivesItsMessageAndStatus)
          "test.job:1:13: The name abcdefghijabcdefghijabcdefghijabcdefghij is longer than 32 "
          "characters."},
         {"stray character", false, "VORNAK LEAD=2 #;",
-         "test.job:1:15: The character '#' is not expected here and is ignored."},
+         "test.job:1:15: The character '#' is not expected here: remove it."},
         {"comment not closed", false, "VORNAK; /* no end",
-         "test.job:1:9: The comment is not closed."},
+         "test.job:1:9: The comment is not closed: end it with */."},
         {"statement left open", false, "VORNAK LEAD=2",
          "test.job:1:14: Syntax error at the end of the step: expected one of ';', BACK,"},
     };

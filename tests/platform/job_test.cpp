@@ -115,8 +115,8 @@ TEST(ReadJob, FaultsNameFileLineAndColumn)
         const char *error;
     } cases[] = {
         {"unclosed comment", "PROC VORNAK;\n/* never closed\nRUN;",
-         "jobs/a.job:2:1: the comment is not closed."},
-        {"missing RUN", "\nPROC VORNAK;\nKEY A;\n", "jobs/a.job:2:1: the step has no RUN statement."},
+         "jobs/a.job:2:1: the comment is not closed: end it with */."},
+        {"missing RUN", "\nPROC VORNAK;\nKEY A;\n", "jobs/a.job:2:1: the step has no RUN statement: end it with RUN;."},
         {"missing final ';'", "PROC VORNAK;\n  RUN", "jobs/a.job:2:3: the statement does not end with ';'."},
         {"unknown procedure", "\nPROC PRINT;\nRUN;",
          "jobs/a.job:2:1: the procedure PRINT is not known to this host."},
