@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/regular_file.h"
+
 namespace orvhost {
 
 namespace {
@@ -24,11 +26,8 @@ CsvReader::~CsvReader()
 bool CsvReader::open(const std::string &path, std::string &error)
 {
     path_ = path;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        error = "The file " + path + " cannot be opened: " + std::strerror(errno) + ".";
-        return false;
-    }
+    fd_ = openRegularFile(path, "data file", 0, error);
+    if (fd_ < 0) return false;
     buffer_.resize(kBufferSize);
     return true;
 }

@@ -35,7 +35,8 @@ public:
     CsvReader &operator=(const CsvReader &) = delete;
 
     /* Opens path for reading.  False with a message in error when it cannot
-     * be opened. */
+     * be opened or is not a regular file (a FIFO or device would block or
+     * never end). */
     bool open(const std::string &path, std::string &error);
 
     /* Reads the next record.  Record: fields() holds it until the next call.

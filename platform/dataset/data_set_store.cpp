@@ -29,6 +29,8 @@ namespace {
 constexpr int kDataSetWrittenMessage = 100;  /* name, observations, variables */
 constexpr int kDataSetKeptMessage = 101;     /* name, return code */
 constexpr int kDataSetDiscardedMessage = 102; /* name */
+constexpr int kDataSetFilesMessage = 103;     /* name, CSV file, sidecar */
+constexpr int kDataSetFileMessage = 104;      /* name, CSV file */
 
 /* The store whose handles the own routines serve: one host, one store. */
 DataSetStore *activeStore = nullptr;
@@ -40,29 +42,58 @@ std::string lower(std::string_view text)
     return result;
 }
 
-/* directory/<member>.csv: the lower-case name, or the one file whose name
- * matches without regard to case. */
-std::string dataFileIn(const std::string &directory, const std::string &member)
+/* The file of a data set in directory: "name" when a file of that
+ * lower-case name is there, else the one entry whose name matches without
+ * regard to case.  Returns true with found set ("" when nothing matches), or
+ * false with a message in error when several entries match and none has
+ * the lower-case name. */
+bool findFile(const std::string &directory, const std::string &name, std::string &found,
+              std::string &error)
 {
-    std::string wanted = lower(member) + ".csv";
-    std::string path = directory + "/" + wanted;
+    found.clear();
+    std::string exact = directory + "/" + name;
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) return path;
-    if (DIR *listing = ::opendir(directory.c_str())) {
-        while (const dirent *entry = ::readdir(listing)) {
-            if (lower(entry->d_name) == wanted) {
-                path = directory + "/" + entry->d_name;
-                break;
-            }
-        }
-        ::closedir(listing);
+    if (::lstat(exact.c_str(), &info) == 0) {
+        found = exact;
+        return true;
     }
-    return path;
+    DIR *listing = ::opendir(directory.c_str());
+    if (listing == nullptr) return true;
+    std::vector<std::string> matches;
+    while (const dirent *entry = ::readdir(listing))
+        if (lower(entry->d_name) == name) matches.push_back(entry->d_name);
+    ::closedir(listing);
+    if (matches.size() == 1) found = directory + "/" + matches[0];
+    if (matches.size() > 1) {
+        std::sort(matches.begin(), matches.end());
+        error = "The files " + shownPath(directory + "/" + matches[0]) + " and " +
+                shownPath(directory + "/" + matches[1]) +
+                " differ only in case, so the data set is ambiguous: rename or remove one of "
+                "them (or give the name " + name + ").";
+        return false;
+    }
+    return true;
 }
 
-std::string sidecarFor(const std::string &csvPath)
+/* Finds the CSV file and the sidecar of member in directory by the same rule
+ * (findFile).  Missing ones get the lower-case names; a sidecar that is
+ * missing beside a CSV file found in another case is named after that
+ * file.  False with a message in error on an ambiguity.  caseFolded tells
+ * whether either name was found in another case. */
+bool findDataSetFiles(const std::string &directory, const std::string &member,
+                      std::string &csvPath, std::string &sidecarPath, bool &haveSidecar,
+                      bool &caseFolded, std::string &error)
 {
-    return csvPath.substr(0, csvPath.size() - 4) + ".meta.json";
+    std::string csvName = lower(member) + ".csv", sidecarName = lower(member) + ".meta.json";
+    if (!findFile(directory, csvName, csvPath, error) ||
+        !findFile(directory, sidecarName, sidecarPath, error))
+        return false;
+    haveSidecar = !sidecarPath.empty();
+    caseFolded = (!csvPath.empty() && csvPath != directory + "/" + csvName) ||
+                 (haveSidecar && sidecarPath != directory + "/" + sidecarName);
+    if (csvPath.empty()) csvPath = directory + "/" + csvName;
+    if (!haveSidecar) sidecarPath = csvPath.substr(0, csvPath.size() - 4) + ".meta.json";
+    return true;
 }
 
 int readRoutine(DATA_SET_HANDLE *handle)
@@ -125,7 +156,10 @@ DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view me
     std::string directory = libraries_.directory(libref, error);
     if (directory.empty()) return nullptr;
     std::string name = Libraries::canonical(member);
-    std::string csvPath = dataFileIn(directory, name);
+    std::string csvPath, sidecarPath;
+    bool haveSidecar = false, caseFolded = false;
+    if (!findDataSetFiles(directory, name, csvPath, sidecarPath, haveSidecar, caseFolded, error))
+        return nullptr;
 
     std::unique_ptr<DataSet> dataSet;
     if (mode == DataSetMode::Input) {
@@ -136,12 +170,21 @@ DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view me
             return nullptr;
         }
         auto input = std::make_unique<InputDataSet>(*this, library, name);
-        if (!input->open(csvPath, sidecarFor(csvPath), error)) return nullptr;
+        if (!input->open(csvPath, haveSidecar ? sidecarPath : std::string{}, error)) return nullptr;
         input->handle.flags = ORV_DS_READS_BY_GROUP;
+        /* Files found in another case than the data set's name are named,
+         * so that the user sees which pair was read. */
+        if (caseFolded) {
+            MessageArg args[] = {{MessageArg::Type::Text, 0, 0, library + "." + name},
+                                 {MessageArg::Type::Text, 0, 0, csvPath},
+                                 {MessageArg::Type::Text, 0, 0, sidecarPath}};
+            if (haveSidecar) logMessage(kHostMessageSet, kDataSetFilesMessage, args);
+            else logMessage(kHostMessageSet, kDataSetFileMessage, std::span(args, 2));
+        }
         dataSet = std::move(input);
     } else {
         auto output = std::make_unique<OutputDataSet>(*this, library, name);
-        if (!output->create(csvPath, sidecarFor(csvPath), error)) return nullptr;
+        if (!output->create(csvPath, sidecarPath, error)) return nullptr;
         dataSet = std::move(output);
     }
     dataSet->handle.read = readRoutine;

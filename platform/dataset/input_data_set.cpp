@@ -16,6 +16,7 @@
 #include "platform/dataset/libraries.h"
 #include "platform/dataset/sidecar.h"
 #include "platform/dataset/value_text.h"
+#include "platform/log.h"
 
 namespace orvhost {
 
@@ -29,24 +30,9 @@ namespace {
 constexpr int64_t kFirstCheckpointInterval = 1024;
 constexpr size_t kMostCheckpoints = 256;
 static_assert(kMostCheckpoints % 2 == 0);
-/* Longest piece of a bad value quoted in a message. */
-constexpr size_t kQuotedValueLength = 40;
-
-std::string quoted(std::string_view text)
-{
-    std::string shown(text.substr(0, kQuotedValueLength));
-    if (text.size() > kQuotedValueLength) shown += "...";
-    return "\"" + shown + "\"";
-}
+std::string quoted(std::string_view text) { return "\"" + shownText(text) + "\""; }
 
 std::string fieldCount(size_t n) { return std::to_string(n) + (n == 1 ? " field" : " fields"); }
-
-std::string upper(std::string_view text)
-{
-    std::string result(text);
-    for (char &c : result) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
 
 double numberAt(const uint8_t *row, const Variable &variable)
 {
@@ -131,8 +117,7 @@ bool InputDataSet::open(const std::string &csvPath, const std::string &sidecarPa
 
 bool InputDataSet::describe(const std::string &sidecarPath, std::string &error)
 {
-    struct stat info {};
-    bool haveSidecar = ::stat(sidecarPath.c_str(), &info) == 0;
+    bool haveSidecar = !sidecarPath.empty();
     if (haveSidecar && !readSidecar(sidecarPath, description_, error)) return false;
 
     CsvReader::Result result = reader_.next(error);
@@ -166,7 +151,7 @@ bool InputDataSet::checkHeader(std::span<const std::string_view> header, bool fr
             return false;
         }
         for (size_t i = 0; i < header.size(); ++i)
-            if (upper(header[i]) != upper(described[i].name)) {
+            if (upperName(header[i]) != upperName(described[i].name)) {
                 error = where + "column " + std::to_string(i + 1) + " is " + quoted(header[i]) +
                         " but the sidecar " + sidecarPath + " names it " +
                         quoted(described[i].name) + ".";
@@ -182,7 +167,7 @@ bool InputDataSet::checkHeader(std::span<const std::string_view> header, bool fr
                         "underscores, starting with a letter or underscore).";
                 return false;
             }
-            if (!seen.insert(upper(header[i])).second) {
+            if (!seen.insert(upperName(header[i])).second) {
                 error = where + "the column name " + quoted(header[i]) + " appears twice.";
                 return false;
             }

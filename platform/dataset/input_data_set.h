@@ -35,8 +35,8 @@ class InputDataSet : public DataSet {
 public:
     InputDataSet(DataSetStore &store, std::string libref, std::string member);
 
-    /* Opens csvPath, described by the sidecar at sidecarPath when that file
-     * exists and by inference otherwise, and reads the header.  False with a
+    /* Opens csvPath, described by the sidecar at sidecarPath, or by
+     * inference when sidecarPath is "", and reads the header.  False with a
      * message in error naming the file and line. */
     bool open(const std::string &csvPath, const std::string &sidecarPath, std::string &error);
 

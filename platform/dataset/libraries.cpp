@@ -108,12 +108,16 @@ Libraries::~Libraries()
     std::filesystem::remove_all(temporaryWork_, ignored);
 }
 
-std::string Libraries::canonical(std::string_view name)
+std::string upperName(std::string_view name)
 {
-    if (name.empty()) return kWork;
     std::string result(name);
     for (char &c : result) c = char(std::toupper(static_cast<unsigned char>(c)));
     return result;
+}
+
+std::string Libraries::canonical(std::string_view name)
+{
+    return name.empty() ? std::string(kWork) : upperName(name);
 }
 
 bool Libraries::assign(std::string_view name, const std::string &directory, std::string &error)

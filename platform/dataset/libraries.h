@@ -11,7 +11,7 @@
  * too, once removeWorkOnSignals has been called.
  *
  * Exports: class Libraries; isValidName (the rule for library references,
- * member names and variable names); removeWorkOnSignals.
+ * member names and variable names), upperName; removeWorkOnSignals.
  */
 #ifndef ORV_PLATFORM_DATASET_LIBRARIES_H
 #define ORV_PLATFORM_DATASET_LIBRARIES_H
@@ -25,6 +25,9 @@ namespace orvhost {
 /* True when name is 1 to maxLength characters: a letter or '_', then
  * letters, digits or '_'. */
 bool isValidName(std::string_view name, size_t maxLength);
+
+/* name in upper case: names are the same in any case. */
+std::string upperName(std::string_view name);
 
 /* Installs handlers of SIGTERM and SIGINT that remove the temporary WORK
  * directory of the running Libraries (its files and the directory itself;

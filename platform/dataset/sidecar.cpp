@@ -13,13 +13,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <climits>
 #include <iterator>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <unordered_map>
 
 #include "host/host_records.h"
 #include "platform/dataset/libraries.h"
+#include "platform/log.h"
+#include "platform/regular_file.h"
 
 namespace orvhost {
 
@@ -92,6 +94,8 @@ struct Reader {
         return true;
     }
 
+    /* A whole-number member from 0 up; absent leaves out as it is.  The
+     * range is checked on the JSON number before it is converted. */
     bool integer(const Json &object, const char *key, int line, int64_t &out,
                  const std::string &owner)
     {
@@ -99,6 +103,12 @@ struct Reader {
         if (found == object.end()) return true;
         if (!found->is_number_integer())
             return fail(line, owner + ": the field \"" + key + "\" is not a whole number.");
+        bool inRange = found->is_number_unsigned()
+                           ? found->get<uint64_t>() <= uint64_t(INT64_MAX)
+                           : found->get<int64_t>() >= 0;
+        if (!inRange)
+            return fail(line, owner + ": the field \"" + key + "\" is " + found->dump() +
+                                  ", outside 0 to " + std::to_string(INT64_MAX) + ".");
         out = found->get<int64_t>();
         return true;
     }
@@ -112,7 +122,7 @@ struct Reader {
             return true;
         }
         if (!splitFormatText(text, name, width, decimals))
-            return fail(line, owner + ": \"" + text + "\" is not a format such as DATE9. or BEST12.");
+            return fail(line, owner + ": \"" + shownText(text) + "\" is not a format such as DATE9. or BEST12.");
         return true;
     }
 
@@ -121,14 +131,14 @@ struct Reader {
         std::string owner = "variable " + std::to_string(index + 1);
         if (!object.is_object()) return fail(line, owner + " is not an object.");
         if (!text(object, "name", true, line, variable.name, owner)) return false;
-        owner += " (\"" + variable.name + "\")";
+        owner += " (\"" + shownText(variable.name) + "\")";
         if (!isValidName(variable.name, ORV_DS_VARIABLE_NAME_LENGTH))
             return fail(line, owner + ": the name is not a valid variable name.");
         std::string type;
         if (!text(object, "type", true, line, type, owner)) return false;
         if (type == "numeric") variable.type = VariableType::Numeric;
         else if (type == "character") variable.type = VariableType::Character;
-        else return fail(line, owner + ": the type is \"" + type + "\", not numeric or character.");
+        else return fail(line, owner + ": the type is \"" + shownText(type) + "\", not numeric or character.");
 
         int64_t length = -1;
         if (!integer(object, "length", line, length, owner)) return false;
@@ -161,28 +171,34 @@ struct Reader {
 
 bool readSidecar(const std::string &path, DataSetDescription &description, std::string &error)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "The sidecar " + path + " cannot be read: " + std::strerror(errno) + ".";
-        return false;
-    }
-    std::stringstream content;
-    content << file.rdbuf();
-    const std::string text = content.str();
+    std::string text;
+    if (!readRegularFile(path, "sidecar", kMaxSidecarBytes, text, error)) return false;
 
     int line = 1;
     std::vector<int> objectLines;
+    std::string rootKey, lastKey;
     Json root;
     try {
         LineCountingIterator first{text.data(), &line}, last{text.data() + text.size(), &line};
-        root = Json::parse(first, last, [&](int depth, Json::parse_event_t event, Json &) {
-            if (event == Json::parse_event_t::object_start && depth == kVariableDepth)
+        root = Json::parse(first, last, [&](int depth, Json::parse_event_t event, Json &parsed) {
+            if (event == Json::parse_event_t::key) {
+                lastKey = parsed.get<std::string>();
+                if (depth == 1) rootKey = lastKey;
+            }
+            /* Only the objects of the "variables" list are variables. */
+            if (event == Json::parse_event_t::object_start && depth == kVariableDepth &&
+                rootKey == "variables")
                 objectLines.push_back(line);
             return true;
         });
     } catch (const Json::parse_error &failure) {
         error = path + ", line " + std::to_string(lineOfByte(text, failure.byte)) +
-                ": the sidecar is not valid JSON.";
+                ": the sidecar is not valid JSON; mend the text there.";
+        return false;
+    } catch (const Json::exception &) {
+        /* A number beyond the range of a double, and the like. */
+        error = path + ", line " + std::to_string(line) + ": the value of the field \"" +
+                shownText(lastKey) + "\" cannot be read: it is out of range; write a smaller number.";
         return false;
     }
 
@@ -198,10 +214,19 @@ bool readSidecar(const std::string &path, DataSetDescription &description, std::
     auto variables = root.find("variables");
     if (variables == root.end()) return reader.fail(1, "the sidecar has no \"variables\" field.");
     if (!variables->is_array()) return reader.fail(1, "\"variables\" is not a list.");
+    std::unordered_map<std::string, size_t> seen; /* upper-case name, variable number */
     for (size_t i = 0; i < variables->size(); ++i) {
         int objectLine = i < objectLines.size() ? objectLines[i] : 1;
         Variable variable;
         if (!reader.variable((*variables)[i], objectLine, i, variable)) return false;
+        /* Names are matched without regard to case: a second one could
+         * never be reached. */
+        auto [earlier, fresh] = seen.emplace(upperName(variable.name), i + 1);
+        if (!fresh)
+            return reader.fail(objectLine, "variable " + std::to_string(i + 1) + " (\"" +
+                                               variable.name + "\") has the name of variable " +
+                                               std::to_string(earlier->second) +
+                                               " (names are the same in any case); rename one.");
         result.variables.push_back(std::move(variable));
     }
     description = std::move(result);

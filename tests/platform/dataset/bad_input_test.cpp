@@ -3,9 +3,13 @@
  * and line and a failing status, never a crash; a step that fails leaves
  * the earlier version of its output in place.
  */
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "platform/dataset/data_set_status.h"
+#include "platform/regular_file.h"
 #include "platform/step.h"
 #include "tests/platform/dataset/dataset_test_support.h"
 
@@ -83,7 +87,45 @@ TEST_F(BadInput, MalformedFilesFailWithFileAndLine)
          "ERROR: {dir}/x.meta.json, line 4: variable 2 (\"x\") has no \"type\" field.\n"},
         {"sidecar not JSON", "g,x\n1,2\n", "{\n  \"variables\": [,\n}\n", {}, "T",
          orvhost::kDataSetStatusOpenFailed, 0,
-         "ERROR: {dir}/x.meta.json, line 2: the sidecar is not valid JSON.\n"},
+         "ERROR: {dir}/x.meta.json, line 2: the sidecar is not valid JSON; mend the text there.\n"},
+        {"sidecar names a variable twice, in another case", "sales,x\n1,2\n",
+         "{\"variables\": [\n {\"name\": \"sales\", \"type\": \"numeric\"},\n"
+         " {\"name\": \"SALES\", \"type\": \"numeric\"}]}",
+         {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 3: variable 2 (\"SALES\") has the name of variable 1 "
+         "(names are the same in any case); rename one.\n"},
+        {"sidecar length 2^64 - 1", "g\n1\n",
+         R"({"variables": [{"name": "g", "type": "numeric", "length": 18446744073709551615}]})",
+         {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 1: variable 1 (\"g\"): the field \"length\" is "
+         "18446744073709551615, outside 0 to 9223372036854775807.\n"},
+        {"sidecar observations negative", "g\n1\n",
+         R"({"observations": -1, "variables": [{"name": "g", "type": "numeric"}]})", {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 1: the data set: the field \"observations\" is -1, "
+         "outside 0 to 9223372036854775807.\n"},
+        {"sidecar number beyond a double", "g\n1\n",
+         "{\"variables\": [\n  {\"name\": \"g\", \"type\": \"numeric\",\n   \"length\": 1e999}]}",
+         {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 3: the value of the field \"length\" cannot be read: it "
+         "is out of range; write a smaller number.\n"},
+        {"sidecar lines after other nested objects", "g,x\n1,2\n",
+         "{\"extra\": {\"a\": {\"b\": 1},\n  \"c\": {}},\n \"variables\": [\n"
+         "  {\"name\": \"g\", \"type\": \"numeric\"},\n  {\"name\": \"x\"}]}",
+         {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 5: variable 2 (\"x\") has no \"type\" field.\n"},
+        {"a line feed in a quoted header name", "g,\"a\nNOTE: forged\x01\"\n1,2\n", nullptr, {},
+         "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.csv, line 1: column 2 is named \"a\\x0ANOTE: forged\\x01\", which is "
+         "not a variable name (1 to 32 letters, digits or underscores, starting with a letter "
+         "or underscore).\n"},
+        {"long and invalid UTF-8 values are cut and shown",
+         "c\n\xC3\xA9\xFF"
+         "0123456789012345678901234567890123456789012345678901234567890123456789\n",
+         R"({"variables": [{"name": "c", "type": "character", "length": 4}]})", {}, "T", 0,
+         orvhost::kDataSetStatusReadFailed,
+         "ERROR: {dir}/x.csv, line 2: the value \"\xC3\xA9\\xFF" /* 64 bytes: 2 + 1 + 61 */
+         "0123456789012345678901234567890123456789012345678901234567890...\" is longer than the 4 bytes of the character variable c.\n"},
         {"sidecar names other columns", "g,y\n1,2\n", kNumberSidecar, {}, "T",
          orvhost::kDataSetStatusOpenFailed, 0,
          "ERROR: {dir}/x.csv, line 1: column 2 is \"y\" but the sidecar {dir}/x.meta.json names it \"x\".\n"},
@@ -128,6 +170,96 @@ TEST_F(BadInput, MalformedFilesFailWithFileAndLine)
     EXPECT_EQ(status, orvhost::kDataSetStatusOpenFailed);
     EXPECT_EQ(takeLog(), withDir("ERROR: The data set T.NOFILE does not exist: there is no file "
                                  "{dir}/nofile.csv.\n"));
+}
+
+/* Files of the wrong kind or size, and the pair of CSV file and sidecar
+ * found by one rule whatever their case.  (Works as root: nothing here
+ * depends on permissions.) */
+TEST_F(BadInput, FilesAreFoundByOneRuleAndMustBeRegular)
+{
+    const char *kSidecar = R"({"variables": [{"name": "g", "type": "numeric"}]})";
+    struct Case {
+        const char *id;
+        std::function<void()> make; /* makes the files of T.X */
+        int openStatus;
+        const char *message; /* the log after the open; {dir} is the library */
+    };
+    auto fifo = [](const std::string &path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); };
+    const Case cases[] = {
+        {"CSV file is a FIFO", [&] { fifo(path("x.csv")); },
+         orvhost::kDataSetStatusOpenFailed,
+         "ERROR: The data file {dir}/x.csv cannot be read: it is a FIFO, not a regular file; give "
+         "the path of a file.\n"},
+        {"CSV file is a character device",
+         [&] { std::filesystem::create_symlink("/dev/zero", path("x.csv")); },
+         orvhost::kDataSetStatusOpenFailed,
+         "ERROR: The data file {dir}/x.csv cannot be read: it is a character device, not a "
+         "regular file; give the path of a file.\n"},
+        {"sidecar is a FIFO",
+         [&] {
+             writeFile(path("x.csv"), "g\n1\n");
+             fifo(path("x.meta.json"));
+         },
+         orvhost::kDataSetStatusOpenFailed,
+         "ERROR: The sidecar {dir}/x.meta.json cannot be read: it is a FIFO, not a regular file; "
+         "give the path of a file.\n"},
+        {"sidecar is a directory",
+         [&] {
+             writeFile(path("x.csv"), "g\n1\n");
+             std::filesystem::create_directory(path("x.meta.json"));
+         },
+         orvhost::kDataSetStatusOpenFailed,
+         "ERROR: The sidecar {dir}/x.meta.json cannot be read: it is a directory, not a regular "
+         "file; give the path of a file.\n"},
+        {"sidecar above its size limit",
+         [&] {
+             writeFile(path("x.csv"), "g\n1\n");
+             writeFile(path("x.meta.json"), kSidecar);
+             std::filesystem::resize_file(path("x.meta.json"), orvhost::kMaxSidecarBytes + 1);
+         },
+         orvhost::kDataSetStatusOpenFailed,
+         "ERROR: The sidecar {dir}/x.meta.json cannot be read: it has 8388609 bytes, more than "
+         "the 8388608 this host reads; make it smaller.\n"},
+        {"sidecar in lower case beside an upper-case CSV file is read",
+         [&] {
+             writeFile(path("X.CSV"), "g\n1\n");
+             writeFile(path("x.meta.json"), "{");
+         },
+         orvhost::kDataSetStatusOpenFailed,
+         "ERROR: {dir}/x.meta.json, line 1: the sidecar is not valid JSON; mend the text there.\n"},
+        {"a pair in other cases is named",
+         [&] {
+             writeFile(path("X.CSV"), "g\n1\n");
+             writeFile(path("x.Meta.Json"), kSidecar);
+         },
+         0, "NOTE: The data set T.X is read from {dir}/X.CSV with the sidecar {dir}/x.Meta.Json.\n"},
+        {"a CSV file in another case without a sidecar is named",
+         [&] { writeFile(path("X.Csv"), "g\n1\n"); }, 0,
+         "NOTE: The data set T.X is read from {dir}/X.Csv, which has no sidecar.\n"},
+        {"two files that differ only in case",
+         [&] {
+             writeFile(path("X.csv"), "g\n1\n");
+             writeFile(path("x.CSV"), "g\n2\n");
+         },
+         orvhost::kDataSetStatusOpenFailed,
+         "ERROR: The files {dir}/X.csv and {dir}/x.CSV differ only in case, so the data set is "
+         "ambiguous: rename or remove one of them (or give the name x.csv).\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        for (const auto &entry : std::filesystem::directory_iterator(dir_))
+            std::filesystem::remove_all(entry.path());
+        c.make();
+        int status = 0;
+        DATA_SET_HANDLE *handle = open("x", ORV_DS_OPEN_INPUT, &status);
+        EXPECT_EQ(status, c.openStatus);
+        if (handle != nullptr) {
+            EXPECT_EQ(xoclose(handle), 0);
+        }
+        EXPECT_EQ(takeLog(), withDir(c.message));
+        host_->dataSets().endStep(0);
+        takeLog();
+    }
 }
 
 /* What a step does with the output T.KEEP before it ends. */
