@@ -8,6 +8,11 @@
 #include <cstring>
 #include <new>
 
+#include "host/host_records.h"
+#include "platform/dataset/libraries.h"
+#include "platform/log.h"
+#include "platform/parser/lexer.h"
+
 namespace orvhost {
 
 namespace {
@@ -33,6 +38,79 @@ bool equalIgnoringCase(std::string_view a, std::string_view b)
         if (c != b[i]) return false;
     }
     return true;
+}
+
+/* The blank-separated words of an option value, which may stand in one
+ * pair of parentheses; blanks around '=' are dropped, so that "a = b" is
+ * the word "a=b".  False when a parenthesis is out of place. */
+bool optionWords(std::string_view value, std::vector<std::string> &words)
+{
+    value = trimBlanks(value);
+    if (!value.empty() && value.front() == '(') {
+        if (value.back() != ')') return false;
+        value = value.substr(1, value.size() - 2);
+    }
+    std::string text;
+    for (size_t i = 0; i < value.size(); ++i) {
+        char c = value[i];
+        if (c == '(' || c == ')') return false;
+        bool blank = c == ' ' || c == '\t';
+        if (blank && ((!text.empty() && text.back() == '=') ||
+                      value.find_first_not_of(" \t", i) == std::string_view::npos ||
+                      value[value.find_first_not_of(" \t", i)] == '='))
+            continue;
+        text += c;
+    }
+    words.clear();
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find_first_of(" \t", at);
+        if (end == std::string::npos) end = text.size();
+        if (end > at) words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return true;
+}
+
+/* True for "libref.member" with a valid library reference and member. */
+bool isDataSetName(std::string_view word)
+{
+    size_t dot = word.find('.');
+    return dot != std::string_view::npos &&
+           isValidName(word.substr(0, dot), ORV_DS_LIBREF_LENGTH) &&
+           isValidName(word.substr(dot + 1), ORV_DS_MEMBER_LENGTH);
+}
+
+/* What is wrong with the value of a text option ("" when nothing is):
+ * DEBUG lists SYN and SEM, EVENTDS lists NODEFAULTS, DEFAULTS and data sets
+ * libref.member, INTERVALDS lists name=libref.member; the words are
+ * separated by blanks and may stand in parentheses. */
+std::string checkOptionText(OptionId id, std::string_view value)
+{
+    const char *form = id == OptionId::Debug ? "SYN and SEM"
+                       : id == OptionId::EventDs
+                           ? "NODEFAULTS, DEFAULTS and data sets libref.member"
+                           : "custom intervals name=libref.member";
+    std::string fix = std::string("; list ") + form + ", separated by blanks, optionally in parentheses";
+    std::string name(kOptionNames[size_t(id)]);
+    std::vector<std::string> words;
+    if (!optionWords(value, words))
+        return "the value '" + shownText(value) + "' of " + name + " has a parenthesis out of place" + fix;
+    for (const std::string &word : words) {
+        std::string upper = upperName(word);
+        bool valid = false;
+        if (id == OptionId::Debug) {
+            valid = upper == "SYN" || upper == "SEM";
+        } else if (id == OptionId::EventDs) {
+            valid = upper == "NODEFAULTS" || upper == "DEFAULTS" || isDataSetName(word);
+        } else {
+            size_t equals = word.find('=');
+            valid = equals != std::string::npos &&
+                    isValidName(std::string_view(word).substr(0, equals), kMaxNameLength) &&
+                    isDataSetName(std::string_view(word).substr(equals + 1));
+        }
+        if (!valid) return "'" + shownText(word) + "' is not valid in " + name + fix;
+    }
+    return {};
 }
 
 /* A NUL-filled block of `size` bytes starting with text; null when memory
@@ -96,8 +174,14 @@ std::string SystemOptions::set(std::string_view name, std::string_view value)
         texts_[size_t(id)] = std::to_string(year);
         return {};
     }
+    if (std::string fault = checkOptionText(id, value); !fault.empty()) return fault;
     texts_[size_t(id)] = std::string(value);
     return {};
+}
+
+void SystemOptions::setText(OptionId id, std::string_view text)
+{
+    if (id != OptionId::YearCutoff) texts_[size_t(id)] = std::string(text.substr(0, kMaxOptionTextLength));
 }
 
 std::string SystemOptions::setAssignment(std::string_view assignment)

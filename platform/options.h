@@ -3,9 +3,11 @@
  *
  * Exports SystemOptions, the registry that a Host keeps for the life of the
  * process.  The options, their names matched without regard to case:
- *   DEBUG       parser trace words (SYN, SEM) and other debug switches; text
+ *   DEBUG       parser trace words: SYN, SEM
  *   EVENTDS     date-key data sets: NODEFAULTS, DEFAULTS, libref.member ...
  *   INTERVALDS  custom intervals: name=libref.member ...
+ * The words of DEBUG, EVENTDS and INTERVALDS are separated by blanks and
+ * may stand in one pair of parentheses; names in any case.
  *   YEARCUTOFF  first year of the hundred years that two-digit years fall
  *               into; an integer from 1582 to 19900, default 1926
  * Every option starts out unset (empty text), except YEARCUTOFF.
@@ -59,9 +61,16 @@ public:
 
     /* Sets option `name` to `value`.  Returns "" on success, otherwise a
      * message saying what is wrong (unknown name, a YEARCUTOFF that is not
-     * an integer from 1582 to 19900, a text longer than 32767 bytes); the
-     * option then keeps its value. */
+     * an integer from 1582 to 19900, a DEBUG, EVENTDS or INTERVALDS value
+     * outside its form, a text longer than 32767 bytes); the option then
+     * keeps its value. */
     std::string set(std::string_view name, std::string_view value);
+
+    /* Sets a text option (not YEARCUTOFF) to text as it stands, without the
+     * checks of set: for tests of how the services and the modules take
+     * texts that a user cannot give.  Texts longer than 32767 bytes are
+     * cut. */
+    void setText(OptionId id, std::string_view text);
 
     /* Sets from "NAME=VALUE" as given on the command line; a text without
      * "=" is refused.  Returns as set. */

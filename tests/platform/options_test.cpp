@@ -34,7 +34,7 @@ TEST(SystemOptions, SettingsAreCheckedAndNamesIgnoreCase)
         {"debug lower name", "debug=sem", true, OptionId::Debug, "sem", 1926},
         {"mixed case name", "IntervalDs=(A=LIB.MEM)", true, OptionId::IntervalDs, "(A=LIB.MEM)", 1926},
         {"blanks around name", " eventds =NODEFAULTS", true, OptionId::EventDs, "NODEFAULTS", 1926},
-        {"value keeps its =", "INTERVALDS=A=B", true, OptionId::IntervalDs, "A=B", 1926},
+        {"value keeps its =", "INTERVALDS=A=L.B", true, OptionId::IntervalDs, "A=L.B", 1926},
         {"empty value unsets", "DEBUG=", true, OptionId::Debug, "", 1926},
         {"cut-off", "YEARCUTOFF=1950", true, OptionId::YearCutoff, "1950", 1950},
         {"cut-off blanks", "yearcutoff= 2000 ", true, OptionId::YearCutoff, "2000", 2000},
@@ -46,6 +46,20 @@ TEST(SystemOptions, SettingsAreCheckedAndNamesIgnoreCase)
         {"cut-off fraction", "YEARCUTOFF=1950.5", false, OptionId::YearCutoff, "1926", 1926},
         {"cut-off empty", "YEARCUTOFF=", false, OptionId::YearCutoff, "1926", 1926},
         {"cut-off overflow", "YEARCUTOFF=99999999999", false, OptionId::YearCutoff, "1926", 1926},
+        {"event data sets in parentheses", "EVENTDS=(NODEFAULTS work.keys)", true,
+         OptionId::EventDs, "(NODEFAULTS work.keys)", 1926},
+        {"event data sets, blanks and tabs", "EVENTDS= defaults\tl.k ", true, OptionId::EventDs,
+         " defaults\tl.k ", 1926},
+        {"intervals, blanks around =", "INTERVALDS=(fiscal = lib.cal wk=l.w)", true,
+         OptionId::IntervalDs, "(fiscal = lib.cal wk=l.w)", 1926},
+        {"debug in parentheses", "DEBUG=(syn)", true, OptionId::Debug, "(syn)", 1926},
+        {"event data sets not names", "EVENTDS=@@@ (((", false, OptionId::EventDs, "", 1926},
+        {"event data set without library", "EVENTDS=KEYS", false, OptionId::EventDs, "", 1926},
+        {"event library too long", "EVENTDS=LIBRARY10.K", false, OptionId::EventDs, "", 1926},
+        {"parenthesis not closed", "EVENTDS=(NODEFAULTS", false, OptionId::EventDs, "", 1926},
+        {"debug word unknown", "DEBUG=FROBNICATE", false, OptionId::Debug, "", 1926},
+        {"interval without name", "INTERVALDS=(=)", false, OptionId::IntervalDs, "", 1926},
+        {"interval without data set", "INTERVALDS=fiscal=", false, OptionId::IntervalDs, "", 1926},
         {"unknown name", "EVENTDSS=X", false, OptionId::EventDs, "", 1926},
         {"prefix of a name", "DEBU=X", false, OptionId::Debug, "", 1926},
         {"no equals sign", "DEBUG", false, OptionId::Debug, "", 1926},
@@ -72,6 +86,15 @@ TEST(SystemOptions, FaultsNameTheProblem)
          "unknown system option 'NOPE' (known options: DEBUG, EVENTDS, INTERVALDS, YEARCUTOFF)"},
         {"bad cut-off", "YEARCUTOFF=abc", "YEARCUTOFF must be a year from 1582 to 19900, not 'abc'"},
         {"no equals", "DEBUG", "a system option is set as NAME=VALUE, not 'DEBUG'"},
+        {"debug word", "DEBUG=SYN FROBNICATE",
+         "'FROBNICATE' is not valid in DEBUG; list SYN and SEM, separated by blanks, optionally "
+         "in parentheses"},
+        {"event data set", "EVENTDS=@@@ (((",
+         "the value '@@@ (((' of EVENTDS has a parenthesis out of place; list NODEFAULTS, "
+         "DEFAULTS and data sets libref.member, separated by blanks, optionally in parentheses"},
+        {"interval", "INTERVALDS=(=)",
+         "'=' is not valid in INTERVALDS; list custom intervals name=libref.member, separated by "
+         "blanks, optionally in parentheses"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
@@ -80,14 +103,23 @@ TEST(SystemOptions, FaultsNameTheProblem)
     }
     SystemOptions options;
     EXPECT_FALSE(options.set("DEBUG", std::string(orvhost::kMaxOptionTextLength + 1, 'x')).empty());
-    EXPECT_TRUE(options.set("DEBUG", std::string(orvhost::kMaxOptionTextLength, 'x')).empty());
+    std::string longest;
+    while (longest.size() + 4 < orvhost::kMaxOptionTextLength) longest += "SYN ";
+    longest += std::string(orvhost::kMaxOptionTextLength - longest.size(), ' ');
+    EXPECT_TRUE(options.set("DEBUG", longest).empty());
 }
 
 class OptionServices : public ::testing::Test {
 protected:
     std::ostringstream log;
     orvhost::Host host{log};
-    void set(const char *name, const char *value) { ASSERT_EQ(host.options().set(name, value), ""); }
+    /* Sets the text as it stands: the services must take any text. */
+    void set(const char *name, const char *value)
+    {
+        OptionId id;
+        ASSERT_TRUE(SystemOptions::find(name, id));
+        host.options().setText(id, value);
+    }
 };
 
 TEST_F(OptionServices, CharacterOptionCopies)
