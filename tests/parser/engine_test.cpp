@@ -4,6 +4,7 @@
  * grammar built by the generator at test time.
  */
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "host/missing_values.h"
@@ -108,6 +109,80 @@ TEST(Lexer, UnterminatedStringEndsAtTheStatementEndOnItsLine)
     EXPECT_EQ(tokens[4].text, "b");
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "lex.job:1:5: The quoted string is not terminated: end it with its quote on the same line.");
+}
+
+/* Malformed literals: each gives one error naming its position, and no
+ * number read is infinite or NaN. */
+TEST(Lexer, MalformedLiteralsAreErrors)
+{
+    const std::string manyDigits(10000, '9');
+    struct Case {
+        const char *id;
+        std::string text;
+        std::string error; /* "" for none */
+    };
+    const std::string range = " is out of range: a number in a statement must lie within plus "
+                              "or minus 9007199254740992 (2 to the power 53).";
+    const Case cases[] = {
+        {"largest exact integer", "9007199254740992", ""},
+        {"integer above 2^53", "9007199254740994", "lex.job:1:1: The number 9007199254740994" + range},
+        {"exponent too large for an option", "1e23", "lex.job:1:1: The number 1e23" + range},
+        {"overflow", "1e999", "lex.job:1:1: The number 1e999" + range},
+        {"underflow", "1e-999", "lex.job:1:1: The number 1e-999" + range},
+        {"10,000 digits", manyDigits,
+         "lex.job:1:1: The number " + std::string(64, '9') + "..." + range},
+        {"empty date", "''d",
+         "lex.job:1:1: The date constant ''d is not valid: write a date from 01JAN1582 to "
+         "26DEC20000 such as '01JAN2020'd."},
+        {"missing date", "'.'d",
+         "lex.job:1:1: The date constant '.'d is not valid: write a date from 01JAN1582 to "
+         "26DEC20000 such as '01JAN2020'd."},
+        {"year 0", "'01JAN0000'd",
+         "lex.job:1:1: The date constant '01JAN0000'd is not valid: write a date from 01JAN1582 "
+         "to 26DEC20000 such as '01JAN2020'd."},
+        {"time without a colon", "'10't",
+         "lex.job:1:1: The time constant '10't is not valid: write a time of day from 00:00 to "
+         "23:59:59 such as '10:30't."},
+        {"hours beyond a day", "'999999:00't",
+         "lex.job:1:1: The time constant '999999:00't is not valid: write a time of day from "
+         "00:00 to 23:59:59 such as '10:30't."},
+        {"last second of the day", "'23:59:59.5't", ""},
+        {"blank datetime", "'  'dt",
+         "lex.job:1:1: The datetime constant '  'dt is not valid: write a date and time such as "
+         "'01JAN2020:10:30:00'dt."},
+        {"control byte shown", std::string("a\x01"),
+         "lex.job:1:2: The character '\\x01' is not expected here: remove it."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        std::vector<std::string> errors;
+        std::vector<Lexed> tokens = lex(c.text, &errors);
+        EXPECT_EQ(errors.empty() ? std::string() : errors.front(), c.error);
+        EXPECT_LE(errors.size(), 1u);
+        for (const Lexed &token : tokens) {
+            if (token.tokenClass == ORV_TOKEN_INT || token.tokenClass == ORV_TOKEN_NBR) {
+                EXPECT_TRUE(std::isfinite(token.value)) << token.value;
+            }
+        }
+    }
+}
+
+/* Long runs of characters that start no token are skipped in a loop: a
+ * million of them must not exhaust the stack. */
+TEST(Lexer, LongRunsOfStrayCharactersAreSkipped)
+{
+    for (char stray : {'@', '$'}) {
+        SCOPED_TRACE(stray);
+        size_t errors = 0;
+        std::string text = std::string(1000000, stray) + "x";
+        orvhost::SourceText source("lex.job", text);
+        orvhost::StepSource step{&source, 0, text.size()};
+        orvhost::Lexer lexer(step, 1926, [&](size_t, const std::string &) { ++errors; });
+        Token token = lexer.next();
+        EXPECT_EQ(token.text, "x");
+        EXPECT_EQ(lexer.next().kind, TokenKind::End);
+        EXPECT_EQ(errors, 1000000u);
+    }
 }
 
 TEST(HostLists, ZaddlstGrowsAListOfFixedSizeItems)
