@@ -92,6 +92,9 @@ TEST(ReadJob, SoundJobs)
         {"libname", "LIBNAME mylib 'data/dir';", {"LIBNAME MYLIB data/dir"}},
         {"statements in order", "OPTIONS DEBUG=SYN;\nPROC VORNAK;\nRUN;\nLIBNAME x '.';",
          {"OPTIONS DEBUG=SYN", "STEP VORNAK orvkeydf 2 VORNAK;", "LIBNAME X ."}},
+        {"faults of the text inside a step are its parser's",
+         "PROC VORNAK LEAD=1 @ $;\n  TITLE 'open;\n@RUN;",
+         {"STEP VORNAK orvkeydf 1 VORNAK LEAD=1 @ $; TITLE 'open; @"}},
         {"empty job", "", {}},
         {"only comments", "/* only */\n* note;\n  \n", {}},
     };
@@ -111,8 +114,8 @@ TEST(ReadJob, FaultsNameFileLineAndColumn)
 {
     const struct {
         const char *id;
-        const char *text;
-        const char *error;
+        std::string text;
+        std::string error;
     } cases[] = {
         {"unclosed comment", "PROC VORNAK;\n/* never closed\nRUN;",
          "jobs/a.job:2:1: the comment is not closed: end it with */."},
@@ -138,6 +141,25 @@ TEST(ReadJob, FaultsNameFileLineAndColumn)
         {"OPTIONS without options", "OPTIONS;", "jobs/a.job:1:1: OPTIONS names no option."},
         {"LIBNAME without a directory", "LIBNAME x;",
          "jobs/a.job:1:1: expected LIBNAME libref 'directory'."},
+        {"stray character in OPTIONS", "OPTIONS DEBUG=SYN @;\nPROC VORNAK;\nRUN;",
+         "jobs/a.job:1:19: the character '@' is not expected here: remove it."},
+        {"stray '$' in OPTIONS", "OPTIONS $ DEBUG=SYN;",
+         "jobs/a.job:1:9: the character '$' is not expected here: remove it."},
+        {"unterminated string in LIBNAME", "LIBNAME x 'dir;\nPROC VORNAK;\nRUN;",
+         "jobs/a.job:1:11: the quoted string is not terminated: end it with its quote on the "
+         "same line."},
+        {"stray character before PROC", "\n @PROC VORNAK;\nRUN;",
+         "jobs/a.job:2:2: the character '@' is not expected here: remove it."},
+        {"stray character in RUN", "PROC VORNAK;\nRUN @;",
+         "jobs/a.job:2:5: the character '@' is not expected here: remove it."},
+        {"stray character between statements", "OPTIONS DEBUG=SYN; \x01 ;",
+         "jobs/a.job:1:20: the character '\\x01' is not expected here: remove it."},
+        {"unterminated string at the end of the file", "PROC VORNAK;\n  TITLE 'open",
+         "jobs/a.job:2:9: the quoted string that starts here is not closed: end it with the "
+         "same quote on its line."},
+        {"names are cut", "\n" + std::string(100, 'K') + " A;",
+         "jobs/a.job:2:1: expected PROC, OPTIONS or LIBNAME, found " + std::string(64, 'K') +
+             "...."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.id);
