@@ -38,15 +38,18 @@ constexpr GRAMMAR_BLOCK orvGrammarHeader()
  * A new grammar block from the global memory object: a copy of header with
  * the addresses of G's fifteen tables filled in.  When the host asks for it
  * (wztxdotr), the symbol table is fixed up with xsfixsym(19, symbol count,
- * symbol-table bytes, &block).  A failed allocation ends the step with
- * xexit(1016, 0).
+ * symbol-table bytes, &block).  A failed allocation writes the host's
+ * out-of-memory message and ends the step with xexit(1016, 0).
  */
 template <class G>
 GRAMMAR_BLOCK *orvMakeGrammarBlock(const GRAMMAR_BLOCK &header)
 {
     void *memory = vmalcp_handler(v_global_gcb_anchor->globalMemory, sizeof(GRAMMAR_BLOCK),
                                   ORV_GRAMMAR_BLOCK_FLAGS);
-    if (memory == nullptr) xexit(ORV_RC_OUT_OF_MEMORY, 0);
+    if (memory == nullptr) {
+        xmemmsg(xmemdef());
+        xexit(ORV_RC_OUT_OF_MEMORY, 0);
+    }
     auto *block = static_cast<GRAMMAR_BLOCK *>(memory);
     std::memcpy(block, &header, sizeof(GRAMMAR_BLOCK));
     block->prdlst = G::prdlstTable;

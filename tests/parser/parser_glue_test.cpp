@@ -121,6 +121,7 @@ TEST_F(ParserGlue, StartUpOutOfMemoryEndsTheStepWith1016)
 
     xinit();
     for (auto build : {datekg, kivevg}) {
+        orvtest::takeLog();
         moduleHost().memory().failAllocation(1);
         try {
             build();
@@ -128,6 +129,8 @@ TEST_F(ParserGlue, StartUpOutOfMemoryEndsTheStepWith1016)
         } catch (const orvhost::StepExit &exit) {
             EXPECT_EQ(exit.returnCode, 1016);
         }
+        /* the step does not end without saying why */
+        EXPECT_EQ(orvtest::takeLog(), "ERROR: Out of memory: 1 memory allocation(s) failed.\n");
     }
     moduleHost().memory().takeFailureCount();
 }
