@@ -3,7 +3,9 @@
  *
  * The job is read with the statement lexer (without converting constants),
  * so that comments, quotes and statement ends are found exactly as the
- * procedures' parser finds them.
+ * procedures' parser finds them, one statement at a time: only the job text
+ * and the items read are held.  A fault of the text inside a step is left
+ * to the step's parser; anywhere else it stops the job.
  */
 #include "platform/job.h"
 

@@ -11,7 +11,10 @@
  *                             procedure module's parser
  * Comments are "/" "* ... *" "/" anywhere and "* ... ;" as a statement;
  * keywords are not case-sensitive; a quoted string ends on its line.  Faults
- * name file, line and column.
+ * name file, line and column.  A fault of the text (a character that starts
+ * no token, a string not closed) outside the steps, as in an OPTIONS or
+ * LIBNAME statement, makes the job unreadable; inside a step it is the
+ * step's statement error.
  *
  * Exports: JobItem, Job, readJob, runJob and the job's exit statuses.
  */
@@ -68,8 +71,9 @@ private:
     std::vector<JobItem> items_;
 };
 
-/* Reads a job.  On a fault returns false with `error` naming
- * file:line:column and what is wrong. */
+/* Reads a job from its text (held once, by the job).  On a fault returns
+ * false with `error` naming file:line:column, what is wrong and, where it
+ * helps, what to do; the first fault in the text is the one reported. */
 bool readJob(std::string text, const std::string &fileName, Job &job, std::string &error);
 
 /* Exit statuses of a job (orvhost's exit status). */

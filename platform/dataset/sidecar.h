@@ -29,8 +29,10 @@
 namespace orvhost {
 
 /* Reads the sidecar at path into description.  False with a message in
- * error that names the file and line: unreadable file, malformed JSON, a
- * missing or mistyped field, a bad name, type, length or format. */
+ * error that names the file and line: unreadable file (also one that is not
+ * a regular file or has more than kMaxSidecarBytes), malformed JSON, a
+ * number out of range, a missing or mistyped field, a bad name, type,
+ * length or format, two variables of the same name in any case. */
 bool readSidecar(const std::string &path, DataSetDescription &description, std::string &error);
 
 /* Writes description as a sidecar at path.  False with a message in error

@@ -13,28 +13,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/platform/dataset/dataset_test_support.h"
 
 namespace {
 
 const std::string kOrvhost = ORV_MODULE_DIR "/orvhost";
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string &path, const std::string &text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+using orvtest::readFile;
+using orvtest::writeFile;
 
 /* Where the child's standard output goes. */
 enum class Output { Captured, DevFull, Closed };
