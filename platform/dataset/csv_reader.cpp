@@ -15,6 +15,12 @@ namespace orvhost {
 
 namespace {
 constexpr size_t kBufferSize = size_t{1} << 18;
+/* Longest record held: a file without line ends (or with a quote left
+ * open) must not take all memory. */
+constexpr size_t kMaxRecordBytes = size_t{16} << 20;
+const std::string kRecordTooLong = "the record is longer than " + std::to_string(kMaxRecordBytes) +
+                                   " bytes, the most this host reads in one record; check its "
+                                   "quotes and line ends.";
 constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
 }  // namespace
 
@@ -142,6 +148,7 @@ CsvReader::Result CsvReader::next(std::string &error)
                     ++line_;
                 }
                 text_ += char(c);
+                if (text_.size() > kMaxRecordBytes) return fail(error, recordLine_, kRecordTooLong);
             }
             c = peek();
             if (c != ',' && c != '\n' && c != '\r' && c >= 0)
@@ -158,6 +165,7 @@ CsvReader::Result CsvReader::next(std::string &error)
                 }
                 text_.append(buffer_.data() + position_, run - position_);
                 position_ = run;
+                if (text_.size() > kMaxRecordBytes) return fail(error, recordLine_, kRecordTooLong);
                 if (run < end_) break;
             }
             c = peek();

@@ -42,7 +42,8 @@ public:
     /* Reads the next record.  Record: fields() holds it until the next call.
      * End: no more records.  Error: a malformed record (an unterminated
      * quoted field, characters after a closing quote, a quote inside an
-     * unquoted field) or a read error; error names the file and line. */
+     * unquoted field, a record of more than 16 MiB) or a read error; error
+     * names the file and line. */
     Result next(std::string &error);
 
     std::span<const std::string_view> fields() const { return fields_; }

@@ -51,9 +51,12 @@ TEST_F(CsvFile, ReadsRecordsAndReportsMalformedOnes)
 {
     struct Case {
         const char *id;
-        const char *text;
-        const char *expected;
+        std::string text;
+        std::string expected;
     };
+    const std::string huge((size_t{16} << 20) + 1, 'x');
+    const std::string tooLong = "the record is longer than 16777216 bytes, the most this host "
+                                "reads in one record; check its quotes and line ends.";
     const Case cases[] = {
         {"plain", "a,b\n1,2\n", "a|b@1;1|2@2;"},
         {"no final newline", "a,b\n1,2", "a|b@1;1|2@2;"},
@@ -69,6 +72,8 @@ TEST_F(CsvFile, ReadsRecordsAndReportsMalformedOnes)
         {"unterminated quote", "a\n1\n\"open\n2\n", "ERROR line 3: a quoted field is not closed before the end of the file."},
         {"text after quote", "a\n\"x\"y\n", "ERROR line 2: characters follow the closing quote of a field."},
         {"quote inside field", "a\nx\"y\n", "ERROR line 2: a quote appears inside a field that is not quoted."},
+        {"record above 16 MiB", "a\n1\n" + huge + "\n", "ERROR line 3: " + tooLong},
+        {"quote open over 16 MiB", "a\n\"" + huge, "ERROR line 2: " + tooLong},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
