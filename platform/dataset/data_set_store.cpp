@@ -144,11 +144,13 @@ DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view me
 {
     std::string library = Libraries::canonical(libref);
     if (!libref.empty() && !isValidName(libref, ORV_DS_LIBREF_LENGTH)) {
-        error = "The library reference \"" + std::string(libref) + "\" is not valid.";
+        error = "The library reference \"" + shownText(libref) +
+                "\" is not valid: it must be 1 to 8 letters, digits or underscores, starting "
+                "with a letter or underscore.";
         return nullptr;
     }
     if (!isValidName(member, ORV_DS_MEMBER_LENGTH)) {
-        error = "The data set name \"" + std::string(member) +
+        error = "The data set name \"" + shownText(member) +
                 "\" is not valid: it must be 1 to 32 letters, digits or underscores, starting "
                 "with a letter or underscore.";
         return nullptr;

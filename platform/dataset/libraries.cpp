@@ -123,7 +123,7 @@ std::string Libraries::canonical(std::string_view name)
 bool Libraries::assign(std::string_view name, const std::string &directory, std::string &error)
 {
     if (!isValidName(name, ORV_DS_LIBREF_LENGTH)) {
-        error = "The library reference \"" + std::string(name) +
+        error = "The library reference \"" + shownText(name) +
                 "\" is not valid: it must be 1 to 8 letters, digits or underscores, "
                 "starting with a letter or underscore.";
         return false;
