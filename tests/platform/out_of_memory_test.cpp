@@ -4,12 +4,18 @@
  * message and a failing status (or run as usual), never by an escaped
  * std::bad_alloc.
  *
+ * The same counting operator new measures what the job reader holds beside
+ * the job text.
+ *
  * This test program replaces the global operator new and delete (with
  * malloc and free), so it is a program of its own.
  */
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,19 +23,31 @@
 #include <sstream>
 
 #include "platform/command_line.h"
+#include "platform/job.h"
 
 namespace {
 
 /* Allocation number failAt (counted by `made`) throws; 0: none does. */
 long failAt = 0;
 long made = 0;
+/* Bytes allocated through operator new and not yet freed, and their most. */
+size_t liveBytes = 0;
+size_t peakBytes = 0;
 
 void *allocate(std::size_t size)
 {
     if (failAt > 0 && ++made == failAt) throw std::bad_alloc();
     void *block = std::malloc(size == 0 ? 1 : size);
     if (block == nullptr) throw std::bad_alloc();
+    liveBytes += malloc_usable_size(block);
+    peakBytes = std::max(peakBytes, liveBytes);
     return block;
+}
+
+void release(void *block)
+{
+    if (block != nullptr) liveBytes -= malloc_usable_size(block);
+    std::free(block);
 }
 
 }  // namespace
@@ -48,12 +66,12 @@ void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept
 {
     return operator new(size, tag);
 }
-void operator delete(void *block) noexcept { std::free(block); }
-void operator delete[](void *block) noexcept { std::free(block); }
-void operator delete(void *block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void *block, std::size_t) noexcept { std::free(block); }
-void operator delete(void *block, const std::nothrow_t &) noexcept { std::free(block); }
-void operator delete[](void *block, const std::nothrow_t &) noexcept { std::free(block); }
+void operator delete(void *block) noexcept { release(block); }
+void operator delete[](void *block) noexcept { release(block); }
+void operator delete(void *block, std::size_t) noexcept { release(block); }
+void operator delete[](void *block, std::size_t) noexcept { release(block); }
+void operator delete(void *block, const std::nothrow_t &) noexcept { release(block); }
+void operator delete[](void *block, const std::nothrow_t &) noexcept { release(block); }
 
 namespace {
 
@@ -91,6 +109,26 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheRunWithAMessage)
     }
     EXPECT_GT(runsWithFailure, 10);
     std::filesystem::remove_all(dir);
+}
+
+/* The job reader holds the text once and no more than the statement at
+ * hand: reading a job of 2 MB in steps of ten statements takes less than
+ * the text's size again (items and line starts). */
+TEST(JobMemory, TheJobTextIsHeldOnce)
+{
+    std::string step = "PROC VORNAK DATA=lib.sales LEAD=12 BACK=2;\n";
+    for (int i = 0; i < 8; ++i) step += "  ID date INTERVAL=MONTH START='01JAN2020'd;\n";
+    step += "RUN;\n";
+    std::string text;
+    while (text.size() < (size_t{2} << 20)) text += step;
+    const size_t size = text.size();
+    size_t before = liveBytes;
+    peakBytes = liveBytes;
+    orvhost::Job job;
+    std::string error;
+    ASSERT_TRUE(orvhost::readJob(std::move(text), "big.job", job, error)) << error;
+    EXPECT_EQ(job.items().size(), size / step.size());
+    EXPECT_LT(peakBytes - before, 2 * size) << "peak " << peakBytes - before << " for " << size;
 }
 
 }  // namespace
