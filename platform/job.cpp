@@ -120,7 +120,7 @@ void JobReader::lexerFault(size_t offset, const std::string &message)
         commentOpen_ = offset;
         return;
     }
-    if (message.starts_with("The quoted string is not terminated")) {
+    if (message == kStringNotTerminated) {
         hasOpenQuote_ = true;
         openQuote_ = offset;
     }

@@ -244,7 +244,7 @@ Token Lexer::quoted(size_t start)
         size_t stop = semicolon != std::string::npos && semicolon < lineEnd ? semicolon : lineEnd;
         content = t.substr(start + 1, stop - start - 1);
         if (!content.empty() && content.back() == '\r') content.pop_back();
-        error(start, "The quoted string is not terminated: end it with its quote on the same line.");
+        error(start, kStringNotTerminated);
         pos_ = stop;
         Token token = make(TokenKind::Class, ORV_TOKEN_QS, start);
         token.text = content;

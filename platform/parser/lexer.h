@@ -40,8 +40,11 @@
 
 namespace orvhost {
 
-/* The fault of a comment that runs to the end of the text. */
+/* The faults of a comment that runs to the end of the text and of a quoted
+ * string that runs to the end of its line. */
 constexpr const char *kCommentNotClosed = "The comment is not closed: end it with */.";
+constexpr const char *kStringNotTerminated =
+    "The quoted string is not terminated: end it with its quote on the same line.";
 
 /* Longest name; longer ones are reported and kept. */
 constexpr size_t kMaxNameLength = 32;
