@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <type_traits>
 #include <unordered_map>
 
@@ -46,8 +47,17 @@ public:
             owner_.countFailure();
             return nullptr;
         }
+        /* The modules learn of a failure by a null block: the bookkeeping
+         * running out of memory must neither leak the block nor throw
+         * through their frames. */
+        try {
+            blocks_.emplace(block, size);
+        } catch (const std::bad_alloc &) {
+            std::free(block);
+            owner_.countFailure();
+            return nullptr;
+        }
         std::memset(block, (flags & ORV_MEM_ZERO_FILL) ? 0 : kUninitialisedFill, size);
-        blocks_.emplace(block, size);
         return block;
     }
 
@@ -114,7 +124,12 @@ MEMORY_OBJECT *HostMemory::createPool()
         countFailure();
         return nullptr;
     }
-    pools_.push_back(std::make_unique<Arena>(*this));
+    try {
+        pools_.push_back(std::make_unique<Arena>(*this));
+    } catch (const std::bad_alloc &) {
+        countFailure();
+        return nullptr;
+    }
     return pools_.back()->object();
 }
 

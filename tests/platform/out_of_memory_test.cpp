@@ -24,6 +24,7 @@
 
 #include "platform/command_line.h"
 #include "platform/job.h"
+#include "platform/memory.h"
 
 namespace {
 
@@ -109,6 +110,27 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheRunWithAMessage)
     }
     EXPECT_GT(runsWithFailure, 10);
     std::filesystem::remove_all(dir);
+}
+
+/* The host's memory objects tell the modules of a failure by a null block,
+ * also when the heap fails under their own bookkeeping: no exception
+ * through the modules' frames, no block lost. */
+TEST(OutOfMemory, HostMemoryFailsWithANullBlock)
+{
+    orvhost::HostMemory memory;
+    MEMORY_OBJECT *object = memory.globalObject();
+    made = 0;
+    failAt = 1; /* the record of the block */
+    void *block = object->allocate(object, 64, 0);
+    failAt = 0;
+    EXPECT_EQ(block, nullptr);
+    EXPECT_EQ(memory.takeFailureCount(), 1);
+    EXPECT_EQ(memory.liveBlockCount(), 0u);
+    made = 0;
+    failAt = 1; /* the new pool */
+    EXPECT_EQ(memory.createPool(), nullptr);
+    failAt = 0;
+    EXPECT_EQ(memory.takeFailureCount(), 1);
 }
 
 /* The job reader holds the text once and no more than the statement at
