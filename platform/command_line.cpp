@@ -101,6 +101,16 @@ std::string ownDirectory()
     return error ? std::string{"."} : self.parent_path().string();
 }
 
+/* status, or kJobExitLogLost (with a message on err) when a log line could
+ * not be written. */
+int checkedStatus(Host &host, int status, std::ostream &err)
+{
+    if (!host.log().writeFailed()) return status;
+    err << "orvhost: the log could not be written to standard output (is it full or closed?): "
+           "the job's messages are lost; write the log to a file that can take it.\n";
+    return kJobExitLogLost;
+}
+
 /* The run after the command line is read.  phase names what is under way,
  * for the message when memory runs out. */
 int runJobFile(Options &options, std::ostream &out, std::ostream &err, const char *&phase)
@@ -142,7 +152,7 @@ int runJobFile(Options &options, std::ostream &out, std::ostream &err, const cha
     Job job;
     if (!readJob(std::move(text), options.jobFile, job, error)) {
         host.log().error(error);
-        return host.log().writeFailed() ? kJobExitLogLost : kJobExitNotRun;
+        return checkedStatus(host, kJobExitNotRun, err);
     }
     host.memory().failAllocation(options.failAllocation);
     parseEnvironment().dumpParseResult = options.dumpParse;
@@ -150,13 +160,7 @@ int runJobFile(Options &options, std::ostream &out, std::ostream &err, const cha
     phase = "running the job";
     options.modulePath.push_back(ownDirectory());
     ModuleLoader loader(options.modulePath, host.controlBlock().gcb(), host.processAnchor());
-    int status = runJob(job, host, loader);
-    if (host.log().writeFailed()) {
-        err << "orvhost: the log could not be written to standard output (is it full or "
-               "closed?): the job's messages are lost; write the log to a file that can take it.\n";
-        return kJobExitLogLost;
-    }
-    return status;
+    return checkedStatus(host, runJob(job, host, loader), err);
 }
 
 }  // namespace

@@ -238,6 +238,10 @@ TEST_F(CommandLine, BadInputGivesItsMessageAndStatus)
         {"log to a full device", job(vornak), {"{dir}/job.job"}, Output::DevFull, 4, "",
          "orvhost: the log could not be written to standard output (is it full or closed?): the "
          "job's messages are lost; write the log to a file that can take it.\n"},
+        {"unreadable job to a full device", job("PROC NOSUCH; RUN;"), {"{dir}/job.job"},
+         Output::DevFull, 4, "",
+         "orvhost: the log could not be written to standard output (is it full or closed?): the "
+         "job's messages are lost; write the log to a file that can take it.\n"},
         {"standard output closed", job(vornak), {"{dir}/job.job"}, Output::Closed, 4, "",
          "orvhost: standard output is closed, so the log cannot be written: run orvhost with its "
          "output going to a terminal, a file or a pipe.\n"},
