@@ -28,17 +28,17 @@
 #include <array>
 #include <cstdint>
 
-struct ZTSEV_LIST;
-struct ZTSEV_EVENT;
+#include "event/event_records.h"
 
-/* Date-key codes (see above). */
+/* Date-key codes (see above; 19 is ZTSEV_USER_DATEKEY). */
 constexpr int64_t ZTSEV_DK_NONE = 0;
-constexpr int64_t ZTSEV_DK_USER = 19;
 constexpr int64_t ZTSEV_DK_OBS_FIRST = 100;
 constexpr int64_t ZTSEV_DK_OBS_SEASONS = 99;
 constexpr int64_t ZTSEV_DK_NWKDOM_FIRST = 9000;
 constexpr int64_t ZTSEV_DK_NWKDOM_LAST = 9419;
 constexpr int64_t ZTSEV_DK_CUSTOM_FIRST = 10000;
+/* Highest custom season number: custom season codes fit an int32. */
+constexpr int64_t ZTSEV_DK_CUSTOM_SEASONS = INT32_MAX - ZTSEV_DK_CUSTOM_FIRST;
 
 /* Outlier codes. */
 constexpr int64_t ZTSEV_OUTLIER_AO = 101;
