@@ -96,14 +96,16 @@ TEST_F(EventStatementCases, NotesAndTheEventsThatStay)
         ZTSEV_LIST *list = events(false, "VORNAK; " + c.statements);
         EXPECT_EQ(log, c.log);
         EXPECT_EQ(eventsOf(list), c.events);
-        if (std::string(c.id).find("label") != std::string::npos)
+        if (std::string(c.id).find("label") != std::string::npos) {
             EXPECT_EQ(list->first->labelLength, 256);
+        }
         if (std::string(c.id).find("locale") != std::string::npos) {
             EXPECT_EQ(list->first->locale.length, 32);
             EXPECT_EQ(list->first->given.locale.length, 32);
         }
-        if (std::string(c.id) == "EVENTKEY on its own name changes that event")
+        if (std::string(c.id) == "EVENTKEY on its own name changes that event") {
             EXPECT_EQ(list->first->effective.type, ZTSEV_TYPE_LS);
+        }
         if (std::string(c.id) == "MONTHS is one group of twelve month events") {
             EXPECT_EQ(list->dummyCount, 12);
             EXPECT_EQ(membersOf(list->first),
@@ -157,7 +159,9 @@ ZTSEV_SERIES seriesOf(const char *interval)
 {
     ZTSEV_SERIES series{};
     series.firstTimeId = 21915;
-    if (*interval != '\0') EXPECT_EQ(zintstr(interval, int(std::strlen(interval)), &series.interval.interval), 0);
+    if (*interval != '\0') {
+        EXPECT_EQ(zintstr(interval, int(std::strlen(interval)), &series.interval.interval), 0);
+    }
     return series;
 }
 
@@ -190,9 +194,10 @@ TEST_F(EventStatementCases, GroupEventsForTheSeriesInterval)
         EXPECT_EQ(orvtest::takeLog(), c.log);
         EXPECT_EQ(eventsOf(list), c.events);
         const ZTSEV_EVENT *months = find(list, "MONTHS");
-        if (months != nullptr)
+        if (months != nullptr) {
             EXPECT_EQ(membersOf(months), "JANUARY FEBRUARY MARCH APRIL MAY JUNE JULY AUGUST SEPTEMBER "
                                          "OCTOBER NOVEMBER DECEMBER");
+        }
     }
 }
 
