@@ -59,11 +59,13 @@ void copyTiming(const STATEMENT_NODE *statement, ZTSEV_EVENT *event, MEMORY_OBJE
     event->runCount = runCount;
 }
 
-/* The detection kind of a timing kind code. */
+/* The detection kind of a timing kind code: times, like datetimes, are
+ * seconds. */
 const char *fitKind(double kindCode)
 {
     int kind = int(kindCode) / ZTSEV_KIND_SCALE;
-    return kind == ZTSEV_KIND_OBS ? "o" : kind == ZTSEV_KIND_DATETIME ? "s" : "d";
+    if (kind == ZTSEV_KIND_OBS) return "o";
+    return kind == ZTSEV_KIND_DATETIME || kind == ZTSEV_KIND_STATEMENT_DATE ? "s" : "d";
 }
 
 /* True when the w values (w >= 3) follow no interval but the values after

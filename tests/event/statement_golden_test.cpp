@@ -11,7 +11,7 @@ namespace {
 /* The statements of both modules; AND, OR and SUMMARY are VORNAK's. */
 const char *const kStatements = R"(
   EVENTDEF promo = 3 5 TO 8, '15JAN2020'd TO '01MAR2020'd BY MONTH '30DEC2019'd TO '02JAN2020'd
-                   '10:00't TO '12:00't '01JAN2020:06:00'dt TO '03JAN2020:00:00'dt
+                   '10:00't TO '12:00't '10:30't TO '12:00't '01JAN2020:06:00'dt TO '03JAN2020:00:00'dt
                    christmas NewYear JANUARY sunday QTR_2 HOUR_3 JUNETEENTH DTMONTH_3
                    AO01JAN2020D X1W2JANYR
         / TYPE=LS VALUE=-2.5 TCPARM=0.3 PULSE=MONTH PERIOD=QTR.2 SHIFT=-2
