@@ -100,6 +100,15 @@ void takeSeriesShift(ZTSEV_LIST *list, const Name &member, const ZINT_DESC *inte
     ztsevResolveQualifiers(list, event);
 }
 
+/* Adds a group word left for list finishing as the one member name.  The
+ * word names no event: the keyword registry knows SEASONAL but not
+ * WEEKDAYS or an interval name followed by S, and would refuse those in
+ * the member mode, leaving finishing without the word to resolve. */
+void addGroupWord(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const Name &word)
+{
+    ZTSEVAddEventName(list, names, word.text, ZTSEV_NAMES_KEY_ANY);
+}
+
 /* Adds member names in order; returns the status of the first that could
  * not be added, or 0. */
 int addMembers(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const Name *members, int count,
@@ -172,7 +181,7 @@ int expandSeasons(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const Name &word
     const ZINT_DESC *interval = seriesInterval(series);
     if (status != 0 || count < 2) {
         if (interval == nullptr) {
-            ZTSEVAddEventName(list, names, word.text, ZTSEV_NAMES_MEMBER);
+            addGroupWord(list, names, word);
             return ZTSEV_GROUP_LATER;
         }
         return status == 2 ? ZTSEV_NO_SERIES : ZTSEV_NO_SEASONS;
@@ -234,7 +243,7 @@ int ZTSEVFindGroup(ZTSEV_LIST *list, const ZTSEV_SERIES *series, const char *nam
         return addMembers(list, names, months, kMonths, interval);
     }
     if (isWord(word, kSeasonal) || (isWord(word, kWeekdays) && interval == nullptr)) {
-        ZTSEVAddEventName(list, names, word.text, ZTSEV_NAMES_MEMBER);
+        addGroupWord(list, names, word);
         return ZTSEV_GROUP_LATER;
     }
     if (isWord(word, kWeekdays)) return expandWeekdays(list, names, interval);
