@@ -6,6 +6,7 @@
  */
 #include "procdriver/orvkeydf.h"
 
+#include "event/event_statements.h"
 #include "host/parser_glue.h"
 #include "host/services.h"
 #include "procdriver/datekg.h"
@@ -13,6 +14,7 @@
 extern "C" void orvkeydf()
 {
     xinit();
+    ZTSEVInit();
     xsparse(datekg(), 0);
     /* A failed parse ends the step with the status the parser left. */
     int status = orvParseControl()->status;

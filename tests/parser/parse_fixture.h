@@ -118,10 +118,11 @@ protected:
         step_ = {source_.get(), 0, text.size()};
         orvhost::ParseEnvironment &environment = orvhost::parseEnvironment();
         environment.step = &step_;
-        data.install(environment);
+        if (fakeDataSets) data.install(environment);
         ParseRun run;
         try {
             xinit();
+            if (actionCallback != nullptr) orvParseControl()->actionCallback = actionCallback;
             run.status = xsparse(build(), 0);
         } catch (const orvhost::StepExit &exit) {
             ADD_FAILURE() << "the step ended with " << exit.returnCode;
@@ -135,6 +136,10 @@ protected:
     ParseRun kivevents(const std::string &text) { return parse(kivevg, text); }
 
     FakeDataSets data;
+    /* false: data sets come from the host's data-set store. */
+    bool fakeDataSets = true;
+    /* Installed as the parser's action callback after xinit when set. */
+    orv_action_callback actionCallback = nullptr;
 
 private:
     orvhost::ParseEnvironmentScope scope_;
