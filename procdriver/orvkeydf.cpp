@@ -1,21 +1,49 @@
 /*
  * orvkeydf.cpp - entry of the date-key procedure (the VORNAK statement).
  *
- * The host calls it without arguments once per step; it ends the step through
- * xexit with the step's return code.
+ * The host calls it without arguments once per step; it reads the options,
+ * prepares the input, reads every BY group and ends the step through xexit
+ * with the step's return code.
  */
 #include "procdriver/orvkeydf.h"
+
+#include <cstring>
 
 #include "host/parser_glue.h"
 #include "host/services.h"
 #include "procdriver/datekg.h"
+#include "procdriver/datekpar.h"
+#include "procdriver/kivevds.h"
+#include "procdriver/kivevin.h"
+#include "procdriver/proc_state.h"
+
+namespace {
+constexpr int kStartNoteSet = 883;
+constexpr int kStartNote = 600;
+}  // namespace
 
 extern "C" void orvkeydf()
 {
     xinit();
+    PROC_STATE state;
+    std::memset(&state, 0, sizeof state);
     xsparse(datekg(), 0);
-    /* A failed parse ends the step with the status the parser left. */
-    int status = orvParseControl()->status;
-    if (status != 0) xexit(status, 0);
-    xexit(0, 0);
+
+    datekpar(&state);
+    if (state.stop != 0) xexit(state.returnCode, 0);
+    xpmrlog(v_global_gcb_anchor->instance->logHandle, kStartNoteSet, kStartNote, ORV_MSG_END);
+    kivevds(&state, kivDateKeyMessages);
+    if (state.stop != 0) xexit(state.returnCode, 0);
+
+    ZTS_PROC *series = &state.series;
+    for (;;) {
+        state.stop = 0;
+        state.failedAllocations = 0;
+        if (xbynext(series->ioInfo.byXofid) == 0) break;
+        if (series->byCount != 0) xppage(0);
+        kivevin(&state, kivDateKeyMessages);
+        if (state.stop != 0 || state.groupCount == 0) continue;
+        kivevrun(&state);
+    }
+    xexit(state.returnCode, 0);
 }
