@@ -59,7 +59,6 @@ constexpr int kBitAllSelections = 30;
 constexpr int kPoolFlags = 6;
 constexpr int64_t kPoolBlock = 1024;
 constexpr int kDescriptorFlags = 0x2002;
-constexpr int kDefaultNoteLimit = 25;
 /* A larger MAXERROR= limits nothing more than this one. */
 constexpr double kNoteLimitMax = 2147483647.0;
 /* xvdflst: a list of numeric variables. */
@@ -301,10 +300,11 @@ void datekpar(PROC_STATE *state)
     kivGetLEAD(&options[kSlotLead], 0, KIV_LEAD_FATAL, &state->lead);
 
     const OPTION_SLOT &maxError = options[kSlotMaxError];
-    state->noteLimit = kDefaultNoteLimit;
+    state->noteLimit = ZTSEV_DEFAULT_NOTE_LIMIT;
     if (given(maxError))
         state->noteLimit = maxError.value.number < kNoteLimitMax ? int64_t(maxError.value.number)
                                                                  : int64_t(kNoteLimitMax);
+    state->events.noteLimit = state->noteLimit;
 
     int32_t startSum = state->lead != 0 ? 1 : 0;
     if (given(options[kSlotStartSum])) startSum = int32_t(options[kSlotStartSum].value.number);
@@ -341,8 +341,10 @@ void datekpar(PROC_STATE *state)
     if (bitSet(statement, kBitAllSelections))
         for (int f = KIV_FLAG_FIRST_SELECTION; f <= KIV_FLAG_LAST_SELECTION; ++f) state->flags[f] = 1;
 
-    /* The date-key and event statements are walked here once the event
-     * library's statement walk is part of the modules. */
+    /* The date-key and the event statements go into one list of kind 2;
+     * the event library's statement walk (ZTSDKParse, ZTSEVParse) is
+     * called here once it is part of the modules. */
+    state->events.kind = ZTSEV_LIST_DATEKEYS;
 
     if (state->idGiven != 0) checkStartEnd(state);
     if (state->returnCode > KIV_RC_NOTE) xexit(state->returnCode, 0);

@@ -19,10 +19,10 @@ int kivGetLEAD(const OPTION_SLOT *slot, int defaultLead, int flags, int32_t *lea
     if (!(value <= KIV_LEAD_MAX)) {
         /* The value is shown as given: it may be far beyond any integer. */
         if ((flags & KIV_LEAD_FATAL) != 0) {
-            xpmlog(kLeadMessageSet, kLeadTooLarge, ORV_MSG_DBL, value, ORV_MSG_DBL, KIV_LEAD_MAX, ORV_MSG_END);
+            xpmlog(kLeadMessageSet, kLeadTooLarge, ORV_MSG_DBL, value, ORV_MSG_INT, long(KIV_LEAD_MAX), ORV_MSG_END);
             xexit(KIV_RC_NO_DATA, 0);
         }
-        xpmlog(kLeadMessageSet, kLeadReduced, ORV_MSG_DBL, value, ORV_MSG_DBL, KIV_LEAD_MAX, ORV_MSG_END);
+        xpmlog(kLeadMessageSet, kLeadReduced, ORV_MSG_DBL, value, ORV_MSG_INT, long(KIV_LEAD_MAX), ORV_MSG_END);
         *lead = int32_t(KIV_LEAD_MAX);
         return -1;
     }

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "event/event_records.h"
 #include "host/host_records.h"
 #include "series/series_context.h"
 
@@ -80,6 +81,8 @@ struct PROC_STATE {
     char endKind;
     int32_t accumulateCode;
     uint8_t accumulateGiven;
+    ZTSEV_LIST events;             /* the step's event list */
+    ZTSEV_LIST dateKeys;           /* the event module's date-key list */
     ZTS_PROC series;               /* the DATA= series context */
     uint8_t flags[KIV_FLAG_COUNT];
     int64_t failedAllocations;     /* cleared by the entry per BY group */

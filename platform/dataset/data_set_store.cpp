@@ -200,7 +200,7 @@ int DataSetStore::endStep(int returnCode)
 {
     if (stepFailed_) returnCode = std::max(returnCode, kDataSetErrorReturnCode);
     stepFailed_ = false;
-    bool commit = returnCode <= kHighestCommittingReturnCode;
+    bool commit = stepKeepsOutputs(returnCode);
 
     std::vector<const void *> open;
     for (const auto &entry : dataSets_) open.push_back(entry.first);
