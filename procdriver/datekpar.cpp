@@ -97,6 +97,9 @@ void *logHandle() { return v_global_gcb_anchor->instance->logHandle; }
 [[noreturn]] void outOfMemory(PROC_STATE *state)
 {
     state->failedAllocations += xmemdef();
+    /* The caller saw a failure even when the host's count was taken
+     * already. */
+    if (state->failedAllocations == 0) state->failedAllocations = 1;
     xmemmsg(int(state->failedAllocations));
     kivRaise(state, KIV_RC_MEMORY);
     xexit(state->returnCode, 0);
@@ -185,7 +188,8 @@ void readVariables(PROC_STATE *state, DATA_SET_HANDLE *data, const int32_t *numb
         vmalcp_handler(state->optionPool, sizeof(KIV_VARDESC) * size_t(n), kDescriptorFlags));
     state->varNumbers = static_cast<int32_t *>(
         vmalcp_handler(state->optionPool, sizeof(int32_t) * size_t(n), kDescriptorFlags));
-    if (xmemdef() != 0 || state->vars == nullptr || state->varNumbers == nullptr) outOfMemory(state);
+    state->failedAllocations += xmemdef();
+    if (state->failedAllocations != 0 || state->vars == nullptr || state->varNumbers == nullptr) outOfMemory(state);
     for (int32_t i = 0; i < n; ++i) {
         KIV_VARDESC &desc = state->vars[i];
         desc.varNo = state->varNumbers[i] = numbers[i];

@@ -138,8 +138,10 @@ bool insideWindow(const PROC_STATE *state)
     return true;
 }
 
-/* The reading stage.  False when the group is to be skipped. */
-bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs)
+/* The reading stage; *usable counts the observations whose time ID getid
+ * took (inside the window or not).  False when the group is to be
+ * skipped. */
+bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs, int64_t *usable)
 {
     ZTS_PROC *series = &state->series;
     resetForReadNext(series);
@@ -162,6 +164,7 @@ bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs)
             if (state->stop != 0) return false;
             continue;
         }
+        ++*usable;
         if (insideWindow(state)) ++series->obsCount;
     }
 }
@@ -287,7 +290,8 @@ void kivevin(PROC_STATE *state, KIV_MESSAGES msgs)
     ZTS_PROC *series = &state->series;
     ZTS_TIMEID &raw = series->rawTime;
     state->groupCount = 0;
-    if (!readGroup(state, msgs)) return;
+    int64_t usable = 0;
+    if (!readGroup(state, msgs, &usable)) return;
 
     const int64_t kept = series->obsCount;
     if (raw.idVarNo <= 0) {
@@ -298,9 +302,10 @@ void kivevin(PROC_STATE *state, KIV_MESSAGES msgs)
     if (kept == 0) {
         xpmlog(msgs.noGroup, kMsgNoObservations, ORV_MSG_TEXT, memberLength(series), series->ioInfo.member.text,
                ORV_MSG_END);
-        /* Without observations only a START and an END both given say
-         * where the periods lie; the minimum and maximum are not dates. */
-        if (!(state->idGiven != 0 && state->startKind != 0 && state->endKind != 0)) return;
+        /* Without a single usable time ID the minimum and maximum are not
+         * dates: only a START and an END both given say where the periods
+         * lie. */
+        if (usable == 0 && !(state->idGiven != 0 && state->startKind != 0 && state->endKind != 0)) return;
     }
     if (kept > ZTS_MAX_TIME_IDS) {
         xpmlog(msgs.main, kMsgTooManyKept, ORV_MSG_INT, long(kept), ORV_MSG_INT, long(ZTS_MAX_TIME_IDS), ORV_MSG_END);

@@ -25,28 +25,6 @@ namespace {
 
 constexpr int kByListRequest = 85;
 
-int variableNumber(DATA_SET_HANDLE *handle, const std::string &name)
-{
-    int number = 0;
-    EXPECT_EQ(xvfind(handle, name.data(), int(name.size()), &number), 0) << name;
-    return number;
-}
-
-DATA_SET_HANDLE *openInput(const std::string &member)
-{
-    DATA_SET_OPEN_REQUEST request;
-    std::memset(&request, 0, sizeof request);
-    std::memset(request.libref, ' ', sizeof request.libref);
-    request.libref[0] = 'T';
-    std::memset(request.member, ' ', sizeof request.member);
-    std::memcpy(request.member, member.data(), std::min(member.size(), sizeof request.member));
-    request.memberLength = int16_t(member.size());
-    request.mode = ORV_DS_OPEN_INPUT;
-    void *handle = nullptr;
-    EXPECT_EQ(xoopen(&request, &handle), 0) << member << "\n" << takeLog();
-    return static_cast<DATA_SET_HANDLE *>(handle);
-}
-
 RoadGroup readGroup(ZTS_PROC &ctx, const RoadSettings &s)
 {
     ZTS_OPS *ops = ctx.ops;
@@ -94,6 +72,28 @@ RoadGroup readGroup(ZTS_PROC &ctx, const RoadSettings &s)
 }
 
 }  // namespace
+
+int variableNumber(DATA_SET_HANDLE *handle, const std::string &name)
+{
+    int number = 0;
+    EXPECT_EQ(xvfind(handle, name.data(), int(name.size()), &number), 0) << name;
+    return number;
+}
+
+DATA_SET_HANDLE *openInput(const std::string &member)
+{
+    DATA_SET_OPEN_REQUEST request;
+    std::memset(&request, 0, sizeof request);
+    std::memset(request.libref, ' ', sizeof request.libref);
+    request.libref[0] = 'T';
+    std::memset(request.member, ' ', sizeof request.member);
+    std::memcpy(request.member, member.data(), std::min(member.size(), sizeof request.member));
+    request.memberLength = int16_t(member.size());
+    request.mode = ORV_DS_OPEN_INPUT;
+    void *handle = nullptr;
+    EXPECT_EQ(xoopen(&request, &handle), 0) << member << "\n" << takeLog();
+    return static_cast<DATA_SET_HANDLE *>(handle);
+}
 
 SeriesLibrary::SeriesLibrary()
 {
