@@ -9,12 +9,14 @@
 #ifndef ORV_EVENT_EVENT_GROUPS_H
 #define ORV_EVENT_EVENT_GROUPS_H
 
+#include <array>
+
 #include "event/event_records.h"
 
 /* The predefined group words: ".", LINEAR, QUADTREND, CUBICTREND, SEASONAL,
  * WEEKDAYS, each blank-padded to 32 characters. */
 constexpr int ZTSEV_GROUP_WORDS = 6;
-extern const char group_name[ZTSEV_GROUP_WORDS][ZTSEV_NAME_SIZE];
+extern const std::array<std::array<char, ZTSEV_NAME_SIZE>, ZTSEV_GROUP_WORDS> group_name;
 
 /*
  * Expands group word `name` (upper-cased; ends as an event name does) into

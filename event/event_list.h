@@ -144,7 +144,7 @@ ZTSEV_EVENT *ZTSEVFindEventDup(ZTSEV_LIST *list, const char *name, int *k, int *
 
 /*
  * Sorts the chain by name in the host's collating order (without regard to
- * case); equal names keep their order.  Returns the number of moves
+ * case); equal names keep their order.  Returns the number of records
  * (callers ignore it), or ZTSEV_NO_LIST.
  */
 int ZTSEVSortEvents(ZTSEV_LIST *list);
