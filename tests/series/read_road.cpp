@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "host/row_store.h"
 #include "host/services.h"
@@ -111,6 +112,14 @@ void SeriesLibrary::write(const std::string &member, const std::string &csv, con
 {
     std::ofstream(dir_ + "/" + member + ".csv", std::ios::binary) << csv;
     std::ofstream(dir_ + "/" + member + ".meta.json", std::ios::binary) << sidecar;
+}
+
+std::string SeriesLibrary::read(const std::string &file) const
+{
+    std::ifstream in(dir_ + "/" + file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 RoadResult runReadRoad(const RoadSettings &s)

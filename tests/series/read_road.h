@@ -33,6 +33,9 @@ public:
     /* Writes T.member: the CSV text and its description (sidecar JSON). */
     void write(const std::string &member, const std::string &csv, const std::string &sidecar) const;
 
+    /* The text of a file of the library ("" when it cannot be read). */
+    std::string read(const std::string &file) const;
+
 private:
     std::string dir_;
 };
