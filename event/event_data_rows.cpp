@@ -118,7 +118,7 @@ int64_t exactPrefix(const double *v, int64_t n, int kind, ZTSEV_RUN_ROW *row)
 /* The row state shared by the event walk. */
 struct Walk {
     ZTSEV_LIST *list;
-    const ZTSEV_OUTFORM &form;
+    const ZTSEV_DSREC &form;
     ztsev_row_writer write;
     void *context;
     int64_t rows = 0;
@@ -335,8 +335,9 @@ void ZTSEVDurSlope2Outbuf(ZTSEV_LIST *list, const ZTSEV_EVENT *event)
     setWord(&row->slopeAfter, ztsevSlopeKeyword(e.slopeAfter));
 }
 
-void ztsevDropColumns(const ZTSEV_LIST *list, const ZTSEV_OUTFORM &form, uint8_t drop[ZTSEV_COLUMN_COUNT])
+void ZTSEVCheckMissDataOut(const ZTSEV_LIST *list, const ZTSEV_DSREC *record, uint8_t drop[ZTSEV_COLUMN_COUNT])
 {
+    const ZTSEV_DSREC &form = *record;
     std::memset(drop, 1, ZTSEV_COLUMN_COUNT);
     drop[ZTSEV_COL_NAME] = 0;
     auto keep = [&](int column, bool needed) {
@@ -408,11 +409,11 @@ std::vector<ZTSEV_RUN_ROW> ztsevRunRows(const double *values, int64_t n, int kin
     return rows;
 }
 
-int64_t ztsevPutEventRows(ZTSEV_LIST *list, const ZTSEV_OUTFORM &form, ztsev_row_writer write, void *context)
+int64_t ztsevPutEventRows(ZTSEV_LIST *list, const ZTSEV_DSREC *record, ztsev_row_writer write, void *context)
 {
-    Walk walk{list, form, write, context};
+    Walk walk{list, *record, write, context};
     ZTSEVInitBuf(&list->outRow);
-    if (form.namesOnly != 0 && form.predefinedKeys != 0) putHolidayKeys(walk);
+    if (record->namesOnly != 0 && record->flag4 != 0) putHolidayKeys(walk);
     for (const ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) putEvent(walk, event);
     return walk.rows;
 }

@@ -5,9 +5,14 @@
  * runs of timing values compressed into start, end and interval, and the
  * walk over a list that hands every finished row to a row writer.
  *
- * Exports: ZTSEV_OUTFORM, ztsev_row_writer, ZTSEVInitBuf,
- * ZTSEVClearIOBUFDates, ZTSEVType2Outbuf, ZTSEVDurSlope2Outbuf,
- * ztsevDropColumns, ZTSEV_RUN_ROW, ztsevRunRows, ztsevPutEventRows.
+ * The output record's flags that the writer reacts to: outputMode (2: the
+ * date-key module's output operation), dropDefaults (leave out columns
+ * that would hold only defaults), namesOnly (_LOCALE_, _NAME_ and _LABEL_
+ * only) and flag4 (with namesOnly: the 25 holiday keys first).
+ *
+ * Exports: ztsev_row_writer, ZTSEVInitBuf, ZTSEVClearIOBUFDates,
+ * ZTSEVType2Outbuf, ZTSEVDurSlope2Outbuf, ZTSEVCheckMissDataOut,
+ * ZTSEV_RUN_ROW, ztsevRunRows, ztsevPutEventRows.
  */
 #ifndef ORV_EVENT_EVENT_DATA_ROWS_H
 #define ORV_EVENT_EVENT_DATA_ROWS_H
@@ -16,15 +21,8 @@
 #include <vector>
 
 #include "event/event_data_columns.h"
+#include "event/event_datasets.h"
 #include "event/event_records.h"
-
-/* What an EVENTDATA OUT= record asks of the writer. */
-struct ZTSEV_OUTFORM {
-    int32_t outputMode;     /* 2: the date-key module's output operation */
-    int32_t dropDefaults;   /* leave out columns that would hold only defaults */
-    int32_t namesOnly;      /* _LOCALE_, _NAME_ and _LABEL_ only */
-    int32_t predefinedKeys; /* with namesOnly: the 25 holiday keys first */
-};
 
 /* Writes the list's output row buffer as one row; 0, or a host status. */
 using ztsev_row_writer = int (*)(void *context);
@@ -51,7 +49,7 @@ void ZTSEVDurSlope2Outbuf(ZTSEV_LIST *list, const ZTSEV_EVENT *event);
  * every column c (ZTSEV_COL_*) that no event of the list needs; _NAME_ is
  * always kept.  A PREDEF event keeps _KEYNAME_, where its key is written.
  */
-void ztsevDropColumns(const ZTSEV_LIST *list, const ZTSEV_OUTFORM &form, uint8_t drop[ZTSEV_COLUMN_COUNT]);
+void ZTSEVCheckMissDataOut(const ZTSEV_LIST *list, const ZTSEV_DSREC *record, uint8_t drop[ZTSEV_COLUMN_COUNT]);
 
 /* One row of a run of timing values: the values first .. first + count - 1
  * of the run, written as one value (count 1) or as start, end and the
@@ -74,13 +72,13 @@ struct ZTSEV_RUN_ROW {
 std::vector<ZTSEV_RUN_ROW> ztsevRunRows(const double *values, int64_t n, int kind);
 
 /*
- * Builds every row of the list in order and hands each to write(context):
- * with namesOnly and predefinedKeys the holiday keys the list does not
+ * Builds every row of the list in order, as the output record asks, and
+ * hands each to write(context): with namesOnly and flag4 the holiday keys the list does not
  * define first, then every event by its class; events with nothing to
  * write get note (883, 479) or (883, 480).  A row whose write fails is
  * reported by the writer and the walk goes on.
  * Returns the number of rows handed to the writer.
  */
-int64_t ztsevPutEventRows(ZTSEV_LIST *list, const ZTSEV_OUTFORM &form, ztsev_row_writer write, void *context);
+int64_t ztsevPutEventRows(ZTSEV_LIST *list, const ZTSEV_DSREC *record, ztsev_row_writer write, void *context);
 
 #endif

@@ -85,40 +85,51 @@ bool memoryFailed()
 
 }  // namespace
 
-void *ztsevDefineDataColumns(ZTSEV_LIST *list, DATA_SET_HANDLE *handle, const ZTSEV_OUTFORM &form,
-                             ORV_COUNTED_LABEL *dataSetLabel)
+void ZTSEVdsout(ZTSEV_LIST *list) { ZTSEVdsoutdata(list); }
+
+void ZTSEVdsoutdata(ZTSEV_LIST *list)
 {
+    for (ZTSEV_DSREC *record = list->outputs; record != nullptr; record = record->next)
+        if (record->info.handle != nullptr) ZTSEVoutevds(list, record);
+}
+
+void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
+{
+    record->rowBinding = nullptr;
     uint8_t drop[ZTSEV_COLUMN_COUNT] = {};
-    if (form.dropDefaults != 0) ztsevDropColumns(list, form, drop);
-    if (form.outputMode == 2)
+    if (record->dropDefaults != 0) ZTSEVCheckMissDataOut(list, record, drop);
+    if (record->outputMode == 2)
         for (int c : {ZTSEV_COL_TYPE, ZTSEV_COL_VALUE, ZTSEV_COL_SLOPE_BEF, ZTSEV_COL_SLOPE_AFT, ZTSEV_COL_TCPARM})
             drop[c] = 1;
-    if (form.namesOnly != 0)
+    if (record->namesOnly != 0)
         for (int c = 0; c < ZTSEV_COLUMN_COUNT; ++c)
             if (c != ZTSEV_COL_LOCALE && c != ZTSEV_COL_NAME && c != ZTSEV_COL_LABEL) drop[c] = 1;
     int count = 0;
     for (int c = 0; c < ZTSEV_COLUMN_COUNT; ++c) count += drop[c] == 0 ? 1 : 0;
 
+    DATA_SET_HANDLE *handle = record->info.handle;
     void *binding = nullptr;
     if (xvputi(handle, count, ORV_DS_VARIABLE_NAME_LENGTH, &binding) != 0 || binding == nullptr) {
         memoryFailed();
-        return nullptr;
+        return;
     }
     for (int c : ztsevDefinitionOrder())
         if (drop[c] == 0 && defineColumn(binding, list, c) != 0) {
             memoryFailed();
-            return nullptr;
+            return;
         }
-    if (dataSetLabel->length == 0) {
-        dataSetLabel->length = int16_t(xpmrstr(ztsevLogHandle(), dataSetLabel->text, kTextSet, kDefaultLabel, ORV_MSG_END));
-        xoinfo(handle, ORV_DS_INFO_SET_LABEL, dataSetLabel);
+    ORV_COUNTED_LABEL &label = record->info.label;
+    if (label.length == 0) {
+        label.length = int16_t(xpmrstr(ztsevLogHandle(), label.text, kTextSet, kDefaultLabel, ORV_MSG_END));
+        xoinfo(handle, ORV_DS_INFO_SET_LABEL, &label);
     }
-    if (xvpute(binding) != 0 || memoryFailed()) return nullptr;
-    return binding;
+    if (xvpute(binding) != 0 || memoryFailed()) return;
+    record->rowBinding = binding;
 }
 
-int64_t ztsevWriteDataRows(ZTSEV_LIST *list, DATA_SET_HANDLE *handle, void *binding, const ZTSEV_OUTFORM &form)
+void ZTSEVPutEVData(ZTSEV_LIST *list, ZTSEV_DSREC *record)
 {
-    Target target{handle, binding};
-    return ztsevPutEventRows(list, form, writeRow, &target);
+    if (record->info.handle == nullptr || record->rowBinding == nullptr) return;
+    Target target{record->info.handle, record->rowBinding};
+    ztsevPutEventRows(list, record, writeRow, &target);
 }

@@ -5,9 +5,11 @@
 #include "event/event_list.h"
 
 #include "event/datekey_list.h"
+#include "event/event_datasets.h"
 #include "event/event_names.h"
 #include "event/event_registry.h"
 #include "event/event_support.h"
+#include "event/list_finishing.h"
 #include "host/services.h"
 
 /* Message written when an event list record cannot be allocated. */
@@ -32,6 +34,9 @@ ZTSEV_LIST *ZTSEVNewEventList(MEMORY_OBJECT *pool)
     }
     ztsevInitList(list, pool, ZTSEV_LIST_EVENTS);
     list->datekeyList = ZTSDKNewDatekeyList(pool);
+    /* The date-key list is ready before any event names its keys. */
+    ZTSEVdsindata(list->datekeyList);
+    ZTSEVCreateEvents(list->datekeyList, nullptr);
     return list;
 }
 

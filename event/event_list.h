@@ -29,7 +29,8 @@
  * A new, empty event list from pool (without a pool one is created).  The
  * list is zero-filled; base pool, current pool and pool entry 0 are the
  * pool, pool count 1, note limit 25, and it owns a new date-key list
- * (ZTSDKNewDatekeyList) of kind 2.  When the list record cannot be
+ * (ZTSDKNewDatekeyList) of kind 2, whose input data sets are bound and
+ * which is finished (ZTSEVCreateEvents).  When the list record cannot be
  * allocated, message (883, 301) and the memory message are written and the
  * step ends with 1016.
  */

@@ -7,12 +7,14 @@
 #include "eventproc/orvocrdf.h"
 
 #include "eventproc/kivevg.h"
+#include "event/event_statements.h"
 #include "host/parser_glue.h"
 #include "host/services.h"
 
 extern "C" void orvocrdf()
 {
     xinit();
+    ZTSEVInit();
     xsparse(kivevg(), 0);
     /* A failed parse ends the step with the status the parser left. */
     int status = orvParseControl()->status;

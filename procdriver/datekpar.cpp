@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "event/event_statements.h"
+#include "event/event_support.h"
 #include "host/format_records.h"
 #include "host/missing_values.h"
 #include "host/parser_glue.h"
@@ -254,6 +256,7 @@ void datekpar(PROC_STATE *state)
     state->optionPool = static_cast<MEMORY_OBJECT *>(xmpoolc(0, kPoolBlock, kPoolFlags));
     state->seriesPool = static_cast<MEMORY_OBJECT *>(xmpoolc(0, kPoolBlock, kPoolFlags));
     if (state->optionPool == nullptr || state->seriesPool == nullptr) outOfMemory(state);
+    ztsevInitList(&state->events, state->optionPool, ZTSEV_LIST_DATEKEYS);
     ZTS_PROC *series = &state->series;
     ZTSSetMemPoolInfo(series, state->seriesPool);
     /* A context left without its operations cannot be used at all. */
@@ -346,9 +349,10 @@ void datekpar(PROC_STATE *state)
         for (int f = KIV_FLAG_FIRST_SELECTION; f <= KIV_FLAG_LAST_SELECTION; ++f) state->flags[f] = 1;
 
     /* The date-key and the event statements go into one list of kind 2;
-     * the event library's statement walk (ZTSDKParse, ZTSEVParse) is
-     * called here once it is part of the modules. */
+     * the date-key statements' walk (ZTSDKParse) comes before the events'
+     * once the date-key statements are part of the modules. */
     state->events.kind = ZTSEV_LIST_DATEKEYS;
+    ZTSEVParse(&state->events, nullptr);
 
     if (state->idGiven != 0) checkStartEnd(state);
     if (state->returnCode > KIV_RC_NOTE) xexit(state->returnCode, 0);

@@ -9,6 +9,10 @@
 
 #include <cstring>
 
+#include "event/event_data_write.h"
+#include "event/event_list.h"
+#include "event/event_statements.h"
+#include "event/list_finishing.h"
 #include "host/parser_glue.h"
 #include "host/services.h"
 #include "procdriver/datekg.h"
@@ -27,6 +31,7 @@ constexpr int kNoGroupNote = 455;
 extern "C" void orvkeydf()
 {
     xinit();
+    ZTSEVInit();
     PROC_STATE state;
     std::memset(static_cast<void *>(&state), 0, sizeof state);
     xsparse(datekg(), 0);
@@ -37,10 +42,16 @@ extern "C" void orvkeydf()
     kivevds(&state, kivDateKeyMessages);
     if (state.stop != 0) xexit(state.returnCode, 0);
 
-    state.events.kind = ZTSEV_LIST_DATEKEYS;
+    ZTSEV_LIST *events = &state.events;
+    events->kind = ZTSEV_LIST_DATEKEYS;
+    ZTSEVCreateEvents(events, nullptr);
+    if (state.flags[KIV_FLAG_SORT_NAMES] != 0) ZTSEVSortEvents(events);
     /* Both blocks are large: they live beside the state, not in it. */
     static ZTSEV_SERIES stepBlock, groupBlock;
     kivStepSeriesBlock(&state, &stepBlock);
+    ZTSEVCreateGroupEvents(events, &stepBlock, nullptr);
+    ZTSEVdsout(events);
+    if (state.stop != 0) xexit(state.returnCode, 0);
 
     ZTS_PROC *series = &state.series;
     int64_t groupsRead = 0;
@@ -56,7 +67,9 @@ extern "C" void orvkeydf()
         if (state.stop != 0) continue;
         kivGroupSeriesBlock(&state, &stepBlock, &groupBlock);
     }
-    if (groupsRead == 0 && state.events.dummyOutGiven != 0)
+    if (groupsRead == 0 && events->dummyOutGiven != 0)
         xpmrlog(v_global_gcb_anchor->instance->logHandle, kivDateKeyMessages.noGroup, kNoGroupNote, ORV_MSG_END);
+    for (ZTSEV_DSREC *record = events->outputs; record != nullptr; record = record->next)
+        ZTSEVPutEVData(events, record);
     xexit(state.returnCode, 0);
 }

@@ -7,6 +7,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <string_view>
 
 #include "host/missing_values.h"
 #include "interval/interval_desc.h"
@@ -46,6 +48,23 @@ const char *procedureSlotName(int k)
     case 46: return "FORMAT";
     default: return nullptr;
     }
+}
+
+/* Option names of the event statements' slots (EVENTDEF, EVENTKEY,
+ * EVENTCOMB, EVENTGROUP, EVENTDATA, EVENTDUMMY). */
+const char *eventSlotName(int k)
+{
+    static const char *const names[] = {
+        "IN", "NAMES", "OUT", "VALUES", "SECOND NAMES", "SUMMARY", "VALUE", "TCPARM",
+        "PULSE", "BEFORE DURATION", "AFTER DURATION", "TYPE", "BEFORE SLOPE", "AFTER SLOPE",
+        "LABEL", "PERIOD", "SHIFT", "RULE", "DATE KEYS", "USER KEYS", "LOCALE", "KINDS", "RUNS",
+    };
+    return k >= 0 && k < int(std::size(names)) ? names[k] : nullptr;
+}
+
+bool isEventStatement(const STATEMENT_NODE &node)
+{
+    return node.nameLength > 5 && std::string_view(node.name, 5) == "EVENT";
 }
 
 std::string numberText(double value)
@@ -157,7 +176,9 @@ std::vector<std::string> describeParseResult(const PARSE_CONTROL &control,
         for (int k = 0; k < node->slotCount; ++k) {
             const OPTION_SLOT &slot = node->options[k];
             if (slot.given == ORV_SLOT_NOT_GIVEN) continue;
-            const char *name = node == procedure ? procedureSlotName(k) : nullptr;
+            const char *name = node == procedure       ? procedureSlotName(k)
+                               : isEventStatement(*node) ? eventSlotName(k)
+                                                         : nullptr;
             lines.push_back(std::string(kPrefix) + "  slot " + std::to_string(k) +
                             (name != nullptr ? std::string(" ") + name : std::string{}) + " = " +
                             describeSlot(slot, data, environment));

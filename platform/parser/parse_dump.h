@@ -12,8 +12,8 @@
  *   PARSE:   slot 1 DATA = data set WORK.SALES
  *   PARSE:   slot 6 SEASONALITY = 12
  *
- * Slots of the procedure statement carry their option names; slots of
- * other statements their numbers only.  Names of data sets and variables
+ * Slots of the procedure statement and of the event statements carry
+ * their option names; slots of other statements their numbers only.  Names of data sets and variables
  * come from the parse environment's hooks.
  *
  * Exports: describeParseResult.

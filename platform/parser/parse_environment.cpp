@@ -4,22 +4,29 @@
  */
 #include "platform/parser/parse_environment.h"
 
+#include "host/missing_values.h"
 #include "interval/interval_desc.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/host.h"
 
-/* The interval-name parser of the module code linked into orvhost; absent
+/* The interval-name parser and stepping of the module code linked into orvhost; absent
  * from test binaries that carry only the platform. */
 int zintstr(const char *text, int length, ZINT_DESC *desc) __attribute__((weak));
+double zintnx2(const ZINT_DESC *desc, double x, double n) __attribute__((weak));
 
 namespace orvhost {
 namespace {
 
+/* An output named in a statement (OUT=) is put in place when the step
+ * ends with a return code that keeps outputs; the procedures do not close
+ * these data sets themselves. */
 DATA_SET_HANDLE *openThroughStore(std::string_view libref, std::string_view member, int mode,
                                   std::string &error)
 {
-    return openDataSet(libref, member, mode == kOpenOutput ? DataSetMode::Output : DataSetMode::Input,
-                       error);
+    const bool output = mode == kOpenOutput;
+    DATA_SET_HANDLE *handle = openDataSet(libref, member, output ? DataSetMode::Output : DataSetMode::Input, error);
+    if (output && handle != nullptr) Host::current().dataSets().commitAtStepEnd(handle);
+    return handle;
 }
 
 int findInStore(DATA_SET_HANDLE *handle, std::string_view name)
@@ -54,6 +61,13 @@ int parseIntervalName(const char *text, int length, void *descriptor)
     return zintstr(text, length, static_cast<ZINT_DESC *>(descriptor));
 }
 
+double stepThroughModuleCode(const void *descriptor, double x, double n)
+{
+    if (&zintnx2 == nullptr) return orvMissing();
+    v_global_gcb_anchor = Host::current().controlBlock().gcb();
+    return zintnx2(static_cast<const ZINT_DESC *>(descriptor), x, n);
+}
+
 ParseEnvironment makeDefault()
 {
     ParseEnvironment environment;
@@ -63,6 +77,7 @@ ParseEnvironment makeDefault()
     environment.dataSetName = dataSetNameInStore;
     environment.setByList = setByListInStore;
     environment.parseInterval = parseIntervalName;
+    environment.stepInterval = stepThroughModuleCode;
     return environment;
 }
 

@@ -1,12 +1,13 @@
 /*
  * parse_environment.h - what the statement parser takes from the rest of the
  * host: the statements of the step it parses, the data-set store, the
- * interval-name parser, the dump switch, and test switches of the parser
- * services.
+ * interval-name parser and interval stepping, the dump switch, and test
+ * switches of the parser services.
  *
  * The job runner names the step's statements before it runs the step; the
  * default hooks reach the running host's data-set store and the modules'
- * interval-name parser (zintstr, linked into orvhost).  Tests replace hooks
+ * interval-name parser and stepping (zintstr and zintnx2, linked into
+ * orvhost).  Tests replace hooks
  * to drive the parser without files.
  *
  * Exports: ParseEnvironment, parseEnvironment, ParseEnvironmentScope,
@@ -66,6 +67,10 @@ struct ParseEnvironment {
     /* Parses an interval name into a 56-byte descriptor: the status of the
      * modules' zintstr (0 = a valid interval). */
     std::function<int(const char *text, int length, void *descriptor)> parseInterval;
+
+    /* The start of the interval n intervals after the one that holds x
+     * (the modules' zintnx2); missing when it cannot be computed. */
+    std::function<double(const void *descriptor, double x, double n)> stepInterval;
 
     /* Test switches of the parser services: make the next n callback
      * registrations (vir2g) fail, and have wztxdotr ask for the symbol-table

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/missing_values.h"
 #include "interval/interval_desc.h"
 #include "platform/formats.h"
 #include "platform/host.h"
@@ -35,6 +36,54 @@ std::string numberText(double value)
     else
         std::snprintf(text, sizeof text, "%.15g", value);
     return text;
+}
+
+/* Why zintstr refused an interval name. */
+const char *intervalFault(int status)
+{
+    switch (status) {
+    case ZINTSTR_UNKNOWN: return "is not a known interval";
+    case ZINTSTR_BAD_MULTIPLIER: return "has a multiplier out of range";
+    case ZINTSTR_BAD_SHIFT: return "has a shift out of range";
+    case ZINTSTR_BAD_LENGTH: return "is not 1 to 21 characters long";
+    case ZINTSTR_CUSTOM_LOAD: return "is a custom interval whose data set cannot be loaded";
+    default: return "is not a valid interval name";
+    }
+}
+
+/* The values a range of tokens of this class holds, by name; the default
+ * step of such a range. */
+const char *valueKindName(int tokenClass)
+{
+    switch (tokenClass) {
+    case ORV_TOKEN_DATE: return "date";
+    case ORV_TOKEN_TIME: return "time";
+    case ORV_TOKEN_DATETIME: return "datetime";
+    default: return "observation";
+    }
+}
+
+const char *defaultStep(int tokenClass)
+{
+    switch (tokenClass) {
+    case ORV_TOKEN_DATE: return "DAY";
+    case ORV_TOKEN_TIME: return "HOUR";
+    case ORV_TOKEN_DATETIME: return "DTDAY";
+    default: return "OBS";
+    }
+}
+
+/* True when intervals of the descriptor step values of the token class:
+ * observation numbers by OBS, dates by date intervals, times by the
+ * time-of-day units, datetimes by any interval of seconds. */
+bool stepFits(const ZINT_DESC &step, int tokenClass)
+{
+    switch (tokenClass) {
+    case ORV_TOKEN_DATE: return step.kind == 'd';
+    case ORV_TOKEN_TIME: return step.kind == 's' && step.code < ZINT_FIRST_CALENDAR_CODE;
+    case ORV_TOKEN_DATETIME: return step.kind == 's';
+    default: return step.kind == 'o';
+    }
 }
 
 MEMORY_OBJECT *globalMemory() { return Host::current().memory().globalObject(); }
@@ -168,6 +217,23 @@ void ParseResultBuilder::store(int k, int type, const Token &token)
         target->value.count = int32_t(token.text.size());
         target->items = text;
     }
+}
+
+/* Appends value to the double list in target (a slot holding anything else
+ * becomes a new list); false when memory ran out. */
+bool ParseResultBuilder::appendNumber(OPTION_SLOT *target, double value)
+{
+    if (target->given != ORV_SLOT_LIST || target->type != ORV_SLOT_DOUBLE)
+        std::memset(target, 0, sizeof *target);
+    int status = appendToHostList(target, &value, sizeof value);
+    target->given = ORV_SLOT_LIST;
+    target->type = ORV_SLOT_DOUBLE;
+    if (status != -1) return true;
+    if (!memoryFailed_) {
+        memoryFailed_ = true;
+        reporter_.outOfMemory();
+    }
+    return false;
 }
 
 /* Appends one name-list block holding names to the chain of target. */
@@ -314,20 +380,92 @@ void ParseResultBuilder::interval(int k, const Token &token, const Token &keywor
     if (descriptor == nullptr) return;
     int status = environment_.parseInterval(token.text.data(), int(token.text.size()), descriptor);
     if (status != ZINTSTR_OK) {
-        const char *why = status == ZINTSTR_UNKNOWN          ? "is not a known interval"
-                          : status == ZINTSTR_BAD_MULTIPLIER ? "has a multiplier out of range"
-                          : status == ZINTSTR_BAD_SHIFT      ? "has a shift out of range"
-                          : status == ZINTSTR_BAD_LENGTH     ? "is not 1 to 21 characters long"
-                          : status == ZINTSTR_CUSTOM_LOAD
-                              ? "is a custom interval whose data set cannot be loaded"
-                              : "is not a valid interval name";
         reporter_.statementError(token.offset, upperCase(keyword.text) + "=" + token.text + ": " +
-                                                   token.text + " " + why + ".");
+                                                   token.text + " " + intervalFault(status) + ".");
         return;
     }
     target->given = ORV_SLOT_VALUE;
     target->type = ORV_SLOT_INTERVAL;
     target->value.pointer = descriptor;
+}
+
+void ParseResultBuilder::span(int sub, int k, const Token &token)
+{
+    OPTION_SLOT *target = slot(k);
+    if (target == nullptr) return;
+    if (sub == kSpanTo) {
+        range_ = PendingRange{};
+        /* a constant the lexer could not read has been reported already */
+        range_.open = token.hasValue && !orvIsMissing(token.value);
+        range_.tokenClass = token.tokenClass;
+        range_.end = token.value;
+        range_.offset = token.offset;
+    } else if (sub == kSpanBy && range_.open) {
+        int status = environment_.parseInterval
+                         ? environment_.parseInterval(token.text.data(), int(token.text.size()),
+                                                      &range_.step)
+                         : ZINTSTR_UNKNOWN;
+        if (status != ZINTSTR_OK) {
+            reporter_.statementError(token.offset, "BY " + token.text + ": " + token.text + " " +
+                                                       intervalFault(status) + ".");
+            range_.open = false;
+        } else if (!stepFits(range_.step, range_.tokenClass)) {
+            reporter_.statementError(token.offset, "BY " + token.text + ": " + token.text +
+                                                       " does not step " +
+                                                       valueKindName(range_.tokenClass) + " values.");
+            range_.open = false;
+        }
+        range_.stepped = true;
+    } else if (sub == kSpanFill) {
+        if (range_.open) fillRange(target);
+        range_ = PendingRange{};
+    }
+}
+
+/* Appends to the double list in target the interval starts after its last
+ * value (the range's start) up to the range's end. */
+void ParseResultBuilder::fillRange(OPTION_SLOT *target)
+{
+    if (target->given != ORV_SLOT_LIST || target->type != ORV_SLOT_DOUBLE || target->value.count < 1)
+        return;
+    if (!range_.stepped) {
+        const char *name = defaultStep(range_.tokenClass);
+        if (!environment_.parseInterval ||
+            environment_.parseInterval(name, int(std::strlen(name)), &range_.step) != ZINTSTR_OK) {
+            reporter_.statementError(range_.offset, std::string("The range cannot be stepped by ") +
+                                                        name + ".");
+            return;
+        }
+    }
+    double start = static_cast<const double *>(target->items)[target->value.count - 1];
+    if (orvIsMissing(start)) return;
+    if (range_.end < start) {
+        reporter_.statementError(range_.offset, "The range ends before it starts.");
+        return;
+    }
+    std::string stepName(range_.step.name, size_t(std::max<int16_t>(0, range_.step.nameLength)));
+    std::vector<double> values;
+    double previous = start;
+    for (int n = 1;; ++n) {
+        double next = environment_.stepInterval ? environment_.stepInterval(&range_.step, start, n)
+                                                : orvMissing();
+        if (orvIsMissing(next) || next <= previous) {
+            reporter_.statementError(range_.offset, "The range cannot be stepped by " + stepName +
+                                                        " up to its end.");
+            return;
+        }
+        if (next > range_.end) break;
+        if (values.size() + 1 >= size_t(kMaxRangeValues)) {
+            reporter_.statementError(range_.offset, "The range holds more than " +
+                                                        std::to_string(kMaxRangeValues) +
+                                                        " values.");
+            return;
+        }
+        values.push_back(next);
+        previous = next;
+    }
+    for (double value : values)
+        if (!appendNumber(target, value)) return;
 }
 
 void ParseResultBuilder::timing(std::span<const int16_t> arguments, const Token &token)
@@ -385,16 +523,7 @@ void ParseResultBuilder::run(int code, std::span<const int16_t> arguments, Token
     case kActionAppendConstant: {
         OPTION_SLOT *target = slot(argument(0));
         if (target == nullptr || (code == kActionAppend && !token.hasValue)) break;
-        double value = code == kActionAppend ? token.value : double(argument(1));
-        if (target->given != ORV_SLOT_LIST || target->type != ORV_SLOT_DOUBLE)
-            std::memset(target, 0, sizeof *target);
-        int status = appendToHostList(target, &value, sizeof value);
-        if (status == -1 && !memoryFailed_) {
-            memoryFailed_ = true;
-            reporter_.outOfMemory();
-        }
-        target->given = ORV_SLOT_LIST;
-        target->type = ORV_SLOT_DOUBLE;
+        appendNumber(target, code == kActionAppend ? token.value : double(argument(1)));
         break;
     }
     case kActionName: {
@@ -412,6 +541,7 @@ void ParseResultBuilder::run(int code, std::span<const int16_t> arguments, Token
     case kActionOpen: openDataSet(argument(0), argument(1), token); break;
     case kActionFormat: format(argument(0), token); break;
     case kActionInterval: interval(argument(0), token, keyword); break;
+    case kActionSpan: span(argument(0), argument(1), token); break;
     case kActionTiming: timing(arguments, token); break;
     default: break; /* an action this host does not know changes nothing */
     }

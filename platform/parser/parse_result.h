@@ -29,6 +29,13 @@
  *   33 [k, v]  store the number v in slot k
  *   34 [k, c]  store the character c in slot k
  *   37 [k]     parse the interval name the token holds into slot k
+ *   22 [s, k]  a range of values in the double list in slot k: s 1 keeps
+ *              the token's value as the range's end (its start is the last
+ *              value of the list), s 2 the step interval the token names,
+ *              s 3 appends the starts of the intervals after the start up
+ *              to the end (by default one observation, day, hour or
+ *              day of datetimes, by the kind of the end token); more than
+ *              kMaxRangeValues values in all is a statement error
  *   41 [s, kinds, runs, values]  call the action callback at PARSE_CONTROL
  *              0x90 (s 1 at the start, 2 at the end of a group of timing
  *              values)
@@ -44,6 +51,7 @@
 #include <vector>
 
 #include "host/host_records.h"
+#include "interval/interval_desc.h"
 #include "platform/parser/lexer.h"
 #include "platform/parser/parse_environment.h"
 
@@ -64,11 +72,16 @@ enum ActionCode : int {
     kActionAppendConstant = 18,
     kActionNegate = 19,
     kActionRange = 20,
+    kActionSpan = 22,
     kActionConstant = 33,
     kActionCharacter = 34,
     kActionInterval = 37,
     kActionTiming = ORV_ACTION_TIMING,
 };
+
+/* Sub-actions of action 22, and the most values one range may hold. */
+enum : int { kSpanTo = 1, kSpanBy = 2, kSpanFill = 3 };
+constexpr int kMaxRangeValues = 100000;
 
 /* Store types of action 6. */
 enum : int { kStoreNumber = 1, kStoreText = 2, kStoreCharacter = 3 };
@@ -136,6 +149,7 @@ private:
     void end();
     void store(int k, int type, const Token &token);
     void setValue(int k, uint8_t type, double number);
+    bool appendNumber(OPTION_SLOT *target, double value);
     bool appendNames(OPTION_SLOT *target, uint8_t type, const std::vector<std::string> &names);
     void attach(int k, int limit);
     void addItem(int form);
@@ -143,6 +157,8 @@ private:
     void openDataSet(int k, int mode, const Token &token);
     void format(int k, const Token &token);
     void interval(int k, const Token &token, const Token &keyword);
+    void span(int sub, int k, const Token &token);
+    void fillRange(OPTION_SLOT *target);
     void timing(std::span<const int16_t> arguments, const Token &token);
     std::vector<std::string> namesOf(const OPTION_SLOT &slot) const;
     void resolveBy(OPTION_SLOT &by, DATA_SET_HANDLE *data);
@@ -161,6 +177,15 @@ private:
     std::string pending_[2];
     std::vector<std::string> items_;
     size_t attachOffset_[4] = {};
+    /* The range being read (action 22). */
+    struct PendingRange {
+        bool open = false;
+        int tokenClass = 0; /* of its end */
+        double end = 0;
+        size_t offset = 0;  /* of its end */
+        bool stepped = false;
+        ZINT_DESC step{};
+    } range_;
 };
 
 }  // namespace orvhost

@@ -19,6 +19,8 @@ constexpr int kMaxRepairSteps = 10000;
 /* Tokens that must be read without a fault before the next fault is
  * reported again. */
 constexpr int kQuietTokens = 3;
+/* Expected keywords that a syntax error names one by one, at most. */
+constexpr size_t kMaxListedKeywords = 40;
 
 std::string upperCase(std::string text)
 {
@@ -167,6 +169,26 @@ std::string StatementParser::describe(const Token &token) const
     }
 }
 
+/* The symbols a fault expected, as a message names them; a long run of
+ * keywords (the date-key words of an event statement) is only counted. */
+std::string StatementParser::expectedText(const std::vector<int> &expected) const
+{
+    size_t keywords = std::count_if(expected.begin(), expected.end(), [&](int s) {
+        return grammar_.symbolKind(s) == ORV_SYMBOL_KEYWORD;
+    });
+    bool countKeywords = keywords > kMaxListedKeywords;
+    std::string list;
+    size_t listed = 0;
+    for (int symbol : expected) {
+        if (countKeywords && grammar_.symbolKind(symbol) == ORV_SYMBOL_KEYWORD) continue;
+        list += (listed++ == 0 ? "" : ", ") + grammar_.display(symbol);
+    }
+    if (countKeywords)
+        list += (listed == 0 ? "" : ", or ") + std::string("one of ") + std::to_string(keywords) +
+                " keywords";
+    return (expected.size() > 1 ? "one of " : "") + list;
+}
+
 void StatementParser::syntaxError(int top)
 {
     Token &token = lookahead(0);
@@ -179,11 +201,8 @@ void StatementParser::syntaxError(int top)
     if (report) {
         std::vector<int> expected = grammar_.isNonterminal(top) ? grammar_.expected(top)
                                                                 : std::vector<int>{top};
-        std::string list;
-        for (size_t i = 0; i < expected.size(); ++i)
-            list += (i == 0 ? "" : ", ") + grammar_.display(expected[i]);
-        statementError(token.offset, "Syntax error at " + describe(token) + ": expected " +
-                                         (expected.size() > 1 ? "one of " : "") + list + ".");
+        statementError(token.offset,
+                       "Syntax error at " + describe(token) + ": expected " + expectedText(expected) + ".");
     } else {
         setStatus(kParseStatusStatementError);
     }

@@ -64,6 +64,7 @@ private:
     int classifyFor(const Token &token, int nonterminal) const;
     std::vector<int> candidates(const Token &token) const;
     int insertionCost(const Token &token, size_t depth) const;
+    std::string expectedText(const std::vector<int> &expected) const;
     void syntaxError(int top);
     bool recover();
     bool applyInsertions();

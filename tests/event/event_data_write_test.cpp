@@ -150,7 +150,8 @@ TEST(EventDataRows, RowsOfEachClass)
                   (void)shift;
                   resolveAll(list);
                   orvtest::takeLog();
-                  ztsevPutEventRows(list, {0, 0, 0, 0}, capture, captured);
+                  const ZTSEV_DSREC record{};
+                  ztsevPutEventRows(list, &record, capture, captured);
               }),
               0);
     const std::string log = orvtest::takeLog();
@@ -223,7 +224,9 @@ TEST(EventDataRows, DropDefaultsKeepsWhatEventsNeed)
                       current->make(list);
                       resolveAll(list);
                       uint8_t drop[ZTSEV_COLUMN_COUNT];
-                      ztsevDropColumns(list, {0, 1, 0, 0}, drop);
+                      ZTSEV_DSREC record{};
+                      record.dropDefaults = 1;
+                      ZTSEVCheckMissDataOut(list, &record, drop);
                       for (int col = 0; col < ZTSEV_COLUMN_COUNT; ++col)
                           if (drop[col] == 0) kept.push_back(col);
                   }),
@@ -250,12 +253,14 @@ TEST(EventDataWrite, ADataSetThroughTheHost)
                   request.mode = ORV_DS_OPEN_OUTPUT;
                   void *handle = nullptr;
                   ASSERT_EQ(xoopen(&request, &handle), 0);
-                  ORV_COUNTED_LABEL label{6, "Events"};
-                  const ZTSEV_OUTFORM form{0, 1, 0, 0};
-                  void *binding =
-                      ztsevDefineDataColumns(list, static_cast<DATA_SET_HANDLE *>(handle), form, &label);
-                  ASSERT_NE(binding, nullptr);
-                  EXPECT_EQ(ztsevWriteDataRows(list, static_cast<DATA_SET_HANDLE *>(handle), binding, form), 1);
+                  ZTSEV_DSREC record{};
+                  record.info.handle = static_cast<DATA_SET_HANDLE *>(handle);
+                  record.info.label = {6, "Events"};
+                  record.dropDefaults = 1;
+                  list->outputs = &record;
+                  ZTSEVdsout(list);
+                  ASSERT_NE(record.rowBinding, nullptr);
+                  ZTSEVPutEVData(list, &record);
                   EXPECT_EQ(xoclose(handle), 0);
               }),
               0);

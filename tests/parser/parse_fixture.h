@@ -122,6 +122,7 @@ protected:
         ParseRun run;
         try {
             xinit();
+            if (actionCallback != nullptr) orvParseControl()->actionCallback = actionCallback;
             run.status = xsparse(build(), 0);
         } catch (const orvhost::StepExit &exit) {
             ADD_FAILURE() << "the step ended with " << exit.returnCode;
@@ -135,6 +136,8 @@ protected:
     ParseRun kivevents(const std::string &text) { return parse(kivevg, text); }
 
     FakeDataSets data;
+    /* Installed as the parser's action callback after xinit when set. */
+    orv_action_callback actionCallback = nullptr;
 
 private:
     orvhost::ParseEnvironmentScope scope_;

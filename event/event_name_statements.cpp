@@ -1,0 +1,144 @@
+/*
+ * event_name_statements.cpp - the statements that make events from other
+ * events' names: EVENTKEY (an event from a known event or a keyword),
+ * EVENTCOMB (members combined by a rule) and EVENTGROUP (a group of
+ * members, or a predefined group word) (event_statements.h).
+ */
+#include "event/event_statements.h"
+
+#include <cstring>
+
+#include "event/event_groups.h"
+#include "event/event_list.h"
+#include "event/event_names.h"
+#include "event/event_registry.h"
+#include "event/event_support.h"
+#include "event/statement_options.h"
+
+namespace {
+
+/* A name of the statement with its length. */
+struct Name {
+    char text[ZTSEV_NAME_SIZE + 1] = {};
+    int length = 0;
+};
+
+Name nameOf(const STATEMENT_NODE *statement, int slot, int64_t i)
+{
+    Name name;
+    name.length = ztsevStatementName(statement, slot, i, name.text);
+    return name;
+}
+
+Name upperCased(const Name &name)
+{
+    ORV_COUNTED_NAME field;
+    Name upper;
+    upper.length = ztsevUpperName(&field, name.text, name.length);
+    std::memcpy(upper.text, field.text, size_t(upper.length));
+    return upper;
+}
+
+bool sameName(const Name &a, const Name &b) { return ztsevSameName(a.text, a.length, b.text, b.length); }
+
+/* Frees an event that a member of its own would make circular: note
+ * (883, number) with its name. */
+int dropSelfMember(ZTSEV_LIST *list, ZTSEV_EVENT *event, const Name &name, int number)
+{
+    ztsevNoteName(number, name.text, name.length);
+    ZTSEVDelItem(list, event, ZTSEV_DEL_FREE);
+    return ZTSEV_SELF_MEMBER;
+}
+
+}  // namespace
+
+int ZTSEVGetEventKey(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
+{
+    Name newName = nameOf(statement, ZTSEV_SLOT_NAMES, 0);
+    if (newName.length == 0) return 0;
+    bool separateKey = ztsevNameCount(statement, ZTSEV_SLOT_SECOND) > 0;
+    Name key = separateKey ? nameOf(statement, ZTSEV_SLOT_SECOND, 0) : upperCased(newName);
+    if (key.length == 0) return 0;
+    int status = 0;
+    ZTSEV_EVENT *known = ZTSEVFindEvent(list, key.text, &status);
+    if (known != nullptr && known->cls != ZTSEV_CLASS_COMB && known->cls != ZTSEV_CLASS_COMPLEX) {
+        ZTSEV_EVENT *target = known;
+        if (sameName(newName, key)) {
+            if (separateKey && std::memcmp(known->name.text, newName.text, size_t(newName.length)) != 0)
+                ztsevSetName(&known->name, newName.text);
+        } else {
+            target = ZTSEVNewItem(list, pool, newName.text, ZTSEV_CLASS_UNSET, &status);
+            if (target == nullptr) return status;
+            ZTSEVCopyItem(list, known, target);
+            /* counted as a dummy column when made; its class may have none */
+            if (!ztsevHasDummyColumn(target->cls)) --list->dummyCount;
+        }
+        ztsevApplyQualifiers(statement, target);
+        return 0;
+    }
+    ZTSEV_EVENT *made = ZTSEVFindKeyword(list, ztsevTargetKeyList(list), newName.text, newName.length,
+                                         key.text, key.length, &status);
+    /* SEASONAL is recognised but makes no event: nothing to apply options to */
+    if (made == nullptr) {
+        ztsevNoteName(ZTSEV_MSG_KEY_UNKNOWN, key.text, key.length);
+        return 0;
+    }
+    ztsevApplyQualifiers(statement, made);
+    return 0;
+}
+
+int ZTSEVGetEventComb(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
+{
+    Name name = nameOf(statement, ZTSEV_SLOT_NAMES, 0);
+    if (name.length == 0) return 0;
+    int status = 0;
+    ZTSEV_EVENT *event = ZTSEVNewItem(list, pool, name.text, ZTSEV_CLASS_COMB, &status);
+    if (event == nullptr) return status;
+    event->nameCapacity = 0;
+    for (int64_t i = 0; i < ztsevNameCount(statement, ZTSEV_SLOT_SECOND); ++i) {
+        Name member = nameOf(statement, ZTSEV_SLOT_SECOND, i);
+        if (member.length == 0) continue;
+        if (sameName(member, name)) return dropSelfMember(list, event, name, ZTSEV_MSG_COMB_SELF);
+        status = ZTSEVAddEventName(list, &event->members, member.text, ZTSEV_NAMES_KEY);
+        if (status == ZTSEV_NOT_FOUND)
+            ztsevNoteName(ZTSEV_MSG_MEMBER_UNKNOWN, member.text, member.length);
+        else if (status == ZTSEV_ALREADY_LISTED)
+            ztsevNoteName(ZTSEV_MSG_MEMBER_REPEATED, member.text, member.length);
+    }
+    ztsevApplyRule(statement, event);
+    return 0;
+}
+
+int ZTSEVGetEventGroup(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
+{
+    Name name = nameOf(statement, ZTSEV_SLOT_NAMES, 0);
+    if (name.length == 0) return 0;
+    int status = 0;
+    ZTSEV_EVENT *event = ZTSEVNewItem(list, pool, name.text, ZTSEV_CLASS_COMPLEX, &status);
+    if (event == nullptr) return status;
+    if (statement->optionBits[0] & ZTSEV_FLAG1_MEMBERS) {
+        for (int64_t i = 0; i < ztsevNameCount(statement, ZTSEV_SLOT_SECOND); ++i) {
+            Name member = nameOf(statement, ZTSEV_SLOT_SECOND, i);
+            if (member.length == 0) continue;
+            if (sameName(member, name)) return dropSelfMember(list, event, name, ZTSEV_MSG_GROUP_SELF);
+            status = ZTSEVAddEventName(list, &event->members, member.text, ZTSEV_NAMES_MEMBER);
+            /* a member named twice, or one that cannot be made, is left out */
+            if (status == ZTSEV_ALREADY_LISTED)
+                ztsevNoteName(ZTSEV_MSG_MEMBER_REPEATED, member.text, member.length);
+            else if (status != ZTSEV_OK)
+                ztsevNoteName(ZTSEV_MSG_KEY_UNKNOWN, member.text, member.length);
+        }
+    } else {
+        Name word = (statement->optionBits[0] & ZTSEV_FLAG1_GROUP_WORD)
+                        ? nameOf(statement, ZTSEV_SLOT_SECOND, 0)
+                        : upperCased(name);
+        status = ZTSEVFindGroup(list, nullptr, word.text, &event->members);
+        /* both classes have no dummy column: the counts stay */
+        if (status == ZTSEV_GROUP_LATER)
+            event->cls = ZTSEV_CLASS_PREDEFCOMP;
+        else if (status != ZTSEV_OK)
+            ztsevNoteName(ZTSEV_MSG_NOT_GROUP, word.text, word.length);
+    }
+    ztsevApplyLabelLocale(statement, event);
+    return 0;
+}
