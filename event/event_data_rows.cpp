@@ -43,10 +43,7 @@ constexpr double kDefaultTcParm = 0.5;
 template <typename Field>
 void setText(Field *field, const char *text, int length)
 {
-    const int size = int(sizeof field->text);
-    length = length < 0 ? 0 : length > size ? size : length;
-    vzmp(text, length, field->text, size);
-    field->length = int16_t(length);
+    vzmpc(text, length, &field->length, field->text, int(sizeof field->text));
 }
 
 template <typename Field>

@@ -35,24 +35,17 @@ int writeRow(void *context)
     return status;
 }
 
-void copyText(int16_t *length, char *field, int size, const char *text, int textLength)
-{
-    const int n = textLength < 0 ? 0 : textLength > size ? size : textLength;
-    vzmp(text, n, field, size);
-    *length = int16_t(n);
-}
-
 /* Defines column c, bound to its field of the list's output row. */
 int defineColumn(void *binding, ZTSEV_LIST *list, int c)
 {
     const ZTSEV_COLUMN &column = ztsevColumns()[size_t(c)];
     VARIABLE_DESCRIPTOR d;
     xvnamei(&d);
-    copyText(&d.nameLength, d.name, ORV_DS_VARIABLE_NAME_LENGTH, column.name, int(std::strlen(column.name)));
+    vzmpc(column.name, int(std::strlen(column.name)), &d.nameLength, d.name, ORV_DS_VARIABLE_NAME_LENGTH);
     const char *label = nullptr;
     int labelLength = 0;
     if (wkread(kTextSet, column.label, &label, &labelLength) == 0)
-        copyText(&d.labelLength, d.label, ORV_DS_LABEL_LENGTH, label, labelLength);
+        vzmpc(label, labelLength, &d.labelLength, d.label, ORV_DS_LABEL_LENGTH);
     auto *field = reinterpret_cast<uint8_t *>(&list->outRow) + column.offset;
     switch (column.kind) {
     case ZtsevColumnKind::Text:
@@ -62,11 +55,11 @@ int defineColumn(void *binding, ZTSEV_LIST *list, int c)
         d.length = size;
         return xvputd(binding, &d, 0, field + sizeof(int16_t), size, 0, 0);
     }
-    case ZtsevColumnKind::Date: copyText(&d.formatNameLength, d.formatName, ORV_DS_FORMAT_NAME_LENGTH, "DATE", 4);
+    case ZtsevColumnKind::Date: vzmpc("DATE", 4, &d.formatNameLength, d.formatName, ORV_DS_FORMAT_NAME_LENGTH);
         d.formatWidth = 9;
         break;
     case ZtsevColumnKind::Datetime:
-        copyText(&d.formatNameLength, d.formatName, ORV_DS_FORMAT_NAME_LENGTH, "DATETIME", 8);
+        vzmpc("DATETIME", 8, &d.formatNameLength, d.formatName, ORV_DS_FORMAT_NAME_LENGTH);
         break;
     case ZtsevColumnKind::Number: break;
     }

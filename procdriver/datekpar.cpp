@@ -107,13 +107,6 @@ void *logHandle() { return v_global_gcb_anchor->instance->logHandle; }
     xexit(state->returnCode, 0);
 }
 
-void copyCounted(int16_t *length, char *text, int size, const int16_t sourceLength, const char *source)
-{
-    const int n = sourceLength < 0 ? 0 : sourceLength > size ? size : sourceLength;
-    *length = int16_t(n);
-    vzmp(source, n, text, size);
-}
-
 void readFlags(PROC_STATE *state, const STATEMENT_NODE *statement)
 {
     for (const BitFlag &entry : kBitFlags)
@@ -133,10 +126,8 @@ void readId(PROC_STATE *state, DATA_SET_HANDLE *data, const OPTION_SLOT &slot)
     raw.idGiven = 1;
     VARIABLE_DESCRIPTOR variable{};
     xvname(data, number, &variable);
-    copyCounted(&state->idName.length, state->idName.text, ORV_DS_VARIABLE_NAME_LENGTH, variable.nameLength,
-                variable.name);
-    copyCounted(&state->idLabel.length, state->idLabel.text, ORV_DS_LABEL_LENGTH, variable.labelLength,
-                variable.label);
+    vzmpc(variable.name, variable.nameLength, &state->idName.length, state->idName.text, ORV_DS_VARIABLE_NAME_LENGTH);
+    vzmpc(variable.label, variable.labelLength, &state->idLabel.length, state->idLabel.text, ORV_DS_LABEL_LENGTH);
     raw.idName = state->idName;
     raw.idLabel = state->idLabel;
     raw.fmtCode = ORV_NO_FORMAT;
@@ -177,7 +168,7 @@ void readFormat(PROC_STATE *state, const OPTION_SLOT &slot)
     raw.fmtCode = format->identifier;
     raw.fmtWidth = format->width;
     raw.fmtMinWidth = format->width;
-    copyCounted(&raw.fmtName.length, raw.fmtName.text, ORV_DS_FORMAT_NAME_LENGTH, int16_t(length), text);
+    vzmpc(text, length, &raw.fmtName.length, raw.fmtName.text, ORV_DS_FORMAT_NAME_LENGTH);
 }
 
 /* The analysis-variable descriptors, in VAR order, with their own copy of
@@ -197,8 +188,8 @@ void readVariables(PROC_STATE *state, DATA_SET_HANDLE *data, const int32_t *numb
         desc.varNo = state->varNumbers[i] = numbers[i];
         VARIABLE_DESCRIPTOR variable{};
         xvname(data, numbers[i], &variable);
-        copyCounted(&desc.nameLength, desc.name, ORV_DS_VARIABLE_NAME_LENGTH, variable.nameLength, variable.name);
-        copyCounted(&desc.labelLength, desc.label, ORV_DS_LABEL_LENGTH, variable.labelLength, variable.label);
+        vzmpc(variable.name, variable.nameLength, &desc.nameLength, desc.name, ORV_DS_VARIABLE_NAME_LENGTH);
+        vzmpc(variable.label, variable.labelLength, &desc.labelLength, desc.label, ORV_DS_LABEL_LENGTH);
     }
     if (state->flags[KIV_FLAG_SORT_NAMES] != 0) kivSortDescriptors(state);
 }
