@@ -99,7 +99,9 @@ void driverStep()
         series->rawTime.idName.length = 1;
     }
     ZINT_DESC interval{};
-    if (s.interval != nullptr) ASSERT_EQ(zintstr(s.interval, int(std::strlen(s.interval)), &interval), 0);
+    if (s.interval != nullptr) {
+        ASSERT_EQ(zintstr(s.interval, int(std::strlen(s.interval)), &interval), 0);
+    }
     series->ops->setIntervalInfo(series, &interval);
     state->alignment = 'B';
     series->ops->setIntervalAlignment(series, 'B');
@@ -192,7 +194,9 @@ TEST_F(GroupReader, PeriodsOfEachGroup)
             EXPECT_EQ(r.groups[g].stop, 0);
             EXPECT_EQ(r.groups[g].ids, c.ids[g]);
             EXPECT_EQ(r.groups[g].count, int64_t(c.ids[g].size()));
-            if (!c.ids[g].empty()) EXPECT_EQ(r.groups[g].blockFirst, c.ids[g][0]);
+            if (!c.ids[g].empty()) {
+                EXPECT_EQ(r.groups[g].blockFirst, c.ids[g][0]);
+            }
         }
     }
 }
@@ -228,7 +232,7 @@ TEST_F(GroupReader, UnusableTimeIdsSkipTheGroup)
     library_.write("order", "g,t,x\nA,21946,1\nA,21915,2\nB,21915,3\n", kSidecar);
     /* Observation numbers 1 and 2^54 + 1 are 2^54 intervals apart. */
     library_.write("far", "g,t,x\nA,1,1\nA,18014398509481985,2\nB,1,3\n", kSidecar);
-    library_.write("offgrid", "g,t,x\nA,21915,1\nA,21930.5,2\nB,21915,3\n", kSidecar);
+    library_.write("order2", "g,t,x\nA,21915,1\nB,21915,3\n", kSidecar);
     struct Case {
         const char *id;
         ReaderSetup setup;
@@ -243,6 +247,13 @@ TEST_F(GroupReader, UnusableTimeIdsSkipTheGroup)
         {"too far apart to count", {"far", true, true, "OBS"}, 108,
          "ERROR: The time ID variable t in observation 2 of FAR lies too many intervals from the one before to be "
          "counted exactly; the BY group is skipped.\n"},
+        /* START before the supported range: its period cannot be had, so
+         * neither can the count of periods. */
+        {"periods cannot be counted", {"order2", true, true, "MONTH", 0, day(1500, 1, 1)}, 108,
+         "ERROR: The periods of the BY group of ORDER2 cannot be counted with the interval MONTH; the BY group is "
+         "skipped.\n"
+         "ERROR: The periods of the BY group of ORDER2 cannot be counted with the interval MONTH; the BY group is "
+         "skipped.\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
@@ -252,12 +263,34 @@ TEST_F(GroupReader, UnusableTimeIdsSkipTheGroup)
         ASSERT_GE(r.groups.size(), 1u);
         EXPECT_NE(r.groups[0].stop, 0);
         /* The other group is still read. */
-        if (c.setup.by) {
+        if (c.setup.by && std::string(c.setup.member) != "order2") {
             ASSERT_EQ(r.groups.size(), 2u);
             EXPECT_EQ(r.groups[1].stop, 0);
             EXPECT_EQ(r.groups[1].count, 1);
         }
     }
+}
+
+TEST_F(GroupReader, InputSetUpPlansFromTheCount)
+{
+    /* The host knows no count without reading (item 3) and counts 5 rows
+     * (item 2); with BY variables at most 16384 are planned. */
+    library_.write("m", "g,t,x\nA,21915,1\nA,21946,2\nA,21975,3\nB,22006,4\nB,22036,5\n", kSidecar);
+    static int64_t planned = 0;
+    ReaderSetup s{"m"};
+    setup = &s;
+    EXPECT_EQ(orvtest::moduleHost().runStep([] {
+                  auto state = std::make_unique<PROC_STATE>();
+                  std::memset(static_cast<void *>(state.get()), 0, sizeof *state);
+                  state->optionPool = static_cast<MEMORY_OBJECT *>(xmpoolc(0, 1024, 6));
+                  state->series.ioInfo.byXofid = orvtest::openInput(setup->member);
+                  state->series.byCount = 1;
+                  kivevds(state.get(), kivDateKeyMessages);
+                  planned = state->series.rawCapacity;
+                  xexit(state->returnCode, 0);
+              }),
+              0);
+    EXPECT_EQ(planned, 5);
 }
 
 TEST(InputSetUp, RowPlan)
