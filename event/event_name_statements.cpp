@@ -41,13 +41,45 @@ Name upperCased(const Name &name)
 
 bool sameName(const Name &a, const Name &b) { return ztsevSameName(a.text, a.length, b.text, b.length); }
 
-/* Frees an event that a member of its own would make circular: note
- * (883, number) with its name. */
-int dropSelfMember(ZTSEV_LIST *list, ZTSEV_EVENT *event, const Name &name, int number)
+/* Appends the event the statement names, of class cls (EVENTCOMB's keeps
+ * no name capacity); null with *status 0 when the statement names none,
+ * or with the append's status. */
+ZTSEV_EVENT *newEvent(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t cls,
+                      Name *name, int *status)
 {
-    ztsevNoteName(number, name.text, name.length);
-    ZTSEVDelItem(list, event, ZTSEV_DEL_FREE);
-    return ZTSEV_SELF_MEMBER;
+    *name = nameOf(statement, ZTSEV_SLOT_NAMES, 0);
+    *status = 0;
+    if (name->length == 0) return nullptr;
+    ZTSEV_EVENT *event = ZTSEVNewItem(list, pool, name->text, cls, status);
+    if (event != nullptr && cls == ZTSEV_CLASS_COMB) event->nameCapacity = 0;
+    return event;
+}
+
+/*
+ * Adds the statement's members to event's member names with mode.  A
+ * member named like the event frees the event (note (883, selfNote) with
+ * its name) and gives ZTSEV_SELF_MEMBER; a member named twice (883, 305)
+ * and one that cannot be added (883, unknownNote) are left out.
+ * Returns 0 or ZTSEV_SELF_MEMBER.
+ */
+int addMembers(const STATEMENT_NODE *statement, ZTSEV_LIST *list, ZTSEV_EVENT *event, const Name &name,
+               int mode, int selfNote, int unknownNote)
+{
+    for (int64_t i = 0; i < ztsevNameCount(statement, ZTSEV_SLOT_SECOND); ++i) {
+        Name member = nameOf(statement, ZTSEV_SLOT_SECOND, i);
+        if (member.length == 0) continue;
+        if (sameName(member, name)) {
+            ztsevNoteName(selfNote, name.text, name.length);
+            ZTSEVDelItem(list, event, ZTSEV_DEL_FREE);
+            return ZTSEV_SELF_MEMBER;
+        }
+        int status = ZTSEVAddEventName(list, &event->members, member.text, mode);
+        if (status == ZTSEV_ALREADY_LISTED)
+            ztsevNoteName(ZTSEV_MSG_MEMBER_REPEATED, member.text, member.length);
+        else if (status != ZTSEV_OK)
+            ztsevNoteName(unknownNote, member.text, member.length);
+    }
+    return ZTSEV_OK;
 }
 
 }  // namespace
@@ -89,45 +121,27 @@ int ZTSEVGetEventKey(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_O
 
 int ZTSEVGetEventComb(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
 {
-    Name name = nameOf(statement, ZTSEV_SLOT_NAMES, 0);
-    if (name.length == 0) return 0;
+    Name name;
     int status = 0;
-    ZTSEV_EVENT *event = ZTSEVNewItem(list, pool, name.text, ZTSEV_CLASS_COMB, &status);
+    ZTSEV_EVENT *event = newEvent(statement, list, pool, ZTSEV_CLASS_COMB, &name, &status);
     if (event == nullptr) return status;
-    event->nameCapacity = 0;
-    for (int64_t i = 0; i < ztsevNameCount(statement, ZTSEV_SLOT_SECOND); ++i) {
-        Name member = nameOf(statement, ZTSEV_SLOT_SECOND, i);
-        if (member.length == 0) continue;
-        if (sameName(member, name)) return dropSelfMember(list, event, name, ZTSEV_MSG_COMB_SELF);
-        status = ZTSEVAddEventName(list, &event->members, member.text, ZTSEV_NAMES_KEY);
-        if (status == ZTSEV_NOT_FOUND)
-            ztsevNoteName(ZTSEV_MSG_MEMBER_UNKNOWN, member.text, member.length);
-        else if (status == ZTSEV_ALREADY_LISTED)
-            ztsevNoteName(ZTSEV_MSG_MEMBER_REPEATED, member.text, member.length);
-    }
+    if (addMembers(statement, list, event, name, ZTSEV_NAMES_KEY, ZTSEV_MSG_COMB_SELF,
+                   ZTSEV_MSG_MEMBER_UNKNOWN) != ZTSEV_OK)
+        return ZTSEV_SELF_MEMBER;
     ztsevApplyRule(statement, event);
     return 0;
 }
 
 int ZTSEVGetEventGroup(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
 {
-    Name name = nameOf(statement, ZTSEV_SLOT_NAMES, 0);
-    if (name.length == 0) return 0;
+    Name name;
     int status = 0;
-    ZTSEV_EVENT *event = ZTSEVNewItem(list, pool, name.text, ZTSEV_CLASS_COMPLEX, &status);
+    ZTSEV_EVENT *event = newEvent(statement, list, pool, ZTSEV_CLASS_COMPLEX, &name, &status);
     if (event == nullptr) return status;
     if (statement->optionBits[0] & ZTSEV_FLAG1_MEMBERS) {
-        for (int64_t i = 0; i < ztsevNameCount(statement, ZTSEV_SLOT_SECOND); ++i) {
-            Name member = nameOf(statement, ZTSEV_SLOT_SECOND, i);
-            if (member.length == 0) continue;
-            if (sameName(member, name)) return dropSelfMember(list, event, name, ZTSEV_MSG_GROUP_SELF);
-            status = ZTSEVAddEventName(list, &event->members, member.text, ZTSEV_NAMES_MEMBER);
-            /* a member named twice, or one that cannot be made, is left out */
-            if (status == ZTSEV_ALREADY_LISTED)
-                ztsevNoteName(ZTSEV_MSG_MEMBER_REPEATED, member.text, member.length);
-            else if (status != ZTSEV_OK)
-                ztsevNoteName(ZTSEV_MSG_KEY_UNKNOWN, member.text, member.length);
-        }
+        if (addMembers(statement, list, event, name, ZTSEV_NAMES_MEMBER, ZTSEV_MSG_GROUP_SELF,
+                       ZTSEV_MSG_KEY_UNKNOWN) != ZTSEV_OK)
+            return ZTSEV_SELF_MEMBER;
     } else {
         Name word = (statement->optionBits[0] & ZTSEV_FLAG1_GROUP_WORD)
                         ? nameOf(statement, ZTSEV_SLOT_SECOND, 0)

@@ -118,7 +118,7 @@ protected:
         step_ = {source_.get(), 0, text.size()};
         orvhost::ParseEnvironment &environment = orvhost::parseEnvironment();
         environment.step = &step_;
-        data.install(environment);
+        if (fakeDataSets) data.install(environment);
         ParseRun run;
         try {
             xinit();
@@ -136,6 +136,8 @@ protected:
     ParseRun kivevents(const std::string &text) { return parse(kivevg, text); }
 
     FakeDataSets data;
+    /* false: data sets come from the host's data-set store. */
+    bool fakeDataSets = true;
     /* Installed as the parser's action callback after xinit when set. */
     orv_action_callback actionCallback = nullptr;
 
