@@ -75,6 +75,13 @@ void vzmp(const char *source, int sourceLength, char *destination, int destinati
     blankFill(destination + n, destinationLength - n);
 }
 
+void vzmpc(const char *source, int sourceLength, int16_t *length, char *destination, int destinationLength)
+{
+    vzmp(source, sourceLength, destination, destinationLength);
+    const int n = usable(source, sourceLength);
+    *length = int16_t(n < destinationLength ? n : destinationLength);
+}
+
 int wzstmov(const char *source, int sourceLength, char *destination, int destinationLength)
 {
     if (destination == nullptr) return 0;

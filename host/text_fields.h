@@ -6,7 +6,7 @@
  * two fields of different lengths are compared, the shorter one counts as if
  * padded with blanks.
  *
- * Exports: moves (vzmp, wzstmov), tests and searches (vzatl, wzstlen,
+ * Exports: moves (vzmp, vzmpc, wzstmov), tests and searches (vzatl, wzstlen,
  * wzstrip, wzstpos, wzstndx), compares (wzstcom, wzstcmn, wzsteqn, wzbcup),
  * translation (wztxxlt), justification (wzstjls, wzstjus) and integer text
  * (wzcichr).
@@ -24,6 +24,8 @@
 #ifndef ORV_HOST_TEXT_FIELDS_H
 #define ORV_HOST_TEXT_FIELDS_H
 
+#include <cstdint>
+
 /* Status of wztxxlt for a translate table number outside 0..4. */
 constexpr int WZTXXLT_BAD_TABLE = int(0x8000200aU);
 
@@ -32,6 +34,11 @@ constexpr int WZTXXLT_BAD_TABLE = int(0x8000200aU);
  * A source length of 0 (or a null source) blank-fills the whole
  * destination. */
 void vzmp(const char *source, int sourceLength, char *destination, int destinationLength);
+
+/* vzmp into a counted field (a 16-bit length before its text): the
+ * length becomes min(sourceLength, destinationLength), 0 for a negative
+ * or a null source. */
+void vzmpc(const char *source, int sourceLength, int16_t *length, char *destination, int destinationLength);
 
 /* The move of vzmp with two extras:
  *   - a null source blank-fills the destination and returns 0;

@@ -35,6 +35,15 @@ void *xmrealc(void *pool, void *block, int64_t, int64_t newSize, int flags)
 
 void xmpoold(void *pool) { memory().deletePool(static_cast<MEMORY_OBJECT *>(pool)); }
 
+/* This host suggests blocks of 8 bytes per observation, between 1024 and
+ * 32768 observations' worth. */
+uint64_t xmpools(int64_t observationCount)
+{
+    constexpr int64_t kFewest = 1024, kMost = 32768;
+    const int64_t rows = observationCount < kFewest ? kFewest : observationCount > kMost ? kMost : observationCount;
+    return uint64_t(rows) * sizeof(double);
+}
+
 int xmemdef()
 {
     int64_t failures = memory().takeFailureCount();

@@ -48,33 +48,6 @@ int finished(ZTS_PROC *ctx, int status)
     return status;
 }
 
-/* The next observation of the group into ioInfo.row: 0 with a row, 0 with
- * a null row at the end of the group, ZTS_IO_FAILURE for a read error
- * (already reported by the host). */
-int readObservation(ZTS_PROC *ctx)
-{
-    ZTS_IOINFO &io = ctx->ioInfo;
-    DATA_SET_HANDLE *handle = io.byXofid;
-    void *ref = handle;
-    int status = 0;
-    if ((handle->flags & ORV_DS_READS_BY_GROUP) != 0 || handle->read == nullptr) {
-        status = xybyget(&ref);
-    } else {
-        io.readRequest = ORV_DS_READ_NEXT;
-        io.readFlags |= ORV_DS_COUNT;
-        handle->readMode = ORV_DS_READ_NEXT;
-        handle->readFlags |= ORV_DS_COUNT;
-        status = handle->read(handle);
-        handle->status = status;
-        if ((status != 0 || (handle->flags & ORV_DS_STATUS_PENDING) != 0) &&
-            (io.readFlags & ORV_DS_COUNT) != 0)
-            status = xofprc(&ref, status, kReadStatusMode);
-    }
-    io.row = handle->row;
-    /* A failed read leaves no row either, but it is not the group's end. */
-    return status < 0 ? ZTS_IO_FAILURE : 0;
-}
-
 void resetVariableCounts(ZTS_PROC *ctx)
 {
     for (int32_t i = 0; i < ctx->varCount && ctx->vars != nullptr; ++i) {
@@ -111,6 +84,30 @@ int statusOfIndexing(int r, const ZTS_PROC *ctx, int flag)
 
 }  // namespace
 
+int ztsReadObservation(ZTS_PROC *ctx)
+{
+    ZTS_IOINFO &io = ctx->ioInfo;
+    DATA_SET_HANDLE *handle = io.byXofid;
+    void *ref = handle;
+    int status = 0;
+    if ((handle->flags & ORV_DS_READS_BY_GROUP) != 0 || handle->read == nullptr) {
+        status = xybyget(&ref);
+    } else {
+        io.readRequest = ORV_DS_READ_NEXT;
+        io.readFlags |= ORV_DS_COUNT;
+        handle->readMode = ORV_DS_READ_NEXT;
+        handle->readFlags |= ORV_DS_COUNT;
+        status = handle->read(handle);
+        handle->status = status;
+        if ((status != 0 || (handle->flags & ORV_DS_STATUS_PENDING) != 0) &&
+            (io.readFlags & ORV_DS_COUNT) != 0)
+            status = xofprc(&ref, status, kReadStatusMode);
+    }
+    io.row = handle->row;
+    /* A failed read leaves no row either, but it is not the group's end. */
+    return status < 0 ? ZTS_IO_FAILURE : 0;
+}
+
 int64_t estimateNobs(ZTS_PROC *ctx)
 {
     DATA_SET_HANDLE *handle = ctx->ioInfo.byXofid;
@@ -122,8 +119,13 @@ int64_t estimateNobs(ZTS_PROC *ctx)
     int64_t count = 0;
     if (xoinfo(handle, ORV_DS_INFO_OBSERVATIONS, &count) != 0) return -1;
     if (count <= 0 && xoinfo(handle, ORV_DS_INFO_COUNTED_OBSERVATIONS, &count) != 0) return -1;
+    return ztsPlanRows(count, ctx->byCount > 0 || estimated != 0);
+}
+
+int64_t ztsPlanRows(int64_t count, bool perGroup)
+{
     if (count > ZTS_MAX_TIME_IDS) return kEstimateDefault;
-    if (ctx->byCount > 0 || estimated != 0) {
+    if (perGroup) {
         if (count < 0) return kEstimateCap;
         count = std::min(count, kEstimateCap);
     }
@@ -381,7 +383,7 @@ int ztsIOReadNext(ZTS_PROC *ctx)
     ZTS_TIMEID &raw = ctx->rawTime;
     double *values = ctx->ioInfo.values;
     while (ctx->ioInfo.byXofid != nullptr) {
-        int status = readObservation(ctx);
+        int status = ztsReadObservation(ctx);
         if (status != 0) return finished(ctx, status);
         if (ctx->ioInfo.row == nullptr) break;
         FETCH_HANDLE *fetch = ctx->ioInfo.fetch;

@@ -8,8 +8,8 @@
  * and 20, and the pieces the procedures' own group reader calls directly
  * (resetForReadNext, getid, checkid).  Status words: series_context.h.
  *
- * Exports: ZTS_VALUE_LIMIT, ztsInSetup, estimateNobs, ztsIOComInit,
- * ztsIOByNext, ztsIOReadNext, ztsIOReset, resetForReadNext, getid, checkid,
+ * Exports: ZTS_VALUE_LIMIT, ztsInSetup, estimateNobs, ztsPlanRows, ztsIOComInit,
+ * ztsIOByNext, ztsIOReadNext, ztsIOReset, ztsReadObservation, resetForReadNext, getid, checkid,
  * finalNobs, allocate.
  */
 #ifndef ORV_SERIES_SERIES_IO_H
@@ -40,6 +40,12 @@ int ztsInSetup(ZTS_PROC *ctx);
  * is above 2^50. */
 int64_t estimateNobs(ZTS_PROC *ctx);
 
+/* Raw time-ID entries to plan for a data set of `count` observations:
+ * 4096 above 2^50 (no estimate); with perGroup (BY groups split the data,
+ * or the count is an estimate) at most 16384, 16384 for a negative count;
+ * 4096 when that leaves 1 or less. */
+int64_t ztsPlanRows(int64_t count, bool perGroup);
+
 /* Slot 2: resets counters and caches and opens the two store pairs.
  * Returns 0; 1 null context; 2 no selected variables; 2 + ztinit's status
  * when a pair cannot be opened. */
@@ -61,6 +67,12 @@ int ztsIOReadNext(ZTS_PROC *ctx);
 /* Slot 20: frees both cache buffers and marks both caches empty.
  * Returns 0; ZTS_NO_CONTEXT; ZTS_MISSING_PART without a pool. */
 int ztsIOReset(ZTS_PROC *ctx);
+
+/* The next observation of the current BY group into ioInfo.row (the
+ * host's BY read, or the handle's own read routine).  Returns 0 with a
+ * row, 0 with a null row at the end of the group, ZTS_IO_FAILURE for a
+ * read error (already reported by the host). */
+int ztsReadObservation(ZTS_PROC *ctx);
 
 /* Clears the group counters before a group; current and previous time ID
  * become missing and observation numbers come from the host. */

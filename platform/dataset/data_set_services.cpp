@@ -16,7 +16,9 @@
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/input_data_set.h"
 #include "platform/dataset/output_data_set.h"
+#include "platform/dataset/variable_list.h"
 #include "platform/host.h"
+#include "platform/parser/parse_result.h"
 #include "platform/service_table.h"
 #include "platform/step.h"
 
@@ -288,19 +290,36 @@ int xvsele(void *dataSetHandle)
     return store().find(dataSetHandle) != nullptr ? 0 : orvhost::kDataSetStatusBadHandle;
 }
 
-/* Resolves an ORV_VARIABLE_LIST_SLOT: not given = the empty list; given =
- * the numbers the job language found, checked (mode 1: numeric variables
- * only) and kept with the data set.  0; kDataSetStatusBadHandle;
- * kDataSetStatusBadArgument; kDataSetStatusTypeMismatch (logged, the step
- * fails; the slot's count becomes 0).  The ID slot is not needed. */
-int xvdflst(void *dataSetHandle, int mode, void *listSlot, int, void *, void *)
+/* Resolves an ORV_VARIABLE_LIST_SLOT: not given = the empty list; given
+ * as the parser's variable-list items (slot type ORV_SLOT_VARIABLE_SPEC) =
+ * those items resolved by name, the group forms leaving out the ID
+ * variable of idSlot; given otherwise = the numbers the job language
+ * found.  Checked (mode 1: numeric variables only) and kept with the data
+ * set.  0; kDataSetStatusBadHandle; kDataSetStatusBadArgument;
+ * kDataSetStatusTypeMismatch (logged, the step fails; the slot's count
+ * becomes 0). */
+int xvdflst(void *dataSetHandle, int mode, void *listSlot, int, void *, void *idSlot)
 {
     DataSet *dataSet = store().find(dataSetHandle);
     if (dataSet == nullptr) return orvhost::kDataSetStatusBadHandle;
     if (listSlot == nullptr) return orvhost::kDataSetStatusBadArgument;
     auto *slot = static_cast<ORV_VARIABLE_LIST_SLOT *>(listSlot);
     std::vector<int32_t> numbers;
-    if (slot->given != 0) {
+    if (slot->given != 0 && static_cast<const OPTION_SLOT *>(listSlot)->type == ORV_SLOT_VARIABLE_SPEC) {
+        /* The list as the parser wrote it: resolved here by name. */
+        const auto *id = static_cast<const OPTION_SLOT *>(idSlot);
+        const int idNumber = id != nullptr && id->given != 0 && id->type == ORV_SLOT_ID && id->items != nullptr
+                                 ? *static_cast<const int32_t *>(id->items)
+                                 : 0;
+        std::string problem;
+        if (!orvhost::resolveVariableList(*dataSet, orvhost::nameListTexts(static_cast<const NAME_LIST_BLOCK *>(
+                                                        static_cast<const OPTION_SLOT *>(listSlot)->items)),
+                                          mode == kNumericListMode, idNumber, numbers, problem)) {
+            store().reportError(problem);
+            slot->count = 0;
+            return orvhost::kDataSetStatusTypeMismatch;
+        }
+    } else if (slot->given != 0) {
         if (slot->count < 0 || (slot->count > 0 && slot->numbers == nullptr)) {
             slot->count = 0;
             return orvhost::kDataSetStatusBadArgument;

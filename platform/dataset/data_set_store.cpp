@@ -245,10 +245,19 @@ int DataSetStore::endStep(int returnCode)
 {
     if (stepFailed_) returnCode = std::max(returnCode, kDataSetErrorReturnCode);
     stepFailed_ = false;
-    bool commit = returnCode <= kHighestCommittingReturnCode;
+    bool commit = stepKeepsOutputs(returnCode);
 
-    std::vector<const void *> open;
-    for (const auto &entry : dataSets_) open.push_back(entry.first);
+    /* Marked outputs in the order they were opened, then the rest by name,
+     * so that the log does not depend on where handles lie in memory. */
+    std::vector<const void *> open, rest;
+    for (const void *handle : commitAtEnd_)
+        if (find(handle) != nullptr) open.push_back(handle);
+    for (const auto &entry : dataSets_)
+        if (std::find(open.begin(), open.end(), entry.first) == open.end()) rest.push_back(entry.first);
+    std::sort(rest.begin(), rest.end(), [this](const void *a, const void *b) {
+        return find(a)->qualifiedName() < find(b)->qualifiedName();
+    });
+    open.insert(open.end(), rest.begin(), rest.end());
     for (const void *handle : open) {
         OutputDataSet *output = findOutput(handle);
         if (output == nullptr) {
@@ -258,10 +267,13 @@ int DataSetStore::endStep(int returnCode)
         bool marked = std::find(commitAtEnd_.begin(), commitAtEnd_.end(), handle) != commitAtEnd_.end();
         MessageArg name[] = {{MessageArg::Type::Text, 0, 0, output->qualifiedName()},
                              {MessageArg::Type::Integer, returnCode, 0, {}}};
-        if (marked && commit) {
+        /* An output whose columns the step never defined was not written:
+         * it is discarded rather than put in place empty. */
+        if (marked && commit && output->defined()) {
             close(handle);
             continue;
         }
+        if (!output->defined()) marked = false;
         if (marked) logMessage(kHostMessageSet, kDataSetKeptMessage, name);
         else logMessage(kHostMessageSet, kDataSetDiscardedMessage, std::span(name, 1));
         output->discard();

@@ -70,7 +70,8 @@ public:
     int setByList(const void *handle, std::vector<int> numbers, bool notSorted);
 
     /* Marks an output to be put in place when the step ends with a return
-     * code of at most kHighestCommittingReturnCode (the job language's OUT=
+     * code that keeps outputs (stepKeepsOutputs: at most 4, or a BY-group
+     * skip code; the job language's OUT=
      * data sets, which the procedures do not close themselves). */
     void commitAtStepEnd(const void *handle);
 

@@ -17,11 +17,16 @@ double zintnx2(const ZINT_DESC *desc, double x, double n) __attribute__((weak));
 namespace orvhost {
 namespace {
 
+/* An output named in a statement (OUT=) is put in place when the step
+ * ends with a return code that keeps outputs; the procedures do not close
+ * these data sets themselves. */
 DATA_SET_HANDLE *openThroughStore(std::string_view libref, std::string_view member, int mode,
                                   std::string &error)
 {
-    return openDataSet(libref, member, mode == kOpenOutput ? DataSetMode::Output : DataSetMode::Input,
-                       error);
+    const bool output = mode == kOpenOutput;
+    DATA_SET_HANDLE *handle = openDataSet(libref, member, output ? DataSetMode::Output : DataSetMode::Input, error);
+    if (output && handle != nullptr) Host::current().dataSets().commitAtStepEnd(handle);
+    return handle;
 }
 
 int findInStore(DATA_SET_HANDLE *handle, std::string_view name)

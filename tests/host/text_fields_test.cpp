@@ -216,7 +216,7 @@ TEST(TextFields, MappedByteDifference)
 
 /* ---- moves ------------------------------------------------------------------- */
 
-enum class Move { Vzmp, Wzstmov };
+enum class Move { Vzmp, Wzstmov, Vzmpc };
 
 constexpr char kGuard = '#';
 constexpr size_t kBufferSize = 64;
@@ -235,7 +235,7 @@ TEST(TextFields, Moves)
         int sourceLength;
         int destinationLength;
         std::string_view written; /* bytes from the destination on; all others stay guards */
-        int result;               /* wzstmov only */
+        int result;               /* wzstmov's result, vzmpc's length */
     } cases[] = {
         {"vzmp pads", Move::Vzmp, "abc", 3, 5, "abc  ", 0},
         {"vzmp truncates", Move::Vzmp, "abcdef", 6, 4, "abcd", 0},
@@ -244,6 +244,10 @@ TEST(TextFields, Moves)
         {"vzmp null source", Move::Vzmp, nullptr, 3, 4, "    ", 0},
         {"vzmp negative destination", Move::Vzmp, "abc", 3, -1, "", 0},
         {"vzmp zero destination", Move::Vzmp, "abc", 3, 0, "", 0},
+        {"vzmpc pads, counts 3", Move::Vzmpc, "abc", 3, 5, "abc  ", 3},
+        {"vzmpc truncates, counts 4", Move::Vzmpc, "abcdef", 6, 4, "abcd", 4},
+        {"vzmpc negative source counts 0", Move::Vzmpc, "abc", -5, 4, "    ", 0},
+        {"vzmpc null source counts 0", Move::Vzmpc, nullptr, 3, 4, "    ", 0},
         {"wzstmov pads", Move::Wzstmov, "abc", 3, 5, "abc  ", 3},
         {"wzstmov truncates", Move::Wzstmov, "abcdef", 6, 4, "abcd", 4},
         {"wzstmov null source", Move::Wzstmov, nullptr, 3, 4, "    ", 0},
@@ -260,9 +264,13 @@ TEST(TextFields, Moves)
         SCOPED_TRACE(c.id);
         std::vector<char> buffer(kBufferSize, kGuard);
         char *destination = buffer.data() + kOffset;
-        if (c.routine == Move::Vzmp)
+        int16_t length = -1;
+        if (c.routine == Move::Vzmp) {
             vzmp(c.source, c.sourceLength, destination, c.destinationLength);
-        else
+        } else if (c.routine == Move::Vzmpc) {
+            vzmpc(c.source, c.sourceLength, &length, destination, c.destinationLength);
+            EXPECT_EQ(length, c.result);
+        } else
             EXPECT_EQ(wzstmov(c.source, c.sourceLength, destination, c.destinationLength), c.result);
         std::string expected = std::string(kOffset, kGuard) + std::string(c.written);
         expected.resize(kBufferSize, kGuard);

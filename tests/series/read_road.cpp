@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "host/row_store.h"
 #include "host/services.h"
@@ -24,28 +25,6 @@ namespace orvtest {
 namespace {
 
 constexpr int kByListRequest = 85;
-
-int variableNumber(DATA_SET_HANDLE *handle, const std::string &name)
-{
-    int number = 0;
-    EXPECT_EQ(xvfind(handle, name.data(), int(name.size()), &number), 0) << name;
-    return number;
-}
-
-DATA_SET_HANDLE *openInput(const std::string &member)
-{
-    DATA_SET_OPEN_REQUEST request;
-    std::memset(&request, 0, sizeof request);
-    std::memset(request.libref, ' ', sizeof request.libref);
-    request.libref[0] = 'T';
-    std::memset(request.member, ' ', sizeof request.member);
-    std::memcpy(request.member, member.data(), std::min(member.size(), sizeof request.member));
-    request.memberLength = int16_t(member.size());
-    request.mode = ORV_DS_OPEN_INPUT;
-    void *handle = nullptr;
-    EXPECT_EQ(xoopen(&request, &handle), 0) << member << "\n" << takeLog();
-    return static_cast<DATA_SET_HANDLE *>(handle);
-}
 
 RoadGroup readGroup(ZTS_PROC &ctx, const RoadSettings &s)
 {
@@ -95,6 +74,28 @@ RoadGroup readGroup(ZTS_PROC &ctx, const RoadSettings &s)
 
 }  // namespace
 
+int variableNumber(DATA_SET_HANDLE *handle, const std::string &name)
+{
+    int number = 0;
+    EXPECT_EQ(xvfind(handle, name.data(), int(name.size()), &number), 0) << name;
+    return number;
+}
+
+DATA_SET_HANDLE *openInput(const std::string &member)
+{
+    DATA_SET_OPEN_REQUEST request;
+    std::memset(&request, 0, sizeof request);
+    std::memset(request.libref, ' ', sizeof request.libref);
+    request.libref[0] = 'T';
+    std::memset(request.member, ' ', sizeof request.member);
+    std::memcpy(request.member, member.data(), std::min(member.size(), sizeof request.member));
+    request.memberLength = int16_t(member.size());
+    request.mode = ORV_DS_OPEN_INPUT;
+    void *handle = nullptr;
+    EXPECT_EQ(xoopen(&request, &handle), 0) << member << "\n" << takeLog();
+    return static_cast<DATA_SET_HANDLE *>(handle);
+}
+
 SeriesLibrary::SeriesLibrary()
 {
     moduleHost();
@@ -111,6 +112,14 @@ void SeriesLibrary::write(const std::string &member, const std::string &csv, con
 {
     std::ofstream(dir_ + "/" + member + ".csv", std::ios::binary) << csv;
     std::ofstream(dir_ + "/" + member + ".meta.json", std::ios::binary) << sidecar;
+}
+
+std::string SeriesLibrary::read(const std::string &file) const
+{
+    std::ifstream in(dir_ + "/" + file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 RoadResult runReadRoad(const RoadSettings &s)

@@ -6,7 +6,7 @@
  * the platform's data-set store in a scratch library T.
  *
  * Exports: SeriesLibrary (the scratch library), RoadSettings, RoadGroup,
- * RoadResult, runReadRoad.
+ * RoadResult, variableNumber, openInput, runReadRoad.
  */
 #ifndef ORV_TESTS_SERIES_READ_ROAD_H
 #define ORV_TESTS_SERIES_READ_ROAD_H
@@ -32,6 +32,9 @@ public:
 
     /* Writes T.member: the CSV text and its description (sidecar JSON). */
     void write(const std::string &member, const std::string &csv, const std::string &sidecar) const;
+
+    /* The text of a file of the library ("" when it cannot be read). */
+    std::string read(const std::string &file) const;
 
 private:
     std::string dir_;
@@ -85,6 +88,11 @@ struct RoadResult {
     std::vector<RoadGroup> groups;
     int64_t timingA = 0, timingB = 0;
 };
+
+/* The number of variable `name` of an open data set (a gtest failure
+ * when it is absent), and T.<member> opened for input. */
+int variableNumber(DATA_SET_HANDLE *handle, const std::string &name);
+DATA_SET_HANDLE *openInput(const std::string &member);
 
 /* Runs the read road over T.<settings.member>.  Failures of the driver's
  * own steps (opening, finding variables) are reported through gtest. */
