@@ -127,8 +127,11 @@ TEST_F(CommandLine, BadInputGivesItsMessageAndStatus)
         std::filesystem::create_symlink(dir + "/loop", dir + "/loop");
         writeFile(dir + "/job.job", "PROC VORNAK; RUN;");
     };
-    const std::string vornak = "PROC VORNAK;\nRUN;\n";
-    const std::string ended = "NOTE: PROC VORNAK (line 1) ended with return code 0.\n"
+    /* A sound step: the shipped example data, assigned on the step's line. */
+    const std::string vornak =
+        "LIBNAME ex '" ORV_SOURCE_DIR "/examples/data'; PROC VORNAK DATA=ex.sales;\nRUN;\n";
+    const std::string started = "NOTE: The VORNAK step reads its statements and its input data set.\n";
+    const std::string ended = started + "NOTE: PROC VORNAK (line 1) ended with return code 0.\n"
                               "NOTE: The job ended; the highest step return code was 0.\n";
     const Case cases[] = {
         {"job file is a directory", nullptr, {"{dir}"}, Output::Captured, 3, "",
@@ -198,7 +201,7 @@ TEST_F(CommandLine, BadInputGivesItsMessageAndStatus)
          Output::Captured, 2,
          "ERROR: {dir}/job.job:1:1: The library X cannot be assigned: {dir}/job.job is a file, not "
          "a directory; give the path of a directory.\n"
-         "NOTE: PROC VORNAK (line 2) ended with return code 0.\n"
+         + started + "NOTE: PROC VORNAK (line 2) ended with return code 0.\n"
          "NOTE: The job ended; the highest step return code was 0.\n",
          ""},
         {"library with an empty path", job("LIBNAME x '';"), {"{dir}/job.job"}, Output::Captured, 2,
@@ -232,7 +235,7 @@ TEST_F(CommandLine, BadInputGivesItsMessageAndStatus)
          {"{dir}/job.job"}, Output::Captured, 2,
          "ERROR: {dir}/job.job:1:9: 'FROBNICATE' is not valid in DEBUG; list SYN and SEM, "
          "separated by blanks, optionally in parentheses\n"
-         "NOTE: PROC VORNAK (line 2) ended with return code 0.\n"
+         + started + "NOTE: PROC VORNAK (line 2) ended with return code 0.\n"
          "NOTE: The job ended; the highest step return code was 0.\n",
          ""},
         {"log to a full device", job(vornak), {"{dir}/job.job"}, Output::DevFull, 4, "",

@@ -82,7 +82,11 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheRunWithAMessage)
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string dir = pattern;
     const std::string job = dir + "/job.job";
-    std::ofstream(job) << "OPTIONS DEBUG=SYN;\nLIBNAME x '" << dir << "';\nPROC VORNAK LEAD=1;\nRUN;\n";
+    /* The data set has no sidecar: the JSON library allocates while it
+     * destroys a parsed document, and a failure there cannot be caught. */
+    std::ofstream(dir + "/sales.csv") << "date,sales\n2020-01-01,1\n2020-02-01,2\n";
+    std::ofstream(job) << "OPTIONS DEBUG=SYN;\nLIBNAME x '" << dir << "';\n"
+                       << "PROC VORNAK DATA=x.sales LEAD=1;\nRUN;\n";
     std::string program = "orvhost", jobArg = job;
     char *argv[] = {program.data(), jobArg.data(), nullptr};
 
