@@ -95,6 +95,19 @@ int timeIndex(const Limits &limits, ZINT_CTID_WORK *work, const char *align, int
         scratch = static_cast<double *>(memory->allocate(memory, size_t(count) * sizeof(double), kScratchFlags));
     if (scratch != nullptr) std::fill(scratch, scratch + count, orvMissing());
 
+    /* The base: the start value, or the first present value, taken before
+     * the values are aligned (a middle alignment may make one missing). */
+    double base = work->start;
+    if (missingValue(base)) {
+        base = orvMissing();
+        for (int64_t j = 0; j < count; ++j) {
+            if (!missingValue(values[j])) {
+                base = values[j];
+                break;
+            }
+        }
+    }
+
     int32_t word = 0, flags = 0;
     int64_t missing = 0, unplaced = 0, bad = 0, over63 = 0, over53 = 0;
     bool placedAny = false;
@@ -129,13 +142,6 @@ int timeIndex(const Limits &limits, ZINT_CTID_WORK *work, const char *align, int
             values[j] = align[0] == 'M' && bits != 0 ? orvMissing() : aligned(align, begin, end);
     }
 
-    /* The base: the start value, or the first present value. */
-    double base = work->start;
-    if (missingValue(base)) {
-        base = orvMissing();
-        for (int64_t j = 0; j < count && orvIsMissing(base); ++j)
-            if (!missingValue(values[j])) base = values[j];
-    }
     double baseIndex = orvMissing();
     if (missingValue(base))
         ++missing;
