@@ -296,4 +296,78 @@ TEST_F(CustomOps, OpenEndedPeriods)
                           4));
 }
 
+/* A BEGIN format name longer than the 16 bytes a recommendation holds is
+ * not copied: the interval gets the date format of its values. */
+TEST_F(CustomOps, FormatNameTooLongForTheRecommendation)
+{
+    orvtest::useIntervalDs("LONGFMT=CI.LONGFMT");
+    const ZINT_DESC desc = orvtest::customDesc("LONGFMT");
+    char name[ZINT_FORMAT_NAME_SIZE + 8] = {};
+    int16_t length = 0, width = 0, minWidth = 0;
+    ZINT_SEAS rec{};
+    rec.interval = desc;
+    EXPECT_EQ(customINTFMT(&rec, name, &length, &width, &minWidth), -1);
+    zcintcReleaseRef(rec.customRef);
+    EXPECT_EQ(std::string(name + ZINT_FORMAT_NAME_SIZE, 8), std::string(8, '\0')) << "written past 16 bytes";
+    EXPECT_EQ(zintfmt(&desc, name, &length, &width, &minWidth), 0);
+    EXPECT_EQ(std::string(name, size_t(length)) + " " + std::to_string(width) + "/" + std::to_string(minWidth),
+              "DATE 9/7");
+}
+
+/* The raw periods that the event windows read: customFindRawIndexC with
+ * its position results, customRange and customGetObsC. */
+TEST_F(CustomOps, RawPeriodsForEventWindows)
+{
+    const double M = zintCustomPosition('M'), I = zintCustomPosition('I'), dot = orvMissing();
+    struct Case {
+        const char *id;
+        const char *interval;
+        double value;
+        double result, raw, begin, end;
+    };
+    const Case cases[] = {
+        {"before a first BEGIN", "FISCALQ", 20000, zintCustomPosition('B'), 0, M, kFirstBegin - 1},
+        {".M", "FISCALQ", M, zintCustomPosition('B'), 0, M, kFirstBegin - 1},
+        {"after a last END", "FISCALQ", 22700, zintCustomPosition('A'), 21, kLastEnd + 1, I},
+        {".I", "FISCALQ", I, zintCustomPosition('A'), 21, kLastEnd + 1, I},
+        {"inside", "FISCALQ", 21100, 3, 3, 21032, 21123},
+        {"a hole", "FISCALQG", 21350, zintCustomPosition('H'), 5, 21305, 21396},
+        {"at a last BEGIN", "FISCALQN", kLastBegin, 20, 20, kLastBegin, I},
+        {"after a last BEGIN", "FISCALQN", 22700, 20, 20, kLastBegin, I},
+        {"an ordinary missing value", "FISCALQ", dot, dot, dot, dot, dot},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        double raw = 0, begin = 0, end = 0;
+        const double result = onRecord(c.interval, [&](ZINT_SEAS *rec) {
+            return customFindRawIndexC(rec, &raw, &begin, &end, c.value);
+        });
+        EXPECT_TRUE(sameValue(result, c.result)) << shown(result);
+        EXPECT_TRUE(sameValue(raw, c.raw)) << shown(raw);
+        EXPECT_TRUE(sameValue(begin, c.begin)) << shown(begin);
+        EXPECT_TRUE(sameValue(end, c.end)) << shown(end);
+    }
+    double first = 0, last = 0;
+    EXPECT_EQ(onRecord("FISCALQ", [&](ZINT_SEAS *rec) { return double(customRange(rec, 0, &first, &last)); }), 0);
+    EXPECT_EQ(first, kFirstBegin);
+    EXPECT_EQ(last, kLastEnd);
+    double b = 0, e = 0, season = 0;
+    EXPECT_EQ(onRecord("FISCALQN", [&](ZINT_SEAS *rec) { return double(customGetObsC(rec, &b, &e, &season, zintCustomPosition('L'))); }), 0);
+    EXPECT_TRUE(sameValue(b, kLastBegin) && sameValue(e, I) && sameValue(season, 4));
+    EXPECT_EQ(onRecord("FISCALQN", [&](ZINT_SEAS *rec) { return double(customGetObsC(rec, &b, &e, &season, 21)); }), -1);
+}
+
+/* A shift not below the multiplier fails every operation. */
+TEST_F(CustomOps, ShiftNotBelowTheMultiplier)
+{
+    ZINT_DESC desc = orvtest::customDesc("FISCALQ2");
+    desc.shift = 2;
+    EXPECT_TRUE(sameValue(zintnx2(&desc, 21100, 0), orvMissing()));
+    EXPECT_TRUE(sameValue(zintck2(&desc, 21100, 21200), orvMissing()));
+    ZINT_SEAS rec{};
+    rec.interval = desc;
+    EXPECT_TRUE(sameValue(customINTSEAS(&rec), orvMissing()));
+    EXPECT_EQ(rec.customRef, nullptr);
+}
+
 }  // namespace
