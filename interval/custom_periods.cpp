@@ -180,8 +180,9 @@ void put(const Period &p, double *begin, double *end, double *season)
     if (season != nullptr) *season = p.season;
 }
 
-/* Both ends of the present values, with where they came from. */
-bool rangeOf(const ZintCustomView &v, ZINT_CUSTOM_END &first, ZINT_CUSTOM_END &last)
+/* Both ends of the present values, with where they came from (missing
+ * when there is none). */
+void rangeOf(const ZintCustomView &v, ZINT_CUSTOM_END &first, ZINT_CUSTOM_END &last)
 {
     first = {orvMissing(), 0, ' '};
     last = {orvMissing(), 0, ' '};
@@ -197,7 +198,6 @@ bool rangeOf(const ZintCustomView &v, ZINT_CUSTOM_END &first, ZINT_CUSTOM_END &l
         else if (!orvIsMissing(v.begin[i - 1]))
             last = {v.begin[i - 1], i, 'B'};
     }
-    return true;
 }
 
 }  // namespace
@@ -319,8 +319,9 @@ double customFindRawIndexC(ZINT_SEAS *rec, double *raw, double *begin, double *e
     double r = orvMissing(), b = orvMissing(), e = orvMissing(), result = orvMissing();
     ZintCustomView view;
     ZINT_CUSTOM_END first{}, last{};
-    if (zintCustomView(rec, false, view) && rangeOf(view, first, last) && !orvIsMissing(first.value) &&
-        !orvIsMissing(last.value)) {
+    const bool loaded = zintCustomView(rec, false, view);
+    if (loaded) rangeOf(view, first, last);
+    if (loaded && !orvIsMissing(first.value) && !orvIsMissing(last.value)) {
         const bool isM = zintIsCustomPosition(value, 'M');
         const bool isI = zintIsCustomPosition(value, 'I');
         if (isM || (!orvIsMissing(value) && (value < first.value || (value == first.value && first.variable == 'E')))) {

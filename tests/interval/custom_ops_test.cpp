@@ -370,4 +370,19 @@ TEST_F(CustomOps, ShiftNotBelowTheMultiplier)
     EXPECT_EQ(rec.customRef, nullptr);
 }
 
+/* Steps and indices far outside the periods are refused before any
+ * conversion to an integer (run under the sanitizers). */
+TEST_F(CustomOps, HugeStepsAndIndices)
+{
+    const double dot = orvMissing();
+    for (double n : {1e300, -1e300, 9007199254740993.0, -1e18}) {
+        SCOPED_TRACE(n);
+        EXPECT_TRUE(sameValue(onRecord("FISCALQ", [&](ZINT_SEAS *rec) { return customINTNX(rec, 21100, n); }), dot));
+        EXPECT_TRUE(sameValue(onRecord("FISCALQ2", [&](ZINT_SEAS *rec) { return customINTNXE(rec, 21100, n); }), dot));
+        double b = 0;
+        EXPECT_EQ(onRecord("FISCALQ2.2", [&](ZINT_SEAS *rec) { return double(getIndexC(rec, &b, nullptr, nullptr, n)); }),
+                  -1);
+    }
+}
+
 }  // namespace
