@@ -58,6 +58,21 @@ TEST(CustomManager, IntervalDsEntries)
     }
 }
 
+/* The option read afresh, upper-cased, up to the capacity given. */
+TEST(CustomManager, IntervalDsOptionUpToACapacity)
+{
+    orvtest::useIntervalDs("(a=lib.one b=two c=lib.three)");
+    ZINT_CUSTOM_ENTRY entries[2];
+    int count = 2, status = -1;
+    parseIntervalOptions(entries, &count, &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(text(entries[0].name, entries[0].nameLength) + text(entries[0].libref, entries[0].librefLength) +
+                  text(entries[0].member, entries[0].memberLength),
+              "ALIBONE");
+    EXPECT_EQ(text(entries[1].member, entries[1].memberLength), "TWO");
+}
+
 TEST(CustomManager, RegistrationFromTheOption)
 {
     std::string many;
