@@ -244,6 +244,24 @@ TEST(CustomManager, InjectedFaults)
     EXPECT_EQ(extension().liveObjects(), 0u);
 }
 
+/* When the definition cannot be loaded, the operations log the status and
+ * read the data set themselves, with the same answers. */
+TEST(CustomManager, OperationsReadTheDataSetWhenTheLoadFails)
+{
+    orvtest::useIntervalDs(orvtest::kFiscalIntervals);
+    ZINT_DESC desc{};
+    desc.kind = 'd';
+    desc.code = ZINT_CUSTOM;
+    desc.multiplier = 1;
+    std::strcpy(desc.name, "FISCALQ");
+    desc.nameLength = 7;
+    extension().failNext(CustomFault::Load);
+    EXPECT_EQ(zintnx3(&desc, 'E', nullptr, 21100, 1), 21215);
+    EXPECT_EQ(orvtest::takeLog(), "ERROR: The custom-interval services ran out of memory.\n");
+    EXPECT_EQ(zintnx3(&desc, 'E', nullptr, 21100, 1), 21215);
+    EXPECT_EQ(orvtest::takeLog(), "");
+}
+
 TEST(CustomManager, DataSetsThatCannotBeUsed)
 {
     struct Case {
