@@ -15,7 +15,7 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "host/text_fields.h"
-#include "interval/custom_pending.h"
+#include "interval/custom_manager.h"
 #include "interval/interval_names.h"
 #include "interval/interval_seasons.h"
 
@@ -163,7 +163,7 @@ int stemSeasons(const ZINT_DESC &desc, const ZTSEV_SERIES *series, int32_t *coun
     rec.interval = desc;
     double date = series != nullptr && !orvIsMissing(series->firstTimeId) ? series->firstTimeId : 0.0;
     int status = zintsea_set(&rec, nullptr, nullptr, date);
-    zintCustomRelease(&rec);
+    zcintcReleaseRef(rec.customRef);
     *count = rec.seasonCount;
     if (status == 0 && desc.code == ZINT_WEEKV && *count == 52) *count = 53;
     return status;

@@ -659,6 +659,33 @@ enum : int {
     ORV_TOKEN_ORVDS = 14,
 };
 
+/* ---- Host resources (wtrscrt, wtrsset, wtrsdel). */
+
+/* The resource table as a clean-up routine reads it: a resource id holds the
+ * block index in its high 16 bits and the entry in its low 16 bits, so the
+ * entry of id is blocks[id >> 16][id & 0xFFFF].  Id 0 names no resource, and
+ * ids are never reused within a process, so a stale id kept somewhere never
+ * names a newer resource. */
+struct HOST_RESOURCE_ENTRY {
+    void *content;       /* 0x0 */
+    void (*cleanup)(void); /* 0x8: null when the resource has none */
+    uint64_t state;      /* 0x10: kResourceLive, kResourceDeleting, or 0 */
+};
+static_assert(offsetof(HOST_RESOURCE_ENTRY, content) == 0x0);
+static_assert(offsetof(HOST_RESOURCE_ENTRY, cleanup) == 0x8);
+static_assert(offsetof(HOST_RESOURCE_ENTRY, state) == 0x10);
+static_assert(sizeof(HOST_RESOURCE_ENTRY) == 24);
+
+struct HOST_RESOURCE_TABLE {
+    HOST_RESOURCE_ENTRY **blocks; /* 0x0 */
+    uint32_t blockCount;          /* 0x8 */
+    uint32_t entriesPerBlock;     /* 0xC */
+};
+static_assert(offsetof(HOST_RESOURCE_TABLE, blocks) == 0x0);
+static_assert(offsetof(HOST_RESOURCE_TABLE, blockCount) == 0x8);
+static_assert(offsetof(HOST_RESOURCE_TABLE, entriesPerBlock) == 0xC);
+static_assert(sizeof(HOST_RESOURCE_TABLE) == 16);
+
 /* ---- Kernel extensions.  GCB word 0x290 (copied by mcn_main into
  * Exported_QXHandle) points to the KERNEL_HANDLE, through which modules load
  * the host's kernel extensions by name. ---- */

@@ -14,6 +14,9 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "interval/calendar_weeks.h"
+#include "interval/custom_manager.h"
+#include "interval/custom_ops.h"
+#include "interval/custom_periods.h"
 #include "interval/day_math.h"
 #include "interval/interval_parts.h"
 #include "interval/intnx.h"
@@ -60,11 +63,36 @@ double stepSame(const ZINT_DESC *desc, double from, double c)
     return zintnx3(desc, 'S', nullptr, from, c);
 }
 
+/* A value a custom interval counts from or to: a number within the limit
+ * (floored), or .M or .I, which the custom operations take as
+ * positions. */
+bool customValue(double &value)
+{
+    if (orvIsMissing(value)) return zintIsCustomPosition(value, 'M') || zintIsCustomPosition(value, 'I');
+    if (std::fabs(value) > kValueLimit) return false;
+    value = std::floor(value);
+    return true;
+}
+
+/* INTCK of a custom interval on a working record of its own, released
+ * before returning. */
+double customCount(const ZINT_DESC &desc, double from, double to)
+{
+    if (!customValue(from) || !customValue(to)) return orvMissing();
+    ZINT_SEAS rec{};
+    rec.interval = desc;
+    const double count = customINTCK(&rec, from, to);
+    zcintcReleaseRef(rec.customRef);
+    return count;
+}
+
 }  // namespace
 
 double zintck2(const ZINT_DESC *desc, double from, double to)
 {
-    if (desc == nullptr || !usable(from) || !usable(to)) return orvMissing();
+    if (desc == nullptr) return orvMissing();
+    if (desc->code > ZINT_YEARV) return customCount(*desc, from, to);
+    if (!usable(from) || !usable(to)) return orvMissing();
     from = std::floor(from);
     to = std::floor(to);
     const int code = desc->code;
@@ -77,9 +105,6 @@ double zintck2(const ZINT_DESC *desc, double from, double to)
         /* Boundaries at the values congruent to the shift, as in zintnx2. */
         return boundariesBetween(from, to, m, -s);
     }
-    /* Custom intervals are counted by the custom-interval operations, which
-     * this build does not have. */
-    if (code > ZINT_YEARV) return orvMissing();
     if (code < ZINT_FIRST_CALENDAR_CODE) {
         const int64_t unit = zintSecondsPerUnit(code);
         if (unit == 0) {

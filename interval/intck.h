@@ -18,8 +18,9 @@
  * before from).  The boundaries are exactly the starts zintnx2 steps to.
  * Returns the count, or missing: a null descriptor, a missing value, a
  * value above 1.3407807929942597E152 in magnitude, a calendar value outside
- * the valid day range, a kind that does not fit the code, custom
- * intervals.
+ * the valid day range, a kind that does not fit the code.  A custom
+ * interval (code 65) counts its periods (customINTCK, custom_ops.h); .M and
+ * .I are then values too.
  */
 double zintck2(const ZINT_DESC *desc, double from, double to);
 

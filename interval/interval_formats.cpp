@@ -10,7 +10,8 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "host/text_fields.h"
-#include "interval/custom_pending.h"
+#include "interval/custom_manager.h"
+#include "interval/custom_ops.h"
 #include "interval/format_catalogue.h"
 #include "interval/intck.h"
 
@@ -78,17 +79,19 @@ void customFormat(const ZINT_DESC &desc, const Outputs &out)
     int16_t nameLength = 0;
     int16_t width = 0;
     int16_t minWidth = 0;
-    int rc = zintCustomFormat(&rec, name, &nameLength, &width, &minWidth);
+    int rc = customINTFMT(&rec, name, &nameLength, &width, &minWidth);
     if (rc != 0) {
+        zcintcReleaseRef(rec.customRef);
+        rec.customRef = nullptr;
         int end = rec.interval.nameLength;
         while (end > 0 && ((rec.interval.name[end - 1] >= '0' && rec.interval.name[end - 1] <= '9') ||
                            rec.interval.name[end - 1] == '.'))
             --end;
         rec.interval.name[end] = '\0';
         rec.interval.nameLength = int16_t(end);
-        rc = zintCustomFormat(&rec, name, &nameLength, &width, &minWidth);
+        rc = customINTFMT(&rec, name, &nameLength, &width, &minWidth);
     }
-    zintCustomRelease(&rec);
+    zcintcReleaseRef(rec.customRef);
     if (rc == 0 && nameLength > 0 && nameLength <= ZINT_FORMAT_NAME_SIZE) {
         char text[ZINT_FORMAT_NAME_SIZE + 1];
         std::memcpy(text, name, size_t(nameLength));

@@ -18,7 +18,8 @@
 #include "host/host_records.h"
 #include "host/services.h"
 #include "host/text_fields.h"
-#include "interval/custom_names.h"
+#include "interval/custom_manager.h"
+#include "interval/interval_formats.h"
 #include "interval/interval_table.h"
 
 /* Set by mcn_main when the host loads the module. */
@@ -149,8 +150,18 @@ int parseTail(ZINT_DESC *desc, const char *tail, int tailLength, int wAt, bool p
         desc->shift = int32_t(shift - 1);
     }
 
-    /* A custom interval's kind would come from its display format; the
-     * registry knows no interval yet, so it takes the calendar rule below. */
+    /* A custom interval's kind is the unit of its display format; a format
+     * without a unit falls through to the calendar rule below. */
+    if (code == ZINT_CUSTOM) {
+        char format[ZINT_FORMAT_NAME_SIZE];
+        int16_t formatLength = 0;
+        zintfmt(desc, format, &formatLength, nullptr, nullptr);
+        const int unit = zfmtunits(format, formatLength);
+        if (unit != 0) {
+            desc->kind = char(unit);
+            return ZINTSTR_OK;
+        }
+    }
     if (prefixKindS && code != ZINT_CUSTOM) {
         desc->kind = 's';
     } else if (code == ZINT_NONE) {
@@ -186,7 +197,24 @@ int parseBareNumber(ZINT_DESC *desc, const char *text, int length, bool sawW, bo
 bool knownCustom(const char *name, int length)
 {
     /* A registry that cannot be created knows no name either. */
-    return getcustomname(name, length) == ZINT_CUSTOM_KNOWN;
+    return getcustomname(name, length) == ZINT_CUSTOM;
+}
+
+/* The definition of a custom interval, loaded once so that a name whose
+ * data set cannot be used fails here.  The reference is released at once;
+ * a name without an entry gives none, and none is released. */
+int loadCustomInterval(const ZINT_DESC &desc)
+{
+    ZINT_SEAS rec{};
+    rec.interval = desc;
+    ZINT_CUSTREF *reference = nullptr;
+    const int rc = zcustLoad(&rec, &reference);
+    if (rc < 0) {
+        xprrlog(nullptr, rc);
+        return ZINTSTR_CUSTOM_LOAD;
+    }
+    if (reference != nullptr) zcintcReleaseRef(reference);
+    return ZINTSTR_OK;
 }
 
 }  // namespace
@@ -300,7 +328,9 @@ int zintstr(const char *text, int length, ZINT_DESC *desc)
         prefixKindS = false;
     }
     desc->code = uint8_t(code);
-    return parseTail(desc, tail, tailLength, tailW, prefixKindS);
+    const int rc = parseTail(desc, tail, tailLength, tailW, prefixKindS);
+    if (rc != ZINTSTR_OK || code != ZINT_CUSTOM) return rc;
+    return loadCustomInterval(*desc);
 }
 
 int zintbase(char *text, int *length, const ZINT_DESC *desc)

@@ -15,7 +15,9 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "interval/calendar_weeks.h"
-#include "interval/custom_pending.h"
+#include "interval/custom_manager.h"
+#include "interval/custom_ops.h"
+#include "interval/custom_options.h"
 #include "interval/day_math.h"
 #include "interval/intck.h"
 #include "interval/interval_fit.h"
@@ -93,8 +95,11 @@ bool buildInterval(const ZINT_DESC &desc, int code, int64_t m, int64_t s, ZINT_D
     if (m < 1 || m > kInt32Max) return false;
     char text[64] = "";
     if (code == ZINT_CUSTOM) {
-        int length = 0;
-        if (zintCustomEntryName(&desc, text, &length) != 0 || length < 1) return false;
+        ZINT_CUSTOM_ENTRY entry;
+        int32_t entryMultiplier = 0, entryShift = 0;
+        if (getCustomIntervalDSRef(&entry, &desc, &entryMultiplier, &entryShift) != 0) return false;
+        std::memcpy(text, entry.name, size_t(entry.nameLength));
+        text[entry.nameLength] = '\0';
     } else if (code == ZINT_WEEKDAY) {
         /* The shift base of a WEEKDAY carries its days off and DT form. */
         ZINT_DESC base;
@@ -185,8 +190,8 @@ int customSeasons(const ZINT_DESC &desc, ZINT_DESC *cycle, int64_t *count)
 {
     ZINT_SEAS rec{};
     rec.interval = desc;
-    const double seasons = zintCustomSeasonCount(&rec);
-    zintCustomRelease(&rec);
+    const double seasons = customINTSEAS(&rec);
+    zcintcReleaseRef(rec.customRef);
     ZINT_DESC base;
     if (zintshft(&desc, &base) != 0) return noSeasons(cycle, count);
     if (!orvIsMissing(seasons) && seasons > 1 && seasons <= double(kInt32Max)) {
@@ -206,7 +211,7 @@ int customSeasons(const ZINT_DESC &desc, ZINT_DESC *cycle, int64_t *count)
  * entry. */
 int customSeasons2(ZINT_SEAS *rec, ZINT_DESC *cycle, int64_t *count)
 {
-    const double seasons = zintCustomSeasonCount(rec);
+    const double seasons = customINTSEAS(rec);
     const int64_t c = !orvIsMissing(seasons) && seasons > 1 && seasons <= double(kInt32Max) ? int64_t(seasons) : 1;
     const int64_t m = zintMultiplierOf(rec->interval) * c;
     if (!buildInterval(rec->interval, ZINT_CUSTOM, m, 0, cycle)) return noSeasons(cycle, count);
@@ -472,7 +477,7 @@ int zintsea_set(ZINT_SEAS *rec, const ZINT_DESC *option, const int32_t *requeste
     if (nameLength == 0 && asked <= 0) return zintsea2(rec, &cycleRec->interval, &rec->seasonCount, date);
 
     if (nameLength > 0) {
-        zintCustomRelease(cycleRec);
+        zcintcReleaseRef(cycleRec->customRef);
         ZINT_SEAS *keep = cycleRec->seasonCycle;
         *cycleRec = ZINT_SEAS{};
         cycleRec->seasonCycle = keep;
@@ -588,7 +593,7 @@ int zintmult(const ZINT_SEAS *src, int k, ZINT_SEAS *dst, int flags)
             }
         }
     }
-    zintCustomRelease(dst);
+    zcintcReleaseRef(dst->customRef);
     *dst = out;
     return 0;
 }

@@ -19,6 +19,9 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "interval/calendar_weeks.h"
+#include "interval/custom_manager.h"
+#include "interval/custom_ops.h"
+#include "interval/custom_periods.h"
 #include "interval/day_math.h"
 #include "interval/intck.h"
 #include "interval/interval_names.h"
@@ -89,11 +92,11 @@ char plainKind(int code)
 
 /* True when `cached` is the shift-base interval of desc: it is keyed on
  * everything zintshft derives it from (code, kind and, for WEEKDAY, the
- * days off).  Custom intervals are never taken from the cache. */
+ * days off). */
 bool cacheFits(const ZINT_DESC &desc, const ZINT_DESC &cached)
 {
     const ZintBaseEntry *entry = zintBaseEntry(desc.code);
-    if (entry == nullptr || desc.code == ZINT_CUSTOM) return false;
+    if (entry == nullptr) return false;
     const ZintBaseEntry *base = zintBaseEntry(entry->shiftBaseCode);
     const char kind = desc.kind == 's' && base->hasDtForm ? 's' : plainKind(base->code);
     if (cached.code != base->code || cached.kind != kind || cached.multiplier != 1 ||
@@ -152,7 +155,6 @@ double middleOf(const ZINT_DESC &desc, double b)
  * remainder, clipped to the target interval. */
 double samePosition(const ZINT_DESC &desc, ZINT_DESC *cache, double x, double n, double b)
 {
-    if (desc.code == ZINT_CUSTOM) return b;
     const double start = zintnx2(&desc, x, 0);
     ZINT_DESC local;
     const ZINT_DESC *base = shiftBaseFor(desc, cache, &local);
@@ -214,6 +216,49 @@ double sameDayOfMonth(const ZINT_DESC &desc, double x, double n, double b)
     return seconds ? day * kDay + timeOfDay(x) : day;
 }
 
+/* A value a custom interval steps from: a number (floored), or .M or .I,
+ * which the custom operations take as positions. */
+bool customValue(double &x)
+{
+    if (orvIsMissing(x)) return zintIsCustomPosition(x, 'M') || zintIsCustomPosition(x, 'I');
+    x = std::floor(x + kNudge);
+    return true;
+}
+
+/* INTNX of a custom interval on a working record of its own: the begin, or
+ * with `end` the end of the target period; the record's reference is
+ * released before returning. */
+double customStep(const ZINT_DESC &desc, double x, double n, bool end)
+{
+    if (!customValue(x) || orvIsMissing(n) || std::fabs(n) > ZINT_MAX_COUNT) return orvMissing();
+    ZINT_SEAS rec{};
+    rec.interval = desc;
+    n = std::floor(n + kNudge);
+    const double result = end ? customINTNXE(&rec, x, n) : customINTNX(&rec, x, n);
+    zcintcReleaseRef(rec.customRef);
+    return result;
+}
+
+/* zintnx3 and zintnx4 for a custom interval: "E" the end of the target
+ * period, "M" the middle of its begin and end (rounded down), any other
+ * alignment its begin.  A begin of .M (the open period before the data)
+ * stands for itself except in the middle. */
+double customAligned(const ZINT_DESC &desc, char align, double x, double n)
+{
+    const double b = customStep(desc, x, n, false);
+    if (orvIsMissing(b)) {
+        if (!zintIsCustomPosition(b, 'M')) {
+            if (align != 'E') return b;
+        } else if (align == 'M') {
+            return orvMissing();
+        }
+    }
+    if (align != 'E' && align != 'M') return b;
+    const double e = customStep(desc, x, n, true);
+    if (align == 'E' || orvIsMissing(e)) return e;
+    return std::floor((b + e) * 0.5);
+}
+
 }  // namespace
 
 double weekday(const ZINT_DESC *desc, int64_t day, int64_t n, int64_t m, int64_t s)
@@ -260,7 +305,9 @@ double yearbase(int code, int64_t n, int64_t m, int64_t s, int64_t day)
 
 double zintnx2(const ZINT_DESC *desc, double x, double n)
 {
-    if (desc == nullptr || orvIsMissing(x)) return orvMissing();
+    if (desc == nullptr) return orvMissing();
+    if (desc->code > ZINT_YEARV) return customStep(*desc, x, n, false);
+    if (orvIsMissing(x)) return orvMissing();
     if (orvIsMissing(n) || std::fabs(n) > ZINT_MAX_COUNT) return orvMissing();
     x = std::floor(x + kNudge);
     n = std::floor(n + kNudge);
@@ -277,9 +324,6 @@ double zintnx2(const ZINT_DESC *desc, double x, double n)
         const Wide start = Wide(zintFloorDiv(int64_t(x) - s, m)) * m + s;
         return exactResult(start + Wide(m) * count);
     }
-    /* Custom intervals are stepped by the custom-interval operations, which
-     * this build does not have: no custom interval can be registered. */
-    if (code > ZINT_YEARV) return orvMissing();
     if (code < ZINT_FIRST_CALENDAR_CODE) {
         const int64_t unit = zintSecondsPerUnit(code);
         if (unit == 0) {
@@ -319,6 +363,7 @@ double zintnx2(const ZINT_DESC *desc, double x, double n)
 double zintnx3(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n)
 {
     if (desc == nullptr || orvIsMissing(n)) return orvMissing();
+    if (desc->code > ZINT_YEARV) return customAligned(*desc, align, x, n);
     const double b = zintnx2(desc, x, n);
     /* A target interval outside the valid range may still end inside it. */
     if (orvIsMissing(b) && align != 'E') return orvMissing();
@@ -333,6 +378,7 @@ double zintnx3(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x
 double zintnx4(const ZINT_DESC *desc, char align, double x, double n)
 {
     if (desc == nullptr || orvIsMissing(n)) return orvMissing();
+    if (desc->code > ZINT_YEARV) return customAligned(*desc, align, x, n);
     const double b = zintnx2(desc, x, n);
     if (orvIsMissing(b) && align != 'E') return orvMissing();
     switch (align) {

@@ -31,12 +31,16 @@
  * Returns the start, or missing: for a null descriptor, a missing x or n,
  * |n| > 2^53, a value or result outside the valid range (calendar codes)
  * or beyond 2^53 in magnitude (seconds and observations), a kind that does
- * not fit the code, and for custom intervals.
+ * not fit the code.  A custom interval (code 65) steps by its periods
+ * (customINTNX, custom_ops.h): .M and .I are then values too, and the
+ * result may be .M (the open period before the data).
  */
 double zintnx2(const ZINT_DESC *desc, double x, double n);
 
 /*
  * INTNX with alignment: 'B' (and any other character), 'M', 'E' or 'S'.
+ * A custom interval aligns to its period's begin ('B', 'S'), end ('E', .I
+ * for an open-ended period) or floor((begin + end) / 2) ('M').
  * 'S' keeps x's position in its interval, counted in shift-base units
  * (QTR: months and days) and clipped to the target interval.
  * shiftBase: null, or a record that caches the shift-base interval between

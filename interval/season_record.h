@@ -6,7 +6,7 @@
  * A ZINT_SEAS is plain data, built on the stack (zeroed, then the
  * descriptor copied in) or embedded in a larger record.  Whoever builds one
  * releases its custom-interval reference before it goes out of scope
- * (zintCustomRelease, custom_pending.h) and owns the season-cycle record it
+ * (zcintcReleaseRef, custom_manager.h) and owns the season-cycle record it
  * points to.
  *
  * Exports: ZINT_CUSTREF (opaque), ZINT_SEAS, ZINT_SEAS_FORMAT_NAME_SIZE,
@@ -20,8 +20,7 @@
 
 #include "interval/interval_desc.h"
 
-/* A loaded custom-interval definition; only the custom-interval manager
- * knows its layout. */
+/* A loaded custom-interval definition (host/custom_interval_records.h). */
 struct ZINT_CUSTREF;
 
 constexpr int ZINT_SEAS_FORMAT_NAME_SIZE = 12;

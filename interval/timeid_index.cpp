@@ -12,6 +12,8 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "host/text_fields.h"
+#include "interval/custom_manager.h"
+#include "interval/custom_timeid.h"
 #include "interval/day_math.h"
 #include "interval/intck.h"
 #include "interval/intnx.h"
@@ -48,14 +50,61 @@ ValueRange rangeOf(char kind)
 }
 
 /*
- * The custom-interval branch of zinttip (n >= 1).  The custom-interval time
- * index is not part of the library yet, so no custom interval can be
- * indexed: the branch reports the custom-interval failure.  When it is,
- * this is the one place that builds its work record and maps its results.
+ * The custom-interval branch of zinttip (n >= 1): the custom-interval time
+ * index over a copy of the values (it aligns the values it is given in
+ * place), relative to base.  Results as zinttip: -1 a missing value, -5 a
+ * value or base not placed (or no work memory), -2 a value in an open period
+ * before or after the defined ones, -3 and -4 passed on; else the order.
  */
-int zinttipCustom(ZintTiForm)
+int zinttipCustom(ZintTiForm form, const ZINT_DESC *interval, char alignment, const double *values, int64_t n,
+                  int flag, int64_t *index, double base, int64_t *maxIndex, double *firstAligned,
+                  double *lastAligned)
 {
-    return ZINTTIP_CUSTOM_FAILURE;
+    auto *copy = static_cast<double *>(zintTiAlloc(form, size_t(n) * sizeof(double)));
+    auto *indices = index != nullptr ? index : static_cast<int64_t *>(zintTiAlloc(form, size_t(n) * sizeof(int64_t)));
+    int result = ZINTTIP_CUSTOM_FAILURE;
+    if (copy != nullptr && indices != nullptr) {
+        std::memcpy(copy, values, size_t(n) * sizeof(double));
+        ZINT_CTID_WORK work{};
+        work.start = base;
+        work.interval.interval = *interval;
+        work.allocator = form == ZintTiForm::Plain ? v_global_gcb_anchor->globalMemory
+                                                   : v_global_gcb_anchor->secondMemory;
+        work.values = copy;
+        work.count = n;
+        /* Same-position alignment of a custom period is its begin. */
+        const char align[2] = {alignment == 'E' || alignment == 'M' ? alignment : 'B', '\0'};
+        int32_t order = 0, outside = 0;
+        const auto indexFunction = form == ZintTiForm::Plain ? &zintctidL : &zintctid;
+        const int rc = indexFunction(&work, align, 0, nullptr, indices, &order, &outside, nullptr, nullptr, nullptr,
+                                     firstAligned, lastAligned);
+        zcintcReleaseRef(work.interval.customRef);
+        if (rc == ZINT_CTID_MISSING || rc == ZINT_CTID_NO_VALUES)
+            result = ZINTTIP_MISSING;
+        else if (rc == ZINT_CTID_FAILED)
+            result = ZINTTIP_CUSTOM_FAILURE;
+        else if (rc == ZINT_CTID_OVERFLOW || rc == ZINT_CTID_INEXACT)
+            result = rc;
+        else if (rc != ZINT_CTID_OK)
+            result = ZINTTIP_MISSING;
+        else if (outside != 0)
+            result = ZINTTIP_OUT_OF_RANGE;
+        else {
+            if (maxIndex != nullptr)
+                for (int64_t j = 0; j < n; ++j) *maxIndex = std::max(*maxIndex, indices[j]);
+            if (n == 1)
+                result = ZINTTIP_ASCENDING;
+            else if (flag != 0)
+                result = flag;
+            else if (order == ZINT_CTID_REPEATED)
+                result = ZINTTIP_DUPLICATES;
+            else
+                result = order != 0 ? ZINTTIP_UNSORTED : ZINTTIP_ASCENDING;
+        }
+    }
+    zintTiFree(form, copy);
+    if (indices != index) zintTiFree(form, indices);
+    return result;
 }
 
 int timeIndex(ZintTiForm form, const ZINT_DESC *interval, char alignment, const double *values,
@@ -69,7 +118,9 @@ int timeIndex(ZintTiForm form, const ZINT_DESC *interval, char alignment, const 
     if (n <= 0) return ZINTTIP_ASCENDING;
     if (interval == nullptr) return ZINTTIP_OUT_OF_RANGE;
     if (values == nullptr) return ZINTTIP_MISSING;
-    if (interval->code == ZINT_CUSTOM) return zinttipCustom(form);
+    if (interval->code == ZINT_CUSTOM)
+        return zinttipCustom(form, interval, alignment, values, n, flag, index, base, maxIndex, firstAligned,
+                             lastAligned);
 
     const ValueRange range = rangeOf(interval->kind);
     double minimum = values[0], maximum = values[0];

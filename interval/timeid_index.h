@@ -78,8 +78,12 @@ static_assert(sizeof(ZINT_FMTTEXT) == 42);
  * checked); for n <= 0 ZINTTIP_ASCENDING with nothing read; failures
  * ZINTTIP_MISSING (found before anything is computed), _OUT_OF_RANGE,
  * _OVERFLOW, _INEXACT (plain form only), stopping at the first bad value.
- * For a custom interval with n >= 1: ZINTTIP_CUSTOM_FAILURE until the
- * custom-interval time index is part of the library.
+ * For a custom interval with n >= 1 (custom_timeid.h): ZINTTIP_MISSING for
+ * a missing value, ZINTTIP_CUSTOM_FAILURE for a value or base that no
+ * period holds, ZINTTIP_OUT_OF_RANGE for a value in the open period before
+ * or after the defined ones, _OVERFLOW and (plain form) _INEXACT; else
+ * the order result as above, for indices relative to base's period (the
+ * first value's when base is missing).
  */
 int zinttip(const ZINT_DESC *interval, char alignment, const double *values, int64_t n, int flag,
             int64_t *index, double base, int64_t *maxIndex, double *firstAligned,

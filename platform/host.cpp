@@ -42,6 +42,9 @@ int Host::runStep(void (*entry)())
         log_.error(std::string{"The host failed while running the step: "} + failure.what());
     }
     returnCode = dataSets_.endStep(returnCode);
+    /* Resource contents are step memory: their clean-up routines run
+     * before it goes. */
+    resources_.removeAll();
     memory_.releaseStep();
     utilityFiles_.releaseStep();
     options_.releaseStep();

@@ -16,18 +16,34 @@ KernelExtensions::KernelExtensions()
     state_.timer = ORV_PERF_TIMER{};
     state_.timer.read = &KernelExtensions::readTimer;
     state_.timer.release = &KernelExtensions::releaseTimer;
+    state_.custom = &custom_;
 }
 
+namespace {
+
+/* True when the 32-bit characters name[0..length) spell text. */
+template <size_t N>
+bool sameName(const uint32_t *name, int32_t length, const char (&text)[N])
+{
+    if (length != int32_t(N - 1)) return false;
+    for (int32_t i = 0; i < length; ++i)
+        if (name[i] != uint32_t(uint8_t(text[i]))) return false;
+    return true;
+}
+
+}  // namespace
+
+/* The custom-interval extension takes the journal in which it records its
+ * failures; the host objects are not needed by this host's extension. */
 void *KernelExtensions::loadByName(KERNEL_HANDLE *kernel, const uint32_t *name, int32_t length,
-                                   void *, const void *)
+                                   void *journal, const void *)
 {
     static_assert(std::is_standard_layout_v<State>);
     if (kernel == nullptr || name == nullptr) return nullptr;
     State *state = reinterpret_cast<State *>(kernel);
-    constexpr int32_t timerNameLength = int32_t(sizeof ORV_PERF_TIMER_NAME - 1);
-    if (length != timerNameLength || !state->perfAvailable) return nullptr;
-    for (int32_t i = 0; i < length; ++i)
-        if (name[i] != uint32_t(uint8_t(ORV_PERF_TIMER_NAME[i]))) return nullptr;
+    if (sameName(name, length, ZINT_CUSTOM_EXTENSION_NAME))
+        return state->custom->loadExtension(static_cast<ORV_JOURNAL *>(journal));
+    if (!sameName(name, length, ORV_PERF_TIMER_NAME) || !state->perfAvailable) return nullptr;
     return &state->timer;
 }
 

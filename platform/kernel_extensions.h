@@ -4,10 +4,12 @@
  *
  * The control block's kernel handle (GCB word 0x290) is a KERNEL_HANDLE
  * (host_records.h) whose load-by-name entry hands out extension objects.
- * This host has one extension, the timer "qxperf": a deterministic timer
+ * This host has two extensions: the timer "qxperf", a deterministic timer
  * whose readings advance by fixed steps on every read, so that timings are
- * reproducible.  For tests the timer can be made unavailable; loading it
- * then gives null, as on a host without it.
+ * reproducible, and the custom-interval extension "qxecintc"
+ * (custom_intervals.h), which also keeps the journals of wrjnlc.  For tests
+ * the timer can be made unavailable; loading it then gives null, as on a
+ * host without it.
  *
  * Exports: class KernelExtensions, ORV_PERF_TIMER_NAME.
  */
@@ -17,6 +19,7 @@
 #include <cstdint>
 
 #include "host/host_records.h"
+#include "platform/custom_intervals.h"
 
 namespace orvhost {
 
@@ -40,12 +43,16 @@ public:
     int64_t readingB() const { return state_.readingB; }
     int64_t readCount() const { return state_.reads; }
 
+    /* The custom-interval extension and the journals. */
+    CustomIntervals &customIntervals() { return custom_; }
+
 private:
     /* Standard layout with the handle first, so the load entry finds the
      * state from the handle it is given; the timer likewise. */
     struct State {
         KERNEL_HANDLE handle;
         ORV_PERF_TIMER timer;
+        CustomIntervals *custom = nullptr;
         bool perfAvailable = true;
         int64_t readingA = 0;
         int64_t readingB = 0;
@@ -57,6 +64,7 @@ private:
     static void releaseTimer(ORV_PERF_TIMER *timer);
 
     State state_;
+    CustomIntervals custom_;
 };
 
 }  // namespace orvhost

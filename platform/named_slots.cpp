@@ -107,6 +107,14 @@ int HostResources::remove(int32_t id)
     return 0;
 }
 
+void HostResources::removeAll()
+{
+    for (uint32_t index = 1; index < nextIndex_ && live_ > 0; ++index) {
+        const int32_t id = int32_t(((index / kResourceEntriesPerBlock) << 16) | (index % kResourceEntriesPerBlock));
+        remove(id);
+    }
+}
+
 const HOST_RESOURCE_ENTRY *HostResources::find(int32_t id) const
 {
     const HOST_RESOURCE_ENTRY *found = entry(id);

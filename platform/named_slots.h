@@ -9,10 +9,12 @@
  * A named slot is a 64-bit value under a key of 1 to 256 bytes, compared
  * byte for byte.  A host resource holds one content pointer and a clean-up
  * routine that runs when the resource is deleted.  Both live in the Host, so
- * they outlive every step of the process.  The host never deletes a resource
- * by itself: at the end of the process the memory goes with it, and no
- * clean-up routine runs, since the module code it belongs to is no longer
- * running any step.
+ * they outlive every step of the process.  A resource's content, though, is
+ * memory of the step that made it, which the host releases when the step
+ * ends: so at the end of every step, while the module code is still loaded,
+ * the host deletes every live resource (running its clean-up routine).  A
+ * named slot that still holds the id of a deleted resource names no live
+ * resource, and the resource services say so (kNoSuchResource).
  */
 #ifndef ORV_PLATFORM_NAMED_SLOTS_H
 #define ORV_PLATFORM_NAMED_SLOTS_H
@@ -25,6 +27,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/host_records.h"
 #include "host/service_args.h"
 
 namespace orvhost {
@@ -38,31 +41,10 @@ constexpr int kNoSuchName = int(0x80008026u);        /* no value under the key *
 
 constexpr int kMaxSlotKeyLength = 256;
 
-/* The resource table as a clean-up routine reads it: a resource id holds the
- * block index in its high 16 bits and the entry in its low 16 bits, so the
- * entry of id is blocks[id >> 16][id & 0xFFFF].  Id 0 names no resource, and
- * ids are never reused within a process, so a stale id kept somewhere never
- * names a newer resource. */
-struct HOST_RESOURCE_ENTRY {
-    void *content;       /* 0x0 */
-    orv_routine cleanup; /* 0x8: null when the resource has none */
-    uint64_t state;      /* 0x10: kResourceLive, kResourceDeleting, or 0 */
-};
-static_assert(offsetof(HOST_RESOURCE_ENTRY, content) == 0x0);
-static_assert(offsetof(HOST_RESOURCE_ENTRY, cleanup) == 0x8);
-static_assert(offsetof(HOST_RESOURCE_ENTRY, state) == 0x10);
-static_assert(sizeof(HOST_RESOURCE_ENTRY) == 24);
-
-struct HOST_RESOURCE_TABLE {
-    HOST_RESOURCE_ENTRY **blocks; /* 0x0 */
-    uint32_t blockCount;          /* 0x8 */
-    uint32_t entriesPerBlock;     /* 0xC */
-};
-static_assert(offsetof(HOST_RESOURCE_TABLE, blocks) == 0x0);
-static_assert(offsetof(HOST_RESOURCE_TABLE, blockCount) == 0x8);
-static_assert(offsetof(HOST_RESOURCE_TABLE, entriesPerBlock) == 0xC);
-static_assert(sizeof(HOST_RESOURCE_TABLE) == 16);
-
+/* The resource table as a clean-up routine reads it (host/host_records.h,
+ * shared with the modules). */
+using ::HOST_RESOURCE_ENTRY;
+using ::HOST_RESOURCE_TABLE;
 constexpr uint64_t kResourceLive = 1;
 constexpr uint64_t kResourceDeleting = 2; /* its clean-up routine is running */
 constexpr uint32_t kResourceEntriesPerBlock = 256;
@@ -108,6 +90,9 @@ public:
      * the clean-up routine finds no resource.  Returns 0 or
      * kNoSuchResource. */
     int remove(int32_t id);
+
+    /* Deletes every live resource, as remove does, oldest first. */
+    void removeAll();
 
     /* The entry of a live resource, or null. */
     const HOST_RESOURCE_ENTRY *find(int32_t id) const;

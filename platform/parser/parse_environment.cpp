@@ -13,6 +13,9 @@
  * from test binaries that carry only the platform. */
 int zintstr(const char *text, int length, ZINT_DESC *desc) __attribute__((weak));
 double zintnx2(const ZINT_DESC *desc, double x, double n) __attribute__((weak));
+/* The kernel handle of that module code (platform/parser/module_anchors.cpp),
+ * through which it loads the custom-interval extension. */
+extern "C" void *Exported_QXHandle;
 
 namespace orvhost {
 namespace {
@@ -56,8 +59,10 @@ int setByListInStore(DATA_SET_HANDLE *handle, const std::vector<int> &numbers, b
 int parseIntervalName(const char *text, int length, void *descriptor)
 {
     if (&zintstr == nullptr) return ZINTSTR_UNKNOWN;
-    /* The module code reaches host services through this anchor. */
+    /* The module code reaches host services through this anchor, and the
+     * kernel's extensions through the handle that mcn_main would set. */
     v_global_gcb_anchor = Host::current().controlBlock().gcb();
+    Exported_QXHandle = v_global_gcb_anchor->kernelHandle;
     return zintstr(text, length, static_cast<ZINT_DESC *>(descriptor));
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/custom_interval_records.h"
 #include "host/host_records.h"
 #include "platform/host.h"
 #include "platform/kernel_extensions.h"
@@ -36,7 +37,8 @@ TEST(KernelExtensions, LoadByName)
         {"unavailable", "qxperf", -1, false, false},
         {"upper case is another name", "QXPERF", -1, true, false},
         {"a prefix", "qxperf", 5, true, false},
-        {"the custom-interval extension is not in this host", "qxecintc", -1, true, false},
+        {"the custom-interval extension", "qxecintc", -1, true, true},
+        {"the custom-interval extension, timer unavailable", "qxecintc", -1, false, true},
         {"empty", "", 0, true, false},
     };
     for (const Case &c : cases) {
@@ -46,7 +48,10 @@ TEST(KernelExtensions, LoadByName)
         void *object = kernel->loadByName(kernel, name.data(), c.length < 0 ? int32_t(name.size()) : c.length,
                                           nullptr, nullptr);
         EXPECT_EQ(object != nullptr, c.loads);
+        if (object != nullptr && c.name == "qxecintc") static_cast<ORV_CUSTOM_EXTENSION *>(object)->release(
+                                                           static_cast<ORV_CUSTOM_EXTENSION *>(object));
     }
+    EXPECT_EQ(host.controlBlock().kernel().customIntervals().liveObjects(), 0u);
     EXPECT_EQ(kernel->loadByName(kernel, nullptr, 6, nullptr, nullptr), nullptr);
 }
 

@@ -206,9 +206,10 @@ TEST_F(SlotServices, CleanUpThatEndsTheStepStillDeletes)
 }
 
 /* The manager sequence of the custom intervals: find the slot, or create a
- * resource and name it in the slot; a later step finds the same content;
- * deleting the resource runs its clean-up; the slot then still names the
- * deleted id, which no newer resource takes. */
+ * resource and name it in the slot; a step finds the same content; the end
+ * of the step deletes the resource (its content is step memory) and runs
+ * its clean-up; the slot then still names the deleted id, which no newer
+ * resource takes. */
 struct Manager {
     int created = 0;
 };
@@ -255,11 +256,12 @@ TEST_F(SlotServices, ProcessWideManagerInAResource)
     EXPECT_EQ(host.runStep(stepFindingTheManager), 0);
     EXPECT_EQ(foundInStep, &firstManager);
     EXPECT_EQ(secondManager.created, 0);
+    EXPECT_EQ(cleanedManager, &firstManager);
+    EXPECT_EQ(host.resources().liveCount(), 0u);
 
     int64_t id = 0;
     ASSERT_EQ(host_routines::xytngl(nullptr, 2, "_ZQXECINTC_", 11, &id), 0);
-    ASSERT_EQ(host_routines::wtrsdel(int32_t(id)), 0);
-    EXPECT_EQ(cleanedManager, &firstManager);
+    EXPECT_EQ(host_routines::wtrsdel(int32_t(id)), orvhost::kNoSuchResource);
 
     int32_t newer = 0;
     ASSERT_EQ(host_routines::wtrscrt(&secondManager, nullptr, &newer), 0);

@@ -8,6 +8,8 @@
 
 /* The module globals are the platform's (platform/parser/module_anchors.cpp);
  * the test host points them at itself. */
+extern "C" void *Exported_QXHandle;
+
 namespace orvtest {
 namespace {
 
@@ -28,6 +30,7 @@ orvhost::Host &moduleHost()
     static orvhost::Host host(logStream());
     v_global_gcb_anchor = host.controlBlock().gcb();
     v_global_pidb_anchor = host.processAnchor();
+    Exported_QXHandle = host.controlBlock().gcb()->kernelHandle;
     return host;
 }
 
