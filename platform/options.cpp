@@ -82,14 +82,14 @@ bool isDataSetName(std::string_view word)
 
 /* What is wrong with the value of a text option ("" when nothing is):
  * DEBUG lists SYN and SEM, EVENTDS lists NODEFAULTS, DEFAULTS and data sets
- * libref.member, INTERVALDS lists name=libref.member; the words are
+ * libref.member, INTERVALDS lists name=libref.member or name=member; the words are
  * separated by blanks and may stand in parentheses. */
 std::string checkOptionText(OptionId id, std::string_view value)
 {
     const char *form = id == OptionId::Debug ? "SYN and SEM"
                        : id == OptionId::EventDs
                            ? "NODEFAULTS, DEFAULTS and data sets libref.member"
-                           : "custom intervals name=libref.member";
+                           : "custom intervals name=libref.member or name=member";
     std::string fix = std::string("; list ") + form + ", separated by blanks, optionally in parentheses";
     std::string name(kOptionNames[size_t(id)]);
     std::vector<std::string> words;
@@ -104,9 +104,11 @@ std::string checkOptionText(OptionId id, std::string_view value)
             valid = upper == "NODEFAULTS" || upper == "DEFAULTS" || isDataSetName(word);
         } else {
             size_t equals = word.find('=');
+            /* The data set may be a member alone, without a library. */
+            std::string_view dataSet = std::string_view(word).substr(equals + 1);
             valid = equals != std::string::npos &&
                     isValidName(std::string_view(word).substr(0, equals), kMaxNameLength) &&
-                    isDataSetName(std::string_view(word).substr(equals + 1));
+                    (isDataSetName(dataSet) || isValidName(dataSet, ORV_DS_MEMBER_LENGTH));
         }
         if (!valid) return "'" + shownText(word) + "' is not valid in " + name + fix;
     }

@@ -60,6 +60,7 @@ TEST(SystemOptions, SettingsAreCheckedAndNamesIgnoreCase)
         {"debug word unknown", "DEBUG=FROBNICATE", false, OptionId::Debug, "", 1926},
         {"interval without name", "INTERVALDS=(=)", false, OptionId::IntervalDs, "", 1926},
         {"interval without data set", "INTERVALDS=fiscal=", false, OptionId::IntervalDs, "", 1926},
+        {"interval in WORK", "INTERVALDS=fiscal=cal", true, OptionId::IntervalDs, "fiscal=cal", 1926},
         {"unknown name", "EVENTDSS=X", false, OptionId::EventDs, "", 1926},
         {"prefix of a name", "DEBU=X", false, OptionId::Debug, "", 1926},
         {"no equals sign", "DEBUG", false, OptionId::Debug, "", 1926},
@@ -93,7 +94,7 @@ TEST(SystemOptions, FaultsNameTheProblem)
          "the value '@@@ (((' of EVENTDS has a parenthesis out of place; list NODEFAULTS, "
          "DEFAULTS and data sets libref.member, separated by blanks, optionally in parentheses"},
         {"interval", "INTERVALDS=(=)",
-         "'=' is not valid in INTERVALDS; list custom intervals name=libref.member, separated by "
+         "'=' is not valid in INTERVALDS; list custom intervals name=libref.member or name=member, separated by "
          "blanks, optionally in parentheses"},
     };
     for (const Case &c : cases) {
