@@ -143,6 +143,7 @@ int expandWeekdays(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const ZINT_DESC
         Name member = keyword(kFirstDayKeyword + day);
         int status = ZTSEVAddEventName(list, names, member.text, ZTSEV_NAMES_MEMBER);
         if (status != ZTSEV_OK) return status;
+        takeSeriesShift(list, member, interval);
         int following = 0;
         if (byDaysOff) {
             while (following < kDaysPerWeek - 1 && interval->daysOff[(day + following + 1) % kDaysPerWeek] != 0)
