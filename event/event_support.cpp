@@ -99,6 +99,15 @@ int ztsevUpperName(ORV_COUNTED_NAME *field, const char *text, int length)
     return length;
 }
 
+ZTSEV_NAMETEXT ztsevNameText(const char *source, int n)
+{
+    ZTSEV_NAMETEXT name;
+    name.length = source == nullptr ? 0 : std::clamp(n, 0, ZTSEV_NAME_SIZE);
+    vzmp(source, name.length, name.text, ZTSEV_NAME_SIZE);
+    name.text[ZTSEV_NAME_SIZE] = '\0';
+    return name;
+}
+
 bool ztsevSameName(const char *a, int lengthA, const char *b, int lengthB)
 {
     return wzsteqn(a, wzstrip(a, lengthA), b, wzstrip(b, lengthB)) == 1;

@@ -4,8 +4,9 @@
  * fields (setting, upper-casing and comparing whole names).
  *
  * Exports: ztsevOutOfMemory, ztsevAlloc, ztsevAllocArray, ztsevGrowArray,
- * ztsevFree, ztsevNewPool, ztsevMakeList, ztsevLogHandle, ztsevSetName, ztsevUpperName,
- * ztsevSameName, ztsevKeyPresent, ztsevTargetKeyList, ztsevTruncated.
+ * ztsevFree, ztsevNewPool, ztsevMakeList, ztsevLogHandle, ztsevSetName,
+ * ztsevUpperName, ZTSEV_NAMETEXT, ztsevNameText, ztsevSameName,
+ * ztsevKeyPresent, ztsevTargetKeyList, ztsevTruncated.
  */
 #ifndef ORV_EVENT_EVENT_SUPPORT_H
 #define ORV_EVENT_EVENT_SUPPORT_H
@@ -53,6 +54,17 @@ void ztsevSetName(ORV_COUNTED_NAME *field, const char *name);
 /* Copies text[0..length) (length clamped to 0..32, trailing blanks
  * dropped) upper-cased into field; returns the stored length. */
 int ztsevUpperName(ORV_COUNTED_NAME *field, const char *text, int length);
+
+/* A name as the name operations read it: blank-padded to 32 characters
+ * and NUL-terminated, so that no reader runs past the field. */
+struct ZTSEV_NAMETEXT {
+    char text[ZTSEV_NAME_SIZE + 1];
+    int length; /* characters taken, 0 to 32 */
+};
+
+/* source[0..n) cut to 0 to 32 characters (a null source gives an empty
+ * name). */
+ZTSEV_NAMETEXT ztsevNameText(const char *source, int n);
 
 /* True when two names are equal as whole names without regard to case:
  * trailing blanks do not count, every other character does. */
