@@ -167,17 +167,7 @@ int auxIOComInit(ZTS_PROC *owner)
     ZTS_AUX *aux = auxRecord(owner);
     if (owner == nullptr || owner->varCount <= 0) return ZTS_BAD_ARGUMENT;
     if (aux == nullptr) return ZTS_MISSING_PART;
-    owner->trace = 0;
-    owner->nonMissingObs = 0;
-    owner->accBufferSize = 0;
-    owner->accBuffer = nullptr;
-    for (ZTS_CACHE *cache : {&owner->rawCache, &owner->accCache}) {
-        cache->firstIndex = -1;
-        cache->perBlock = 1;
-        cache->seriesCount = owner->varCount;
-        cache->buffer = nullptr;
-        cache->capacity = 0;
-    }
+    ztsResetCommon(owner);
     int result = 0;
     for (int32_t i = 0; i < aux->dataSetCount; ++i) {
         ZTS_PROC *sub = &aux->subs[i];
