@@ -2,7 +2,8 @@
  * text_services.cpp - host routines of the case services on text fields:
  * wzstrup and wzstrlo (in place), and the multi-byte variants wzsxcch,
  * wzsxrch (translate into a destination), wzsxcmn (three-way blank-padded
- * compare) and wzsxeqn (equality), all without regard to case.
+ * compare) and wzsxeqn (equality), all without regard to case; and wzrlchr,
+ * which reads a decimal number from a text field.
  *
  * This host treats text as UTF-8 bytes: only the ASCII letters have a case,
  * every byte of a multi-byte character (0x80 and above) stays as it is, so a
@@ -12,8 +13,11 @@
  *
  * A negative length, or a null field, counts as a field of length 0.
  */
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "host/padded_compare.h"
 #include "platform/service_table.h"
@@ -48,7 +52,56 @@ void mapInto(const char *source, int sourceLength, char *destination, int destin
     if (destinationLength > n) std::memset(destination + n, kBlank, size_t(destinationLength - n));
 }
 
+/* A plain decimal number: optional sign, digits with at most one point
+ * (at least one digit in all), optional exponent E followed by an optional
+ * sign and digits.  Rules out what from_chars would also take: "inf",
+ * "nan" and hexadecimal digits. */
+bool isDecimalNumber(std::string_view text)
+{
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    int digits = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') ++digits;
+        else if (text[i] == '.' && !point) point = true;
+        else break;
+    }
+    if (digits == 0) return false;
+    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        const size_t exponentStart = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        if (i == exponentStart) return false;
+    }
+    return i == text.size();
+}
+
 }  // namespace
+
+/*
+ * Reads a decimal number from a text field (textLength bytes; blanks around
+ * it are ignored): "5", "+12", "-0.5", "1E3".
+ * Output: *valueOut (when not null) the number; untouched on failure.
+ * Returns 0; 1 for an empty or all-blank field, a text that is not wholly
+ * one decimal number, or a number beyond the range of a finite double.
+ */
+int wzrlchr(const char *text, int textLength, double *valueOut)
+{
+    std::string_view field(text == nullptr ? "" : text, size_t(usable(text, textLength)));
+    const size_t first = field.find_first_not_of(char(kBlank));
+    if (first == std::string_view::npos) return 1;
+    field = field.substr(first, field.find_last_not_of(char(kBlank)) - first + 1);
+    if (!isDecimalNumber(field)) return 1;
+    /* from_chars takes no leading '+'. */
+    std::string_view digits = field.front() == '+' ? field.substr(1) : field;
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc{} || end != digits.data() + digits.size() || !std::isfinite(value)) return 1;
+    if (valueOut != nullptr) *valueOut = value;
+    return 0;
+}
 
 void wzstrup(char *field, int length) { mapInPlace(field, length, upper); }
 

@@ -1,0 +1,68 @@
+/*
+ * event_support.h - helpers shared by the event library's own files: pool
+ * blocks that end the step when memory runs out, list set-up, and name
+ * fields (setting, upper-casing and comparing whole names).
+ *
+ * Exports: ztsevOutOfMemory, ztsevAlloc, ztsevAllocArray, ztsevGrowArray,
+ * ztsevFree, ztsevInitList, ztsevLogHandle, ztsevSetName, ztsevUpperName,
+ * ztsevSameName, ztsevKeyPresent, ztsevTargetKeyList, ztsevTruncated.
+ */
+#ifndef ORV_EVENT_EVENT_SUPPORT_H
+#define ORV_EVENT_EVENT_SUPPORT_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "event/event_records.h"
+
+/* Writes the host's memory message for the failed allocations and ends the
+ * step with the larger of status and 1016.  Never returns. */
+[[noreturn]] void ztsevOutOfMemory(int status);
+
+/* A block of `bytes` from pool with flags; ends the step when the host has
+ * none (or without a pool). */
+void *ztsevAlloc(MEMORY_OBJECT *pool, size_t bytes, int flags);
+
+/* count elements of `size` bytes from pool, zero-filled; a count whose
+ * byte size cannot be represented ends the step as out of memory. */
+void *ztsevAllocArray(MEMORY_OBJECT *pool, int64_t count, size_t size);
+
+/* Grows block (oldCount elements, may be null) to newCount elements of
+ * `size` bytes in pool, keeping its content; ends the step on failure. */
+void *ztsevGrowArray(MEMORY_OBJECT *pool, void *block, int64_t oldCount, int64_t newCount, size_t size);
+
+/* Frees block to pool; a null block or pool does nothing. */
+void ztsevFree(MEMORY_OBJECT *pool, void *block);
+
+/* Sets up a zero-filled list made from pool: kind, base and current pool,
+ * pool entry 0, pool count 1, note limit 25. */
+void ztsevInitList(ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t kind);
+
+/* The log handle of the running step, for the message-text services. */
+void *ztsevLogHandle();
+
+/* Stores name (ZTSEVlenORVname characters) blank-padded in field. */
+void ztsevSetName(ORV_COUNTED_NAME *field, const char *name);
+
+/* Copies text[0..length) (length clamped to 0..32, trailing blanks
+ * dropped) upper-cased into field; returns the stored length. */
+int ztsevUpperName(ORV_COUNTED_NAME *field, const char *text, int length);
+
+/* True when two names are equal as whole names without regard to case:
+ * trailing blanks do not count, every other character does. */
+bool ztsevSameName(const char *a, int lengthA, const char *b, int lengthB);
+
+/* True when key is a key name at all: non-null, with a first character
+ * that is neither a blank nor '.'. */
+bool ztsevKeyPresent(const ORV_COUNTED_NAME *key);
+
+/* The list whose events serve as date keys for list: list itself when it
+ * is a date-key list, else its date-key list (may be null). */
+ZTSEV_LIST *ztsevTargetKeyList(ZTSEV_LIST *list);
+
+/* Truncates value toward zero into *out when it is a number whose integer
+ * part lies in [low, high]; a missing value (any NaN), an infinity or an
+ * integer part out of range gives false and leaves *out alone. */
+bool ztsevTruncated(double value, int64_t low, int64_t high, int64_t *out);
+
+#endif
