@@ -173,8 +173,12 @@ int auxIOComInit(ZTS_PROC *owner)
         ZTS_PROC *sub = &aux->subs[i];
         const int status = sub->ops->ioComInit(sub);
         if (status == 2) {
-            const ORV_COUNTED_DATA_SET_NAME &name = sub->ioInfo.qualified;
-            xpmlog(kNoVariablesSet, kNoVariablesNumber, ORV_MSG_TEXT, int(name.length), name.text, ORV_MSG_END);
+            /* LIB.MEMBER when the caller described it, else the member. */
+            const ZTS_IOINFO &io = sub->ioInfo;
+            const bool qualified = io.qualified.length > 0;
+            xpmlog(kNoVariablesSet, kNoVariablesNumber, ORV_MSG_TEXT,
+                   int(qualified ? io.qualified.length : io.member.length),
+                   qualified ? io.qualified.text : io.member.text, ORV_MSG_END);
         }
         if (status != 0) auxRecordFailure(owner, sub, nullptr);
         result |= status;
