@@ -148,16 +148,25 @@ int ztsAccumulate(ZTS_PROC *ctx, int method, int setMissing, int zeroMiss, int64
     if (r == ZINTTIM_BAD_ARGUMENT) return ZTS_BAD_ARGUMENT;
     if (r != 0) return ZTS_ACCUMULATE_FAILURE;
 
+    const int32_t role = ctx->vars != nullptr ? ctx->vars[index].role : 0;
+    const int finishedStatus = ztsFinishAccumulated(ctx, role, setMissing, zeroMiss, value, out, count);
+    if (finishedStatus != 0) return finishedStatus;
+    return storeAccumulated(ctx, index, count);
+}
+
+int ztsFinishAccumulated(const ZTS_PROC *ctx, int32_t role, int setMissing, int zeroMiss, double value, double *out,
+                         int64_t count)
+{
     if (setMissing != 0) {
         const int s = zinttis(out, count, setMissing, out, nullptr, nullptr, value);
         if (s < 0) return s;
     }
     if (zeroMiss != 0) applyzeromiss(out, count, zeroMiss);
-    if (ctx->horizonGiven != 0 && ctx->vars != nullptr && ctx->vars[index].role == 1 && ctx->endOffset < 0) {
+    if (ctx->horizonGiven != 0 && role == 1 && ctx->endOffset < 0) {
         const int64_t trimmed = std::min(count, -ctx->endOffset);
         vzfdl(out + (count - trimmed), trimmed, orvMissing());
     }
-    return storeAccumulated(ctx, index, count);
+    return 0;
 }
 
 int ztsTimeIDAddLead(ZTS_PROC *ctx, int64_t lead)

@@ -8,7 +8,8 @@
  * Series indices are 0-based positions among the selected variables.
  *
  * Exports: ZTS_ZERO_LIMIT, ztsGetVar, ztsGetVarPtr, ztsGetAccVar,
- * ztsGetAccVarPtr, ztsAccumulate, ztsTimeIDAddLead, applyzeromiss.
+ * ztsGetAccVarPtr, ztsAccumulate, ztsFinishAccumulated, ztsTimeIDAddLead,
+ * applyzeromiss.
  */
 #ifndef ORV_SERIES_SERIES_ACCESS_H
 #define ORV_SERIES_SERIES_ACCESS_H
@@ -54,6 +55,15 @@ int ztsGetAccVarPtr(ZTS_PROC *ctx, int64_t index, double **series);
  * ZTS_ACCUMULATE_FAILURE (an overflow); a negative zinttis result.
  */
 int ztsAccumulate(ZTS_PROC *ctx, int method, int setMissing, int zeroMiss, int64_t index, double value);
+
+/*
+ * The steps that follow the accumulation of one series out[0..count):
+ * SETMISSING (`setMissing`, `value`), zero-to-missing (`zeroMiss`) and,
+ * for a variable of role 1, the horizon trimming of ctx's axis.
+ * Returns 0 or a negative zinttis result.
+ */
+int ztsFinishAccumulated(const ZTS_PROC *ctx, int32_t role, int setMissing, int zeroMiss, double value, double *out,
+                         int64_t count);
 
 /*
  * Slot 12: appends `lead` future time IDs after the group's (count itself

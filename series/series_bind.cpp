@@ -13,6 +13,7 @@
 #include "host/services.h"
 #include "interval/intnx.h"
 #include "series/series_access.h"
+#include "series/series_aux.h"
 #include "series/series_io.h"
 #include "series/series_memory.h"
 #include "series/series_settings.h"
@@ -54,10 +55,7 @@ void ZTSSetMemPoolInfo(ZTS_PROC *ctx, MEMORY_OBJECT *pool)
 int ZTSIOBind(ZTS_PROC *ctx, const ZTS_IOINFO *ioinfo, int nAux, const ZTS_IOINFO *const *auxIoinfo)
 {
     if (nAux <= 0) return ztsIOBind(ctx, ioinfo);
-    /* The reader of a primary data set with auxiliary data sets is not part
-     * of this library yet. */
-    (void)auxIoinfo;
-    return ctx == nullptr ? ZTS_NO_CONTEXT : ZTS_BAD_ARGUMENT;
+    return auxIOBind(ctx, ioinfo, nAux, auxIoinfo);
 }
 
 int ztsIOBind(ZTS_PROC *ctx, const ZTS_IOINFO *ioinfo)

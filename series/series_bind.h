@@ -32,8 +32,8 @@ void ZTSSetMemPoolInfo(ZTS_PROC *ctx, MEMORY_OBJECT *pool);
 
 /*
  * Binds the context's operations: without auxiliary blocks the single
- * data-set implementation (ztsIOBind); with them the auxiliary reader,
- * which this library does not have yet (ZTS_BAD_ARGUMENT).
+ * data-set implementation (ztsIOBind); with them the reader of a primary
+ * data set with auxiliary data sets (auxIOBind, series_aux.h).
  * Returns the callee's status.
  */
 int ZTSIOBind(ZTS_PROC *ctx, const ZTS_IOINFO *ioinfo, int nAux, const ZTS_IOINFO *const *auxIoinfo);

@@ -154,6 +154,11 @@ struct ZTS_VAR {
     int32_t index;
     ZTS_PROC *owner;           /* the context that reads the variable */
     int32_t position;
+    /* The auxiliary reader keeps the settings of the variable's last
+     * accumulation for its copy on the primary's axis. */
+    int32_t accSetMissing;
+    double accSetMissingValue;
+    int32_t accZeroMiss;
 };
 
 /* Performance-timer state: the read area of the timer extension (readings

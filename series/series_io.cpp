@@ -181,10 +181,8 @@ int ztsInSetup(ZTS_PROC *ctx)
     return 0;
 }
 
-int ztsIOComInit(ZTS_PROC *ctx)
+void ztsResetCommon(ZTS_PROC *ctx)
 {
-    if (ctx == nullptr) return 1;
-    if (ctx->varCount <= 0) return 2;
     ctx->trace = 0;
     ctx->nonMissingObs = 0;
     ctx->accBufferSize = 0;
@@ -196,6 +194,13 @@ int ztsIOComInit(ZTS_PROC *ctx)
         cache->capacity = 0;
     }
     resetAccumulatedRows(ctx);
+}
+
+int ztsIOComInit(ZTS_PROC *ctx)
+{
+    if (ctx == nullptr) return 1;
+    if (ctx->varCount <= 0) return 2;
+    ztsResetCommon(ctx);
     int status = ztinit(&ctx->rawCache.files[0], &ctx->rawCache.files[1]);
     if (status != 0) return 2 + status;
     status = ztinit(&ctx->accCache.files[0], &ctx->accCache.files[1]);

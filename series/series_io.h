@@ -8,9 +8,9 @@
  * and 20, and the pieces the procedures' own group reader calls directly
  * (resetForReadNext, getid, checkid).  Status words: series_context.h.
  *
- * Exports: ZTS_VALUE_LIMIT, ztsInSetup, estimateNobs, ztsPlanRows, ztsIOComInit,
- * ztsIOByNext, ztsIOReadNext, ztsIOReset, ztsReadObservation, resetForReadNext, getid, checkid,
- * finalNobs, allocate.
+ * Exports: ZTS_VALUE_LIMIT, ztsInSetup, estimateNobs, ztsPlanRows, ztsResetCommon,
+ * ztsIOComInit, ztsIOByNext, ztsIOReadNext, ztsIOReset, ztsReadObservation,
+ * resetForReadNext, getid, checkid, finalNobs, allocate.
  */
 #ifndef ORV_SERIES_SERIES_IO_H
 #define ORV_SERIES_SERIES_IO_H
@@ -46,7 +46,12 @@ int64_t estimateNobs(ZTS_PROC *ctx);
  * 4096 when that leaves 1 or less. */
 int64_t ztsPlanRows(int64_t count, bool perGroup);
 
-/* Slot 2: resets counters and caches and opens the two store pairs.
+/* The counters and caches of a context as the common initialisation
+ * leaves them (trace off, caches empty, nothing accumulated). */
+void ztsResetCommon(ZTS_PROC *ctx);
+
+/* Slot 2: resets counters and caches (ztsResetCommon) and opens the two
+ * store pairs.
  * Returns 0; 1 null context; 2 no selected variables; 2 + ztinit's status
  * when a pair cannot be opened. */
 int ztsIOComInit(ZTS_PROC *ctx);

@@ -5,8 +5,8 @@
  * and fetches the series exactly as a procedure would, against data sets of
  * the platform's data-set store in a scratch library T.
  *
- * Exports: SeriesLibrary (the scratch library), RoadSettings, RoadGroup,
- * RoadResult, variableNumber, openInput, runReadRoad.
+ * Exports: SeriesLibrary (the scratch library), RoadAux, RoadSettings,
+ * RoadGroup, RoadResult, variableNumber, openInput, runReadRoad.
  */
 #ifndef ORV_TESTS_SERIES_READ_ROAD_H
 #define ORV_TESTS_SERIES_READ_ROAD_H
@@ -40,6 +40,13 @@ private:
     std::string dir_;
 };
 
+/* An auxiliary data set read beside the primary: T.<member> and the
+ * variables taken from it (after the primary's). */
+struct RoadAux {
+    std::string member;
+    std::vector<std::string> vars;
+};
+
 /* What the driver sets through the operations vector. */
 struct RoadSettings {
     std::string member;
@@ -60,6 +67,9 @@ struct RoadSettings {
     bool timing = false;          /* ZTSSetIOTiming before the set-up */
     /* Accumulates the variables in this order (default: 0, 1, ...). */
     std::vector<int64_t> accumulateOrder;
+    /* Auxiliary data sets: the context is then bound to the auxiliary
+     * reader, and a failing series access is recorded, not asserted. */
+    std::vector<RoadAux> aux;
     /* Called after each group's series were fetched, with the context. */
     std::function<void(ZTS_PROC &)> afterGroup;
 };
@@ -79,10 +89,16 @@ struct RoadGroup {
     std::vector<std::vector<double>> raw;      /* per variable, obsCount values */
     std::vector<std::vector<double>> acc;      /* per variable, one per time ID */
     std::vector<ZTS_VAR> vars;
+    std::vector<int> getVarStatus, getAccVarStatus;  /* per variable */
+    /* The data set the context's auxInfo names as failed (0 the primary,
+     * i the auxiliary i, -1 none) and the name recorded with it. */
+    int failedDataSet = -1;
+    std::string failedName;
 };
 
 struct RoadResult {
     int bindStatus = -1;
+    int dataInfoStatus = -1;
     int setupStatus = -1;
     int comInitStatus = -1;
     std::vector<RoadGroup> groups;

@@ -22,6 +22,7 @@
 #include "platform/host.h"
 #include "platform/step.h"
 #include "series/series_access.h"
+#include "series/series_aux.h"
 #include "series/series_bind.h"
 #include "series/series_io.h"
 #include "series/series_settings.h"
@@ -178,9 +179,17 @@ TEST(SeriesContext, BindingFailuresAndTheIoList)
     primary.io.readRequest = 77;
     EXPECT_EQ(ZTSIOImport(&c.ctx, &head), 0);
     EXPECT_EQ(c.ctx.ioInfo.readRequest, 77);
-    /* An auxiliary node with a count asks for the auxiliary reader. */
+    /* An auxiliary node with a count binds the auxiliary reader: slot 0
+     * holds its record, with a sub-context per data set. */
     skipped.count = 1;
-    EXPECT_EQ(ZTSIOImport(&c.ctx, &head), ZTS_BAD_ARGUMENT);
+    skipped.io.readRequest = 55;
+    EXPECT_EQ(ZTSIOImport(&c.ctx, &head), 0);
+    ZTS_AUX *auxRecordOfImport = auxRecord(&c.ctx);
+    ASSERT_NE(auxRecordOfImport, nullptr);
+    EXPECT_EQ(auxRecordOfImport->dataSetCount, 2);
+    EXPECT_EQ(auxRecordOfImport->subs[0].ioInfo.readRequest, 77);
+    EXPECT_EQ(auxRecordOfImport->subs[1].ioInfo.readRequest, 55);
+    EXPECT_EQ(c.ctx.ops->ioReadNext, auxIOReadNext);
     ZTS_IONODE lonely{};
     lonely.next = &lonely;
     EXPECT_EQ(ZTSIOImport(&c.ctx, &lonely), ZTS_MISSING_PART);
