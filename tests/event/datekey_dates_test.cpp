@@ -62,6 +62,11 @@ TEST(DatekeyDates, EveryHolidayOnDailyData1990To2030)
         if (row.integer(1) >= 1990 && row.integer(1) <= 2030)
             oracle[{int(row.integer(0)), int(row.integer(1))}] = row.number(2);
     ASSERT_GT(oracle.size(), 900u);
+    /* Second 1 of every minute over 41 years would need 21 million slots:
+     * refused before anything is allocated. */
+    int32_t capped = -1;
+    EXPECT_TRUE(expand(3601, nullptr, &daily.block, &capped).empty());
+    EXPECT_EQ(capped, ZTSEV_DK_NO_SPAN);
     for (int code = ZHOL_FIRST_CODE; code <= ZHOL_LAST_CODE; ++code) {
         int32_t status = -1, kind = 0;
         std::vector<double> dates = expand(code, nullptr, &daily.block, &status, &kind);
