@@ -132,20 +132,20 @@ int makeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, 
     if (pool == nullptr) return ZTSEV_DUMMY_NO_POOL;
     const int64_t n = series->count;
     if (n < 1) return ZTSEV_DUMMY_NO_TIMEIDS;
-    double *series_ = prepare(values, n, pool);
+    double *out = prepare(values, n, pool);
     int status = 0;
     switch (event->cls) {
     case ZTSEV_CLASS_SIMPLE:
     case ZTSEV_CLASS_DATEKEY:
         status = ZTSEVMakeSimpleDummy(event, ztsevTargetKeyList(list), series, values, pool);
-        if (status != 0) vzfdl(series_, n, 0.0);
-        missingToZero(series_, n);
+        if (status != 0) vzfdl(out, n, 0.0);
+        missingToZero(out, n);
         return status;
     case ZTSEV_CLASS_PREDEF:
         status = ZTSEVMakePredefDummy(event, series, values, pool);
-        missingToZero(series_, n);
+        missingToZero(out, n);
         return status;
-    case ZTSEV_CLASS_COMB: return combDummy(list, event, series, series_, pool, depth);
+    case ZTSEV_CLASS_COMB: return combDummy(list, event, series, out, pool, depth);
     default: return 0;
     }
 }
