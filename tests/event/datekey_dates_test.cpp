@@ -220,13 +220,6 @@ TEST(DatekeyDates, EventdataRuns)
     orvtest::moduleHost();
     MEMORY_OBJECT *pool = orvtest::moduleHost().memory().createPool();
     const double M = orvMissing();
-    auto text = [](const char *t) {
-        ORV_COUNTED_NAME field{};
-        std::memset(field.text, ' ', sizeof field.text);
-        std::memcpy(field.text, t, std::strlen(t));
-        field.length = int16_t(std::strlen(t));
-        return field;
-    };
     struct Case {
         const char *id;
         double startDate, endDate;
@@ -254,8 +247,8 @@ TEST(DatekeyDates, EventdataRuns)
         ZTSEV_ROWBUF row{};
         row.startDate = c.startDate;
         row.endDate = c.endDate;
-        row.dateInterval = text(c.dateInterval);
-        row.dtInterval = text("");
+        row.dateInterval = orvtest::countedName(c.dateInterval);
+        row.dtInterval = orvtest::countedName("");
         row.startDatetime = c.startDt;
         row.endDatetime = M;
         row.startObs = c.startObs;
@@ -342,17 +335,10 @@ TEST(DatekeyDates, UserDatekeys)
     orvtest::takeLog();
     ZTSEV_LIST *list = ZTSEVNewEventList(nullptr);
     ZTSEV_LIST *keys = list->datekeyList;
-    auto key = [](const char *name) {
-        ORV_COUNTED_NAME field{};
-        std::memset(field.text, ' ', sizeof field.text);
-        std::memcpy(field.text, name, std::strlen(name));
-        field.length = int16_t(std::strlen(name));
-        return field;
-    };
     const double first = day(2020, 1, 5), second = day(2020, 1, 9);
     ZTSEVInitSimpleEvent(keys, nullptr, "A", 1, &first, 8, nullptr);
     ZTSEVInitSimpleEvent(keys, nullptr, "B", 1, &second, 8, nullptr);
-    const ORV_COUNTED_NAME keyA = key("A"), keyB = key("B"), keyC = key("C");
+    const ORV_COUNTED_NAME keyA = orvtest::countedName("A"), keyC = orvtest::countedName("C");
     ASSERT_EQ(ZTSEVAddDatekeyToEvent(keys, "B", &keyA, 1), 0);
     orvtest::TestSeries daily;
     orvtest::makeSeries(daily, "DAY", day(2020, 1, 1), 31);
@@ -379,7 +365,7 @@ TEST(DatekeyDates, UserDatekeys)
     /* The cycle: A keyed by B, B keyed by A. */
     ZTSEVInitSimpleEvent(keys, nullptr, "X", 1, &first, 8, nullptr);
     ZTSEVInitSimpleEvent(keys, nullptr, "Y", 1, &second, 8, nullptr);
-    const ORV_COUNTED_NAME keyX = key("X"), keyY = key("Y");
+    const ORV_COUNTED_NAME keyX = orvtest::countedName("X"), keyY = orvtest::countedName("Y");
     ASSERT_EQ(ZTSEVAddDatekeyToEvent(keys, "X", &keyY, 1), 0);
     ASSERT_EQ(ZTSEVAddDatekeyToEvent(keys, "Y", &keyX, 1), 0);
     ZTSEV_EVENT *x = ZTSEVFindEvent(keys, "X", &found);

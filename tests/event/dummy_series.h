@@ -71,6 +71,16 @@ inline ZTSEV_EVENT simpleEvent(int type = ZTSEV_TYPE_POINT)
     return e;
 }
 
+/* A blank-padded counted name field holding text. */
+inline ORV_COUNTED_NAME countedName(const char *text)
+{
+    ORV_COUNTED_NAME field{};
+    std::memset(field.text, ' ', sizeof field.text);
+    std::memcpy(field.text, text, std::strlen(text));
+    field.length = int16_t(std::strlen(text));
+    return field;
+}
+
 /* Joins values for failure messages. */
 inline std::string show(const std::vector<double> &values)
 {

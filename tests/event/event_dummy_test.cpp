@@ -52,10 +52,7 @@ struct Fixture {
     /* Adds date key `key` to event `name`. */
     void addKey(const char *name, const char *key)
     {
-        ORV_COUNTED_NAME field{};
-        std::memset(field.text, ' ', sizeof field.text);
-        std::memcpy(field.text, key, std::strlen(key));
-        field.length = int16_t(std::strlen(key));
+        const ORV_COUNTED_NAME field = orvtest::countedName(key);
         ASSERT_EQ(ZTSEVAddDatekeyToEvent(list, name, &field, 1), 0) << key;
     }
     /* A COMB event of the members with a rule. */
@@ -263,7 +260,9 @@ TEST(EventDummy, DummiesByNameAndOutliers)
         ZTSEV_DUMMY *dummy = ZTSEVGetOutlier(c.type, c.kind, name, f.list, c.series, &pool, c.date, &status);
         EXPECT_STREQ(name, c.name) << c.id;
         ASSERT_NE(dummy, nullptr) << c.id << " " << status;
-        if (!c.values.empty()) EXPECT_EQ(std::vector<double>(dummy->values, dummy->values + dummy->nobs), c.values);
+        if (!c.values.empty()) {
+            EXPECT_EQ(std::vector<double>(dummy->values, dummy->values + dummy->nobs), c.values) << c.id;
+        }
         EXPECT_EQ(dummy->nobs, c.series->count) << c.id;
         EXPECT_EQ(dummy->largest, 1) << c.id;
         double date = 0;
