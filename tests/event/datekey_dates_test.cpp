@@ -273,8 +273,11 @@ TEST(DatekeyDates, PeriodicDates)
     orvtest::TestSeries daily, obs;
     orvtest::makeSeries(daily, "DAY", day(2020, 1, 1), 31);
     orvtest::makeSeries(obs, "OBS", 1, 10);
-    ZINT_DESC week{}, obs2{}, none{};
+    ZINT_DESC week{}, obs2{}, none{}, second{};
     zintic(ZINT_WEEK, &week);
+    zintstr("DTSECOND", 8, &second);
+    orvtest::TestSeries decades;
+    orvtest::makeSeries(decades, "DAY", day(1990, 1, 1), 15000);
     zintstr("OBS2", 4, &obs2);
     const ZTSEV_EFFECTIVE q = qualifiers(1, 1, 0);
     struct Case {
@@ -294,6 +297,8 @@ TEST(DatekeyDates, PeriodicDates)
         {"dated-period-on-obs", &obs.block, &week, 1, 4, 22, 4, {}},
         {"date-on-obs", &obs.block, &obs2, 1, 8, 15, 8, {}},
         {"missing-reference", &daily.block, &week, orvMissing(), 8, 15, 8, {}},
+        /* 1.3 billion seconds are refused before anything is allocated. */
+        {"too-many", &decades.block, &second, day(2000, 1, 1), 8, 15, 10, {}},
     };
     for (const Case &c : cases) {
         int64_t count = -1;
