@@ -178,6 +178,35 @@ TEST(EventDummy, IndicatorsAndUnplaceableOccurrences)
     EXPECT_EQ(status, ZTSEV_DUMMY_NO_TIMEIDS);
 }
 
+/* A user event of the date-key list as the key of another: its own
+ * window (one day before) shapes the pulse, and with a key of durations 0
+ * the plain window of the event applies. */
+TEST(EventDummy, UserEventAsKeyWindow)
+{
+    Fixture f;
+    orvtest::TestSeries days;
+    orvtest::makeSeries(days, "DAY", day(2020, 1, 1), 14);
+    ZTSEV_LIST *keys = f.list->datekeyList;
+    const double tenth = day(2020, 1, 10);
+    ZTSEVInitSimpleEvent(keys, nullptr, "K", 1, &tenth, 8, nullptr);
+    ZTSEVCreateEvent(keys, "K");
+    int status = 0;
+    ZTSEV_EVENT *key = ZTSEVFindEvent(keys, "K", &status);
+    key->effective.before = 2;
+    ZTSEV_EVENT *event = f.dates("E", {});
+    f.addKey("E", "K");
+    ASSERT_EQ(event->datekeyCodes[0], ZTSEV_USER_DATEKEY);
+    std::vector<double> expected(14, 0.0);
+    expected[8] = expected[9] = 1;
+    EXPECT_EQ(f.dummy(event, &days.block, &status), expected);
+    EXPECT_EQ(status, 0);
+    key->effective.before = 1;
+    event->effective.after = 3;
+    expected[8] = 0;
+    expected[10] = expected[11] = 1;
+    EXPECT_EQ(f.dummy(event, &days.block, &status), expected);
+}
+
 /* WEASTER: the three weeks up to Easter Sunday (12 April 2020). */
 TEST(EventDummy, PredefinedWeaster)
 {
