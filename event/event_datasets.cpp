@@ -128,7 +128,3 @@ int ZTSDKGetOutputDsn(ZTSEV_LIST *list, const OPTION_SLOT *options, uint8_t flag
     addOutput(list, chains[kind - 1], options, flags, kind, kDatekeyLabels[kind - 1], 2, pool);
     return 0;
 }
-
-int ZTSEVdsindata(ZTSEV_LIST *) { return 0; }
-
-int ZTSEVGetEVData(ZTSEV_LIST *, ZTSEV_DSREC *) { return 0; }
