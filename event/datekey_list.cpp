@@ -5,6 +5,7 @@
 
 #include "event/event_registry.h"
 #include "event/event_support.h"
+#include "event/eventds_option.h"
 #include "host/services.h"
 
 /* Message written when a date-key list record cannot be allocated. */
@@ -24,5 +25,7 @@ ZTSEV_LIST *ZTSDKNewDatekeyList(MEMORY_OBJECT *pool)
     /* A date-key list resolves date keys against itself and merges with OR
      * from the start, before any of its events is made. */
     ztsevInitList(list, pool, ZTSEV_LIST_DATEKEYS);
+    int32_t status = 0;
+    ZTSDKEventdsOpt(list, pool, &status);
     return list;
 }

@@ -159,21 +159,6 @@ void startRead(ZTSEV_LIST *list, ZTSEV_DSREC *record)
     xbyrwnd(record->info.handle, kRewind);
 }
 
-/* Enters list in the first free served-list slot of record. */
-void markServed(ZTSEV_LIST *list, ZTSEV_DSREC *record)
-{
-    for (ZTSEV_LIST *&slot : record->served)
-        if (slot == nullptr) {
-            slot = list;
-            return;
-        }
-}
-
-bool served(const ZTSEV_LIST *list, const ZTSEV_DSREC *record)
-{
-    return std::find(std::begin(record->served), std::end(record->served), list) != std::end(record->served);
-}
-
 /* The timing values of a SIMPLE row; false (with its note) when they
  * cannot be used.  *values is null with *count 0 for a row of date keys
  * only (status -4). */
@@ -323,6 +308,20 @@ bool memoryFailed()
 
 }  // namespace
 
+void ztsevMarkServed(ZTSEV_LIST *list, ZTSEV_DSREC *record)
+{
+    for (ZTSEV_LIST *&slot : record->served)
+        if (slot == nullptr) {
+            slot = list;
+            return;
+        }
+}
+
+bool ztsevServed(const ZTSEV_LIST *list, const ZTSEV_DSREC *record)
+{
+    return std::find(std::begin(record->served), std::end(record->served), list) != std::end(record->served);
+}
+
 void ztsevTimingNote(int kind, const ORV_COUNTED_NAME &name)
 {
     const int note = kind == ZTSEV_KIND_DATE       ? kNoteDates
@@ -461,7 +460,7 @@ void ztsevRowDirectFields(ZTSEV_EVENT *event, const ZTSEV_ROWBUF *row, int pulse
 
 int ZTSEVGetEVData(ZTSEV_LIST *list, ZTSEV_DSREC *record)
 {
-    if (record->info.handle == nullptr || record->rowBinding == nullptr || served(list, record)) return 0;
+    if (record->info.handle == nullptr || record->rowBinding == nullptr || ztsevServed(list, record)) return 0;
     Previous previous;
     for (int pass = 1; pass <= 3; ++pass) {
         startRead(list, record);
@@ -470,7 +469,7 @@ int ZTSEVGetEVData(ZTSEV_LIST *list, ZTSEV_DSREC *record)
             if (readRow(list, pass, previous) == 0) previous.take(list->inRow);
         }
     }
-    markServed(list, record);
+    ztsevMarkServed(list, record);
     return 0;
 }
 

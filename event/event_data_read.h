@@ -14,7 +14,7 @@
  * Exports: ZTSEV_ROW_CONSUMER, ZTSEVdsindata (event_datasets.h),
  * ZTSEVdsin, ZTSEVinevds, ZTSEVLeftJustBuf, ZTSEVId_CLASS_, ZTSEVId_RULE_,
  * ZTSEVTypeStr2Flag, ZTSEVCompQualBuf, ztsevRowQualifiers,
- * ztsevRowDirectFields, ztsevTimingNote, ZTSEVGetEVData (event_datasets.h),
+ * ztsevRowDirectFields, ztsevTimingNote, ztsevServed, ztsevMarkServed, ZTSEVGetEVData (event_datasets.h),
  * ZTSEVGetDSFilter.
  */
 #ifndef ORV_EVENT_EVENT_DATA_READ_H
@@ -32,6 +32,11 @@ enum : int {
     ZTSEV_NO_HANDLE = 8,
     ZTSEV_QUAL_DIFFERS = 20,  /* a continuation row with other qualifiers */
 };
+
+/* True when record has been read into list; enters list in the first free
+ * of record's five served-list slots (when one is free). */
+bool ztsevServed(const ZTSEV_LIST *list, const ZTSEV_DSREC *record);
+void ztsevMarkServed(ZTSEV_LIST *list, ZTSEV_DSREC *record);
 
 /* Same as ZTSEVdsindata. */
 int ZTSEVdsin(ZTSEV_LIST *list);
