@@ -461,8 +461,11 @@ void ztsevRowDirectFields(ZTSEV_EVENT *event, const ZTSEV_ROWBUF *row, int pulse
 int ZTSEVGetEVData(ZTSEV_LIST *list, ZTSEV_DSREC *record)
 {
     if (record->info.handle == nullptr || record->rowBinding == nullptr || ztsevServed(list, record)) return 0;
-    Previous previous;
     for (int pass = 1; pass <= 3; ++pass) {
+        /* A previous row carried into the next pass would make the first
+         * row of a data set of one event a continuation of an event that
+         * does not exist yet, and the event would be lost. */
+        Previous previous;
         startRead(list, record);
         while (nextRow(record->info.handle, record->rowBinding)) {
             ZTSEVLeftJustBuf(&list->inRow);
