@@ -2,20 +2,19 @@
  * format_write.cpp - the benchmark's lower bound: formats and writes the
  * bytes of a dummy data set's CSV file with the host's own CSV writer and
  * number texts, and nothing else.  It loads the file orvhost wrote into
- * memory (not timed), writes it again from the values (timed), and checks
- * that the bytes are the same.
+ * memory a chunk of rows at a time (not timed) and writes it again from
+ * the values (timed); bench/run.sh compares the bytes.
  *
  *     orv_bench_format_write IN.csv OUT.csv
  *
- * Prints the seconds of formatting and writing; exit status 1 when the
- * bytes differ or a file cannot be used.
+ * Prints the seconds of formatting and writing; exit status 1 when a file
+ * cannot be used.
  */
 #include <fcntl.h>
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,12 +23,39 @@
 
 namespace {
 
-std::string readAll(const char *path)
+/* Rows parsed per chunk: the values of one chunk are held at a time. */
+constexpr size_t kChunkRows = 1 << 20;
+
+/* One chunk of rows: the text column by row and the numbers. */
+struct Chunk {
+    std::vector<std::string> names;
+    std::vector<uint32_t> nameOf;
+    std::vector<double> values;
+};
+
+/* Parses up to kChunkRows lines of in into chunk (not timed); false at
+ * the end of the file. */
+bool readChunk(std::ifstream &in, size_t columns, Chunk &chunk)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    chunk.names.clear();
+    chunk.nameOf.clear();
+    chunk.values.clear();
+    std::string line;
+    while (chunk.nameOf.size() < kChunkRows && std::getline(in, line)) {
+        std::string_view row(line);
+        size_t comma = row.find(',');
+        std::string_view name = row.substr(0, comma);
+        if (chunk.names.empty() || chunk.names.back() != name) chunk.names.emplace_back(name);
+        chunk.nameOf.push_back(uint32_t(chunk.names.size() - 1));
+        for (size_t c = 1; c < columns; ++c) {
+            const size_t next = row.find(',', comma + 1);
+            double value = 0;
+            orvhost::readNumberCell(row.substr(comma + 1, next - comma - 1), &value);
+            chunk.values.push_back(value);
+            comma = next;
+        }
+    }
+    return !chunk.nameOf.empty();
 }
 
 }  // namespace
@@ -40,36 +66,15 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s IN.csv OUT.csv\n", argv[0]);
         return 1;
     }
-    const std::string input = readAll(argv[1]);
-    /* The first line is the header; then the text column, the date and the
-     * numbers of every row. */
-    size_t at = input.find('\n') + 1;
-    const std::string header = input.substr(0, at - 1);
-    std::vector<std::string> names;
-    std::vector<std::string> series;    /* per row: index into names */
-    std::vector<uint32_t> seriesOf;
-    std::vector<double> values;
+    std::ifstream in(argv[1], std::ios::binary);
+    std::string header;
+    if (!std::getline(in, header)) return 1;
     size_t columns = 1;
     for (char c : header) columns += c == ',' ? 1 : 0;
-    while (at < input.size()) {
-        const size_t end = input.find('\n', at);
-        std::string_view line(input.data() + at, end - at);
-        size_t comma = line.find(',');
-        std::string_view name = line.substr(0, comma);
-        if (names.empty() || names.back() != name) names.emplace_back(name);
-        seriesOf.push_back(uint32_t(names.size() - 1));
-        for (size_t c = 1; c < columns; ++c) {
-            const size_t next = line.find(',', comma + 1);
-            double value = 0;
-            orvhost::readNumberCell(line.substr(comma + 1, next - comma - 1), &value);
-            values.push_back(value);
-            comma = next;
-        }
-        at = end + 1;
-    }
-    const size_t rows = seriesOf.size();
 
-    const auto start = std::chrono::steady_clock::now();
+    using Clock = std::chrono::steady_clock;
+    Clock::duration spent{};
+    auto start = Clock::now();
     orvhost::CsvWriter writer;
     writer.attach(::open(argv[2], O_WRONLY | O_CREAT | O_TRUNC, 0644), argv[2]);
     std::string error, cell;
@@ -80,26 +85,34 @@ int main(int argc, char **argv)
         h = comma + 1;
     }
     bool ok = writer.endRecord(error);
-    const double *v = values.data();
-    for (size_t r = 0; ok && r < rows; ++r) {
-        writer.field(names[seriesOf[r]]);
-        cell.clear();
-        orvhost::appendNumberCell(cell, *v++, orvhost::FormatFamily::Date);
-        writer.plainField(cell);
-        for (size_t c = 2; c < columns; ++c) {
+    spent += Clock::now() - start;
+    Chunk chunk;
+    size_t rows = 0;
+    while (ok && readChunk(in, columns, chunk)) {
+        start = Clock::now();
+        const double *v = chunk.values.data();
+        for (size_t r = 0; ok && r < chunk.nameOf.size(); ++r) {
+            writer.field(chunk.names[chunk.nameOf[r]]);
             cell.clear();
-            orvhost::appendNumberCell(cell, *v++, orvhost::FormatFamily::Numeric);
+            orvhost::appendNumberCell(cell, *v++, orvhost::FormatFamily::Date);
             writer.plainField(cell);
+            for (size_t c = 2; c < columns; ++c) {
+                cell.clear();
+                orvhost::appendNumberCell(cell, *v++, orvhost::FormatFamily::Numeric);
+                writer.plainField(cell);
+            }
+            ok = writer.endRecord(error);
         }
-        ok = writer.endRecord(error);
+        spent += Clock::now() - start;
+        rows += chunk.nameOf.size();
     }
+    start = Clock::now();
     ok = ok && writer.finish(error);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    spent += Clock::now() - start;
     if (!ok) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    const bool same = readAll(argv[2]) == input;
-    std::printf("format_write rows=%zu seconds=%.3f same_bytes=%s\n", rows, seconds, same ? "yes" : "no");
-    return same ? 0 : 1;
+    std::printf("format_write rows=%zu seconds=%.3f\n", rows, std::chrono::duration<double>(spent).count());
+    return 0;
 }
