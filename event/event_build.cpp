@@ -66,19 +66,6 @@ void appendDatekey(ZTSEV_EVENT *event, MEMORY_OBJECT *pool, const ORV_COUNTED_NA
     event->datekeyCount = old + 1;
 }
 
-/* The key's text, cut to 32 characters, blank-padded and NUL-terminated,
- * so that the name-list operations read no further than the field. */
-struct KeyText {
-    char text[ZTSEV_NAME_SIZE + 1];
-    explicit KeyText(const ORV_COUNTED_NAME &key)
-    {
-        int length = key.length < 0 ? 0 : key.length > ZTSEV_NAME_SIZE ? ZTSEV_NAME_SIZE : key.length;
-        std::memset(text, ' ', ZTSEV_NAME_SIZE);
-        std::memcpy(text, key.text, size_t(length));
-        text[ZTSEV_NAME_SIZE] = '\0';
-    }
-};
-
 /* Appends an event of class cls whose present key name becomes a member
  * name in mode `mode`.  Returns 0 or ZTSEVNewItem's status. */
 int initKeyedEvent(ZTSEV_LIST *list, MEMORY_OBJECT *pool, const char *name, int32_t cls,
@@ -87,7 +74,7 @@ int initKeyedEvent(ZTSEV_LIST *list, MEMORY_OBJECT *pool, const char *name, int3
     int status = ZTSEV_OK;
     ZTSEV_EVENT *event = ZTSEVNewItem(list, pool, name, cls, &status);
     if (event == nullptr) return status;
-    if (ztsevKeyPresent(keyName)) ZTSEVAddEventName(list, &event->members, KeyText(*keyName).text, mode);
+    if (ztsevKeyPresent(keyName)) ZTSEVAddEventName(list, &event->members, ztsevNameText(keyName->text, keyName->length).text, mode);
     return ZTSEV_OK;
 }
 

@@ -48,29 +48,16 @@ constexpr int kMonths = 12;
 /* Duration after of the last working day before a two-day weekend. */
 constexpr double kFridayAfter = 2;
 
-/* A blank-padded, NUL-terminated name. */
-struct Name {
-    char text[ZTSEV_NAME_SIZE + 1];
-    int length = 0;
-    Name() { std::memset(text, ' ', ZTSEV_NAME_SIZE), text[ZTSEV_NAME_SIZE] = '\0'; }
-    void set(const char *source, int n)
-    {
-        length = n < 0 ? 0 : n > ZTSEV_NAME_SIZE ? ZTSEV_NAME_SIZE : n;
-        std::memset(text, ' ', ZTSEV_NAME_SIZE);
-        std::memcpy(text, source, size_t(length));
-    }
-};
+using Name = ZTSEV_NAMETEXT;
 
 /* The keyword text (883, number), cut to 32 characters; empty when the
  * catalogue has none. */
 Name keyword(int number)
 {
-    Name name;
     const char *text = nullptr;
     int length = 0;
-    if (wkread(ZTSEV_MSG_SET, number, &text, &length) == 0 && text != nullptr)
-        name.set(text, wzstrip(text, length));
-    return name;
+    if (wkread(ZTSEV_MSG_SET, number, &text, &length) != 0) text = nullptr;
+    return ztsevNameText(text, wzstrip(text, length));
 }
 
 /* True when the upper-cased word equals group word `index`. */
@@ -143,6 +130,7 @@ int expandWeekdays(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const ZINT_DESC
         Name member = keyword(kFirstDayKeyword + day);
         int status = ZTSEVAddEventName(list, names, member.text, ZTSEV_NAMES_MEMBER);
         if (status != ZTSEV_OK) return status;
+        takeSeriesShift(list, member, interval);
         int following = 0;
         if (byDaysOff) {
             while (following < kDaysPerWeek - 1 && interval->daysOff[(day + following + 1) % kDaysPerWeek] != 0)
@@ -192,8 +180,7 @@ int expandSeasons(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const Name &word
         text[stemLength] = '_';
         int digits = wzcichr(n, text + stemLength + 1);
         if (stemLength + 1 + digits > ZTSEV_NAME_SIZE) return ZTSEV_GROUP_MEMBER_FAILED;
-        Name member;
-        member.set(text, stemLength + 1 + digits);
+        Name member = ztsevNameText(text, stemLength + 1 + digits);
         if (ZTSEVAddEventName(list, names, member.text, ZTSEV_NAMES_MEMBER) != ZTSEV_OK)
             return ZTSEV_GROUP_MEMBER_FAILED;
         takeSeriesShift(list, member, interval);
@@ -204,10 +191,8 @@ int expandSeasons(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const Name &word
 /* The upper-cased word of a group name. */
 Name upperWord(const char *name)
 {
-    Name word;
     ORV_COUNTED_NAME field;
-    word.set(field.text, ztsevUpperName(&field, name, ZTSEVlenORVname(name)));
-    return word;
+    return ztsevNameText(field.text, ztsevUpperName(&field, name, ZTSEVlenORVname(name)));
 }
 
 /* Writes word blank-padded into out[0..32) with a NUL after its text. */
@@ -226,10 +211,7 @@ int ZTSEVFindGroup(ZTSEV_LIST *list, const ZTSEV_SERIES *series, const char *nam
     Name word = upperWord(name);
     const ZINT_DESC *interval = seriesInterval(series);
     if (isWord(word, kCubicTrend) || isWord(word, kQuadTrend)) {
-        Name trend[3];
-        trend[0].set("LINEAR", 6);
-        trend[1].set("QUAD", 4);
-        trend[2].set("CUBIC", 5);
+        const Name trend[] = {ztsevNameText("LINEAR", 6), ztsevNameText("QUAD", 4), ztsevNameText("CUBIC", 5)};
         return addMembers(list, names, trend, isWord(word, kCubicTrend) ? 3 : 2, nullptr);
     }
     if (word.length == 4 && std::memcmp(word.text, "DAYS", 4) == 0) {

@@ -5,37 +5,24 @@
 #include "event/event_list.h"
 
 #include "event/datekey_list.h"
+#include "event/datekey_statements.h"
 #include "event/event_datasets.h"
 #include "event/event_names.h"
-#include "event/event_registry.h"
 #include "event/event_support.h"
 #include "event/list_finishing.h"
-#include "host/services.h"
 
 /* Message written when an event list record cannot be allocated. */
 constexpr int ZTSEV_MSG_NO_LIST = 301;
 
-/* A new pool of the sizes every list pool has; ends the step when the host
- * has none. */
-static MEMORY_OBJECT *newPool()
-{
-    auto *pool = static_cast<MEMORY_OBJECT *>(xmpoolc(ZTSEV_POOL_INITIAL, ZTSEV_POOL_BLOCK, ZTSEV_POOL_FLAGS));
-    if (pool == nullptr) ztsevOutOfMemory(0);
-    return pool;
-}
-
 ZTSEV_LIST *ZTSEVNewEventList(MEMORY_OBJECT *pool)
 {
-    if (pool == nullptr) pool = newPool();
-    auto *list = static_cast<ZTSEV_LIST *>(pool->allocate(pool, sizeof(ZTSEV_LIST), ZTSEV_ALLOC_ZEROED));
-    if (list == nullptr) {
-        xpmlog(ZTSEV_MSG_SET, ZTSEV_MSG_NO_LIST, ORV_MSG_END);
-        ztsevOutOfMemory(0);
-    }
-    ztsevInitList(list, pool, ZTSEV_LIST_EVENTS);
-    list->datekeyList = ZTSDKNewDatekeyList(pool);
-    /* The date-key list is ready before any event names its keys. */
+    ZTSEV_LIST *list = ztsevMakeList(pool, ZTSEV_LIST_EVENTS, ZTSEV_MSG_NO_LIST);
+    list->datekeyList = ZTSDKNewDatekeyList(list->basePool);
+    /* The date-key list, with the date keys of the EVENTDS data sets, is
+     * ready before any event names its keys. */
     ZTSEVdsindata(list->datekeyList);
+    for (ZTSEV_DSREC *record = list->datekeyList->inputs; record != nullptr; record = record->next)
+        ZTSDKGetDKData(list->datekeyList, record);
     ZTSEVCreateEvents(list->datekeyList, nullptr);
     return list;
 }
@@ -45,7 +32,7 @@ int findpool(MEMORY_OBJECT **pool, ZTSEV_LIST *list)
     if (*pool != nullptr) return ZTSEV_OK;
     if (list == nullptr) return ZTSEV_NO_LIST;
     if (list->currentPool == nullptr) {
-        list->currentPool = newPool();
+        list->currentPool = ztsevNewPool();
         /* The pool array only records pools; one past its end is still used. */
         if (list->poolCount >= 0 && list->poolCount < ZTSEV_POOL_SLOTS)
             list->pools[list->poolCount++] = list->currentPool;

@@ -97,17 +97,12 @@ struct Carried {
  * writes its note.  Returns the status to stop the walk with, or 0. */
 int addStatementName(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const char *text, int length, const Carried &c)
 {
-    char name[ZTSEV_NAME_SIZE + 1];
-    if (length > ZTSEV_NAME_SIZE) length = ZTSEV_NAME_SIZE;
-    if (length < 0) length = 0;
-    std::memset(name, ' ', ZTSEV_NAME_SIZE);
-    std::memcpy(name, text, size_t(length));
-    name[ZTSEV_NAME_SIZE] = '\0';
-    int status = ZTSEVAddEventNameQ(list, names, name, c.required, c.secondFlag, 0, c.firstValue, c.secondValue,
+    ZTSEV_NAMETEXT name = ztsevNameText(text, length);
+    int status = ZTSEVAddEventNameQ(list, names, name.text, c.required, c.secondFlag, 0, c.firstValue, c.secondValue,
                                     c.code, ZTSEV_NAMES_MEMBER);
     if (status == ZTSEV_NOT_FOUND || status == ZTSEV_ALREADY_LISTED) {
         int number = status == ZTSEV_NOT_FOUND ? ZTSEV_MSG_UNKNOWN_NAME : ZTSEV_MSG_NAME_TWICE;
-        xpmlog(ZTSEV_MSG_SET, number, ORV_MSG_TEXT, length, name, ORV_MSG_END);
+        xpmlog(ZTSEV_MSG_SET, number, ORV_MSG_TEXT, name.length, name.text, ORV_MSG_END);
         return ZTSEV_OK;
     }
     return status;

@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "host/host_records.h"
 #include "interval/interval_desc.h"
@@ -340,5 +341,7 @@ struct ZTSEV_SERIES {
     int64_t count;           /* number of time IDs */
     ZTS_PROC context;
 };
+/* Handed by value and filled by copying the context's leading fields. */
+static_assert(std::is_trivially_copyable_v<ZTSEV_SERIES>);
 
 #endif

@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "event/event_list.h"
+#include "event/event_registry.h"
 #include "host/parser_glue.h"
 #include "host/services.h"
 #include "host/text_fields.h"
@@ -22,7 +23,7 @@ void ztsevOutOfMemory(int status)
 
 void *ztsevAlloc(MEMORY_OBJECT *pool, size_t bytes, int flags)
 {
-    void *block = pool != nullptr ? pool->allocate(pool, bytes, flags) : nullptr;
+    void *block = vmalcp_handler(pool, bytes, flags);
     if (block == nullptr) ztsevOutOfMemory(0);
     return block;
 }
@@ -52,7 +53,26 @@ void *ztsevGrowArray(MEMORY_OBJECT *pool, void *block, int64_t oldCount, int64_t
 
 void ztsevFree(MEMORY_OBJECT *pool, void *block)
 {
-    if (pool != nullptr && block != nullptr) pool->release(pool, block, 0, ORV_MEM_FREE_MODE);
+    if (block != nullptr) vmfree_handler(pool, block, 0, ORV_MEM_FREE_MODE);
+}
+
+MEMORY_OBJECT *ztsevNewPool()
+{
+    auto *pool = static_cast<MEMORY_OBJECT *>(xmpoolc(ZTSEV_POOL_INITIAL, ZTSEV_POOL_BLOCK, ZTSEV_POOL_FLAGS));
+    if (pool == nullptr) ztsevOutOfMemory(0);
+    return pool;
+}
+
+ZTSEV_LIST *ztsevMakeList(MEMORY_OBJECT *pool, int32_t kind, int failMessage)
+{
+    if (pool == nullptr) pool = ztsevNewPool();
+    auto *list = static_cast<ZTSEV_LIST *>(vmalcp_handler(pool, sizeof(ZTSEV_LIST), ZTSEV_ALLOC_ZEROED));
+    if (list == nullptr) {
+        xpmlog(ZTSEV_MSG_SET, failMessage, ORV_MSG_END);
+        ztsevOutOfMemory(0);
+    }
+    ztsevInitList(list, pool, kind);
+    return list;
 }
 
 void ztsevInitList(ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t kind)
@@ -82,6 +102,15 @@ int ztsevUpperName(ORV_COUNTED_NAME *field, const char *text, int length)
     wztxxlt(0, field->text, field->text, length);
     field->length = int16_t(length);
     return length;
+}
+
+ZTSEV_NAMETEXT ztsevNameText(const char *source, int n)
+{
+    ZTSEV_NAMETEXT name;
+    name.length = source == nullptr ? 0 : std::clamp(n, 0, ZTSEV_NAME_SIZE);
+    vzmp(source, name.length, name.text, ZTSEV_NAME_SIZE);
+    name.text[ZTSEV_NAME_SIZE] = '\0';
+    return name;
 }
 
 bool ztsevSameName(const char *a, int lengthA, const char *b, int lengthB)

@@ -4,8 +4,9 @@
  * fields (setting, upper-casing and comparing whole names).
  *
  * Exports: ztsevOutOfMemory, ztsevAlloc, ztsevAllocArray, ztsevGrowArray,
- * ztsevFree, ztsevInitList, ztsevLogHandle, ztsevSetName, ztsevUpperName,
- * ztsevSameName, ztsevKeyPresent, ztsevTargetKeyList, ztsevTruncated.
+ * ztsevFree, ztsevNewPool, ztsevMakeList, ztsevInitList, ztsevLogHandle, ztsevSetName,
+ * ztsevUpperName, ZTSEV_NAMETEXT, ztsevNameText, ztsevSameName,
+ * ztsevKeyPresent, ztsevTargetKeyList, ztsevTruncated.
  */
 #ifndef ORV_EVENT_EVENT_SUPPORT_H
 #define ORV_EVENT_EVENT_SUPPORT_H
@@ -34,8 +35,19 @@ void *ztsevGrowArray(MEMORY_OBJECT *pool, void *block, int64_t oldCount, int64_t
 /* Frees block to pool; a null block or pool does nothing. */
 void ztsevFree(MEMORY_OBJECT *pool, void *block);
 
-/* Sets up a zero-filled list made from pool: kind, base and current pool,
- * pool entry 0, pool count 1, note limit 25. */
+/* A new pool of the sizes every list pool has; ends the step when the host
+ * has none. */
+MEMORY_OBJECT *ztsevNewPool();
+
+/* A new zero-filled list of kind from pool (a new pool when null): base and
+ * current pool and pool entry 0 the pool, pool count 1, note limit 25.
+ * When the record cannot be allocated, message (883, failMessage) and the
+ * memory message are written and the step ends with 1016. */
+ZTSEV_LIST *ztsevMakeList(MEMORY_OBJECT *pool, int32_t kind, int failMessage);
+
+/* Sets up a zero-filled list made from pool (a list embedded in a caller's
+ * record): kind, base and current pool, pool entry 0, pool count 1, note
+ * limit 25. */
 void ztsevInitList(ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t kind);
 
 /* The log handle of the running step, for the message-text services. */
@@ -47,6 +59,17 @@ void ztsevSetName(ORV_COUNTED_NAME *field, const char *name);
 /* Copies text[0..length) (length clamped to 0..32, trailing blanks
  * dropped) upper-cased into field; returns the stored length. */
 int ztsevUpperName(ORV_COUNTED_NAME *field, const char *text, int length);
+
+/* A name as the name operations read it: blank-padded to 32 characters
+ * and NUL-terminated, so that no reader runs past the field. */
+struct ZTSEV_NAMETEXT {
+    char text[ZTSEV_NAME_SIZE + 1];
+    int length; /* characters taken, 0 to 32 */
+};
+
+/* source[0..n) cut to 0 to 32 characters (a null source gives an empty
+ * name). */
+ZTSEV_NAMETEXT ztsevNameText(const char *source, int n);
 
 /* True when two names are equal as whole names without regard to case:
  * trailing blanks do not count, every other character does. */

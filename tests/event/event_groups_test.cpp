@@ -33,7 +33,9 @@ ZTSEV_SERIES series(const char *interval)
 {
     ZTSEV_SERIES s{};
     s.firstTimeId = orvMissing();
-    if (*interval != '\0') EXPECT_EQ(zintstr(interval, -1, &s.interval.interval), 0) << interval;
+    if (*interval != '\0') {
+        EXPECT_EQ(zintstr(interval, -1, &s.interval.interval), 0) << interval;
+    }
     return s;
 }
 

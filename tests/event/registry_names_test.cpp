@@ -22,6 +22,7 @@
 #include "event/event_registry.h"
 #include "host/missing_values.h"
 #include "host/services.h"
+#include "interval/interval_names.h"
 #include "tests/support/module_host.h"
 
 namespace {
@@ -83,6 +84,28 @@ TEST(EventRegistry, SeasonTablesAgree)
     EXPECT_EQ(datekeySeasOffset[1], 100);
     EXPECT_EQ(datekeySeasOffset[65], 10000);
     EXPECT_EQ(datekeySeasOffset[60], -1);
+}
+
+/* The date-key expansion builds its stepping intervals from the interval
+ * words at (883, first code): word + season count + "." + season. */
+TEST(EventRegistry, CatalogueIntervalWordsBuildSteppingIntervals)
+{
+    orvtest::moduleHost();
+    const struct {
+        int number;
+        int code;
+        int seasons;
+    } words[] = {{1000, 35, 36}, {1500, 40, 24}, {2400, 20, 24}, {3600, 10, 60}, {6000, 15, 60}};
+    for (const auto &word : words) {
+        const char *text = nullptr;
+        int length = 0;
+        ASSERT_EQ(wkread(ZTSEV_MSG_SET, word.number, &text, &length), 0) << word.number;
+        const std::string name = std::string(text, size_t(length)) + std::to_string(word.seasons) + ".3";
+        ZINT_DESC desc{};
+        EXPECT_EQ(zintstr(name.data(), int(name.size()), &desc), 0) << name;
+        EXPECT_EQ(desc.code, word.code) << name;
+        EXPECT_EQ(desc.multiplier, word.seasons) << name;
+    }
 }
 
 struct FlagCase {
