@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "event/datekey_statements.h"
 #include "event/event_statements.h"
 #include "event/event_support.h"
 #include "host/format_records.h"
@@ -343,15 +344,15 @@ void kivReadOptions(PROC_STATE *state, KIV_OPTION_RULES rules)
     }
 
     /* The date-key module reads its date-key and event statements into one
-     * list of kind 2; the event module keeps its date keys in a list of
-     * their own that the event list resolves them through.  The date-key
-     * statements' walk (ZTSDKParse) comes before the events' once the
-     * date-key statements are part of the modules. */
+     * list, the date keys first (ZTSDKParse makes it a list of kind 2); the
+     * event module keeps its date keys in a list of their own that its
+     * event list, left at kind 0, resolves them through. */
     if (rules.separateDateKeys) {
         ztsevInitList(&state->dateKeys, state->optionPool, ZTSEV_LIST_DATEKEYS);
+        ZTSDKParse(&state->dateKeys, nullptr);
         state->events.datekeyList = &state->dateKeys;
     } else {
-        state->events.kind = ZTSEV_LIST_DATEKEYS;
+        ZTSDKParse(&state->events, nullptr);
     }
     ZTSEVParse(&state->events, nullptr);
 

@@ -5,10 +5,12 @@
 
 #include <cstring>
 
+#include "event/dummy_output.h"
 #include "event/event_data_write.h"
 #include "event/event_list.h"
 #include "event/event_statements.h"
 #include "event/list_finishing.h"
+#include "event/periods_output.h"
 #include "host/parser_glue.h"
 #include "host/services.h"
 #include "procdriver/kivevds.h"
@@ -44,7 +46,7 @@ void kivRunStep(const KIV_MODULE &module)
     static ZTSEV_SERIES stepBlock, groupBlock;
     kivStepSeriesBlock(&state, &stepBlock);
     ZTSEVCreateGroupEvents(events, &stepBlock, nullptr);
-    ZTSEVdsout(events);
+    ZTSEVdsout(events, &state.series.rawTime, &state.series, {state.varCount, state.varNumbers});
     if (state.stop != 0) xexit(state.returnCode, 0);
 
     ZTS_PROC *series = &state.series;
@@ -60,6 +62,8 @@ void kivRunStep(const KIV_MODULE &module)
         kivevrun(&state);
         if (state.stop != 0) continue;
         kivGroupSeriesBlock(&state, &stepBlock, &groupBlock);
+        ZTSEVPutEVDum(events, series, groupBlock);
+        if (module.periodsOutput) ZTSDKPutDKPer(events, &series->rawTime, groupBlock);
     }
     if (groupsRead == 0 && events->dummyOutGiven != 0)
         xpmrlog(log, module.messages.noGroup, kNoGroupNote, ORV_MSG_END);

@@ -1,0 +1,177 @@
+/*
+ * datekey_user.cpp - the dates of one date key of an event by its kind
+ * (ztsevDatekeyDates), of a user event used as a date key
+ * (ZTSEVDatesFromUserDatekey) and of a season of a custom interval
+ * (ZTSEVCustDatekey2Dates).  See datekey_dates.h.
+ */
+#include <algorithm>
+#include <cstring>
+
+#include "event/datekey_dates.h"
+#include "event/event_list.h"
+#include "event/event_registry.h"
+#include "event/event_support.h"
+#include "host/missing_values.h"
+#include "host/service_args.h"
+#include "host/services.h"
+#include "interval/intck.h"
+#include "interval/interval_names.h"
+#include "interval/intnx.h"
+
+namespace {
+
+/* Notes of the user date keys (set 883). */
+constexpr int kMsgUserKeyUnknown = 602;
+constexpr int kMsgUserKeyFailed = 603;
+constexpr int kMsgUserKeyCycle = 604;
+constexpr int kHostFailureRc = 9999;
+
+void noteKey(int number, const char *name, int length)
+{
+    xpmrlog(ztsevLogHandle(), ZTSEV_MSG_SET, number, ORV_MSG_TEXT, length, name, ORV_MSG_END);
+}
+
+/* Appends n dates of kinds (or of the one kind `kind` when kinds is null)
+ * to the growing output arrays. */
+void append(MEMORY_OBJECT *pool, double **dates, int32_t **kinds, int64_t *count, const double *add,
+            const int32_t *addKinds, int32_t kind, int64_t n)
+{
+    if (n <= 0) return;
+    *dates = static_cast<double *>(ztsevGrowArray(pool, *dates, *count, *count + n, sizeof(double)));
+    *kinds = static_cast<int32_t *>(ztsevGrowArray(pool, *kinds, *count, *count + n, sizeof(int32_t)));
+    for (int64_t i = 0; i < n; ++i) {
+        (*dates)[*count + i] = add[i];
+        (*kinds)[*count + i] = addKinds != nullptr ? addKinds[i] : kind;
+    }
+    *count += n;
+}
+
+int userDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SERIES *series, MEMORY_OBJECT *pool,
+              double **dates, int64_t *count, int32_t **kinds, int depth)
+{
+    int32_t status = 0;
+    MEMORY_OBJECT *scratch = ztsevTemporaryPool();
+    for (int64_t i = 0; i < event->timingCount; ++i) {
+        const double value = event->timingValues[i];
+        int32_t kind = int32_t(event->timingKinds[i]) / ZTSEV_KIND_SCALE;
+        if (!event->given.periodGiven) {
+            append(pool, dates, kinds, count, &value, nullptr, kind, 1);
+            continue;
+        }
+        int64_t n = 0;
+        int32_t periodic = 0;
+        double *run = ZTSEVMakePeriodicDates(series, &event->effective.period, &event->effective, &n, &kind, scratch,
+                                             value, &periodic);
+        if (periodic == ZTSEV_DK_NO_INTERVAL || periodic == ZTSEV_DK_CANNOT_PLACE ||
+            periodic == ZTSEV_DK_NOT_FOR_INTERVAL || periodic == ZTSEV_DK_NO_PERIOD) {
+            kind = int32_t(event->timingKinds[i]) / ZTSEV_KIND_SCALE;
+            append(pool, dates, kinds, count, &value, nullptr, kind, 1);
+        } else {
+            status = periodic;
+            append(pool, dates, kinds, count, run, nullptr, kind, n);
+        }
+    }
+    for (int64_t k = 0; k < event->datekeyCount; ++k) {
+        int64_t n = 0;
+        int32_t *keyKinds = nullptr;
+        double *keyDates = ztsevDatekeyDates(event, k, datekeyList, series, scratch, depth, &n, &keyKinds, nullptr,
+                                             &status);
+        append(pool, dates, kinds, count, keyDates, keyKinds, 0, n);
+    }
+    xmpoold(scratch);
+    return status;
+}
+
+}  // namespace
+
+MEMORY_OBJECT *ztsevTemporaryPool()
+{
+    void *pool = nullptr;
+    int rc = wmrpc(&pool, ZTSEV_POOL_INITIAL, ZTSEV_POOL_BLOCK, 2, 0);
+    if (rc < 0 || pool == nullptr) {
+        xprrlog(ztsevLogHandle(), rc);
+        xexit(kHostFailureRc, 0);
+    }
+    return static_cast<MEMORY_OBJECT *>(pool);
+}
+
+double *ztsevDatekeyDates(const ZTSEV_EVENT *event, int64_t index, ZTSEV_LIST *datekeyList,
+                          const ZTSEV_SERIES *series, MEMORY_OBJECT *pool, int depth, int64_t *count,
+                          int32_t **kinds, const ZTSEV_EVENT **userEvent, int32_t *status)
+{
+    *count = 0;
+    *kinds = nullptr;
+    if (userEvent != nullptr) *userEvent = nullptr;
+    const int64_t code = event->datekeyCodes[index];
+    const ORV_COUNTED_NAME &name = event->datekeyNames[index];
+    double *dates = nullptr;
+    int32_t kind = 0;
+    if (code == ZTSEV_USER_DATEKEY) {
+        const int length = ZTSEVlenORVname(name.text);
+        char key[ZTSEV_NAME_SIZE + 1] = {};
+        std::memcpy(key, name.text, size_t(length));
+        int found = 0;
+        const ZTSEV_EVENT *user = ZTSEVFindEvent(datekeyList, key, &found);
+        if (user == nullptr) {
+            noteKey(kMsgUserKeyUnknown, key, length);
+            *status = ZTSEV_UNKNOWN_DATEKEY;
+            return nullptr;
+        }
+        if (depth >= ZTSEV_USER_KEY_DEPTH) {
+            noteKey(kMsgUserKeyCycle, key, length);
+            *status = ZTSEV_UNKNOWN_DATEKEY;
+            return nullptr;
+        }
+        if (userEvent != nullptr) *userEvent = user;
+        *status = userDates(user, datekeyList, series, pool, &dates, count, kinds, depth + 1);
+        if (*status == ZTSEV_UNKNOWN_DATEKEY) noteKey(kMsgUserKeyFailed, key, length);
+        return dates;
+    }
+    if (code > ZTSEV_DK_CUSTOM_FIRST)
+        dates = ZTSEVCustDatekey2Dates(code, &event->effective, series, count, &kind, pool, name, status);
+    else
+        dates = ZTSEVDatekey2Dates(code, &event->effective, series, count, &kind, pool, status);
+    if (*status == ZTSEV_DK_NOT_FOR_INTERVAL) *status = 0;
+    if (*count > 0) {
+        *kinds = static_cast<int32_t *>(ztsevAllocArray(pool, *count, sizeof(int32_t)));
+        std::fill(*kinds, *kinds + *count, kind);
+    }
+    return dates;
+}
+
+int ZTSEVDatesFromUserDatekey(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SERIES *series,
+                              MEMORY_OBJECT *pool, double **dates, int64_t *count, int32_t **kinds)
+{
+    *dates = nullptr;
+    *kinds = nullptr;
+    *count = 0;
+    return userDates(event, datekeyList, series, pool, dates, count, kinds, 0);
+}
+
+double *ZTSEVCustDatekey2Dates(int64_t, const ZTSEV_EFFECTIVE *, const ZTSEV_SERIES *series, int64_t *count,
+                               int32_t *kind, MEMORY_OBJECT *, ORV_COUNTED_NAME keyName, int32_t *status)
+{
+    *count = 0;
+    *kind = 0;
+    *status = 0;
+    const ZINT_DESC &si = series->interval.interval;
+    const double B = zintnx3(&si, 'B', nullptr, series->firstTimeId, 0);
+    const double E = zintnx3(&si, 'E', nullptr, B, double(series->count - 1));
+    if (orvIsMissing(B) || orvIsMissing(E)) {
+        *status = ZTSEV_DK_NO_SPAN;
+        return nullptr;
+    }
+    const int length = std::clamp<int>(keyName.length, 0, ZTSEV_NAME_SIZE);
+    const char *underscore = static_cast<const char *>(std::memchr(keyName.text, '_', size_t(length)));
+    ZINT_DESC custom{};
+    if (underscore == nullptr || zintstr(keyName.text, int(underscore - keyName.text), &custom) != ZINTSTR_OK ||
+        custom.code != ZINT_CUSTOM) {
+        *status = ZTSEV_UNKNOWN_DATEKEY;
+        return nullptr;
+    }
+    /* The custom interval's periods are counted by the custom-interval
+     * operations; until they are part of the library (custom_pending.h)
+     * the count is missing and the season is not defined over the span. */
+    if (orvIsMissing(zintck2(&custom, B, E))) *status = ZTSEV_DK_NOT_FOR_INTERVAL;
+    return nullptr;
+}

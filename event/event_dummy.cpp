@@ -1,0 +1,265 @@
+/*
+ * event_dummy.cpp - dummy series of events by class (see event_dummy.h).
+ * The statistics and the by-name interface are in dummy_access.cpp.
+ */
+#include "event/event_dummy.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "event/datekey_dates.h"
+#include "event/event_list.h"
+#include "event/event_registry.h"
+#include "event/event_rules.h"
+#include "event/event_shapes.h"
+#include "event/event_window.h"
+#include "event/event_support.h"
+#include "host/missing_values.h"
+#include "host/numeric_utils.h"
+#include "host/service_args.h"
+#include "host/services.h"
+
+namespace {
+
+/* Note of a combination nested beyond ZTSEV_COMB_DEPTH (set 883). */
+constexpr int kMsgCombCycle = 605;
+
+/* The array *values (allocated from pool when null), filled with missing. */
+double *prepare(double **values, int64_t n, MEMORY_OBJECT *pool)
+{
+    if (*values == nullptr) *values = static_cast<double *>(ztsevAllocArray(pool, n, sizeof(double)));
+    vzfdl(*values, n, orvMissing());
+    return *values;
+}
+
+void missingToZero(double *values, int64_t n)
+{
+    for (int64_t i = 0; i < n; ++i)
+        if (orvIsMissing(values[i])) values[i] = 0.0;
+}
+
+bool simpleClass(int32_t cls) { return cls == ZTSEV_CLASS_SIMPLE || cls == ZTSEV_CLASS_DATEKEY; }
+
+/* A time-axis operand of the AND rule: folds values into the accumulator
+ * and refills values with missing. */
+struct AndFold {
+    double *accumulator = nullptr;
+    int64_t operands = 1;
+
+    void fold(double *values, int64_t n, int rule, int *status)
+    {
+        ++operands;
+        *status = ZTSEVCombDummyFromRule(values, accumulator, accumulator, n, rule);
+        vzfdl(values, n, orvMissing());
+    }
+};
+
+/* Shapes of the timing values of event into values; 15 at once. */
+int timingShapes(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values, MEMORY_OBJECT *scratch)
+{
+    int status = 0;
+    for (int64_t i = 0; i < event->timingCount; ++i) {
+        const double value = event->timingValues[i];
+        const int32_t kind = int32_t(event->timingKinds[i]) / ZTSEV_KIND_SCALE;
+        int32_t periodicKind = kind, periodic = 0;
+        int64_t n = 0;
+        double *dates = nullptr;
+        if (event->given.periodGiven)
+            dates = ZTSEVMakePeriodicDates(series, &event->effective.period, &event->effective, &n, &periodicKind,
+                                           scratch, value, &periodic);
+        if (dates != nullptr && periodic == 0) {
+            for (int64_t j = 0; j < n; ++j) {
+                status = ZTSEVDate2Shape(dates[j], periodicKind, event, nullptr, series, values);
+                if (status == ZTSEV_CANNOT_PLACE) return status;
+            }
+        } else {
+            status = ZTSEVDate2Shape(value, kind, event, nullptr, series, values);
+            if (status == ZTSEV_CANNOT_PLACE) return status;
+        }
+    }
+    return status;
+}
+
+int makeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
+              MEMORY_OBJECT *pool, int depth);
+
+/* The series of a COMB event: its members folded by its rule. */
+int combDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values, MEMORY_OBJECT *pool,
+              int depth)
+{
+    const int64_t n = series->count;
+    const int rule = event->effective.rule;
+    if (depth >= ZTSEV_COMB_DEPTH) {
+        xpmrlog(ztsevLogHandle(), ZTSEV_MSG_SET, kMsgCombCycle, ORV_MSG_TEXT, int(event->name.length),
+                event->name.text, ORV_MSG_END);
+        vzfdl(values, n, 0.0);
+        return ZTSEV_DUMMY_COMB_CYCLE;
+    }
+    if (rule == ZTSEV_RULE_MULT || rule == ZTSEV_RULE_AND) vzfdl(values, n, 1.0);
+    double *work = nullptr;
+    prepare(&work, n, pool);
+    int status = 0;
+    for (const ZTSEVEventNamelist *node = event->members; node != nullptr; node = node->next) {
+        char name[ZTSEV_NAME_SIZE + 1] = {};
+        const int length = std::clamp<int>(node->name.length, 0, ZTSEV_NAME_SIZE);
+        std::memcpy(name, node->name.text, size_t(length));
+        int found = 0;
+        ZTSEV_EVENT *member = ZTSEVFindEvent(list, name, &found);
+        if (member == nullptr)
+            member = ZTSEVFindKeyword(list, list->datekeyList, name, length, name, length, &found);
+        if (member == nullptr) {
+            /* SEASONAL is recognised without a record: it names no series. */
+            status = found != 0 ? found : ZTSEV_NOT_FOUND;
+            break;
+        }
+        status = member->cls == ZTSEV_CLASS_SIMPLE
+                     ? ZTSEVMakeSimpleDummy(member, list->datekeyList, series, &work, pool)
+                     : makeDummy(list, member, series, &work, pool, depth + 1);
+        if (status != 0) {
+            vzfdl(values, n, 0.0);
+            break;
+        }
+        status = ZTSEVCombDummyFromRule(values, work, values, n, rule);
+    }
+    ztsevFree(pool, work);
+    if (status == 0 || status == ZTSEV_UNKNOWN_RULE) missingToZero(values, n);
+    return status;
+}
+
+int makeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
+              MEMORY_OBJECT *pool, int depth)
+{
+    if (pool == nullptr) return ZTSEV_DUMMY_NO_POOL;
+    const int64_t n = series->count;
+    if (n < 1) return ZTSEV_DUMMY_NO_TIMEIDS;
+    double *series_ = prepare(values, n, pool);
+    int status = 0;
+    switch (event->cls) {
+    case ZTSEV_CLASS_SIMPLE:
+    case ZTSEV_CLASS_DATEKEY:
+        status = ZTSEVMakeSimpleDummy(event, ztsevTargetKeyList(list), series, values, pool);
+        if (status != 0) vzfdl(series_, n, 0.0);
+        missingToZero(series_, n);
+        return status;
+    case ZTSEV_CLASS_PREDEF:
+        status = ZTSEVMakePredefDummy(event, series, values, pool);
+        missingToZero(series_, n);
+        return status;
+    case ZTSEV_CLASS_COMB: return combDummy(list, event, series, series_, pool, depth);
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+int ZTSEVMakeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
+                   MEMORY_OBJECT *pool)
+{
+    return makeDummy(list, event, series, values, pool, 0);
+}
+
+int ZTSEVMakeSimpleDummy(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SERIES *series,
+                         double **values, MEMORY_OBJECT *pool)
+{
+    if (!simpleClass(event->cls)) return ZTSEV_DUMMY_WRONG_CLASS;
+    if (pool == nullptr) return ZTSEV_DUMMY_NO_POOL;
+    const int64_t n = series->count;
+    if (n < 1) return ZTSEV_DUMMY_NO_TIMEIDS;
+    double *out = prepare(values, n, pool);
+    /* A DATEKEY event is laid out as POINT occurrences; a copy keeps the
+     * caller's record as it is. */
+    ZTSEV_EVENT point = *event;
+    const bool indicator = event->cls == ZTSEV_CLASS_DATEKEY;
+    if (indicator) point.effective.type = ZTSEV_TYPE_POINT;
+    int status = 0;
+    if (point.effective.type >= ZTSEV_TYPE_POINT && point.effective.type <= ZTSEV_TYPE_LOG)
+        status = ZTSEVMakeDummyFromDates(&point, datekeyList, series, out);
+    if (status == ZTSEV_CANNOT_PLACE || status == ZTSEV_DUMMY_NO_TIMING) {
+        vzfdl(out, n, 0.0);
+        return status;
+    }
+    for (int64_t i = 0; i < n; ++i) {
+        if (orvIsMissing(out[i]))
+            out[i] = 0.0;
+        else if (indicator && out[i] != 0.0)
+            out[i] = 1.0;
+    }
+    return status;
+}
+
+int ZTSEVMakeDummyFromDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SERIES *series,
+                            double *values)
+{
+    const int64_t n = series->count;
+    if (event->effective.type < ZTSEV_TYPE_POINT || event->effective.type > ZTSEV_TYPE_LOG)
+        return ZTSEV_DUMMY_BAD_TYPE;
+    if (!simpleClass(event->cls)) return ZTSEV_DUMMY_WRONG_CLASS;
+    if (event->timingCount <= 0 && event->datekeyCount <= 0) {
+        vzfdl(values, n, orvMissing());
+        return ZTSEV_DUMMY_NO_TIMING;
+    }
+    MEMORY_OBJECT *scratch = ztsevTemporaryPool();
+    const int rule = event->effective.rule;
+    AndFold fold;
+    if (rule == ZTSEV_RULE_AND) {
+        fold.accumulator = static_cast<double *>(ztsevAllocArray(scratch, n, sizeof(double)));
+        vzfdl(fold.accumulator, n, 1.0);
+    }
+    int status = timingShapes(event, series, values, scratch);
+    if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND && event->timingCount > 0)
+        fold.fold(values, n, rule, &status);
+    for (int64_t k = 0; k < event->datekeyCount && status != ZTSEV_CANNOT_PLACE; ++k) {
+        int64_t count = 0;
+        int32_t *kinds = nullptr;
+        const ZTSEV_EVENT *user = nullptr;
+        int32_t keyStatus = 0;
+        double *dates = ztsevDatekeyDates(event, k, datekeyList, series, scratch, 0, &count, &kinds, &user,
+                                          &keyStatus);
+        status = keyStatus;
+        for (int64_t j = 0; j < count && status != ZTSEV_CANNOT_PLACE; ++j) {
+            int rc = ZTSEVDate2Shape(dates[j], kinds[j], event, user, series, values);
+            if (rc != 0) status = rc;
+        }
+        if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND) fold.fold(values, n, rule, &status);
+    }
+    if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND && fold.operands > 1)
+        std::copy(fold.accumulator, fold.accumulator + n, values);
+    xmpoold(scratch);
+    return status;
+}
+
+int ZTSEVMakePredefDummy(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
+                         MEMORY_OBJECT *pool)
+{
+    if (event->cls != ZTSEV_CLASS_PREDEF) return ZTSEV_DUMMY_WRONG_CLASS;
+    if (pool == nullptr) return ZTSEV_DUMMY_NO_POOL;
+    const int64_t n = series->count;
+    if (n < 1) return ZTSEV_DUMMY_NO_TIMEIDS;
+    double *out = prepare(values, n, pool);
+    const ZTSEVEventNamelist *key = event->members;
+    if (key == nullptr || key->name.length < 7 || std::memcmp(key->name.text, "WEASTER", 7) != 0)
+        return ZTSEV_NOT_FOUND;
+    char name[ZTSEV_NAME_SIZE];
+    std::memset(name, ' ', sizeof name);
+    std::memcpy(name, key->name.text + 1, size_t(std::min<int>(key->name.length, ZTSEV_NAME_SIZE) - 1));
+    const int64_t code = ZTSEVDatekey2Flag(nullptr, name, ZTSEV_NAME_SIZE);
+    MEMORY_OBJECT *scratch = ztsevTemporaryPool();
+    int64_t count = 0;
+    int32_t kind = 0, status = 0;
+    ORV_COUNTED_NAME keyName{};
+    keyName.length = int16_t(ZTSEV_NAME_SIZE);
+    std::memcpy(keyName.text, name, sizeof name);
+    double *dates = code > ZTSEV_DK_CUSTOM_FIRST
+                        ? ZTSEVCustDatekey2Dates(code, &event->effective, series, &count, &kind, scratch, keyName,
+                                                 &status)
+                        : ZTSEVDatekey2Dates(code, &event->effective, series, &count, &kind, scratch, &status);
+    if (status == ZTSEV_DK_NOT_FOR_INTERVAL) status = 0;
+    for (int64_t j = 0; j < count; ++j) {
+        int rc = ZTSEVDate2Pulse(dates[j], ZTSEV_KIND_DATE, event, nullptr, series, out);
+        if (rc != 0) status = rc;
+        if (rc == ZTSEV_CANNOT_PLACE) break;
+    }
+    missingToZero(out, n);
+    xmpoold(scratch);
+    return status;
+}

@@ -1,0 +1,108 @@
+/*
+ * event_shapes.h - the shape generators: one occurrence (one timing value)
+ * of an event combined into a dummy series with the event's rule.
+ *
+ * Every generator takes the timing value and its kind (4 observation
+ * number, 8 date, 10 datetime), the event E, the key event K (the user
+ * event whose date key gave the occurrence) or null, the series block and
+ * the value array of series->count doubles; at every observation i the
+ * shape touches, values[i] = ZTSEVValueFromRule(rule, values[i], shape).
+ * A dated value on an observation-indexed series contributes nothing.
+ * Results: 0; 15 when the occurrence cannot be placed (the caller stops
+ * the event's dummy); the rule's status (14) when it fails.  An
+ * occurrence whose window bounds cannot be computed writes nothing and
+ * gives 0.
+ *
+ * Windows (event_window.h): t is the reference position, B and E' the raw
+ * window ends and [lo, hi] the observations written.  Positions outside
+ * the series are kept as they are, so an occurrence before the first or
+ * after the last observation writes the part of its window that reaches
+ * into the series, with the values it would have there.  The starting
+ * exponent k of a temporary change (value v * p^k) and the ramp index at
+ * observation i therefore follow one table for every position of t, inside
+ * or outside the series (b, a durations; plain window B = t - b, E' = t +
+ * a, ALL before: run from 0, ALL after: run to n - 1):
+ *
+ *   slope before/after   TC exponent k                     ramp value
+ *   DECAY/DECAY          i - B   (ALL before: i - t)         -v (i - E') / max(E' - B, 1)
+ *   GROWTH/GROWTH        R - i   (R = E'; t when a is 0/ALL) v (i - B) / max(E' - B, 1)
+ *   GROWTH/DECAY         t - i up to t, i - t after          peak v at t
+ *   DECAY/GROWTH         i - t + L up to t, L - (i - t)      trough 0 at t
+ *                        after, L = max(E' - t, t - B)
+ *   both ALL             i - t (DECAY side), t - i (GROWTH)  +-v (i - t) by side
+ *
+ * An occurrence after the series' end with both slopes DECAY is measured
+ * from B like every other: its first written observation n - 1 gets
+ * k = n - 1 - B.
+ *
+ * Exports: ZTSEVDate2Shape, ZTSEVDate2Pulse, ZTSEVDate2PulseR,
+ * ZTSEVDate2Ramp, ZTSEVDate2TC, ZTSEVDummyTCValues, ZTSEVDate2PolyTerm,
+ * ZTSEVDate2ObsFunc, ztsevKeyWindow.
+ */
+#ifndef ORV_EVENT_EVENT_SHAPES_H
+#define ORV_EVENT_EVENT_SHAPES_H
+
+#include <cstdint>
+
+#include "event/event_records.h"
+
+/* Status of ZTSEVDate2ObsFunc called for a type other than INVERSE, LOG. */
+constexpr int ZTSEV_BAD_TYPE = 21;
+/* Status of ZTSEVDummyTCValues when its run lies outside the series. */
+constexpr int ZTSEV_TC_OUTSIDE = 10;
+
+/* True when a key event's own window shapes the occurrence: the key has a
+ * pulse interval of its own, or its durations are not both 0. */
+bool ztsevKeyWindow(const ZTSEV_EVENT *key, const ZTSEV_SERIES *series);
+
+/* Dispatches by E's type: POINT, LS to the pulse writers, RAMP, TR, TC,
+ * LINEAR, QUAD, CUBIC, INVERSE, LOG to theirs; any other type writes
+ * nothing and gives 0. */
+int ZTSEVDate2Shape(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                    const ZTSEV_SERIES *series, double *values);
+
+/* The plain pulse: the event's value v over the window of the occurrence
+ * (durations in observations, or the pulse interval).  With a key whose
+ * window counts (ztsevKeyWindow) it hands over to ZTSEVDate2PulseR. */
+int ZTSEVDate2Pulse(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                    const ZTSEV_SERIES *series, double *values);
+
+/* The pulse over a key window: the event's own pulse window around the
+ * key's window, else the key's window moved by E's shift and widened by E's
+ * durations (ALL to the edges).  Without a key window: ZTSEVDate2Pulse. */
+int ZTSEVDate2PulseR(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                     const ZTSEV_SERIES *series, double *values);
+
+/* RAMP and TR: a straight line by the slopes (table above); RAMP also holds
+ * the level v beyond a finite GROWTH end and before a finite DECAY start. */
+int ZTSEVDate2Ramp(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                   const ZTSEV_SERIES *series, double *values);
+
+/* TC: v * p^k with k by the table above (p the TC parameter). */
+int ZTSEVDate2TC(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                 const ZTSEV_SERIES *series, double *values);
+
+/*
+ * One run of a temporary change: for i from *begin to min(end, n - 1),
+ * values[i] = rule(values[i], v * p^(c * sign)) with c counting up from
+ * *counter.  A negative *begin advances the counter by -*begin and starts
+ * at 0.  A term that overflows is the largest finite double with the sign
+ * of v (never an infinity); a zero base with a non-positive power gives 0,
+ * a negative base with a fractional power the missing value.
+ * In/out: *begin, *counter (past the run on return).
+ * Returns the status of the last rule combination (0 when nothing was
+ * written), or 10 when the run lies outside the series.
+ */
+int ZTSEVDummyTCValues(double *values, int64_t n, int64_t *begin, int64_t end, int64_t *counter, int rule,
+                       double v, double p, int sign);
+
+/* LINEAR, QUAD, CUBIC: v * (i - t)^power over the window. */
+int ZTSEVDate2PolyTerm(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                       const ZTSEV_SERIES *series, double *values, int power);
+
+/* INVERSE v / x and LOG v ln x, with x = 1 at the window's start counting
+ * up.  21 for another type. */
+int ZTSEVDate2ObsFunc(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                      const ZTSEV_SERIES *series, double *values);
+
+#endif
