@@ -47,6 +47,11 @@ void kivRunStep(const KIV_MODULE &module)
     kivStepSeriesBlock(&state, &stepBlock);
     ZTSEVCreateGroupEvents(events, &stepBlock, nullptr);
     ZTSEVdsout(events, &state.series.rawTime, &state.series, {state.varCount, state.varNumbers});
+    /* The event module's own date-key list (null in the date-key module,
+     * whose date keys are in the event list) writes its DATEKEYDATA OUT=
+     * data sets as the event list writes its EVENTDATA OUT= ones. */
+    ZTSEV_LIST *keys = events->datekeyList;
+    if (keys != nullptr) ZTSEVdsoutdata(keys);
     if (state.stop != 0) xexit(state.returnCode, 0);
 
     ZTS_PROC *series = &state.series;
@@ -67,7 +72,8 @@ void kivRunStep(const KIV_MODULE &module)
     }
     if (groupsRead == 0 && events->dummyOutGiven != 0)
         xpmrlog(log, module.messages.noGroup, kNoGroupNote, ORV_MSG_END);
-    for (ZTSEV_DSREC *record = events->outputs; record != nullptr; record = record->next)
-        ZTSEVPutEVData(events, record);
+    for (ZTSEV_LIST *list : {events, keys})
+        for (ZTSEV_DSREC *record = list != nullptr ? list->outputs : nullptr; record != nullptr; record = record->next)
+            ZTSEVPutEVData(list, record);
     xexit(state.returnCode, 0);
 }

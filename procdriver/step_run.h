@@ -29,7 +29,8 @@ struct KIV_MODULE {
  * (and, with SORTNAMES, sorted) events and their group events, the output
  * columns, every BY group read and run, the note (noGroup, 455) when no
  * group was read while EVENTDUMMY OUT= was asked for, and the EVENTDATA
- * OUT= data sets.  Ends through xexit with the step's return code.
+ * OUT= data sets (in the event module also the DATEKEYDATA OUT= data sets
+ * of its date-key list).  Ends through xexit with the step's return code.
  */
 [[noreturn]] void kivRunStep(const KIV_MODULE &module);
 
