@@ -7,13 +7,9 @@
  */
 #include <gtest/gtest.h>
 
-#include <regex>
-#include <sstream>
 #include <string>
 
-#include "platform/host.h"
-#include "platform/job.h"
-#include "platform/module_loader.h"
+#include "tests/eventproc/job_runner.h"
 
 namespace {
 
@@ -42,34 +38,21 @@ std::string markerCatalogue()
     return text;
 }
 
-/* Runs job text on a fresh host with the marker catalogue; failAllocation
- * as orvhost --fail-alloc (0: none).  Returns the markers of the log in
- * order, blank-separated. */
+/* The markers of the log of jobText run with the marker catalogue
+ * (failAllocation as orvhost --fail-alloc), in order, blank-separated. */
 std::string markersOf(const std::string &jobText, int64_t failAllocation = 0)
 {
-    std::ostringstream log;
+    const std::string text = orvtest::runJobText(jobText, markerCatalogue(), failAllocation);
     std::string markers;
-    {
-        orvhost::Host host(log);
-        EXPECT_EQ(host.catalogue().load(markerCatalogue()), "");
-        orvhost::Job job;
-        std::string error;
-        EXPECT_TRUE(orvhost::readJob(jobText, "sets.job", job, error)) << error;
-        host.memory().failAllocation(failAllocation);
-        orvhost::ModuleLoader loader({ORV_MODULE_DIR}, host.controlBlock().gcb(), host.processAnchor());
-        orvhost::runJob(job, host, loader);
+    for (size_t open = text.find('['); open != std::string::npos; open = text.find('[', open + 1)) {
+        const size_t close = text.find(']', open);
+        if (close == std::string::npos) break;
+        const std::string inside = text.substr(open + 1, close - open - 1);
+        if (inside.find_first_not_of("0123456789 ") != std::string::npos || inside.find(' ') == std::string::npos)
+            continue;
+        markers += (markers.empty() ? "[" : " [") + inside + "]";
     }
-    const std::string text = log.str();
-    static const std::regex marker(R"(\[\d+ \d+\])");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), marker); it != std::sregex_iterator(); ++it)
-        markers += (markers.empty() ? "" : " ") + it->str();
     return markers;
-}
-
-/* A LIBNAME statement for library T on a directory of the source tree. */
-std::string libname(const char *directory)
-{
-    return std::string("LIBNAME t '") + ORV_SOURCE_DIR + "/tests/" + directory + "';\n";
 }
 
 constexpr const char *kShops = "e2e/cases/kivevents_groups/data";
@@ -99,8 +82,8 @@ TEST(MessageSets, EachModuleWritesItsOwnSets)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
-        EXPECT_EQ(markersOf(libname(c.data) + "PROC VORNAK" + c.step), c.vornak);
-        EXPECT_EQ(markersOf(libname(c.data) + "PROC KIVEVENTS" + c.step), c.kivevents);
+        EXPECT_EQ(markersOf(orvtest::libnameT(c.data) + "PROC VORNAK" + c.step), c.vornak);
+        EXPECT_EQ(markersOf(orvtest::libnameT(c.data) + "PROC KIVEVENTS" + c.step), c.kivevents);
     }
 }
 
@@ -115,7 +98,7 @@ TEST(MessageSets, InputSetUpMemoryMessage)
     };
     for (const Case &c : {Case{"VORNAK", "[1023 3]", "[743 3]"}, Case{"KIVEVENTS", "[743 3]", "[1023 3]"}}) {
         SCOPED_TRACE(c.procedure);
-        const std::string job = libname(kShops) + "PROC " + c.procedure +
+        const std::string job = orvtest::libnameT(kShops) + "PROC " + c.procedure +
                                 " DATA=t.shops; ID date INTERVAL=MONTH; VAR zeta alpha; BY store; RUN;";
         bool found = false;
         for (int64_t n = 1; n < 400 && !found; ++n) {
