@@ -27,7 +27,7 @@ from dateutil.easter import easter
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from example_dummies import LEAD, ROOT, as_text  # noqa: E402
+import example_dummies  # noqa: E402
 
 
 def holiday_counts(years):
@@ -44,25 +44,19 @@ def holiday_counts(years):
 
 
 def build():
-    sales = pd.read_csv(os.path.join(ROOT, "examples", "data", "stores.csv"), parse_dates=["date"])
+    """The VORNAK step's dummy frame (the same stores, months and sales)
+    with the event columns counted and without the sum column."""
+    frame = example_dummies.build()[0].drop(columns=["all_events"])
+    counts = holiday_counts(range(frame["date"].min().year, frame["date"].max().year + 1))
     weeks = pd.date_range("2019-11-02", "2019-11-29", freq="W-SUN")
-    frames = []
-    for store, group in sales.groupby("store", sort=False):
-        months = pd.date_range(group["date"].min(), periods=len(
-            pd.date_range(group["date"].min(), group["date"].max(), freq="MS")) + LEAD, freq="MS")
-        frame = pd.DataFrame({"store": store, "date": months})
-        frame = frame.merge(group[["date", "sales"]].drop_duplicates("date"), on="date", how="left")
-        counts = holiday_counts(range(months[0].year, months[-1].year + 1))
-        frame["holidays"] = frame["date"].map(lambda m: counts.get(m, 0))
-        frame["refit"] = (frame["date"] >= pd.Timestamp(2020, 7, 1)).astype(int)
-        frame["sales_weeks"] = frame["date"].map(
-            lambda m: sum(1 for w in weeks if (w.year, w.month) == (m.year, m.month)))
-        frames.append(frame)
-    return pd.concat(frames, ignore_index=True)
+    frame["holidays"] = frame["date"].map(lambda m: counts.get(m, 0))
+    frame["sales_weeks"] = frame["date"].map(
+        lambda m: sum(1 for w in weeks if (w.year, w.month) == (m.year, m.month)))
+    return frame
 
 
 def main():
-    as_text(build()).to_csv(os.path.join(HERE, "example_kiv_dummies.csv"), index=False)
+    example_dummies.as_text(build()).to_csv(os.path.join(HERE, "example_kiv_dummies.csv"), index=False)
 
 
 if __name__ == "__main__":
