@@ -160,7 +160,10 @@ ZINT_DESC keyInterval(const ZTSEV_SEASON_ROW &row, const ZTSEV_EFFECTIVE *q, con
     return key;
 }
 
-/* Day of week `firstDay` of the week holding `day`'s start by key. */
+/* WEEK (Sunday-based by the key's first weekday) or WEEKV (ISO) season s:
+ * one candidate per year from lo to hi, stored when its week is s; WEEK
+ * season 1 also stores the week 53 just before it.  A season 1 to 52
+ * candidate of another week writes a debug line. */
 void weekSeasons(int s, bool iso, const ZINT_DESC &key, int64_t lo, int64_t hi, Dates &out, int32_t *status)
 {
     const int d0 = key.shift + 1;

@@ -107,24 +107,22 @@ double *ztsevDatekeyDates(const ZTSEV_EVENT *event, int64_t index, ZTSEV_LIST *d
     double *dates = nullptr;
     int32_t kind = 0;
     if (code == ZTSEV_USER_DATEKEY) {
-        const int length = ZTSEVlenORVname(name.text);
-        char key[ZTSEV_NAME_SIZE + 1] = {};
-        std::memcpy(key, name.text, size_t(length));
+        const ZTSEV_NAMETEXT key = ztsevNameText(name.text, ZTSEVlenORVname(name.text));
         int found = 0;
-        const ZTSEV_EVENT *user = ZTSEVFindEvent(datekeyList, key, &found);
+        const ZTSEV_EVENT *user = ZTSEVFindEvent(datekeyList, key.text, &found);
         if (user == nullptr) {
-            noteKey(kMsgUserKeyUnknown, key, length);
+            noteKey(kMsgUserKeyUnknown, key.text, key.length);
             *status = ZTSEV_UNKNOWN_DATEKEY;
             return nullptr;
         }
         if (depth >= ZTSEV_USER_KEY_DEPTH) {
-            noteKey(kMsgUserKeyCycle, key, length);
+            noteKey(kMsgUserKeyCycle, key.text, key.length);
             *status = ZTSEV_UNKNOWN_DATEKEY;
             return nullptr;
         }
         if (userEvent != nullptr) *userEvent = user;
         *status = userDates(user, datekeyList, series, pool, &dates, count, kinds, depth + 1);
-        if (*status == ZTSEV_UNKNOWN_DATEKEY) noteKey(kMsgUserKeyFailed, key, length);
+        if (*status == ZTSEV_UNKNOWN_DATEKEY) noteKey(kMsgUserKeyFailed, key.text, key.length);
         return dates;
     }
     if (code > ZTSEV_DK_CUSTOM_FIRST)

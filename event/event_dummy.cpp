@@ -100,13 +100,11 @@ int combDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, 
     prepare(&work, n, pool);
     int status = 0;
     for (const ZTSEVEventNamelist *node = event->members; node != nullptr; node = node->next) {
-        char name[ZTSEV_NAME_SIZE + 1] = {};
-        const int length = std::clamp<int>(node->name.length, 0, ZTSEV_NAME_SIZE);
-        std::memcpy(name, node->name.text, size_t(length));
+        const ZTSEV_NAMETEXT name = ztsevNameText(node->name.text, node->name.length);
         int found = 0;
-        ZTSEV_EVENT *member = ZTSEVFindEvent(list, name, &found);
+        ZTSEV_EVENT *member = ZTSEVFindEvent(list, name.text, &found);
         if (member == nullptr)
-            member = ZTSEVFindKeyword(list, list->datekeyList, name, length, name, length, &found);
+            member = ZTSEVFindKeyword(list, list->datekeyList, name.text, name.length, name.text, name.length, &found);
         if (member == nullptr) {
             /* SEASONAL is recognised without a record: it names no series. */
             status = found != 0 ? found : ZTSEV_NOT_FOUND;
@@ -132,20 +130,20 @@ int makeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, 
     if (pool == nullptr) return ZTSEV_DUMMY_NO_POOL;
     const int64_t n = series->count;
     if (n < 1) return ZTSEV_DUMMY_NO_TIMEIDS;
-    double *series_ = prepare(values, n, pool);
+    double *out = prepare(values, n, pool);
     int status = 0;
     switch (event->cls) {
     case ZTSEV_CLASS_SIMPLE:
     case ZTSEV_CLASS_DATEKEY:
         status = ZTSEVMakeSimpleDummy(event, ztsevTargetKeyList(list), series, values, pool);
-        if (status != 0) vzfdl(series_, n, 0.0);
-        missingToZero(series_, n);
+        if (status != 0) vzfdl(out, n, 0.0);
+        missingToZero(out, n);
         return status;
     case ZTSEV_CLASS_PREDEF:
         status = ZTSEVMakePredefDummy(event, series, values, pool);
-        missingToZero(series_, n);
+        missingToZero(out, n);
         return status;
-    case ZTSEV_CLASS_COMB: return combDummy(list, event, series, series_, pool, depth);
+    case ZTSEV_CLASS_COMB: return combDummy(list, event, series, out, pool, depth);
     default: return 0;
     }
 }

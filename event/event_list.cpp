@@ -5,6 +5,7 @@
 #include "event/event_list.h"
 
 #include "event/datekey_list.h"
+#include "event/datekey_statements.h"
 #include "event/event_datasets.h"
 #include "event/event_names.h"
 #include "event/event_support.h"
@@ -17,8 +18,11 @@ ZTSEV_LIST *ZTSEVNewEventList(MEMORY_OBJECT *pool)
 {
     ZTSEV_LIST *list = ztsevMakeList(pool, ZTSEV_LIST_EVENTS, ZTSEV_MSG_NO_LIST);
     list->datekeyList = ZTSDKNewDatekeyList(list->basePool);
-    /* The date-key list is ready before any event names its keys. */
+    /* The date-key list, with the date keys of the EVENTDS data sets, is
+     * ready before any event names its keys. */
     ZTSEVdsindata(list->datekeyList);
+    for (ZTSEV_DSREC *record = list->datekeyList->inputs; record != nullptr; record = record->next)
+        ZTSDKGetDKData(list->datekeyList, record);
     ZTSEVCreateEvents(list->datekeyList, nullptr);
     return list;
 }

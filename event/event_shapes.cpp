@@ -150,7 +150,7 @@ int ZTSEVDate2Ramp(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV
         return status;
     }
     const bool zeroDurations = w.form == ZTSEV_WINDOW_PLAIN ? (q->before == 1 && q->after == 1)
-                                                             : (B == E && E == t);
+                                                             : (B == E && E == t && !w.allBefore && !w.allAfter);
     if (zeroDurations) {
         if (t >= 0 && t < n) put(values, t, q->rule, 0.0, &status);
         return status;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "event/event_records.h"
+#include "host/civil_days.h"
 #include "interval/interval_names.h"
 #include "interval/interval_seasons.h"
 #include "interval/intnx.h"
@@ -24,17 +25,8 @@ struct TestSeries {
     ZTSEV_SERIES block{};
 };
 
-/* Days from 1 January 1960 to a civil date (2020-01-01 is 21915) (Howard Hinnant's
- * days_from_civil, shifted to the 1960 epoch). */
-inline double day(int y, int m, int d)
-{
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return double(era * 146097 + doe - 719468 + 3653);
-}
+/* Days from 1 January 1960 to a civil date (2020-01-01 is 21915). */
+inline double day(int y, int m, int d) { return double(orvDaysFromCivil(y, m, d)); }
 
 /* n time IDs of `interval` from `first` (aligned to the interval's start),
  * first time ID and season count set; OBS series count from 1. */
@@ -69,6 +61,16 @@ inline ZTSEV_EVENT simpleEvent(int type = ZTSEV_TYPE_POINT)
     e.effective.slopeAfter = ZTSEV_SLOPE_GROWTH;
     e.effective.tcParm = 0.5;
     return e;
+}
+
+/* A blank-padded counted name field holding text. */
+inline ORV_COUNTED_NAME countedName(const char *text)
+{
+    ORV_COUNTED_NAME field{};
+    std::memset(field.text, ' ', sizeof field.text);
+    std::memcpy(field.text, text, std::strlen(text));
+    field.length = int16_t(std::strlen(text));
+    return field;
 }
 
 /* Joins values for failure messages. */

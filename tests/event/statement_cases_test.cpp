@@ -65,10 +65,10 @@ TEST_F(EventStatementCases, NotesAndTheEventsThatStay)
         {"EVENTKEY on its own name changes that event", "EVENTDEF x = 1; EVENTKEY x / TYPE=LS;", "", "x:1"},
         {"EVENTKEY copies a known event", "EVENTDEF x = 1; EVENTKEY y = X;", "", "x:1 y:1"},
         {"undefined date key drops its event", "EVENTDEF e = nokey; EVENTDEF f = 1;",
-         "NOTE: The date key NOKEY is not defined; the event that uses it is dropped.\n", "f:1"},
+         "NOTE: The date key NOKEY is not defined; it gives no dates.\n", "f:1"},
         {"two undefined date keys drop the event once", "EVENTDEF e = k1 k2 CHRISTMAS;",
-         "NOTE: The date key K1 is not defined; the event that uses it is dropped.\n"
-         "NOTE: The date key K2 is not defined; the event that uses it is dropped.\n",
+         "NOTE: The date key K1 is not defined; it gives no dates.\n"
+         "NOTE: The date key K2 is not defined; it gives no dates.\n",
          ""},
         {"event without values or keys stays", "EVENTDEF e;",
          "NOTE: The event e has neither timing values nor date keys.\n", "e:1"},
