@@ -8,6 +8,7 @@
 
 #include "event/event_support.h"
 #include "event/periods_output.h"
+#include "host/parser_glue.h"
 #include "host/services.h"
 #include "host/text_fields.h"
 
@@ -69,12 +70,15 @@ int defineColumn(void *binding, ZTSEV_LIST *list, int c)
     return xvputd(binding, &d, 0, field, sizeof(double), 0, 0);
 }
 
-/* The host's memory message when an allocation failed; true when one did. */
+/* When an allocation failed: the host's memory message, and the step ends
+ * with 1016, since a data set whose columns are not defined cannot be
+ * written.  False when none failed. */
 bool memoryFailed()
 {
     const int failed = xmemdef();
-    if (failed != 0) xmemmsg(failed);
-    return failed != 0;
+    if (failed == 0) return false;
+    xmemmsg(failed);
+    xexit(ORV_RC_OUT_OF_MEMORY, 0);
 }
 
 }  // namespace
@@ -123,7 +127,10 @@ void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
         label.length = int16_t(xpmrstr(ztsevLogHandle(), label.text, kTextSet, kDefaultLabel, ORV_MSG_END));
         xoinfo(handle, ORV_DS_INFO_SET_LABEL, &label);
     }
-    if (xvpute(binding) != 0 || memoryFailed()) return;
+    /* The memory check comes first: a failed xvpute may be a failed
+     * allocation. */
+    const int ended = xvpute(binding);
+    if (memoryFailed() || ended != 0) return;
     record->rowBinding = binding;
 }
 

@@ -1,23 +1,21 @@
 /*
  * orvocrdf.cpp - entry of the event procedure (the KIVEVENTS statement).
  *
- * The host calls it without arguments once per step; it ends the step through
- * xexit with the step's return code.
+ * The host calls it without arguments once per step; the shared step run
+ * (procdriver/step_run.h) does the work with the event module's grammar,
+ * option reader and message sets (743, and 779 for the no-observation
+ * message and the no-group note), without a start note, with the event list
+ * left at its own kind (events default to the rule ADD) and without
+ * date-key periods.
  */
 #include "eventproc/orvocrdf.h"
 
 #include "eventproc/kivevg.h"
-#include "event/event_statements.h"
-#include "host/parser_glue.h"
-#include "host/services.h"
+#include "eventproc/kivevpar.h"
+#include "procdriver/step_run.h"
 
-extern "C" void orvocrdf()
-{
-    xinit();
-    ZTSEVInit();
-    xsparse(kivevg(), 0);
-    /* A failed parse ends the step with the status the parser left. */
-    int status = orvParseControl()->status;
-    if (status != 0) xexit(status, 0);
-    xexit(0, 0);
-}
+namespace {
+constexpr KIV_MODULE kEventModule{kivevg, kivevpar, false, false, false, kivEventMessages};
+}  // namespace
+
+extern "C" void orvocrdf() { kivRunStep(kEventModule); }

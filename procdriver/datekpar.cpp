@@ -1,6 +1,5 @@
 /*
- * datekpar.cpp - the option reader of the date-key procedure (see
- * datekpar.h).
+ * datekpar.cpp - the option reader of both procedures (see datekpar.h).
  */
 #include "procdriver/datekpar.h"
 
@@ -43,20 +42,21 @@ enum : int {
     kSlotFormat = 46,
 };
 
-/* Option bits copied into flag bytes; the unsorted bit and the
+/* Option bits copied into flag bytes; bit 4, the unsorted bit and the
  * all-selections switch are handled on their own. */
 struct BitFlag {
     int bit;
     int flag;
 };
 constexpr BitFlag kBitFlags[] = {
-    {1, KIV_FLAG_NOOUTALL}, {2, KIV_FLAG_SORT_NAMES}, {4, KIV_FLAG_BIT4},
+    {1, KIV_FLAG_NOOUTALL}, {2, KIV_FLAG_SORT_NAMES},
     {19, 3}, {20, 4}, {21, 5},
     {31, 15}, {32, 16}, {33, 17}, {34, 18}, {35, 19},
     {40, 20}, {41, 21}, {42, 22}, {43, 23},
     {51, 24}, {50, 25}, {52, 26},
 };
 constexpr int kBitUnsorted = 3;
+constexpr int kBit4 = 4;
 constexpr int kBitAllSelections = 30;
 
 constexpr int kPoolFlags = 6;
@@ -106,14 +106,6 @@ void *logHandle() { return v_global_gcb_anchor->instance->logHandle; }
     xmemmsg(int(state->failedAllocations));
     kivRaise(state, KIV_RC_MEMORY);
     xexit(state->returnCode, 0);
-}
-
-void readFlags(PROC_STATE *state, const STATEMENT_NODE *statement)
-{
-    for (const BitFlag &entry : kBitFlags)
-        if (bitSet(statement, entry.bit)) state->flags[entry.flag] = 1;
-    if (bitSet(statement, kBitUnsorted)) state->unsortedOk = 1;
-    state->series.rawTime.unsortedOk = state->unsortedOk;
 }
 
 /* The ID variable: number, name, label and format code. */
@@ -227,6 +219,17 @@ void checkStartEnd(PROC_STATE *state)
 
 }  // namespace
 
+void kivReadFlags(PROC_STATE *state, const STATEMENT_NODE *statement, KIV_OPTION_RULES rules)
+{
+    for (const BitFlag &entry : kBitFlags)
+        if (bitSet(statement, entry.bit)) state->flags[entry.flag] = 1;
+    if (rules.readBit4 && bitSet(statement, kBit4)) state->flags[KIV_FLAG_BIT4] = 1;
+    if (rules.allSelections && bitSet(statement, kBitAllSelections))
+        for (int f = KIV_FLAG_FIRST_SELECTION; f <= KIV_FLAG_LAST_SELECTION; ++f) state->flags[f] = 1;
+    if (bitSet(statement, kBitUnsorted)) state->unsortedOk = 1;
+    state->series.rawTime.unsortedOk = state->unsortedOk;
+}
+
 void kivSortDescriptors(PROC_STATE *state)
 {
     KIV_VARDESC *vars = state->vars;
@@ -240,7 +243,9 @@ void kivSortDescriptors(PROC_STATE *state)
     for (int32_t i = 0; i < state->varCount; ++i) state->varNumbers[i] = vars[i].varNo;
 }
 
-void datekpar(PROC_STATE *state)
+void datekpar(PROC_STATE *state) { kivReadOptions(state, kivDateKeyOptions); }
+
+void kivReadOptions(PROC_STATE *state, KIV_OPTION_RULES rules)
 {
     PARSE_CONTROL *control = orvParseControl();
     if (control->status != 0) xexit(control->status, 0);
@@ -248,7 +253,7 @@ void datekpar(PROC_STATE *state)
     state->optionPool = static_cast<MEMORY_OBJECT *>(xmpoolc(0, kPoolBlock, kPoolFlags));
     state->seriesPool = static_cast<MEMORY_OBJECT *>(xmpoolc(0, kPoolBlock, kPoolFlags));
     if (state->optionPool == nullptr || state->seriesPool == nullptr) outOfMemory(state);
-    ztsevInitList(&state->events, state->optionPool, ZTSEV_LIST_DATEKEYS);
+    ztsevInitList(&state->events, state->optionPool, rules.separateDateKeys ? ZTSEV_LIST_EVENTS : ZTSEV_LIST_DATEKEYS);
     ZTS_PROC *series = &state->series;
     ZTSSetMemPoolInfo(series, state->seriesPool);
     /* A context left without its operations cannot be used at all. */
@@ -256,7 +261,7 @@ void datekpar(PROC_STATE *state)
 
     const STATEMENT_NODE *statement = control->statement;
     OPTION_SLOT *options = statement->options;
-    readFlags(state, statement);
+    kivReadFlags(state, statement, rules);
 
     /* Without DATA= nothing is asked of a data set: the step ends with
      * 2000 after the statements were read. */
@@ -337,12 +342,18 @@ void datekpar(PROC_STATE *state)
         series->byCount = options[kSlotBy].value.count;
         series->byVars = static_cast<int32_t *>(options[kSlotBy].items);
     }
-    if (bitSet(statement, kBitAllSelections))
-        for (int f = KIV_FLAG_FIRST_SELECTION; f <= KIV_FLAG_LAST_SELECTION; ++f) state->flags[f] = 1;
 
-    /* The date-key and the event statements go into one list of kind 2,
-     * the date keys first. */
-    ZTSDKParse(&state->events, nullptr);
+    /* The date-key module reads its date-key and event statements into one
+     * list, the date keys first (ZTSDKParse makes it a list of kind 2); the
+     * event module keeps its date keys in a list of their own that its
+     * event list, left at kind 0, resolves them through. */
+    if (rules.separateDateKeys) {
+        ztsevInitList(&state->dateKeys, state->optionPool, ZTSEV_LIST_DATEKEYS);
+        ZTSDKParse(&state->dateKeys, nullptr);
+        state->events.datekeyList = &state->dateKeys;
+    } else {
+        ZTSDKParse(&state->events, nullptr);
+    }
     ZTSEVParse(&state->events, nullptr);
 
     if (state->idGiven != 0) checkStartEnd(state);

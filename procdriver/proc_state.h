@@ -7,9 +7,9 @@
  * it first; every driver step receives its address.  The return code only
  * grows (kivRaise); the stop flag ends the current stage.
  *
- * Exports: KIV_VARDESC, KIV_MESSAGES, kivDateKeyMessages, PROC_STATE, the
- * KIV_FLAG_* flag indexes, the KIV_RC_* return codes, kivRaise,
- * kivGroupFailureCode, kivMemoryFailureCode.
+ * Exports: KIV_VARDESC, KIV_MESSAGES, kivDateKeyMessages, kivEventMessages,
+ * PROC_STATE, the KIV_FLAG_* flag indexes, the KIV_RC_* return codes,
+ * kivRaise, kivGroupFailureCode, kivMemoryFailureCode.
  */
 #ifndef ORV_PROCDRIVER_PROC_STATE_H
 #define ORV_PROCDRIVER_PROC_STATE_H
@@ -44,6 +44,7 @@ struct KIV_MESSAGES {
     int noGroup;
 };
 constexpr KIV_MESSAGES kivDateKeyMessages{1023, 1023};
+constexpr KIV_MESSAGES kivEventMessages{743, 779};
 
 /* Flag bytes copied from the procedure statement's option bits. */
 constexpr int KIV_FLAG_COUNT = 28;

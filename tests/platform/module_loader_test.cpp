@@ -23,8 +23,8 @@ TEST(ModuleLoader, LoadsBothModulesAndRunsAStep)
     orvhost::ParseEnvironmentScope scope;
     const orvhost::SourceText vornak("test.job", "VORNAK;"), kivevents("test.job", "KIVEVENTS;");
     const orvhost::StepSource statements[] = {{&vornak, 0, 7}, {&kivevents, 0, 10}};
-    /* VORNAK without DATA= ends with 2000; KIVEVENTS stops after parsing. */
-    const int expected[] = {2000, 0};
+    /* Both steps read their options and end with 2000 without DATA=. */
+    const int expected[] = {2000, 2000};
     int index = 0;
     for (const char *name : {"orvkeydf", "orvocrdf"}) {
         SCOPED_TRACE(name);
