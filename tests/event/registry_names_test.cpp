@@ -23,6 +23,7 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "interval/interval_names.h"
+#include "tests/interval/custom_test_support.h"
 #include "tests/support/module_host.h"
 
 namespace {
@@ -68,6 +69,24 @@ TEST(EventRegistry, SeasonNamesGiveTheirCodes)
             EXPECT_EQ(intervalCode, -7) << c.name << ": interval code written without a season";
         }
     }
+}
+
+/* Numbered seasons of the custom intervals named by INTERVALDS
+ * (tests/fixtures/custom_intervals). */
+TEST(EventRegistry, CustomSeasonNamesGiveTheirCodes)
+{
+    orvtest::useIntervalDs(orvtest::kFiscalIntervals);
+    const std::vector<SeasonCase> cases = {
+        {"FISCALQ_5", 10005, 65},   {"fiscalq_2", 10002, 65},  {"FISCALQ2.2_1", 10001, 65},
+        {"FISCALQN_4", 10004, 65},  {"FISCALQ_0", 0, 0},       {"FISCALQ_1.5", 0, 0},
+        {"FISCALQ_", 0, 0},         {"FISCALQ_2147473648", 0, 0}, {"NOSUCHQ_5", 0, 0},
+    };
+    for (const SeasonCase &c : cases) {
+        int intervalCode = -7;
+        EXPECT_EQ(ZTSEVSeasNameChk(c.name, len(c.name), &intervalCode), c.code) << c.name;
+        EXPECT_EQ(intervalCode, c.code != 0 ? c.intervalCode : -7) << c.name;
+    }
+    orvtest::takeLog();
 }
 
 TEST(EventRegistry, SeasonTablesAgree)
