@@ -12,7 +12,8 @@
 /*
  * A new, empty date-key list from pool (without a pool one is created): a
  * zero-filled list of kind 2 from its creation on, base pool, current pool
- * and pool entry 0 the pool, pool count 1, note limit 25.  When the pool or
+ * and pool entry 0 the pool, pool count 1, note limit 25, with the EVENTDS
+ * data sets attached to its input chain.  When the pool or
  * the list record cannot be allocated the memory message is written (after
  * message (883, 601) for the record) and the step ends with 1016.
  */

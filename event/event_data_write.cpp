@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "event/event_support.h"
+#include "event/periods_output.h"
 #include "host/services.h"
 #include "host/text_fields.h"
 
@@ -78,7 +79,13 @@ bool memoryFailed()
 
 }  // namespace
 
-void ZTSEVdsout(ZTSEV_LIST *list) { ZTSEVdsoutdata(list); }
+void ZTSEVdsout(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis)
+{
+    ZTSEVdsoutdata(list);
+    if (proc == nullptr || idInfo == nullptr) return;
+    if (list->periodsOutGiven != 0) ZTSDKdsoutperiods(list, idInfo, proc);
+    if (list->dummyOutGiven != 0) ZTSEVdsoutdummy(list, idInfo, proc, analysis);
+}
 
 void ZTSEVdsoutdata(ZTSEV_LIST *list)
 {

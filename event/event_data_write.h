@@ -11,12 +11,16 @@
 
 #include "event/event_data_rows.h"
 #include "event/event_datasets.h"
+#include "event/dummy_output.h"
 #include "event/event_records.h"
 
 /* Output set-up of the list, once per step: the event definition data
- * sets (ZTSEVdsoutdata).  The dummy and date-key periods outputs join here
- * with their writers. */
-void ZTSEVdsout(ZTSEV_LIST *list);
+ * sets (ZTSEVdsoutdata), then, given the series context proc (with its
+ * time-ID part idInfo and the analysis variables), the date-key periods
+ * data sets when DATEKEYPERIODS OUT= was given (ZTSDKdsoutperiods) and the
+ * dummy data sets when a dummy OUT= was given (ZTSEVdsoutdummy). */
+void ZTSEVdsout(ZTSEV_LIST *list, ZTS_TIMEID *idInfo = nullptr, ZTS_PROC *proc = nullptr,
+                ZTSEV_ANALYSIS analysis = {});
 
 /* ZTSEVoutevds for every EVENTDATA OUT= record of the list that has a
  * host handle. */

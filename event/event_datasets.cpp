@@ -6,7 +6,9 @@
 
 #include <cstring>
 
+#include "event/datekey_statements.h"
 #include "event/event_list.h"
+#include "event/eventds_option.h"
 #include "event/event_registry.h"
 #include "event/event_support.h"
 #include "event/statement_options.h"
@@ -15,6 +17,9 @@
 #include "series/series_names.h"
 
 namespace {
+
+/* A summary column name longer than 32 characters. */
+constexpr int kSummaryTooLong = 607;
 
 /* Default labels of the date-key output operation, by kind 1, 2, 3. */
 constexpr int kDatekeyLabels[] = {313, 312, 311};
@@ -69,7 +74,11 @@ void setSummary(ZTSEV_DSREC *record, const OPTION_SLOT &summary)
     record->summaryRequested = 1;
     const char *name = ZTSEV_DEFAULT_SUMMARY;
     int length = int(std::strlen(name));
-    if (summary.type == ORV_SLOT_TEXT && summary.value.count > 0 && summary.value.count <= ZTSEV_NAME_SIZE) {
+    if (summary.type == ORV_SLOT_TEXT && summary.value.count > ZTSEV_NAME_SIZE) {
+        /* A name longer than its field is refused, never cut. */
+        xpmlog(ZTSEV_MSG_SET, kSummaryTooLong, ORV_MSG_TEXT, summary.value.count,
+               static_cast<const char *>(summary.items), ORV_MSG_END);
+    } else if (summary.type == ORV_SLOT_TEXT && summary.value.count > 0) {
         name = static_cast<const char *>(summary.items);
         length = summary.value.count;
     }
@@ -90,6 +99,11 @@ int addOutput(ZTSEV_LIST *list, ZTSEV_DSREC **chain, const OPTION_SLOT *options,
     ZTSSetDataSetInfo(&record->info, handleIn(options[ZTSEV_SLOT_OUT]));
     if (kind == 1) {
         if (flags & ZTSEV_FLAG1_CONDENSE) record->dropDefaults = 1;
+        if (outputMode == 2 && (flags & ZTSDK_FLAG1_NAMES_ONLY) != 0) {
+            record->namesOnly = 1;
+            record->flag4 = (flags & ZTSDK_FLAG1_NO_HOLIDAYS) != 0 ? 0 : 1;
+            if (ZTSDKEventdsNoDefaultOpt(nullptr, nullptr) == 1) record->flag4 = 0;
+        }
         if (record->info.label.length > 0) return record->info.label.length;
     }
     if (record->info.label.length <= 0) setDefaultLabel(record, label);
@@ -128,7 +142,3 @@ int ZTSDKGetOutputDsn(ZTSEV_LIST *list, const OPTION_SLOT *options, uint8_t flag
     addOutput(list, chains[kind - 1], options, flags, kind, kDatekeyLabels[kind - 1], 2, pool);
     return 0;
 }
-
-int ZTSEVdsindata(ZTSEV_LIST *) { return 0; }
-
-int ZTSEVGetEVData(ZTSEV_LIST *, ZTSEV_DSREC *) { return 0; }

@@ -76,10 +76,10 @@ int ZTSDKGetOutputDsn(ZTSEV_LIST *list, const OPTION_SLOT *options, uint8_t flag
                       MEMORY_OBJECT *pool);
 
 /*
- * Binds the input data sets of the list's input chain for reading, and
- * reads one input record into events of the list.  The event definition
- * data-set codec does both; these entries leave the records unbound and
- * read no rows.  Return 0.
+ * Binds every input data set of the list's input chain that has a handle
+ * (ZTSEVinevds, event_data_read.h), and reads one input record into events
+ * of the list in three passes (SIMPLE and PREDEF rows, COMB, COMPLEX); a
+ * data set is read into a list once.  Return 0.
  */
 int ZTSEVdsindata(ZTSEV_LIST *list);
 int ZTSEVGetEVData(ZTSEV_LIST *list, ZTSEV_DSREC *record);

@@ -134,21 +134,29 @@ void ztsevRunCheck(ZTSEV_EVENT *event)
     }
 }
 
-int ZTSEVGetEventDef(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
+ZTSEV_EVENT *ztsevTimedEvent(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t cls,
+                             int *status)
 {
+    *status = 0;
     char name[ZTSEV_NAME_SIZE + 1];
-    int length = ztsevStatementName(statement, ZTSEV_SLOT_NAMES, 0, name);
-    if (length == 0) return 0;
-    int status = 0;
-    ZTSEV_EVENT *event = ZTSEVNewItem(list, pool, name, ZTSEV_CLASS_SIMPLE, &status);
-    if (event == nullptr) return status;
+    if (ztsevStatementName(statement, ZTSEV_SLOT_NAMES, 0, name) == 0) return nullptr;
+    ZTSEV_EVENT *event = ZTSEVNewItem(list, pool, name, cls, status);
+    if (event == nullptr) return nullptr;
     event->nameCapacity = 0;
     findpool(&pool, list);
     copyTiming(statement, event, pool);
     ztsevRunCheck(event);
     copyDatekeys(statement, event, pool);
-    if (event->timingCount == 0 && event->datekeyCount == 0)
-        ztsevNoteName(ZTSEV_MSG_NO_TIMING, name, length);
     ztsevApplyQualifiers(statement, event);
+    return event;
+}
+
+int ZTSEVGetEventDef(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
+{
+    int status = 0;
+    ZTSEV_EVENT *event = ztsevTimedEvent(statement, list, pool, ZTSEV_CLASS_SIMPLE, &status);
+    if (event == nullptr) return status;
+    if (event->timingCount == 0 && event->datekeyCount == 0)
+        ztsevNoteName(ZTSEV_MSG_NO_TIMING, event->name.text, event->name.length);
     return 0;
 }

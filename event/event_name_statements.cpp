@@ -84,7 +84,8 @@ int addMembers(const STATEMENT_NODE *statement, ZTSEV_LIST *list, ZTSEV_EVENT *e
 
 }  // namespace
 
-int ZTSEVGetEventKey(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
+int ztsevApplyKeyStatement(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t cls,
+                           ZTSEV_LIST *keyList, int unknownNote)
 {
     Name newName = nameOf(statement, ZTSEV_SLOT_NAMES, 0);
     if (newName.length == 0) return 0;
@@ -102,20 +103,29 @@ int ZTSEVGetEventKey(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_O
             target = ZTSEVNewItem(list, pool, newName.text, ZTSEV_CLASS_UNSET, &status);
             if (target == nullptr) return status;
             ZTSEVCopyItem(list, known, target);
+            if (cls != ZTSEV_CLASS_UNSET) target->cls = cls;
             /* counted as a dummy column when made; its class may have none */
             if (!ztsevHasDummyColumn(target->cls)) --list->dummyCount;
         }
         ztsevApplyQualifiers(statement, target);
         return 0;
     }
-    ZTSEV_EVENT *made = ZTSEVFindKeyword(list, ztsevTargetKeyList(list), newName.text, newName.length,
-                                         key.text, key.length, &status);
+    ZTSEV_EVENT *made = ZTSEVFindKeyword(list, keyList, newName.text, newName.length, key.text, key.length, &status);
+    if (status != ZTSEV_OK && status != ZTSEV_NOT_FOUND) return status;
     /* SEASONAL is recognised but makes no event: nothing to apply options to */
     if (made == nullptr) {
-        ztsevNoteName(ZTSEV_MSG_KEY_UNKNOWN, key.text, key.length);
+        ztsevNoteName(unknownNote, key.text, key.length);
         return 0;
     }
+    if (cls != ZTSEV_CLASS_UNSET) made->cls = cls;
     ztsevApplyQualifiers(statement, made);
+    return 0;
+}
+
+int ZTSEVGetEventKey(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool)
+{
+    ztsevApplyKeyStatement(statement, list, pool, ZTSEV_CLASS_UNSET, ztsevTargetKeyList(list),
+                           ZTSEV_MSG_KEY_UNKNOWN);
     return 0;
 }
 

@@ -12,7 +12,8 @@
  *
  * Exports: ZTSEVInit, ZTSEVCustom, ZTSEVParse, ZTSEVGetEventdata,
  * ZTSEVGetEventdummy, ZTSEVGetEventDef, ZTSEVGetEventKey,
- * ZTSEVGetEventComb, ZTSEVGetEventGroup, ztsevRunCheck.
+ * ZTSEVGetEventComb, ZTSEVGetEventGroup, ztsevApplyKeyStatement,
+ * ztsevTimedEvent, ztsevRunCheck.
  */
 #ifndef ORV_EVENT_EVENT_STATEMENTS_H
 #define ORV_EVENT_EVENT_STATEMENTS_H
@@ -63,6 +64,29 @@ int ZTSEVGetEventDef(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_O
 int ZTSEVGetEventKey(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool);
 int ZTSEVGetEventComb(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool);
 int ZTSEVGetEventGroup(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool);
+
+/*
+ * An EVENTKEY or DATEKEYKEY statement: new-name [= key] / options.  The
+ * key (the new name upper-cased when none is given) is looked up in list:
+ * a known event other than COMB and COMPLEX takes the options itself when
+ * its name is the new name (renamed to the new name's spelling), else a
+ * copy named new-name does; otherwise the keyword registry makes the
+ * record (ZTSEVFindKeyword with keyList).  A record made here gets class
+ * cls unless cls is ZTSEV_CLASS_UNSET.  A key nobody knows writes note
+ * (883, unknownNote) with the key.  Returns 0, or the failing status of a
+ * record operation.
+ */
+int ztsevApplyKeyStatement(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t cls,
+                           ZTSEV_LIST *keyList, int unknownNote);
+
+/*
+ * The record of an EVENTDEF or DATEKEYDEF statement: a new event of class
+ * cls named by the statement, with its timing values (run-checked), date
+ * keys and options.  Null when the statement names none, or with the
+ * append's status in *status.
+ */
+ZTSEV_EVENT *ztsevTimedEvent(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t cls,
+                             int *status);
 
 /*
  * The run check of an event's timing values: each run of three or more

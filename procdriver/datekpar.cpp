@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "event/datekey_statements.h"
 #include "event/event_statements.h"
 #include "event/event_support.h"
 #include "host/format_records.h"
@@ -339,10 +340,9 @@ void datekpar(PROC_STATE *state)
     if (bitSet(statement, kBitAllSelections))
         for (int f = KIV_FLAG_FIRST_SELECTION; f <= KIV_FLAG_LAST_SELECTION; ++f) state->flags[f] = 1;
 
-    /* The date-key and the event statements go into one list of kind 2;
-     * the date-key statements' walk (ZTSDKParse) comes before the events'
-     * once the date-key statements are part of the modules. */
-    state->events.kind = ZTSEV_LIST_DATEKEYS;
+    /* The date-key and the event statements go into one list of kind 2,
+     * the date keys first. */
+    ZTSDKParse(&state->events, nullptr);
     ZTSEVParse(&state->events, nullptr);
 
     if (state->idGiven != 0) checkStartEnd(state);

@@ -11,6 +11,7 @@
 
 #include "event/event_data_write.h"
 #include "event/event_list.h"
+#include "event/periods_output.h"
 #include "event/event_statements.h"
 #include "event/list_finishing.h"
 #include "host/parser_glue.h"
@@ -50,7 +51,7 @@ extern "C" void orvkeydf()
     static ZTSEV_SERIES stepBlock, groupBlock;
     kivStepSeriesBlock(&state, &stepBlock);
     ZTSEVCreateGroupEvents(events, &stepBlock, nullptr);
-    ZTSEVdsout(events);
+    ZTSEVdsout(events, &state.series.rawTime, &state.series, {state.varCount, state.varNumbers});
     if (state.stop != 0) xexit(state.returnCode, 0);
 
     ZTS_PROC *series = &state.series;
@@ -66,6 +67,8 @@ extern "C" void orvkeydf()
         kivevrun(&state);
         if (state.stop != 0) continue;
         kivGroupSeriesBlock(&state, &stepBlock, &groupBlock);
+        ZTSEVPutEVDum(events, series, groupBlock);
+        ZTSDKPutDKPer(events, &series->rawTime, groupBlock);
     }
     if (groupsRead == 0 && events->dummyOutGiven != 0)
         xpmrlog(v_global_gcb_anchor->instance->logHandle, kivDateKeyMessages.noGroup, kNoGroupNote, ORV_MSG_END);

@@ -56,7 +56,8 @@ TEST_F(ParseErrors, EachFaultGivesItsMessageAndStatus)
         {"INTERVAL= left out", false, "VORNAK; ID d;",
          "test.job:1:13: Syntax error at ';': expected INTERVAL."},
         {"unknown statement", false, "VORNAK;\nFROB x;",
-         "test.job:2:1: Syntax error at FROB: expected one of ';', BY, EVENTCOMB, EVENTDATA, "
+         "test.job:2:1: Syntax error at FROB: expected one of ';', BY, DATEKEYCALENDAR, "
+         "DATEKEYDATA, DATEKEYDEF, DATEKEYDSOPT, DATEKEYKEY, DATEKEYLIST, DATEKEYPERIODS, EVENTCOMB, EVENTDATA, "
          "EVENTDEF, EVENTDUMMY, EVENTGROUP, EVENTKEY, ID, VAR, VARIABLES, the "
          "end of the step."},
         {"procedure name wrong", false, "KIVEVENTS;",

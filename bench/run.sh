@@ -1,0 +1,36 @@
+#!/bin/bash
+# The dummy benchmark (a script, not a test): N daily series of ten years
+# as BY groups, the 25 holiday dummies written by a VORNAK step, against
+# formatting and writing the same bytes only and against pandas.
+#
+#   bench/run.sh N [WORKDIR]     (from the top of the checkout; default
+#                                 WORKDIR /tmp/orv-bench-N)
+#
+# Needs a built build/ (orvhost, the modules) and /usr/bin/time.
+set -euo pipefail
+n=${1:?usage: bench/run.sh N [WORKDIR]}
+work=${2:-/tmp/orv-bench-$n}
+mkdir -p "$work/data" "$work/out"
+ninja -C build orvhost orvkeydf orv_bench_format_write > /dev/null
+[ -f "$work/data/daily.csv" ] || /usr/bin/python3 bench/generate.py "$n" "$work/data"
+echo "== load: $(uptime)"
+# timed LOG COMMAND...: runs COMMAND with its output in LOG and prints its
+# wall time and peak memory.
+timed() { local log=$1; shift; /usr/bin/time -v "$@" > "$log" 2> "$work/time.txt"; cat "$log" | grep -E "^pandas|^format" || true; grep -E "Elapsed|Maximum resident" "$work/time.txt"; }
+echo "== orvhost, reading only"
+timed "$work/readonly.log" build/bin/orvhost --lib bench="$work/data" --lib out="$work/out" bench/readonly.job
+echo "== orvhost, dummies"
+timed "$work/dummies.log" build/bin/orvhost --lib bench="$work/data" --lib out="$work/out" bench/dummies.job
+tail -3 "$work/dummies.log"
+echo "== format and write only"
+build/bin/orv_bench_format_write "$work/out/dummies.csv" "$work/format.csv"
+cmp "$work/out/dummies.csv" "$work/format.csv" && echo "the same bytes"
+rm -f "$work/format.csv"
+echo "== pandas, without to_csv"
+timed "$work/pandas_nowrite.log" /usr/bin/python3 bench/pandas_dummies.py "$work/data" "$work/pandas.csv" --no-write
+echo "== pandas, with to_csv"
+timed "$work/pandas.log" /usr/bin/python3 bench/pandas_dummies.py "$work/data" "$work/pandas.csv"
+echo "== values: orvhost and pandas"
+cmp "$work/out/dummies.csv" "$work/pandas.csv" && echo "the same bytes"
+rm -f "$work/pandas.csv"
+echo "== load: $(uptime)"

@@ -1,0 +1,291 @@
+/*
+ * dummy_output.cpp - the event dummy data sets (see dummy_output.h).
+ */
+#include "event/dummy_output.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "event/event_dummy.h"
+#include "event/event_list.h"
+#include "event/event_registry.h"
+#include "event/event_support.h"
+#include "event/output_columns.h"
+#include "event/statement_options.h"
+#include "host/missing_values.h"
+#include "host/row_store.h"
+#include "host/services.h"
+#include "host/text_fields.h"
+#include "interval/intnx.h"
+#include "series/series_io.h"
+
+namespace {
+
+enum : int {
+    kLabelSummary = 443,
+    kNoteAllZero = 462,
+    kNoteConstant = 463,
+    kNoteNotPlaced = 472,
+    kCannotPlace = 15,
+};
+constexpr int kRewind = 66;
+constexpr int kSetMissingNumber = 100;
+constexpr int kSetMissingSkip = 11;
+constexpr int kUtilityFilesFailed = 1020;
+
+/* The dummy writer's work areas of a list, kept in dummyBuffers[0]. */
+struct DummyWork {
+    ZT_FILE columns;   /* the event columns, one after the other */
+    ZT_FILE rows;      /* their transpose */
+    double *values;    /* dummy columns + 1 doubles: the row read back */
+    double *analysis;  /* one per analysis variable */
+    int32_t analysisCount;
+};
+
+DummyWork *workOf(ZTSEV_LIST *list) { return static_cast<DummyWork *>(list->dummyBuffers[0]); }
+
+DummyWork *makeWork(ZTSEV_LIST *list, int32_t analysisCount)
+{
+    if (workOf(list) != nullptr) return workOf(list);
+    MEMORY_OBJECT *pool = nullptr;
+    findpool(&pool, list);
+    auto *work = static_cast<DummyWork *>(ztsevAlloc(pool, sizeof(DummyWork), ZTSEV_ALLOC_ZEROED));
+    work->values = static_cast<double *>(ztsevAllocArray(pool, int64_t(list->dummyCount) + 1, sizeof(double)));
+    work->analysis = static_cast<double *>(ztsevAllocArray(pool, std::max(analysisCount, 1), sizeof(double)));
+    work->analysisCount = analysisCount;
+    list->dummyBuffers[0] = work;
+    return work;
+}
+
+/* Creates the events that COMB members name without being events of the
+ * list, before any column is defined. */
+void createCombMembers(ZTSEV_LIST *list)
+{
+    for (ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) {
+        if (event->cls != ZTSEV_CLASS_COMB) continue;
+        for (const ZTSEVEventNamelist *node = event->members; node != nullptr; node = node->next) {
+            char name[ZTSEV_NAME_SIZE + 1] = {};
+            const int length = std::clamp<int>(node->name.length, 0, ZTSEV_NAME_SIZE);
+            std::memcpy(name, node->name.text, size_t(length));
+            int status = 0;
+            if (ZTSEVFindEvent(list, name, &status) == nullptr)
+                ZTSEVFindKeyword(list, list->datekeyList, name, length, name, length, &status);
+        }
+    }
+}
+
+/* The row callback's context. */
+struct RowContext {
+    ZTS_PROC *live;          /* the step's context: reads and the current time ID */
+    const double *timeIds;
+    int64_t count;
+    double maxAligned;       /* aligned last time ID of the group */
+    double aligned;          /* aligned current time ID */
+    bool started;
+    double *analysis;
+    int32_t analysisCount;
+    double *timeIdSlot;
+};
+
+bool isMarkedM(double x) { return std::bit_cast<uint64_t>(x) == orvLetterMissingBits('M' - 'A'); }
+
+double alignedOf(const ZTS_PROC *p, double x)
+{
+    const ZTS_TIMEID &raw = p->rawTime;
+    if (raw.interval.code == ZINT_NONE || raw.idVarNo <= 0) return x;
+    return zintnx3(&raw.interval, raw.alignment, nullptr, x, 0);
+}
+
+/* Reads the group's next observation into the live context; false at
+ * its end. */
+bool readNext(RowContext *c)
+{
+    ZTS_PROC *p = c->live;
+    if (ztsReadObservation(p) != 0 || p->ioInfo.row == nullptr) {
+        p->rawTime.current = orvMissing();
+        return false;
+    }
+    FETCH_HANDLE *fetch = p->ioInfo.fetch;
+    if ((fetch->move != nullptr ? fetch->move(fetch, p->ioInfo.row) : xyvget(fetch, 0, p->ioInfo.row)) != 0) {
+        p->rawTime.current = orvMissing();
+        return false;
+    }
+    if (!orvIsMissing(p->rawTime.current)) c->aligned = alignedOf(p, p->rawTime.current);
+    return true;
+}
+
+void fillMissing(RowContext *c)
+{
+    const ZTS_PROC *p = c->live;
+    const double fill = p->setMissingCode == kSetMissingNumber ? p->setMissingValue : orvMissing();
+    std::fill(c->analysis, c->analysis + c->analysisCount, fill);
+}
+
+void copyObservation(RowContext *c)
+{
+    const ZTS_PROC *p = c->live;
+    for (int32_t i = 0; i < c->analysisCount; ++i) {
+        const double v = p->ioInfo.values[i];
+        c->analysis[i] = orvIsMissing(v) && p->setMissingCode == kSetMissingNumber ? p->setMissingValue : v;
+    }
+}
+
+/* Writes the dummy of every event (and the sum) as columns into the
+ * work's first file; returns the number of columns spooled. */
+int64_t spoolColumns(ZTSEV_LIST *list, const ZTSEV_DSREC *record, const ZTSEV_SERIES &series, DummyWork *work)
+{
+    MEMORY_OBJECT *pool = nullptr;
+    findpool(&pool, list);
+    const int64_t n = series.count;
+    double *sum = record->summaryRequested != 0 ? static_cast<double *>(ztsevAllocArray(pool, n, sizeof(double)))
+                                                : nullptr;
+    double *values = nullptr;
+    int64_t columns = 0;
+    for (ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) {
+        if (!ztsevHasDummyColumn(event->cls)) continue;
+        const int status = ZTSEVMakeDummy(list, event, &series, &values, pool);
+        ZTSEV_DUMMY info{values, n, 0, 0, 0, 0, nullptr};
+        ZTSEVDummyInfo(&info);
+        if (list->notesIssued <= list->noteLimit) {
+            if (status == kCannotPlace) ztsevNoteName(kNoteNotPlaced, event->name.text, event->name.length);
+            const int note = info.allZero != 0 ? kNoteAllZero : info.constant != 0 ? kNoteConstant : 0;
+            if (note != 0) {
+                if (list->notesIssued == list->noteLimit)
+                    xpmlog(ZTSEV_MSG_SET, ZTSEV_MSG_LIMIT_REACHED, ORV_MSG_END);
+                else
+                    ztsevNoteName(note, event->name.text, event->name.length);
+                ++list->notesIssued;
+            }
+        }
+        if (sum != nullptr && info.allZero == 0)
+            for (int64_t i = 0; i < n; ++i) sum[i] += values[i];
+        ztput(work->columns, n, values);
+        ++columns;
+    }
+    ztsevFree(pool, values);
+    if (sum != nullptr) {
+        ztput(work->columns, n, sum);
+        ++columns;
+        ztsevFree(pool, sum);
+    }
+    if (columns == 0) {
+        /* No event column and no sum: one column of zeros, read into a
+         * buffer slot that no output column is bound to, still gives one
+         * row per time ID. */
+        double *zeros = static_cast<double *>(ztsevAllocArray(pool, n, sizeof(double)));
+        ztput(work->columns, n, zeros);
+        ztsevFree(pool, zeros);
+        columns = 1;
+    }
+    return columns;
+}
+
+}  // namespace
+
+void ZTSEVdsoutdummy(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis)
+{
+    createCombMembers(list);
+    DummyWork *work = makeWork(list, analysis.count);
+    if (ztinit(&work->columns, &work->rows) != 0) xexit(kUtilityFilesFailed, 0);
+    for (ZTSEV_DSREC *record = list->dummyOutputs; record != nullptr; record = record->next)
+        if (record->info.handle != nullptr) ZTSEVoutdumds(list, record, idInfo, proc, analysis);
+}
+
+int ZTSEVPutEVDum_init(ZTSEV_LIST *list, ZTSEV_DSREC *record, int32_t byCount, int32_t analysisCount)
+{
+    makeWork(list, analysisCount);
+    const int columns = byCount + analysisCount + list->dummyCount + 1 + (record->summaryRequested != 0 ? 1 : 0);
+    record->rowBinding = nullptr;
+    void *binding = nullptr;
+    const int status = xvputi(record->info.handle, columns, ORV_DS_VARIABLE_NAME_LENGTH, &binding);
+    if (status == 0) record->rowBinding = binding;
+    return status;
+}
+
+void ZTSEVoutdumds(ZTSEV_LIST *list, ZTSEV_DSREC *record, ZTS_TIMEID *idInfo, ZTS_PROC *proc,
+                   ZTSEV_ANALYSIS analysis)
+{
+    if (ZTSEVPutEVDum_init(list, record, proc->byCount, analysis.count) != 0) {
+        ztsevMemoryCheck();
+        return;
+    }
+    void *binding = record->rowBinding;
+    DummyWork *work = workOf(list);
+    int status = ztsevDefineByColumns(binding, proc);
+    if (status == 0) status = ztsevDefineTimeIdColumn(binding, idInfo, &list->outTimeId);
+    DATA_SET_HANDLE *input = proc->ioInfo.byXofid;
+    for (int32_t i = 0; status == 0 && i < analysis.count; ++i) {
+        VARIABLE_DESCRIPTOR d{};
+        xvname(input, analysis.numbers[i], &d);
+        status = xvputd(binding, &d, 0, &work->analysis[i], sizeof(double), 0, 0);
+    }
+    int64_t slot = 0;
+    for (ZTSEV_EVENT *event = list->first; status == 0 && event != nullptr; event = event->next) {
+        if (!ztsevHasDummyColumn(event->cls)) continue;
+        int labelLength = event->labelLength < 0 ? wzstlen(event->label) : event->labelLength;
+        status = ztsevDefineNumber(binding, event->name.text, event->name.length, event->label,
+                                   event->label != nullptr ? labelLength : 0, &work->values[slot++]);
+    }
+    if (status == 0 && record->summaryRequested != 0) {
+        char label[ZTSEV_LABEL_SIZE];
+        const int length = xpmrstr(ztsevLogHandle(), label, ZTSEV_MSG_SET, kLabelSummary, ORV_MSG_END);
+        status = ztsevDefineNumber(binding, record->summaryName.text, record->summaryName.length, label,
+                                   std::clamp(length, 0, ZTSEV_LABEL_SIZE), &work->values[slot]);
+    }
+    if (status != 0 || xvpute(binding) != 0) {
+        ztsevMemoryCheck();
+        record->rowBinding = nullptr;
+    }
+}
+
+void ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series)
+{
+    DummyWork *work = workOf(list);
+    if (work == nullptr || series.count < 1) return;
+    for (ZTSEV_DSREC *record = list->dummyOutputs; record != nullptr; record = record->next) {
+        if (record->info.handle == nullptr || record->rowBinding == nullptr) continue;
+        /* Spool columns of an earlier data set that failed to transpose
+         * must not join this one's. */
+        ztrset(work->columns);
+        const int64_t columns = spoolColumns(list, record, series, work);
+        if (zttrans(work->columns, work->rows, columns, series.count) != 0) continue;
+        live->rawTime.current = orvMissing();
+        RowContext context{live,  series.timeIds, series.count, alignedOf(live, live->maxId), orvMissing(), false,
+                           work->analysis, work->analysisCount, &list->outTimeId};
+        xbyrwnd(live->ioInfo.byXofid, kRewind);
+        ztoutp(record->info.handle, static_cast<PUT_BINDING *>(record->rowBinding), work->rows, &context, columns,
+               work->values, put_dates);
+    }
+}
+
+int put_dates(void *context, int64_t row, int64_t, double *, int)
+{
+    auto *c = static_cast<RowContext *>(context);
+    if (row >= c->count) return ZT_STOP;
+    const double t = c->timeIds[row];
+    *c->timeIdSlot = t;
+    ZTS_PROC *p = c->live;
+    if (c->maxAligned < t) {
+        std::fill(c->analysis, c->analysis + c->analysisCount, orvMissing());
+        return ZT_TAKE;
+    }
+    if (p->rawTime.idVarNo <= 0) {
+        if (readNext(c))
+            copyObservation(c);
+        else
+            fillMissing(c);
+        return ZT_TAKE;
+    }
+    bool present = c->started ? !orvIsMissing(p->rawTime.current) : readNext(c);
+    c->started = true;
+    while (present && (orvIsMissing(p->rawTime.current) || isMarkedM(c->aligned) || c->aligned < t))
+        present = readNext(c);
+    if (present && !orvIsMissing(p->rawTime.current) && c->aligned == t) {
+        copyObservation(c);
+        return ZT_TAKE;
+    }
+    if (p->setMissingCode == kSetMissingSkip) return ZT_SKIP;
+    fillMissing(c);
+    return ZT_TAKE;
+}

@@ -1,0 +1,66 @@
+/*
+ * dummy_output.h - the event dummy data sets of EVENTDUMMY OUT= (and the
+ * date-key statements' dummy outputs): their columns defined once before
+ * the BY groups, and for every BY group one row per time ID with the BY
+ * values, the time ID, the analysis variables, one column per event
+ * (groups left out) and optionally their sum.
+ *
+ * The event columns are spooled column by column into a pair of utility
+ * files, transposed and written row by row; the row callback pairs each
+ * time ID with the group's observation at that time ID.
+ *
+ * Exports: ZTSEV_ANALYSIS, ZTSEVdsoutdummy, ZTSEVoutdumds,
+ * ZTSEVPutEVDum_init, ZTSEVPutEVDum, put_dates.
+ */
+#ifndef ORV_EVENT_DUMMY_OUTPUT_H
+#define ORV_EVENT_DUMMY_OUTPUT_H
+
+#include <cstdint>
+
+#include "event/event_datasets.h"
+#include "event/event_records.h"
+#include "series/series_context.h"
+
+/* The analysis variables of DATA=: count and input variable numbers. */
+struct ZTSEV_ANALYSIS {
+    int32_t count;
+    const int32_t *numbers;
+};
+
+/*
+ * Output set-up of the dummy data sets, once per step: creates the events
+ * that COMB members name without being events of the list (keywords,
+ * outlier names), so that their columns are defined with the others;
+ * opens the list's pair of utility files (failure ends the step with 1020)
+ * and defines the columns of every dummy output record (ZTSEVoutdumds).
+ */
+void ZTSEVdsoutdummy(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis);
+
+/* Defines the columns of one dummy data set and closes the definition;
+ * the record's binding stays null when the definition fails. */
+void ZTSEVoutdumds(ZTSEV_LIST *list, ZTSEV_DSREC *record, ZTS_TIMEID *idInfo, ZTS_PROC *proc,
+                   ZTSEV_ANALYSIS analysis);
+
+/* Allocates the list's value buffers when not yet there (out of memory
+ * ends the step with 1016) and opens the record's row binding for
+ * byCount + analysisCount + dummy columns + 1 columns (+1 with a sum).
+ * Returns 0, or the host's status (binding left null). */
+int ZTSEVPutEVDum_init(ZTSEV_LIST *list, ZTSEV_DSREC *record, int32_t byCount, int32_t analysisCount);
+
+/*
+ * Writes one BY group's rows into every dummy data set of the list: the
+ * dummies of every event except groups over the group's time IDs, with the
+ * notes (883, 472), (883, 462) and (883, 463) while the list's note count
+ * is within its limit and (883, 3) in place of the note that would pass
+ * it.  live is the step's own series context, whose data set is re-read
+ * for the analysis values.  A list without event columns and without a
+ * sum still gets one row per time ID.
+ */
+void ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series);
+
+/* The row callback of ZTSEVPutEVDum (a ZT_OUTP_FILTER): fills the time ID
+ * and the analysis values of row `row`; 0 write, 1 skip (SETMISSING=SKIP
+ * at a time ID without an observation), 2 past the last time ID. */
+int put_dates(void *context, int64_t row, int64_t nvar, double *buffer, int status);
+
+#endif
