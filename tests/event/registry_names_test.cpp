@@ -39,6 +39,21 @@ struct SeasonCase {
     int intervalCode; /* checked when code is not 0 */
 };
 
+/* Each name gives its code, and its interval code only when it is a
+ * season. */
+void expectSeasonCodes(const std::vector<SeasonCase> &cases)
+{
+    for (const SeasonCase &c : cases) {
+        int intervalCode = -7;
+        EXPECT_EQ(ZTSEVSeasNameChk(c.name, len(c.name), &intervalCode), c.code) << c.name;
+        if (c.code != 0) {
+            EXPECT_EQ(intervalCode, c.intervalCode) << c.name;
+        } else {
+            EXPECT_EQ(intervalCode, -7) << c.name << ": interval code written without a season";
+        }
+    }
+}
+
 TEST(EventRegistry, SeasonNamesGiveTheirCodes)
 {
     orvtest::moduleHost();
@@ -60,15 +75,7 @@ TEST(EventRegistry, SeasonNamesGiveTheirCodes)
         {"OBS_INF", 0, 0},            {"OBS_1E400", 0, 0},         {"OBS_", 0, 0},
         {"_3", 0, 0},                 {"NOSUCH_3", 0, 0},          {"JANUARYX", 0, 0},
     };
-    for (const SeasonCase &c : cases) {
-        int intervalCode = -7;
-        EXPECT_EQ(ZTSEVSeasNameChk(c.name, len(c.name), &intervalCode), c.code) << c.name;
-        if (c.code != 0) {
-            EXPECT_EQ(intervalCode, c.intervalCode) << c.name;
-        } else {
-            EXPECT_EQ(intervalCode, -7) << c.name << ": interval code written without a season";
-        }
-    }
+    expectSeasonCodes(cases);
 }
 
 /* Numbered seasons of the custom intervals named by INTERVALDS
@@ -81,11 +88,7 @@ TEST(EventRegistry, CustomSeasonNamesGiveTheirCodes)
         {"FISCALQN_4", 10004, 65},  {"FISCALQ_0", 0, 0},       {"FISCALQ_1.5", 0, 0},
         {"FISCALQ_", 0, 0},         {"FISCALQ_2147473648", 0, 0}, {"NOSUCHQ_5", 0, 0},
     };
-    for (const SeasonCase &c : cases) {
-        int intervalCode = -7;
-        EXPECT_EQ(ZTSEVSeasNameChk(c.name, len(c.name), &intervalCode), c.code) << c.name;
-        EXPECT_EQ(intervalCode, c.code != 0 ? c.intervalCode : -7) << c.name;
-    }
+    expectSeasonCodes(cases);
     orvtest::takeLog();
 }
 
