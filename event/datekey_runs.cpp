@@ -300,7 +300,8 @@ double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *peri
     else if (si.code == ZINT_NONE) *status = ZTSEV_DK_NO_INTERVAL;
     else if (period->code == ZINT_NONE) *status = ZTSEV_DK_NO_PERIOD;
     else if (obs && period->code != ZINT_OBS) *status = ZTSEV_DK_NOT_FOR_INTERVAL;
-    else if ((obs && *kind != ZTSEV_KIND_OBS) || orvIsMissing(reference) || (isCustom(period) && !onCalendar(*period, reference)))
+    else if ((obs && *kind != ZTSEV_KIND_OBS) || orvIsMissing(reference) ||
+             (isCustom(period) && !onCalendar(*period, reference)))
         *status = ZTSEV_DK_CANNOT_PLACE;
     if (*status != 0) return nullptr;
     const int64_t before = q->before > 0 ? q->before - 1 : 0, after = q->after > 0 ? q->after - 1 : 0;
@@ -330,10 +331,15 @@ double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *peri
         }
         ZINT_DESC w = q->pulse.code > ZINT_OBS ? q->pulse : si;
         const bool inSeconds = si.kind == 'd' && w.kind == 's';
-        if (si.kind == 's') w.kind = 's';
+        /* A custom calendar of days widens a datetime series in days. */
+        const bool inDays = si.kind == 's' && isCustom(&w) && w.kind != 's';
+        if (si.kind == 's' && !isCustom(&w)) w.kind = 's';
         if (inSeconds) {
             B *= kSecondsPerDay;
             E *= kSecondsPerDay;
+        } else if (inDays) {
+            B = std::floor(B / kSecondsPerDay);
+            E = std::floor(E / kSecondsPerDay);
         }
         const bool ok = (q->after == 0 || stepBound(w, 'B', &B, double(-after), 'N', &widenB)) &&
                         (q->before == 0 || stepBound(w, 'E', &E, double(before), 'P', &widenE)) &&
@@ -346,6 +352,9 @@ double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *peri
         if (inSeconds) {
             B = std::floor(B / kSecondsPerDay);
             E = std::floor(E / kSecondsPerDay);
+        } else if (inDays) {
+            B *= kSecondsPerDay;
+            E = E * kSecondsPerDay + (kSecondsPerDay - 1);
         }
         if (*kind == ZTSEV_KIND_OBS) {
             reference = zintnx3(&si, 'B', nullptr, series->firstTimeId, reference - 1);

@@ -532,6 +532,30 @@ TEST_F(CustomDatekeys, HolidaysOverCustomSeries)
     EXPECT_EQ(orvtest::takeLog(), "");
 }
 
+/* A custom pulse over an hourly series widens in days: after 1 quarter
+ * (stored 2) reaches back from June 2019 to the quarter from 2019-02-01
+ * (21581); the custom PERIOD= then repeats from it and the quarter from
+ * 2019-05-01 (21670). */
+TEST_F(CustomDatekeys, CustomPulseOverHourlySeries)
+{
+    orvtest::TestSeries hours;
+    orvtest::makeSeries(hours, "HOUR", day(2019, 6, 1) * 86400, 48);
+    ZTSEV_EFFECTIVE q = qualifiers(1, 2, 0);
+    q.pulse = orvtest::customDesc("FISCALQ");
+    int64_t count = -1;
+    int32_t kind = ZTSEV_KIND_DATE, status = -1;
+    double *dates = ZTSEVMakePeriodicDates(&hours.block, &q.pulse, &q, &count, &kind, pool, 21715, &status);
+    std::vector<double> got;
+    if (dates != nullptr) got.assign(dates, dates + count);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(kind, ZTSEV_KIND_DATE);
+    EXPECT_EQ(got, (std::vector<double>{21581, 21670}));
+    /* A holiday key widened back 4 quarters, to 2018-05-01: Christmas 2018. */
+    q.after = 5;
+    EXPECT_EQ(expand(zholnchk("CHRISTMAS", 9), &q, &hours.block, &status), std::vector<double>{21543});
+    EXPECT_EQ(status, 0);
+}
+
 /* The guarded steps over the calendars' ends and the gap of fqgap. */
 TEST_F(CustomDatekeys, GuardedStepsAtEndsAndGaps)
 {
