@@ -83,8 +83,14 @@ double *ZTSEVDatekey2Dates(int64_t code, const ZTSEV_EFFECTIVE *q, const ZTSEV_S
 
 /*
  * The dates of season code - 10000 of the custom interval named before the
- * first "_" of keyName.  q is not read.  13 when the name names no custom
- * interval; 22 when the interval's periods cannot be counted over the span.
+ * first "_" of keyName: the begin of every period with that season from
+ * the one holding the series' first interval to the one holding its last
+ * (a span that starts or ends in a gap of the calendar keeps the periods
+ * inside it).  q is not read.  *kind is that of the calendar's display
+ * format.  Status 1 no pool; 13 when the name names no custom interval;
+ * 22 on an observation series or when the periods cannot be counted over
+ * the span; -4 when the span cannot be computed.  No period of the season:
+ * null with status 0.
  */
 double *ZTSEVCustDatekey2Dates(int64_t code, const ZTSEV_EFFECTIVE *q, const ZTSEV_SERIES *series, int64_t *count,
                                int32_t *kind, MEMORY_OBJECT *pool, ORV_COUNTED_NAME keyName, int32_t *status);

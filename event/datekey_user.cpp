@@ -234,16 +234,18 @@ double *ZTSEVCustDatekey2Dates(int64_t code, const ZTSEV_EFFECTIVE *, const ZTSE
     } else {
         const int64_t periods = int64_t(n) + 1;
         auto *seasons = static_cast<double *>(ztsevAllocArray(pool, periods, sizeof(double)));
+        auto isKeySeason = [&](int64_t i) {
+            return !orvIsMissing(seasons[i]) && seasons[i] + double(ZTSEV_DK_CUSTOM_FIRST) == double(code);
+        };
         int64_t matching = 0;
         for (int64_t i = 0; i < periods; ++i) {
             seasons[i] = customINTINDEX(&rec, B, double(i));
-            if (!orvIsMissing(seasons[i]) && seasons[i] + double(ZTSEV_DK_CUSTOM_FIRST) == double(code)) ++matching;
+            if (isKeySeason(i)) ++matching;
         }
         if (matching > 0) {
             dates = static_cast<double *>(ztsevAllocArray(pool, matching, sizeof(double)));
             for (int64_t i = 0; i < periods; ++i)
-                if (!orvIsMissing(seasons[i]) && seasons[i] + double(ZTSEV_DK_CUSTOM_FIRST) == double(code))
-                    dates[(*count)++] = customINTNX(&rec, B, double(i));
+                if (isKeySeason(i)) dates[(*count)++] = customINTNX(&rec, B, double(i));
             *kind = valueKind(rec.interval);
         }
         ztsevFree(pool, seasons);
