@@ -15,6 +15,7 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "interval/calendar_weeks.h"
+#include "interval/custom_periods.h"
 #include "interval/holidays.h"
 #include "interval/intck.h"
 #include "interval/interval_names.h"
@@ -90,14 +91,28 @@ bool align(const ZINT_DESC &key, double &lo, double &hi)
     return !orvIsMissing(lo) && !orvIsMissing(hi);
 }
 
-/* The widened span of the series; 0 or -4. */
+/* The widened span of the series; 0 or -4.
+ * A custom series that starts before its calendar spans from its first
+ * time ID, one that ends after it to the begin of the open period after
+ * it; that side is not widened.  A custom widening interval that runs off
+ * its calendar stops widening that side where it was. */
 int32_t seriesSpan(const ZTSEV_EFFECTIVE *q, const ZTSEV_SERIES *series, Span *span)
 {
     const ZINT_DESC &si = series->interval.interval;
     const double first = series->firstTimeId;
     if (orvIsMissing(first)) return ZTSEV_DK_NO_SPAN;
+    const bool customSeries = si.code == ZINT_CUSTOM;
+    bool widenB = true, widenE = true;
     double B = zintnx3(&si, 'B', nullptr, first, 0);
     double E = zintnx3(&si, 'E', nullptr, B, double(series->count - 1));
+    if (customSeries && zintIsCustomPosition(B, 'M')) {
+        B = first;
+        widenB = false;
+    }
+    if (customSeries && zintIsCustomPosition(E, 'I')) {
+        E = zintnx3(&si, 'B', nullptr, E, 0);
+        widenE = false;
+    }
     if (orvIsMissing(B) || orvIsMissing(E)) return ZTSEV_DK_NO_SPAN;
     const bool obs = si.kind == 'o';
     if (si.kind == 's') {
@@ -105,19 +120,39 @@ int32_t seriesSpan(const ZTSEV_EFFECTIVE *q, const ZTSEV_SERIES *series, Span *s
     } else if (obs) {
         *span = {B, E, B, E};
     } else {
+        /* E as the last second of its day. */
         ZINT_DESC seconds = si;
         seconds.kind = 's';
-        *span = {B * kSecondsPerDay, zintnx3(&seconds, 'E', nullptr, E * kSecondsPerDay, 0), B, E};
+        double wE = E * kSecondsPerDay;
+        if (widenE) wE = customSeries ? wE + (kSecondsPerDay - 1) : zintnx3(&seconds, 'E', nullptr, wE, 0);
+        *span = {B * kSecondsPerDay, wE, B, E};
         if (orvIsMissing(span->wE)) return ZTSEV_DK_NO_SPAN;
     }
     if (q == nullptr) return 0;
     ZINT_DESC w = q->pulse.code > ZINT_OBS ? q->pulse : si;
-    w.kind = obs ? 'o' : 's';
-    if (q->after != 0) span->wB = zintnx3(&w, 'B', nullptr, span->wB, double(1 - q->after));
-    if (q->before != 0) span->wE = zintnx3(&w, 'E', nullptr, span->wE, double(q->before - 1));
-    span->wB = zintnx3(&w, 'B', nullptr, span->wB, double(-q->shift));
-    span->wE = zintnx3(&w, 'E', nullptr, span->wE, double(-q->shift));
-    if (orvIsMissing(span->wB) || orvIsMissing(span->wE)) return ZTSEV_DK_NO_SPAN;
+    const bool customW = w.code == ZINT_CUSTOM;
+    if (!customW) w.kind = obs ? 'o' : 's';
+    /* One widening step of a bound that may still be widened. */
+    auto widen = [&](double &x, bool &open, char align, double n) {
+        if (!open) return true;
+        double stepped = 0;
+        if (customW) {
+            stepped = ztsevCustomBoundStep(w, align, x, n, !obs);
+            if (zintIsCustomPosition(stepped, align == 'E' ? 'I' : 'M')) {
+                open = false;
+                return true;
+            }
+        } else {
+            stepped = zintnx3(&w, align, nullptr, x, n);
+        }
+        if (orvIsMissing(stepped)) return false;
+        x = stepped;
+        return true;
+    };
+    const bool ok = (q->after == 0 || widen(span->wB, widenB, 'B', double(1 - q->after))) &&
+                    (q->before == 0 || widen(span->wE, widenE, 'E', double(q->before - 1))) &&
+                    widen(span->wB, widenB, 'B', double(-q->shift)) && widen(span->wE, widenE, 'E', double(-q->shift));
+    if (!ok) return ZTSEV_DK_NO_SPAN;
     if (obs) {
         span->dB = span->wB;
         span->dE = span->wE;

@@ -24,14 +24,16 @@
  *       the span holds more than ZTSEV_DATES_CAP candidate periods
  * Running out of memory for a result array ends the step (1016).
  *
- * Custom intervals: until the custom-interval operations are part of the
- * library (interval/custom_pending.h) their stepping and counting answer
- * missing, so custom series give -4, custom seasons 22 and custom period
- * intervals 15.
+ * Custom intervals (code 65) step and count by the periods of their data
+ * sets (interval/custom_ops.h).  Their calendars end: a step past the
+ * first period gives .M, past the last .I, and a value between two periods
+ * (a gap) lies in none.  A series or window that reaches past a calendar's
+ * end is cut at the calendar's end instead of failing.
  *
  * Exports: ZTSEV_DATES_CAP, ZTSEV_USER_KEY_DEPTH, ZTSEV_RETAIL_*_WEEKS,
  * ZTSEVDatekey2Dates, ZTSEVCustDatekey2Dates, ZTSEVMakePeriodicDates,
- * IntnxNearestIndex, OpenNotAllowed, ZTSEVDatesFromUserDatekey,
+ * ztsevCustomBoundStep, IntnxNearestIndex, OpenNotAllowed,
+ * ZTSEVDatesFromUserDatekey,
  * ztsevTemporaryPool, ztsevDatekeyDates, ZTSEVGetEventdataDates, ZTSEVMakeTimeids, zweekyr,
  * weekfrac.
  */
@@ -81,8 +83,14 @@ double *ZTSEVDatekey2Dates(int64_t code, const ZTSEV_EFFECTIVE *q, const ZTSEV_S
 
 /*
  * The dates of season code - 10000 of the custom interval named before the
- * first "_" of keyName.  q is not read.  13 when the name names no custom
- * interval; 22 when the interval's periods cannot be counted over the span.
+ * first "_" of keyName: the begin of every period with that season from
+ * the one holding the series' first interval to the one holding its last
+ * (a span that starts or ends in a gap of the calendar keeps the periods
+ * inside it).  q is not read.  *kind is that of the calendar's display
+ * format.  Status 1 no pool; 13 when the name names no custom interval;
+ * 22 on an observation series or when the periods cannot be counted over
+ * the span; -4 when the span cannot be computed.  No period of the season:
+ * null with status 0.
  */
 double *ZTSEVCustDatekey2Dates(int64_t code, const ZTSEV_EFFECTIVE *q, const ZTSEV_SERIES *series, int64_t *count,
                                int32_t *kind, MEMORY_OBJECT *pool, ORV_COUNTED_NAME keyName, int32_t *status);
@@ -98,16 +106,38 @@ double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *peri
                                int32_t *status);
 
 /*
+ * zintnx3(w, align, x, n) for a custom interval w, telling a step that runs
+ * off the calendar from a value in no period: the ordinary missing value
+ * for a value the calendar places becomes .M (n < 0) or .I (n > 0).
+ * seconds: x and the result are seconds while w counts days; the step is
+ * taken on x's day and an 'E' result is the last second of its day.
+ */
+double ztsevCustomBoundStep(const ZINT_DESC &w, char align, double x, double n, bool seconds);
+
+/*
  * *value stepped by *steps intervals of desc with alignment `align`.
- * mode 1 recomputes *steps as the count from the new value back to the old
- * one.  side ('N' or 'P') says which way a custom interval's gap is left.
- * Returns 0; -4 when the step gives no value; 15 for a custom interval.
+ * Built-in intervals: mode 1 recomputes *steps as the count from the old
+ * value to the new one.
+ * Custom intervals: a result in an open period (before the first period,
+ * after the last, or past the calendar's ends) moves one period inward and
+ * a value in a gap first moves to the period that side names ('L', 'N' the
+ * one before, 'P', 'R' the one after, 'C' the closer by alignment point);
+ * the result is checked by OpenNotAllowed, whose side rules apply, and
+ * *steps becomes the count from the old value to the new one.
+ * Returns 0; -4 when the step gives no value; 15 as OpenNotAllowed.
  */
 int IntnxNearestIndex(const ZINT_DESC *desc, char align, int32_t *mode, int32_t side, double *value, double *steps);
 
-/* Checks that *value lies in a period of desc with both its begin and end;
- * *steps becomes the count from reference to *value.  Returns 0, or 15
- * with *steps missing. */
+/*
+ * Checks that *value lies in a period of desc with both its begin and end;
+ * *steps becomes the count from reference to *value.  On a custom interval
+ * a value in the open period before the first (after the last) period
+ * moves one period forward (back), aligned by `align`; side 'N' refuses a
+ * move that leaves the value after reference's period (a bound moving
+ * back), 'P' one that leaves it before.
+ * Returns 0, or 15 with *steps missing (also for a value in a gap, or a
+ * calendar without a closed period).
+ */
 int OpenNotAllowed(const ZINT_DESC *desc, char align, int32_t *mode, int32_t side, double *value, double *steps,
                    double reference);
 

@@ -13,6 +13,8 @@
 #include "event/event_window.h"
 #include "host/missing_values.h"
 #include "host/text_fields.h"
+#include "interval/custom_manager.h"
+#include "interval/custom_periods.h"
 #include "interval/intck.h"
 #include "interval/interval_names.h"
 #include "interval/intnx.h"
@@ -61,6 +63,57 @@ int run(double start, double end, bool intervalGiven, const ZINT_DESC &desc, int
 }
 
 bool isCustom(const ZINT_DESC *desc) { return desc->code == ZINT_CUSTOM; }
+
+/* A missing value that is not a custom position (.M or .I). */
+bool ordinaryMissing(double value)
+{
+    return orvIsMissing(value) && !zintIsCustomPosition(value, 'M') && !zintIsCustomPosition(value, 'I');
+}
+
+/* The raw period of a custom interval that holds value, or the hole it lies
+ * in ('H'), or "." when the calendar cannot say. */
+double rawPlace(const ZINT_DESC &desc, double value, double *holeBegin, double *holeEnd)
+{
+    ZINT_SEAS rec{};
+    rec.interval = desc;
+    double raw = 0;
+    const double where = customFindRawIndexC(&rec, &raw, holeBegin, holeEnd, value);
+    zcintcReleaseRef(rec.customRef);
+    return where;
+}
+
+/* A reference value that a custom period can repeat: inside a period or
+ * before or after the calendar, not in a gap. */
+bool onCalendar(const ZINT_DESC &desc, double value)
+{
+    double holeBegin = 0, holeEnd = 0;
+    const double where = rawPlace(desc, value, &holeBegin, &holeEnd);
+    return !ordinaryMissing(where) && !zintIsCustomPosition(where, 'H');
+}
+
+/* For a value in a gap of a custom calendar, a value inside the period that
+ * side names: 'L' or 'N' the period before the gap, 'P' or 'R' the one
+ * after it, 'C' the one whose alignment point is closer (a tie takes the
+ * one before).  False when value is in no gap. */
+bool gapNeighbour(const ZINT_DESC &desc, char align, int32_t side, double value, double *inside)
+{
+    double holeBegin = 0, holeEnd = 0;
+    if (!zintIsCustomPosition(rawPlace(desc, value, &holeBegin, &holeEnd), 'H')) return false;
+    const double previous = holeBegin - 1, next = holeEnd + 1;
+    switch (side) {
+    case 'L':
+    case 'N': *inside = previous; return true;
+    case 'P':
+    case 'R': *inside = next; return true;
+    case 'C': {
+        const double p = zintnx3(&desc, align, nullptr, previous, 0), q = zintnx3(&desc, align, nullptr, next, 0);
+        if (orvIsMissing(p) || orvIsMissing(q)) return false;
+        *inside = value - p <= q - value ? previous : next;
+        return true;
+    }
+    default: return false;
+    }
+}
 
 }  // namespace
 
@@ -138,36 +191,102 @@ int ZTSEVGetEventdataDates(const ZTSEV_ROWBUF *row, int64_t *count, double **val
     return ZTSEV_DK_NO_SPAN;
 }
 
-int IntnxNearestIndex(const ZINT_DESC *desc, char align, int32_t *mode, int32_t, double *value, double *steps)
+double ztsevCustomBoundStep(const ZINT_DESC &w, char align, double x, double n, bool seconds)
 {
-    if (isCustom(desc)) return ZTSEV_DK_CANNOT_PLACE;
+    const bool days = seconds && w.kind != 's' && !orvIsMissing(x);
+    const double from = days ? std::floor(x / kSecondsPerDay) : x;
+    double stepped = zintnx3(&w, align, nullptr, from, n);
+    if (ordinaryMissing(stepped) && n != 0 && !ordinaryMissing(zintnx3(&w, 'B', nullptr, from, 0)))
+        stepped = zintCustomPosition(n < 0 ? 'M' : 'I');
+    if (!days || orvIsMissing(stepped)) return stepped;
+    return align == 'E' ? stepped * kSecondsPerDay + (kSecondsPerDay - 1) : stepped * kSecondsPerDay;
+}
+
+int IntnxNearestIndex(const ZINT_DESC *desc, char align, int32_t *mode, int32_t side, double *value, double *steps)
+{
     const double before = *value;
-    const double stepped = zintnx3(desc, align, nullptr, before, *steps);
-    if (orvIsMissing(stepped)) return ZTSEV_DK_NO_SPAN;
-    *value = stepped;
-    if (*mode == 1) *steps = zintck2(desc, stepped, before);
-    return 0;
-}
-
-int OpenNotAllowed(const ZINT_DESC *desc, char, int32_t *, int32_t, double *value, double *steps, double reference)
-{
-    const bool placed = !isCustom(desc) && !orvIsMissing(zintnx3(desc, 'B', nullptr, *value, 0)) &&
-                        !orvIsMissing(zintnx3(desc, 'E', nullptr, *value, 0));
-    if (!placed) {
-        *steps = orvMissing();
-        return ZTSEV_DK_CANNOT_PLACE;
+    if (!isCustom(desc)) {
+        const double stepped = zintnx3(desc, align, nullptr, before, *steps);
+        if (orvIsMissing(stepped)) return ZTSEV_DK_NO_SPAN;
+        *value = stepped;
+        if (*mode == 1) *steps = zintck2(desc, before, stepped);
+        return 0;
     }
-    *steps = zintck2(desc, reference, *value);
+    double stepped = ztsevCustomBoundStep(*desc, align, before, *steps, false);
+    if (ordinaryMissing(stepped)) {
+        double inside = 0;
+        if (!gapNeighbour(*desc, align, side, before, &inside)) return ZTSEV_DK_NO_SPAN;
+        stepped = ztsevCustomBoundStep(*desc, align, inside, *steps, false);
+    }
+    *value = stepped;
+    return OpenNotAllowed(desc, align, mode, side, value, steps, before);
+}
+
+int OpenNotAllowed(const ZINT_DESC *desc, char align, int32_t *, int32_t side, double *value, double *steps,
+                   double reference)
+{
+    double v = *value;
+    if (!isCustom(desc)) {
+        if (orvIsMissing(zintnx3(desc, 'B', nullptr, v, 0)) || orvIsMissing(zintnx3(desc, 'E', nullptr, v, 0))) {
+            *steps = orvMissing();
+            return ZTSEV_DK_CANNOT_PLACE;
+        }
+        *steps = zintck2(desc, reference, v);
+        return 0;
+    }
+    /* One move inward out of an open period; a value still without both
+     * ends (a calendar without a closed period) cannot be placed. */
+    for (bool moved = false;; moved = true) {
+        const double begin = zintnx3(desc, 'B', nullptr, v, 0), end = zintnx3(desc, 'E', nullptr, v, 0);
+        if (!orvIsMissing(begin) && !orvIsMissing(end)) break;
+        const bool beforeData = zintIsCustomPosition(begin, 'M'), afterData = zintIsCustomPosition(end, 'I');
+        if (moved || !(beforeData || afterData)) {
+            *steps = orvMissing();
+            return ZTSEV_DK_CANNOT_PLACE;
+        }
+        v = zintnx3(desc, align, nullptr, v, beforeData ? 1 : -1);
+        const double count = zintck2(desc, reference, v);
+        if ((side == 'N' && count > 0) || (side == 'P' && count < 0)) {
+            *steps = orvMissing();
+            return ZTSEV_DK_CANNOT_PLACE;
+        }
+    }
+    *value = v;
+    *steps = zintck2(desc, reference, v);
     return 0;
 }
 
-/* One widening step of a periodic window bound through IntnxNearestIndex;
- * false when it gives no value. */
-static bool widen(const ZINT_DESC &w, char align, double *value, double steps, int32_t side)
+namespace {
+
+/* One widening or aligning step of a periodic window bound.  On a custom
+ * interval a step that runs off the calendar (.M, .I) stops at its first
+ * begin or last closed end and ends the widening of that side (*open
+ * false); a bound in a gap moves to the neighbour that side names
+ * (IntnxNearestIndex).  False when the step gives no value. */
+bool stepBound(const ZINT_DESC &w, char align, double *x, double n, int32_t side, bool *open)
 {
-    int32_t mode = 0;
-    return IntnxNearestIndex(&w, align, &mode, side, value, &steps) == 0;
+    if (!*open) return true;
+    double stepped = 0;
+    if (!isCustom(&w)) {
+        stepped = zintnx3(&w, align, nullptr, *x, n);
+    } else {
+        stepped = ztsevCustomBoundStep(w, align, *x, n, false);
+        if (zintIsCustomPosition(stepped, 'M') || zintIsCustomPosition(stepped, 'I')) {
+            stepped = zintnx3(&w, align, nullptr, stepped, zintIsCustomPosition(stepped, 'M') ? 1 : -1);
+            *open = false;
+        } else if (orvIsMissing(stepped)) {
+            int32_t mode = 0;
+            double steps = n;
+            stepped = *x;
+            if (IntnxNearestIndex(&w, align, &mode, side, &stepped, &steps) != 0) return false;
+        }
+    }
+    if (orvIsMissing(stepped)) return false;
+    *x = stepped;
+    return true;
 }
+
+}  // namespace
 
 double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *period, const ZTSEV_EFFECTIVE *q,
                                int64_t *count, int32_t *kind, MEMORY_OBJECT *pool, double reference,
@@ -181,7 +300,8 @@ double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *peri
     else if (si.code == ZINT_NONE) *status = ZTSEV_DK_NO_INTERVAL;
     else if (period->code == ZINT_NONE) *status = ZTSEV_DK_NO_PERIOD;
     else if (obs && period->code != ZINT_OBS) *status = ZTSEV_DK_NOT_FOR_INTERVAL;
-    else if ((obs && *kind != ZTSEV_KIND_OBS) || orvIsMissing(reference) || isCustom(period))
+    else if ((obs && *kind != ZTSEV_KIND_OBS) || orvIsMissing(reference) ||
+             (isCustom(period) && !onCalendar(*period, reference)))
         *status = ZTSEV_DK_CANNOT_PLACE;
     if (*status != 0) return nullptr;
     const int64_t before = q->before > 0 ? q->before - 1 : 0, after = q->after > 0 ? q->after - 1 : 0;
@@ -193,20 +313,38 @@ double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *peri
     } else {
         B = zintnx3(&si, 'B', nullptr, series->firstTimeId, 0);
         E = zintnx3(&si, 'E', nullptr, B, double(series->count - 1));
+        /* A custom series that starts before its calendar or ends after
+         * it spans from the first period or to the last closed one, and
+         * that side is not widened. */
+        bool widenB = true, widenE = true;
+        if (isCustom(&si) && zintIsCustomPosition(B, 'M')) {
+            B = zintnx3(&si, 'B', nullptr, B, 1);
+            widenB = false;
+        }
+        if (isCustom(&si) && zintIsCustomPosition(E, 'I')) {
+            E = zintnx3(&si, 'E', nullptr, E, -1);
+            widenE = false;
+        }
         if (orvIsMissing(B) || orvIsMissing(E)) {
             *status = ZTSEV_DK_NO_SPAN;
             return nullptr;
         }
         ZINT_DESC w = q->pulse.code > ZINT_OBS ? q->pulse : si;
         const bool inSeconds = si.kind == 'd' && w.kind == 's';
-        if (si.kind == 's') w.kind = 's';
+        /* A custom calendar of days widens a datetime series in days. */
+        const bool inDays = si.kind == 's' && isCustom(&w) && w.kind != 's';
+        if (si.kind == 's' && !isCustom(&w)) w.kind = 's';
         if (inSeconds) {
             B *= kSecondsPerDay;
             E *= kSecondsPerDay;
+        } else if (inDays) {
+            B = std::floor(B / kSecondsPerDay);
+            E = std::floor(E / kSecondsPerDay);
         }
-        bool ok = (q->after == 0 || widen(w, 'B', &B, double(-after), 'N')) &&
-                  (q->before == 0 || widen(w, 'E', &E, double(before), 'P')) &&
-                  widen(w, 'B', &B, double(-q->shift), 'N') && widen(w, 'E', &E, double(-q->shift), 'P');
+        const bool ok = (q->after == 0 || stepBound(w, 'B', &B, double(-after), 'N', &widenB)) &&
+                        (q->before == 0 || stepBound(w, 'E', &E, double(before), 'P', &widenE)) &&
+                        stepBound(w, 'B', &B, double(-q->shift), 'N', &widenB) &&
+                        stepBound(w, 'E', &E, double(-q->shift), 'P', &widenE);
         if (!ok) {
             *status = ZTSEV_DK_NO_SPAN;
             return nullptr;
@@ -214,6 +352,9 @@ double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *peri
         if (inSeconds) {
             B = std::floor(B / kSecondsPerDay);
             E = std::floor(E / kSecondsPerDay);
+        } else if (inDays) {
+            B *= kSecondsPerDay;
+            E = E * kSecondsPerDay + (kSecondsPerDay - 1);
         }
         if (*kind == ZTSEV_KIND_OBS) {
             reference = zintnx3(&si, 'B', nullptr, series->firstTimeId, reference - 1);
@@ -247,6 +388,12 @@ double *ZTSEVMakePeriodicDates(const ZTSEV_SERIES *series, const ZINT_DESC *peri
             } else if (period->kind != 's' && *kind == ZTSEV_KIND_DATETIME) {
                 reference = std::floor(reference / kSecondsPerDay);
                 *kind = ZTSEV_KIND_DATE;
+            }
+            bool alignB = true, alignE = true;
+            if (isCustom(period) && (!stepBound(*period, 'B', &B, 0, 'N', &alignB) ||
+                                     !stepBound(*period, 'E', &E, 0, 'P', &alignE))) {
+                *status = ZTSEV_DK_CANNOT_PLACE;
+                return nullptr;
             }
         }
     }

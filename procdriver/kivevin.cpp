@@ -10,6 +10,8 @@
 #include "host/parser_glue.h"
 #include "host/services.h"
 #include "host/text_fields.h"
+#include "interval/custom_manager.h"
+#include "interval/custom_timeid.h"
 #include "interval/intck.h"
 #include "interval/intnx.h"
 #include "interval/timeid_index.h"
@@ -34,6 +36,7 @@ enum : int {
     kMsgGaps = 1021,
     kMsgCustomNotAscending = 1023,
     kMsgNotAscending = 1024,
+    kMsgCustomTooShort = 1026,
     kMsgUnsorted = 1028,
     kMsgCustomDuplicates = 1029,
 };
@@ -283,6 +286,28 @@ bool checkIrregular(PROC_STATE *state, double base)
     return true;
 }
 
+/* A custom interval's calendar must hold the group's periods: base and
+ * the count - 1 closed periods after it.  Otherwise the group is skipped
+ * with (882, 1026), the return code unchanged. */
+bool calendarCovers(PROC_STATE *state, double base, int64_t count)
+{
+    ZTS_PROC *series = &state->series;
+    ZINT_CTID_WORK work{};
+    work.start = orvMissing();
+    work.interval.interval = series->rawTime.interval;
+    double value = base;
+    work.values = &value;
+    work.count = 1;
+    int64_t after = -1;
+    const int rc = zintctid(&work, nullptr, 1, nullptr, nullptr, nullptr, nullptr, nullptr, &after, nullptr, nullptr,
+                            nullptr);
+    zcintcReleaseRef(work.interval.customRef);
+    if (rc == ZINT_CTID_OK && after >= count - 1) return true;
+    logNamed(series, kMsgCustomTooShort, true);
+    state->stop = 1;
+    return false;
+}
+
 }  // namespace
 
 void kivevin(PROC_STATE *state, KIV_MESSAGES msgs)
@@ -344,6 +369,10 @@ void kivevin(PROC_STATE *state, KIV_MESSAGES msgs)
         return;
     }
 
+    if (raw.interval.code == ZINT_CUSTOM && !calendarCovers(state, base, count)) {
+        state->groupCount = 0;
+        return;
+    }
     double *ids = state->groupTimeIds;
     for (int64_t i = 0; i < count; ++i)
         ids[i] = raw.interval.code == ZINT_NONE ? double(i) : zintnx3(&raw.interval, raw.alignment, nullptr, base, double(i));

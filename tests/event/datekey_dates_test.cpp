@@ -3,24 +3,39 @@
  * holiday key against python3-holidays and dateutil (holidays_dates.csv),
  * widening by durations and shift, seasons (QTR, WEEK, WEEKV against
  * Python's isocalendar in event_weekv53.csv), OBS series, periodic dates,
- * time-ID grids, event-data-set runs, week numbers (event_weeks.csv) and
- * user events used as date keys, cycles included.
+ * time-ID grids, event-data-set runs, week numbers (event_weeks.csv),
+ * user events used as date keys, cycles included, and the custom
+ * intervals of tests/fixtures/custom_intervals: season keys and periodic
+ * dates against pandas fiscal quarters (custom_datekeys.csv, written by
+ * tests/oracle/custom_intervals.py), custom series and the gap handling of
+ * the guarded steps by hand.
+ *
+ * Day numbers of the fiscal calendars (pandas 'Q-JAN' quarters): the first
+ * quarter 2017-02-01 (20851) to 2017-04-30; fqgap lacks 2018-05-01 (21305)
+ * to 2018-07-31 (21396), between 2018-02-01 (21216) to 2018-04-30 (21304)
+ * and 2018-08-01 (21397) to 2018-10-31 (21488); the last quarter
+ * 2021-11-01 (22585) to 2022-01-31 (22676).
  */
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "event/datekey_dates.h"
 #include "event/event_list.h"
+#include "event/event_registry.h"
 #include "host/missing_values.h"
 #include "host/services.h"
+#include "interval/custom_manager.h"
+#include "interval/custom_periods.h"
 #include "interval/holidays.h"
 #include "interval/interval_names.h"
 #include "tests/event/dummy_series.h"
+#include "tests/interval/custom_test_support.h"
 #include "tests/interval/oracle_csv.h"
 #include "tests/support/module_host.h"
 
@@ -378,6 +393,227 @@ TEST(DatekeyDates, UserDatekeys)
     const std::string log = orvtest::takeLog();
     EXPECT_NE(log.find("leads back to itself"), std::string::npos) << log;
     orvtest::moduleHost().memory().deletePool(pool);
+}
+
+/* Day numbers of an oracle field: blank-separated, empty for none. */
+std::vector<double> daysOf(const std::string &text)
+{
+    std::vector<double> days;
+    std::stringstream in(text);
+    double d = 0;
+    while (in >> d) days.push_back(d);
+    return days;
+}
+
+class CustomDatekeys : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        orvtest::useIntervalDs("(FISCALQ=CI.FQEND FISCALQN=CI.FQBEGIN FISCALQG=CI.FQGAP ONE=CI.ONE)");
+        pool = orvtest::moduleHost().memory().createPool();
+    }
+    void TearDown() override { orvtest::moduleHost().memory().deletePool(pool); }
+    MEMORY_OBJECT *pool = nullptr;
+};
+
+/* Season keys <calendar>_<quarter> over monthly and daily series, and
+ * events repeated by a custom PERIOD=, against pandas. */
+TEST_F(CustomDatekeys, SeasonsAndPeriodsAgainstPandas)
+{
+    const std::vector<orvtest::CsvRow> rows = orvtest::readOracleCsv("custom_datekeys.csv");
+    ASSERT_GT(rows.size(), 10u);
+    const ZTSEV_EFFECTIVE q = qualifiers(1, 1, 0);
+    for (const orvtest::CsvRow &row : rows) {
+        const std::string where = "line " + std::to_string(row.line) + " (id " + row.fields[0] + ")";
+        const std::string &interval = row.fields[2];
+        orvtest::TestSeries series;
+        orvtest::makeSeries(series, row.fields[3].c_str(), row.number(4), row.integer(5));
+        const std::vector<double> expected = daysOf(row.fields.size() > 7 ? row.fields[7] : "");
+        int64_t count = -1;
+        int32_t kind = ZTSEV_KIND_DATE, status = -1;
+        double *dates = nullptr;
+        if (row.fields[1] == "SEASON") {
+            const std::string key = interval + "_" + row.fields[6];
+            int intervalCode = 0;
+            const int64_t code = ZTSEVSeasNameChk(key.c_str(), int(key.size()), &intervalCode);
+            ASSERT_EQ(code, 10000 + row.integer(6)) << where;
+            dates = ZTSEVCustDatekey2Dates(code, &q, &series.block, &count, &kind, pool,
+                                           orvtest::countedName(key.c_str()), &status);
+        } else {
+            const ZINT_DESC period = orvtest::customDesc(interval.c_str());
+            dates = ZTSEVMakePeriodicDates(&series.block, &period, &q, &count, &kind, pool, row.number(6), &status);
+        }
+        std::vector<double> got;
+        if (dates != nullptr) got.assign(dates, dates + count);
+        EXPECT_EQ(status, 0) << where;
+        EXPECT_EQ(got, expected) << where << ": " << orvtest::show(got);
+        if (!expected.empty()) {
+            EXPECT_EQ(kind, ZTSEV_KIND_DATE) << where;
+        }
+    }
+    EXPECT_EQ(orvtest::takeLog(), "");
+}
+
+/* Custom keys and periods that give no dates. */
+TEST_F(CustomDatekeys, RefusedKeysAndPeriods)
+{
+    orvtest::TestSeries daily, obs;
+    orvtest::makeSeries(daily, "DAY", day(2018, 1, 1), 365);
+    orvtest::makeSeries(obs, "OBS", 1, 10);
+    const ZTSEV_EFFECTIVE q = qualifiers(1, 1, 0);
+    struct Case {
+        const char *id;
+        const char *key;
+        const ZTSEV_SERIES *series;
+        int32_t status;
+    } cases[] = {
+        {"no underscore", "FISCALQ2", &daily.block, 13},
+        {"a built-in interval", "MONTH_2", &daily.block, 13},
+        {"not an interval", "NOSUCH_2", &daily.block, 13},
+        {"an observation series", "FISCALQ_2", &obs.block, 22},
+    };
+    for (const Case &c : cases) {
+        int64_t count = -1;
+        int32_t kind = -1, status = -1;
+        EXPECT_EQ(ZTSEVCustDatekey2Dates(10002, &q, c.series, &count, &kind, pool, orvtest::countedName(c.key),
+                                         &status),
+                  nullptr)
+            << c.id;
+        EXPECT_EQ(status, c.status) << c.id;
+        EXPECT_EQ(count, 0) << c.id;
+    }
+    /* A reference in the gap of fqgap cannot be repeated. */
+    const ZINT_DESC gapped = orvtest::customDesc("FISCALQG");
+    int64_t count = -1;
+    int32_t kind = ZTSEV_KIND_DATE, status = -1;
+    EXPECT_EQ(ZTSEVMakePeriodicDates(&daily.block, &gapped, &q, &count, &kind, pool, 21350, &status), nullptr);
+    EXPECT_EQ(status, 15);
+    orvtest::takeLog();
+}
+
+/* CHRISTMAS over fiscal-quarter series: spans that start before the
+ * calendar, end in its open period, and are widened by the series' own
+ * custom interval, up to the calendar's first period. */
+TEST_F(CustomDatekeys, HolidaysOverCustomSeries)
+{
+    const int christmas = zholnchk("CHRISTMAS", 9);
+    ASSERT_GT(christmas, 0);
+    const ZINT_DESC fiscal = orvtest::customDesc("FISCALQ");
+    auto series = [&](double first, int64_t n) {
+        orvtest::TestSeries s;
+        orvtest::makeSeries(s, "FISCALQ", first, n);
+        /* The driver's first time ID of a series that starts before the
+         * calendar is the time ID itself. */
+        s.block.firstTimeId = first;
+        s.block.interval.interval = fiscal;
+        return s;
+    };
+    const orvtest::TestSeries from2019 = series(21581, 4), fromFirst = series(20851, 4),
+                              beforeCalendar = series(20789, 5), toOpenEnd = series(22401, 4);
+    const ZTSEV_EFFECTIVE back2 = qualifiers(1, 3, 0), back4 = qualifiers(1, 5, 0);
+    struct Case {
+        const char *id;
+        const ZTSEV_SERIES *series;
+        const ZTSEV_EFFECTIVE *q;
+        std::vector<double> expected;
+    } cases[] = {
+        {"one fiscal year", &from2019.block, nullptr, {21908}},
+        {"after 2 quarters widens back into 2018", &from2019.block, &back2, {21543, 21908}},
+        {"widening stops at the first quarter", &fromFirst.block, &back4, {21178}},
+        {"a span from before the calendar starts at the first time ID", &beforeCalendar.block, &back4,
+         {20813, 21178}},
+        {"a span into the open period ends at its begin", &toOpenEnd.block, nullptr, {22639}},
+    };
+    for (const Case &c : cases) {
+        int32_t status = -1, kind = 0;
+        EXPECT_EQ(expand(christmas, c.q, c.series, &status, &kind), c.expected) << c.id;
+        EXPECT_EQ(status, 0) << c.id;
+    }
+    EXPECT_EQ(orvtest::takeLog(), "");
+}
+
+/* A custom pulse over an hourly series widens in days: after 1 quarter
+ * (stored 2) reaches back from June 2019 to the quarter from 2019-02-01
+ * (21581); the custom PERIOD= then repeats from it and the quarter from
+ * 2019-05-01 (21670). */
+TEST_F(CustomDatekeys, CustomPulseOverHourlySeries)
+{
+    orvtest::TestSeries hours;
+    orvtest::makeSeries(hours, "HOUR", day(2019, 6, 1) * 86400, 48);
+    ZTSEV_EFFECTIVE q = qualifiers(1, 2, 0);
+    q.pulse = orvtest::customDesc("FISCALQ");
+    int64_t count = -1;
+    int32_t kind = ZTSEV_KIND_DATE, status = -1;
+    double *dates = ZTSEVMakePeriodicDates(&hours.block, &q.pulse, &q, &count, &kind, pool, 21715, &status);
+    std::vector<double> got;
+    if (dates != nullptr) got.assign(dates, dates + count);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(kind, ZTSEV_KIND_DATE);
+    EXPECT_EQ(got, (std::vector<double>{21581, 21670}));
+    /* A holiday key widened back 4 quarters, to 2018-05-01: Christmas 2018. */
+    q.after = 5;
+    EXPECT_EQ(expand(zholnchk("CHRISTMAS", 9), &q, &hours.block, &status), std::vector<double>{21543});
+    EXPECT_EQ(status, 0);
+}
+
+/* The guarded steps over the calendars' ends and the gap of fqgap. */
+TEST_F(CustomDatekeys, GuardedStepsAtEndsAndGaps)
+{
+    const double dot = orvMissing();
+    struct Case {
+        const char *id;
+        const char *interval;
+        char align;
+        int32_t side;
+        double value, steps;
+        int rc;
+        double result, count;
+    } cases[] = {
+        {"gap, side N: the quarter before", "FISCALQG", 'B', 'N', 21350, 0, 0, 21216, dot},
+        {"gap, side L: the quarter before", "FISCALQG", 'B', 'L', 21350, -1, 0, 21124, dot},
+        {"gap, side P: the quarter after", "FISCALQG", 'B', 'P', 21350, 0, 0, 21397, dot},
+        {"gap, side R, one on", "FISCALQG", 'E', 'R', 21350, 1, 0, 21580, dot},
+        {"gap, side C by begins: after is closer", "FISCALQG", 'B', 'C', 21350, 0, 0, 21397, dot},
+        {"gap, side C by ends: before is closer", "FISCALQG", 'E', 'C', 21350, 0, 0, 21304, dot},
+        {"gap, an unknown side", "FISCALQG", 'B', 'X', 21350, 0, -4, 21350, 0},
+        {"past the last quarter: back to it", "FISCALQ", 'E', 'P', 22615, 3, 0, 22676, 0},
+        {"before the first quarter: on to it", "FISCALQ", 'B', 'N', 20971, -3, 0, 20851, -1},
+        {"from before the calendar, side N refuses", "FISCALQ", 'B', 'N', 20789, 0, 15, 20851, dot},
+        {"from before the calendar, side P", "FISCALQ", 'B', 'P', 20789, 0, 0, 20851, 1},
+        {"the open quarter after, side N", "FISCALQ", 'B', 'N', 22705, 0, 0, 22585, -1},
+        {"the open quarter after, side P refuses", "FISCALQ", 'B', 'P', 22705, 0, 15, 22585, dot},
+        {"a plain step", "FISCALQG", 'B', 'N', 21350 + 100, -1, 0, 21216, -1},
+        {"no closed period at all", "ONE", 'B', 'P', 20900, 0, 15, 20900, dot},
+    };
+    for (const Case &c : cases) {
+        const ZINT_DESC desc = orvtest::customDesc(c.interval);
+        int32_t mode = 0;
+        double value = c.value, steps = c.steps;
+        EXPECT_EQ(IntnxNearestIndex(&desc, c.align, &mode, c.side, &value, &steps), c.rc) << c.id;
+        if (c.rc == 0) {
+            EXPECT_EQ(value, c.result) << c.id;
+            EXPECT_TRUE(orvtest::sameValue(steps, c.count)) << c.id << ": " << orvtest::shown(steps);
+        }
+    }
+    /* OpenNotAllowed alone: a value in a gap, one in a quarter. */
+    const ZINT_DESC gapped = orvtest::customDesc("FISCALQG");
+    int32_t mode = 0;
+    double value = 21350, steps = 5;
+    EXPECT_EQ(OpenNotAllowed(&gapped, 'B', &mode, 'N', &value, &steps, 21216), 15);
+    EXPECT_TRUE(orvtest::sameValue(steps, dot));
+    value = 21400;
+    EXPECT_EQ(OpenNotAllowed(&gapped, 'B', &mode, 'N', &value, &steps, 21216), 0);
+    EXPECT_EQ(steps, 1);
+    /* Built-in intervals: mode 1 counts from the old value to the new. */
+    ZINT_DESC month{};
+    zintic(ZINT_MONTH, &month);
+    mode = 1;
+    value = day(2020, 1, 15);
+    steps = 2;
+    EXPECT_EQ(IntnxNearestIndex(&month, 'B', &mode, 'P', &value, &steps), 0);
+    EXPECT_EQ(value, day(2020, 3, 1));
+    EXPECT_EQ(steps, 2);
+    orvtest::takeLog();
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
  */
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "event/event_registry.h"
 #include "host/missing_values.h"
 #include "tests/event/dummy_series.h"
+#include "tests/interval/custom_test_support.h"
 #include "tests/interval/oracle_csv.h"
 #include "tests/support/module_host.h"
 
@@ -304,6 +307,40 @@ TEST(EventDummy, DummiesByNameAndOutliers)
         EXPECT_EQ(ZTSEVDeleteDummy(dummy), 0);
     }
     EXPECT_EQ(ZTSEVDeleteDummy(nullptr), 0);
+}
+
+/* The season key FISCALQ_2 over a daily series: 1 on exactly the days of
+ * the fiscal quarters with SEASON 2 in fqend.csv (pandas 'Q-JAN' quarter 2,
+ * tests/oracle/custom_intervals.py), its pulse being the quarter. */
+TEST(EventDummy, CustomSeasonKeyMarksItsQuarters)
+{
+    orvtest::useIntervalDs("(FISCALQ=CI.FQEND)");
+    Fixture f;
+    std::vector<std::pair<double, double>> second;
+    std::ifstream calendar(std::string(ORV_SOURCE_DIR) + "/tests/fixtures/custom_intervals/fqend.csv");
+    std::string line;
+    std::getline(calendar, line);
+    while (std::getline(calendar, line)) {
+        int y1 = 0, m1 = 0, d1 = 0, y2 = 0, m2 = 0, d2 = 0, season = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d-%d-%d,%d-%d-%d,%d", &y1, &m1, &d1, &y2, &m2, &d2, &season), 7);
+        if (season == 2) second.emplace_back(day(y1, m1, d1), day(y2, m2, d2));
+    }
+    ASSERT_EQ(second.size(), 5u);
+    orvtest::TestSeries days;
+    orvtest::makeSeries(days, "DAY", day(2018, 1, 1), 3 * 365);
+    ZTSEV_EVENT *q2 = f.keyword("FISCALQ_2");
+    ASSERT_NE(q2, nullptr);
+    int status = -1;
+    const std::vector<double> values = f.dummy(q2, &days.block, &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(values.size(), days.ids.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        double expected = 0;
+        for (const auto &[begin, end] : second)
+            if (begin <= days.ids[i] && days.ids[i] <= end) expected = 1;
+        EXPECT_EQ(values[i], expected) << "day " << days.ids[i];
+    }
+    EXPECT_EQ(orvtest::takeLog(), "");
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "interval/interval_names.h"
+#include "tests/interval/custom_test_support.h"
 #include "tests/support/module_host.h"
 
 namespace {
@@ -37,6 +38,21 @@ struct SeasonCase {
     int64_t code;
     int intervalCode; /* checked when code is not 0 */
 };
+
+/* Each name gives its code, and its interval code only when it is a
+ * season. */
+void expectSeasonCodes(const std::vector<SeasonCase> &cases)
+{
+    for (const SeasonCase &c : cases) {
+        int intervalCode = -7;
+        EXPECT_EQ(ZTSEVSeasNameChk(c.name, len(c.name), &intervalCode), c.code) << c.name;
+        if (c.code != 0) {
+            EXPECT_EQ(intervalCode, c.intervalCode) << c.name;
+        } else {
+            EXPECT_EQ(intervalCode, -7) << c.name << ": interval code written without a season";
+        }
+    }
+}
 
 TEST(EventRegistry, SeasonNamesGiveTheirCodes)
 {
@@ -59,15 +75,21 @@ TEST(EventRegistry, SeasonNamesGiveTheirCodes)
         {"OBS_INF", 0, 0},            {"OBS_1E400", 0, 0},         {"OBS_", 0, 0},
         {"_3", 0, 0},                 {"NOSUCH_3", 0, 0},          {"JANUARYX", 0, 0},
     };
-    for (const SeasonCase &c : cases) {
-        int intervalCode = -7;
-        EXPECT_EQ(ZTSEVSeasNameChk(c.name, len(c.name), &intervalCode), c.code) << c.name;
-        if (c.code != 0) {
-            EXPECT_EQ(intervalCode, c.intervalCode) << c.name;
-        } else {
-            EXPECT_EQ(intervalCode, -7) << c.name << ": interval code written without a season";
-        }
-    }
+    expectSeasonCodes(cases);
+}
+
+/* Numbered seasons of the custom intervals named by INTERVALDS
+ * (tests/fixtures/custom_intervals). */
+TEST(EventRegistry, CustomSeasonNamesGiveTheirCodes)
+{
+    orvtest::useIntervalDs(orvtest::kFiscalIntervals);
+    const std::vector<SeasonCase> cases = {
+        {"FISCALQ_5", 10005, 65},   {"fiscalq_2", 10002, 65},  {"FISCALQ2.2_1", 10001, 65},
+        {"FISCALQN_4", 10004, 65},  {"FISCALQ_0", 0, 0},       {"FISCALQ_1.5", 0, 0},
+        {"FISCALQ_", 0, 0},         {"FISCALQ_2147473648", 0, 0}, {"NOSUCHQ_5", 0, 0},
+    };
+    expectSeasonCodes(cases);
+    orvtest::takeLog();
 }
 
 TEST(EventRegistry, SeasonTablesAgree)

@@ -28,6 +28,17 @@ custom_steps.csv: id, interval, function, x, n, expected.
     alignment), INTCK (n is the second value), INTINDEX (the season);
     x and n are day numbers since 1960-01-01 or the position values .F, .M,
     .L, .I; expected is a day number, '.', '.M' or '.I'.
+custom_datekeys.csv: id, function, interval, series, first, count, key,
+    expected (day numbers separated by blanks, empty for none).
+    SEASON: the dates of the season key <interval>_<key> over a series of
+    `count` MONTH or DAY time IDs from day `first`: the start of every
+    pandas 'Q-JAN' period of quarter `key` in the calendar that overlaps
+    the series' span (first day of its first interval to last day of its
+    last); the open-ended last quarter of fqbegin overlaps everything after
+    it.  A span that starts in the gap of fqgap keeps the quarters after it.
+    PERIODIC: an event with the custom PERIOD= <interval> and reference day
+    `key` over a DAY series: the start of every closed period of the
+    calendar that overlaps the span.
 custom_timeid.csv: id, interval, value, index, status, begin, end, middle
     index: the absolute period index, from pandas IntervalIndex.get_indexer
     over the periods with the open periods added (-1 unplaced); status the
@@ -203,8 +214,71 @@ def write_data_sets():
                 w.writerow([iso(v) if h != 'SEASON' else v for h, v in zip(header, row)])
 
 
+def write_datekeys():
+    """Season keys and periodic dates of custom calendars over series."""
+    gap_quarter = QUARTERS[5]
+    calendars = {
+        'FISCALQ': (list(QUARTERS), False),
+        'FISCALQN': (list(QUARTERS), True),
+        'FISCALQG': ([p for p in QUARTERS if p != gap_quarter], False),
+    }
+
+    def span(series, first, count):
+        start = EPOCH + pd.Timedelta(days=first)
+        if series == 'DAY':
+            return first, first + count - 1
+        months = pd.period_range(start=start, periods=count, freq='M')
+        return day(months[0].start_time), day(months[-1].end_time)
+
+    def overlapping(name, b, e, closed_only):
+        periods, open_last = calendars[name]
+        found = []
+        for p in periods:
+            end = day(p.end_time)
+            if open_last and p == periods[-1]:
+                if closed_only:
+                    continue
+                end = math.inf
+            if day(p.start_time) <= e and end >= b:
+                found.append(p)
+        return found
+
+    rows = []
+    seasons = [
+        ('FISCALQ', 'MONTH', day('2018-06-01'), 30, 2),
+        ('FISCALQ', 'DAY', day('2017-01-10'), 1500, 2),
+        ('FISCALQ', 'MONTH', day('2016-01-01'), 100, 2),
+        ('FISCALQ', 'DAY', day('2019-05-02'), 60, 2),
+        ('FISCALQ', 'DAY', day('2019-08-01'), 60, 2),
+        ('FISCALQN', 'DAY', day('2021-06-01'), 400, 4),
+        ('FISCALQN', 'MONTH', day('2016-01-01'), 100, 1),
+        ('FISCALQG', 'DAY', day('2018-06-01'), 800, 2),
+        ('FISCALQG', 'MONTH', day('2017-03-01'), 36, 3),
+    ]
+    for name, series, first, n, quarter in seasons:
+        b, e = span(series, first, n)
+        dates = [day(p.start_time) for p in overlapping(name, b, e, False) if p.quarter == quarter]
+        rows.append(('SEASON', name, series, first, n, quarter, dates))
+    periodic = [
+        ('FISCALQ', day('2019-01-01'), 365, day('2019-06-15')),
+        ('FISCALQ', day('2021-06-01'), 400, day('2019-06-15')),
+        ('FISCALQ', day('2016-10-01'), 200, day('2017-03-01')),
+        ('FISCALQG', day('2018-01-01'), 365, day('2018-09-15')),
+    ]
+    for name, first, n, reference in periodic:
+        b, e = span('DAY', first, n)
+        dates = [day(p.start_time) for p in overlapping(name, b, e, True)]
+        rows.append(('PERIODIC', name, 'DAY', first, n, reference, dates))
+    with open(os.path.join(HERE, 'custom_datekeys.csv'), 'w', newline='') as out:
+        w = csv.writer(out, lineterminator='\n')
+        w.writerow(['id', 'function', 'interval', 'series', 'first', 'count', 'key', 'expected'])
+        for i, (func, name, series, first, n, key, dates) in enumerate(rows, start=1):
+            w.writerow([i, func, name, series, first, n, key, ' '.join(str(d) for d in dates)])
+
+
 def main():
     write_data_sets()
+    write_datekeys()
     gap = [i for i in range(20) if i != 5]
     cals = {
         'FISCALQ': Calendar(BEGINS, ENDS, SEASONS),
