@@ -1,7 +1,8 @@
 /*
  * interval_names_fuzz.cpp - libFuzzer harness of interval names: the input
  * is parsed by zintstr; a name it takes must give a canonical name that
- * parses back to the same interval, and is stepped and counted over a few
+ * parses back to the same name (when it fits a typed name: "T" comes back
+ * as "DT", so it may be longer), and is stepped and counted over a few
  * days and times.
  */
 #include <cstddef>
@@ -22,12 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char name[64];
     int length = sizeof name;
     if (zinti2s(name, &length, &desc) != 0) __builtin_trap();
-    ZINT_DESC again;
-    char nameAgain[64];
-    int lengthAgain = sizeof nameAgain;
-    if (zintstr(name, length, &again) != 0 || zinti2s(nameAgain, &lengthAgain, &again) != 0 ||
-        lengthAgain != length || std::memcmp(name, nameAgain, size_t(length)) != 0)
-        __builtin_trap();
+    if (length <= ZINT_NAME_MAX) {
+        ZINT_DESC again;
+        char nameAgain[64];
+        int lengthAgain = sizeof nameAgain;
+        if (zintstr(name, length, &again) != 0 || zinti2s(nameAgain, &lengthAgain, &again) != 0 ||
+            lengthAgain != length || std::memcmp(name, nameAgain, size_t(length)) != 0)
+            __builtin_trap();
+    }
     /* Days around 1960 and 2020, far dates, a datetime and odd values. */
     const double points[] = {0, -1, 21915, 22006.5, 2936547, -138061, 1.9e9, 1e15, -3e10};
     const double steps[] = {0, 1, -1, 13, -400, 1e6, 4e18};
