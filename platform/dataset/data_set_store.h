@@ -110,6 +110,14 @@ public:
 
 private:
     void forget(const void *handle);
+    /* Discards an output at the end of a step with its warning: kept (the
+     * earlier version stays because the step ended with returnCode) or
+     * not closed by the step. */
+    void discardOutput(const void *handle, bool kept, int returnCode);
+    /* Puts outputs in place at the end of a step, all or none: when one
+     * cannot be written out, it fails the step and the others are
+     * discarded with their warning. */
+    void commitTogether(const std::vector<const void *> &outputs);
 
     Log &log_;
     const Catalogue &catalogue_;
