@@ -77,9 +77,11 @@ public:
 
     /* Ends a step: raises the return code to kDataSetErrorReturnCode when a
      * data set failed during the step, closes the inputs, puts the marked
-     * outputs in place when the (raised) return code allows, and discards
-     * every other output still open (with a warning).  Returns the return
-     * code of the step. */
+     * outputs in place when the (raised) return code allows, all or none
+     * (when one cannot be written out, say on a full disk, the step fails
+     * and every one keeps its previous version), and discards every other
+     * output still open (with a warning).  Returns the return code of the
+     * step. */
     int endStep(int returnCode);
 
     /* Lookups of the handles the services receive; null for anything that
