@@ -70,15 +70,12 @@ int defineColumn(void *binding, ZTSEV_LIST *list, int c)
     return xvputd(binding, &d, 0, field, sizeof(double), 0, 0);
 }
 
-/* When an allocation failed: the host's memory message, and the step ends
- * with 1016, since a data set whose columns are not defined cannot be
- * written.  False when none failed. */
-bool memoryFailed()
+/* Ends the step with the host's memory message and 1016 when an
+ * allocation failed: a step that dropped an output for want of memory
+ * must not end as a success. */
+void stopIfMemoryFailed()
 {
-    const int failed = xmemdef();
-    if (failed == 0) return false;
-    xmemmsg(failed);
-    xexit(ORV_RC_OUT_OF_MEMORY, 0);
+    if (xmemdef() != 0) ztsevOutOfMemory(0);
 }
 
 }  // namespace
@@ -114,12 +111,12 @@ void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
     DATA_SET_HANDLE *handle = record->info.handle;
     void *binding = nullptr;
     if (xvputi(handle, count, ORV_DS_VARIABLE_NAME_LENGTH, &binding) != 0 || binding == nullptr) {
-        memoryFailed();
+        stopIfMemoryFailed();
         return;
     }
     for (int c : ztsevDefinitionOrder())
         if (drop[c] == 0 && defineColumn(binding, list, c) != 0) {
-            memoryFailed();
+            stopIfMemoryFailed();
             return;
         }
     ORV_COUNTED_LABEL &label = record->info.label;
@@ -127,10 +124,9 @@ void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
         label.length = int16_t(xpmrstr(ztsevLogHandle(), label.text, kTextSet, kDefaultLabel, ORV_MSG_END));
         xoinfo(handle, ORV_DS_INFO_SET_LABEL, &label);
     }
-    /* The memory check comes first: a failed xvpute may be a failed
-     * allocation. */
     const int ended = xvpute(binding);
-    if (memoryFailed() || ended != 0) return;
+    stopIfMemoryFailed();
+    if (ended != 0) return;
     record->rowBinding = binding;
 }
 

@@ -39,6 +39,8 @@ constexpr int kMedianOfThreeMax = 40; /* longer segments take a ninther */
  * still unresolved after this many rounds (many distinct keys at an end,
  * or many zero weights) are cheaper to find by partitioning. */
 constexpr int kEndRoundsMax = 8;
+/* Phase 1 rounds of the last selection (zqpsortEndRounds). */
+int lastEndRounds = 0;
 /* Phase 2 continues with the shorter part of a partition and stacks the
  * longer, so the stack never holds more than log2(n) < 63 segments. */
 constexpr int kStackDepth = 64;
@@ -340,9 +342,11 @@ private:
     {
         Segment<Pos> s{0, n_, 0, k_, 0.0, false, 0.0};
         double topBelow = static_cast<double>(n_); /* weight below the settled top */
+        lastEndRounds = 0;
         for (int round = 0; round < kEndRoundsMax && s.jlo < s.jhi && s.lo < s.hi; ++round) {
             if (!atBottom(s.jlo, s) && !atTop(s.jhi - 1, s, topBelow))
                 break;
+            ++lastEndRounds;
             EndScan<Pos> scan;
             scanEnds(s.lo, s.hi, scan);
             if (scan.min == scan.max) {
@@ -558,6 +562,8 @@ int zqpsort(int64_t n, double *keys, double *weights, int32_t k, const double *r
         return selectRanks<int64_t>(n, keys, weights, k, ranks, out, next, records, recordWidth, work);
     return selectRanks<double>(n, keys, weights, k, ranks, out, next, records, recordWidth, work);
 }
+
+int zqpsortEndRounds() { return lastEndRounds; }
 
 int zqpsort_orvnobs(int64_t n, double *keys, double *weights, int32_t k, const double *ranks,
                     double *out, double *next, void *records, int32_t recordWidth, void *work)

@@ -68,4 +68,8 @@ int zqpsort(int64_t n, double *keys, double *weights, int32_t k, const double *r
 int zqpsort_orvnobs(int64_t n, double *keys, double *weights, int32_t k, const double *ranks,
                     double *out, double *next, void *records, int32_t recordWidth, void *work);
 
+/* For tests: the end-settling rounds the last selection made (each a pass
+ * over the unsettled keys; at most 8, after which it partitions). */
+int zqpsortEndRounds();
+
 #endif

@@ -326,9 +326,8 @@ int getcustomname(const char *name, int length)
     return manager->registry->isKnown(manager->registry, wide, chars, result) == 0 ? ZINT_CUSTOM : 0;
 }
 
-void CleanMGR(void *table, int32_t resourceId)
+void CleanMGR(HOST_RESOURCE_TABLE *resources, int32_t resourceId)
 {
-    auto *resources = static_cast<HOST_RESOURCE_TABLE *>(table);
     const uint32_t block = uint32_t(resourceId) >> 16;
     const uint32_t index = uint32_t(resourceId) & 0xFFFFu;
     if (resources == nullptr || resourceId <= 0 || block >= resources->blockCount ||

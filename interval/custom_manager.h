@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "host/custom_interval_records.h"
+#include "host/host_records.h"
 #include "interval/season_record.h"
 
 /* The named slot that holds the manager's host resource. */
@@ -99,8 +100,10 @@ int zcintcReleaseRef(ZINT_CUSTREF *reference);
 
 /* The clean-up routine of the manager's host resource: releases what
  * exists of the registry, the extension and the journal and frees the
- * record.  table: the host's resource table; id: the resource. */
-void CleanMGR(void *table, int32_t resourceId);
+ * record.  table: the host's resource table; id: the resource.  The
+ * host calls it through its clean-up routine type, so the parameter types
+ * are exactly those. */
+void CleanMGR(HOST_RESOURCE_TABLE *table, int32_t resourceId);
 
 /* The row reader of a load (registered with the registry): reads every
  * observation of the data set behind context into definition.  Returns 0,

@@ -337,7 +337,7 @@ double firstWorkingDayFrom(const ZINT_DESC &weekdayDesc, char kind, double c)
     ZINT_DESC k{};
     k.kind = kind;
     int64_t day = int64_t(toDay(k, c));
-    while (zintIsDayOff(week, day)) ++day;
+    for (int on = 0; on < 7 && zintIsDayOff(week, day); ++on) ++day;
     return fromDay(k, double(day));
 }
 

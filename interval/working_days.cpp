@@ -24,8 +24,10 @@ bool zintIsDayOff(const ZintWorkWeek &week, int64_t day) { return week.off[zintD
 
 int64_t zintBackToWorkingDay(const ZintWorkWeek &week, int64_t day)
 {
-    /* At most six days off in a row, since one day of the week works. */
-    while (zintIsDayOff(week, day)) --day;
+    /* At most six days off in a row, since one day of the week works; the
+     * bound keeps a week without a working day (which callers rule out)
+     * from looping for ever. */
+    for (int back = 0; back < 7 && zintIsDayOff(week, day); ++back) --day;
     return day;
 }
 

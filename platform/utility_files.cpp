@@ -190,7 +190,14 @@ int UtilityFiles::read(void *file, void *buffer, int64_t length)
     UtilityFile *target = find(file);
     if (target == nullptr) return kUtilityStatusBadFile;
     if (length < 0 || (buffer == nullptr && length > 0)) return kUtilityStatusBadArgument;
+    if (readsBeforeFault_ >= 0 && readsBeforeFault_-- == 0) return faultStatus_;
     return target->read(buffer, length);
+}
+
+void UtilityFiles::failReadForTests(int64_t readsBefore, int status)
+{
+    readsBeforeFault_ = readsBefore;
+    faultStatus_ = status;
 }
 
 int UtilityFiles::write(void *file, const void *buffer, int64_t length)

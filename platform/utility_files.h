@@ -105,12 +105,19 @@ public:
     /* The spill limit of files opened from now on. */
     void setSpillLimit(int64_t spillLimit) { spillLimit_ = spillLimit; }
 
+    /* For tests: after readsBefore more reads of live files, the next one
+     * reads nothing and returns status (any value, such as one the host
+     * would never give); a negative readsBefore turns the fault off. */
+    void failReadForTests(int64_t readsBefore, int status);
+
 private:
     UtilityFile *find(void *file) const;
 
     int64_t spillLimit_;
     std::unordered_map<uintptr_t, std::unique_ptr<UtilityFile>> files_; /* by handle */
     uintptr_t nextHandle_;
+    int64_t readsBeforeFault_ = -1;
+    int faultStatus_ = 0;
 };
 
 }  // namespace orvhost

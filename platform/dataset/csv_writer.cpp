@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/dataset/file_writes.h"
+
 namespace orvhost {
 
 namespace {
@@ -59,15 +61,9 @@ bool CsvWriter::endRecord(std::string &error)
 
 bool CsvWriter::flush(std::string &error)
 {
-    size_t done = 0;
-    while (done < buffer_.size()) {
-        ssize_t put = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) {
-            error = "The file " + path_ + " cannot be written: " + std::strerror(errno) + ".";
-            return false;
-        }
-        done += size_t(put);
+    if (!writeFileBytes(fd_, buffer_.data(), buffer_.size())) {
+        error = "The file " + path_ + " cannot be written: " + std::strerror(errno) + ".";
+        return false;
     }
     written_ += int64_t(buffer_.size());
     buffer_.clear();

@@ -258,6 +258,7 @@ int DataSetStore::endStep(int returnCode)
         return find(a)->qualifiedName() < find(b)->qualifiedName();
     });
     open.insert(open.end(), rest.begin(), rest.end());
+    std::vector<const void *> toCommit;
     for (const void *handle : open) {
         OutputDataSet *output = findOutput(handle);
         if (output == nullptr) {
@@ -265,25 +266,49 @@ int DataSetStore::endStep(int returnCode)
             continue;
         }
         bool marked = std::find(commitAtEnd_.begin(), commitAtEnd_.end(), handle) != commitAtEnd_.end();
-        MessageArg name[] = {{MessageArg::Type::Text, 0, 0, output->qualifiedName()},
-                             {MessageArg::Type::Integer, returnCode, 0, {}}};
         /* An output whose columns the step never defined was not written:
          * it is discarded rather than put in place empty. */
         if (marked && commit && output->defined()) {
-            close(handle);
+            toCommit.push_back(handle);
             continue;
         }
         if (!output->defined()) marked = false;
-        if (marked) logMessage(kHostMessageSet, kDataSetKeptMessage, name);
-        else logMessage(kHostMessageSet, kDataSetDiscardedMessage, std::span(name, 1));
-        output->discard();
-        forget(handle);
+        discardOutput(handle, marked, returnCode);
     }
     commitAtEnd_.clear();
+    commitTogether(toCommit);
     /* A failure while putting an output in place fails the step too. */
     if (stepFailed_) returnCode = std::max(returnCode, kDataSetErrorReturnCode);
     stepFailed_ = false;
     return returnCode;
+}
+
+void DataSetStore::discardOutput(const void *handle, bool kept, int returnCode)
+{
+    OutputDataSet *output = findOutput(handle);
+    MessageArg name[] = {{MessageArg::Type::Text, 0, 0, output->qualifiedName()},
+                         {MessageArg::Type::Integer, returnCode, 0, {}}};
+    if (kept) logMessage(kHostMessageSet, kDataSetKeptMessage, name);
+    else logMessage(kHostMessageSet, kDataSetDiscardedMessage, std::span(name, 1));
+    output->discard();
+    forget(handle);
+}
+
+void DataSetStore::commitTogether(const std::vector<const void *> &outputs)
+{
+    /* Every output is written out before any is renamed into place, so
+     * that a disk that fills on the last one leaves the others as they
+     * were too. */
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        std::string error;
+        if (findOutput(outputs[i])->prepare(error)) continue;
+        reportError(error);
+        forget(outputs[i]);
+        for (size_t j = 0; j < outputs.size(); ++j)
+            if (j != i) discardOutput(outputs[j], true, kDataSetErrorReturnCode);
+        return;
+    }
+    for (const void *handle : outputs) close(handle);
 }
 
 DataSet *DataSetStore::find(const void *handle) const

@@ -77,9 +77,11 @@ public:
 
     /* Ends a step: raises the return code to kDataSetErrorReturnCode when a
      * data set failed during the step, closes the inputs, puts the marked
-     * outputs in place when the (raised) return code allows, and discards
-     * every other output still open (with a warning).  Returns the return
-     * code of the step. */
+     * outputs in place when the (raised) return code allows, all or none
+     * (when one cannot be written out, say on a full disk, the step fails
+     * and every one keeps its previous version), and discards every other
+     * output still open (with a warning).  Returns the return code of the
+     * step. */
     int endStep(int returnCode);
 
     /* Lookups of the handles the services receive; null for anything that
@@ -110,6 +112,14 @@ public:
 
 private:
     void forget(const void *handle);
+    /* Discards an output at the end of a step with its warning: kept (the
+     * earlier version stays because the step ended with returnCode) or
+     * not closed by the step. */
+    void discardOutput(const void *handle, bool kept, int returnCode);
+    /* Puts outputs in place at the end of a step, all or none: when one
+     * cannot be written out, it fails the step and the others are
+     * discarded with their warning. */
+    void commitTogether(const std::vector<const void *> &outputs);
 
     Log &log_;
     const Catalogue &catalogue_;

@@ -155,8 +155,9 @@ int OutputDataSet::writeRow()
     return 0;
 }
 
-bool OutputDataSet::commit(std::string &error)
+bool OutputDataSet::prepare(std::string &error)
 {
+    if (prepared_) return true;
     if (failed_) {
         error = "The data set " + qualifiedName() +
                 " was not replaced because of the errors above.";
@@ -165,35 +166,45 @@ bool OutputDataSet::commit(std::string &error)
     }
     bool ok = headerWritten_ || writeHeader(error);
     ok = ok && writer_.finish(error);
-    std::string temporarySidecar;
     if (ok) {
         description_.observations = rows_;
         description_.csvBytes = writer_.size();
-        int fd = makeTemporaryBeside(finalSidecar_, temporarySidecar);
+        int fd = makeTemporaryBeside(finalSidecar_, temporarySidecar_);
         if (fd < 0) {
             error = "The sidecar " + finalSidecar_ + " cannot be written: " + std::strerror(errno) +
                     ".";
             ok = false;
         } else {
             ::close(fd);
-            ok = writeSidecar(temporarySidecar, description_, error);
+            ok = writeSidecar(temporarySidecar_, description_, error);
         }
     }
+    if (!ok) {
+        discard();
+        return false;
+    }
+    prepared_ = true;
+    return true;
+}
+
+bool OutputDataSet::commit(std::string &error)
+{
+    bool ok = prepare(error);
     /* Between the two renames a reader could meet the new sidecar with the
      * old file; the header check against the sidecar then fails with a clear
      * message instead of misreading the rows. */
-    if (ok && std::rename(temporarySidecar.c_str(), finalSidecar_.c_str()) != 0) {
+    if (ok && std::rename(temporarySidecar_.c_str(), finalSidecar_.c_str()) != 0) {
         error = "The sidecar " + finalSidecar_ + " cannot be put in place: " +
                 std::strerror(errno) + ".";
         ok = false;
     }
+    if (ok) temporarySidecar_.clear();
     if (ok && std::rename(temporaryCsv_.c_str(), finalCsv_.c_str()) != 0) {
         error = "The data set file " + finalCsv_ + " cannot be put in place: " +
                 std::strerror(errno) + ".";
         ok = false;
     }
     if (!ok) {
-        if (!temporarySidecar.empty()) ::unlink(temporarySidecar.c_str());
         discard();
         return false;
     }
@@ -205,7 +216,9 @@ void OutputDataSet::discard()
 {
     writer_.abandon();
     if (!temporaryCsv_.empty()) ::unlink(temporaryCsv_.c_str());
+    if (!temporarySidecar_.empty()) ::unlink(temporarySidecar_.c_str());
     temporaryCsv_.clear();
+    temporarySidecar_.clear();
     finished_ = true;
 }
 

@@ -1,8 +1,9 @@
 /*
  * output_data_set.h - a data set open for output.
  *
- * Rows go to a temporary file in the library's directory; commit() writes
- * the sidecar beside it and renames both into place, discard() removes them.
+ * Rows go to a temporary file in the library's directory; prepare() writes
+ * them out with the sidecar beside them, commit() renames both into place,
+ * discard() removes them.
  * Until commit() the previous version of the data set (if any) stays as it
  * was.
  *
@@ -49,11 +50,19 @@ public:
      * endDefinition; kDataSetStatusWriteFailed (logged). */
     int writeRow();
 
-    /* Puts the data set in place.  False with a message in error (the
-     * temporary files are removed, the previous version stays). */
+    /* Writes out the rows, syncs them and writes the sidecar beside them:
+     * everything of putting the data set in place that needs room on the
+     * disk.  Returns at once after a success.  False with a message in
+     * error (the temporary files are removed, the previous version
+     * stays). */
+    bool prepare(std::string &error);
+
+    /* Puts the data set in place: prepare(), then the renames.  False with
+     * a message in error (the temporary files are removed, the previous
+     * version stays). */
     bool commit(std::string &error);
 
-    /* Removes the temporary file; the previous version stays. */
+    /* Removes the temporary files; the previous version stays. */
     void discard();
 
     /* True after a failure that keeps the data set from being put in place. */
@@ -70,12 +79,13 @@ private:
     bool writeHeader(std::string &error);
 
     CsvWriter writer_;
-    std::string temporaryCsv_, finalCsv_, finalSidecar_;
+    std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;
     std::vector<uint8_t> row_;
     std::string cell_;
     bool defined_ = false;
     bool headerWritten_ = false;
     bool failed_ = false;
+    bool prepared_ = false;
     bool finished_ = false;
     bool bound_ = false;
     int64_t rows_ = 0;

@@ -19,6 +19,7 @@
 #include <unordered_map>
 
 #include "host/host_records.h"
+#include "platform/dataset/file_writes.h"
 #include "platform/dataset/libraries.h"
 #include "platform/log.h"
 #include "platform/regular_file.h"
@@ -261,13 +262,7 @@ bool writeSidecar(const std::string &path, const DataSetDescription &description
         root.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    bool ok = fd >= 0;
-    for (size_t done = 0; ok && done < text.size();) {
-        ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) ok = false;
-        else done += size_t(put);
-    }
+    bool ok = fd >= 0 && writeFileBytes(fd, text.data(), text.size());
     if (ok && ::fsync(fd) != 0) ok = false;
     if (fd >= 0 && ::close(fd) != 0) ok = false;
     if (!ok) error = "The sidecar " + path + " cannot be written: " + std::strerror(errno) + ".";

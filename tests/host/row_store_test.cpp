@@ -659,3 +659,120 @@ TEST(RowStore, RoundTripThroughTheHostsDataSets)
 }
 
 }  // namespace
+
+/* ---- failures the host reports ------------------------------------------- */
+
+/* An output whose own write fails with failStatus from row failAt on (the
+ * row is not written); with pending, every write also flags a status for
+ * xofprc. */
+struct FailingOutput : FakeOutput {
+    size_t failAt = 0;
+    int failStatus = 0;
+    bool pending = false;
+
+    FailingOutput()
+    {
+        handle.write = [](DATA_SET_HANDLE *h) {
+            auto *self = static_cast<FailingOutput *>(h->host);
+            if (self->pending) h->flags |= ORV_DS_STATUS_PENDING;
+            if (self->failStatus != 0 && self->written.size() >= self->failAt) return self->failStatus;
+            self->written.push_back(self->observation);
+            return 0;
+        };
+    }
+};
+
+/* An input whose own read fails once with failStatus at observation
+ * failAt, leaving the previous observation's row in place; the read after
+ * it goes on with that observation. */
+struct FailingInput : FakeInput {
+    size_t failAt;
+    int failStatus;
+
+    FailingInput(std::vector<Row> rows, size_t at, int status)
+        : FakeInput(std::move(rows)), failAt(at), failStatus(status)
+    {
+        handle.read = [](DATA_SET_HANDLE *h) {
+            auto *self = static_cast<FailingInput *>(h->host);
+            if (self->next == self->failAt) {
+                self->failAt = SIZE_MAX;
+                return self->failStatus;
+            }
+            if (self->next == self->observations.size()) {
+                h->row = nullptr;
+                return 0;
+            }
+            self->current = self->observations[self->next++];
+            h->row = self->current.data();
+            return 0;
+        };
+    }
+};
+
+TEST(RowStore, FailuresStopTheMoveAtTheFailingRow)
+{
+    const std::vector<Row> rows = {{0, 0}, {1, 10}, {2, 20}, {3, 30}, {4, 40}};
+    const int failed = int(0x8004C005u);
+
+    /* A write status that xofprc does not clear (this output is none of the
+     * host's, so it answers with a failing status): no row after it. */
+    {
+        StorePair pair;
+        putRows(pair.first, rows);
+        FailingOutput output;
+        output.failAt = 2;
+        output.failStatus = failed;
+        Row buffer{};
+        FakeBinding binding(buffer.data());
+        EXPECT_EQ(ztout(&output.handle, &binding.binding, pair.first, 2, buffer.data(), nullptr), 1);
+        EXPECT_EQ(output.written, (std::vector<Row>{{0, 0}, {1, 10}}));
+    }
+    /* A pending flag with a clean write is cleared: every row. */
+    {
+        StorePair pair;
+        putRows(pair.first, rows);
+        FailingOutput output;
+        output.pending = true;
+        Row buffer{};
+        FakeBinding binding(buffer.data());
+        EXPECT_EQ(ztout(&output.handle, &binding.binding, pair.first, 2, buffer.data(), nullptr), 0);
+        EXPECT_EQ(output.written, rows);
+    }
+    /* A read that fails while the previous row is still there: the move
+     * fails instead of handing that row on twice. */
+    {
+        StorePair pair;
+        FailingInput input(rows, 3, failed);
+        Row buffer{};
+        FakeFetch fetch(buffer.data());
+        EXPECT_EQ(ztin(&input.handle, &fetch.fetch, pair.first, 2, buffer.data(), nullptr), -1);
+    }
+    orvtest::takeLog();
+}
+
+/* A failing utility-file status whose low bits read as end of file
+ * (0x801) is a failure, not the end of the rows. */
+TEST(RowStore, ANegativeStatusWithEndOfFileBitsIsAFailure)
+{
+    const int lookalike = int(0x80000801u);
+    orvhost::UtilityFiles &files = orvtest::moduleHost().utilityFiles();
+    {
+        StorePair pair;
+        putRows(pair.first, {{0, 0}, {1, 10}, {2, 20}, {3, 30}});
+        FakeOutput output;
+        Row buffer{};
+        FakeBinding binding(buffer.data());
+        files.failReadForTests(2, lookalike);
+        EXPECT_EQ(ztout(&output.handle, &binding.binding, pair.first, 2, buffer.data(), nullptr), 1);
+        files.failReadForTests(-1, 0);
+        EXPECT_EQ(output.written, (std::vector<Row>{{0, 0}, {1, 10}}));
+    }
+    {
+        StorePair pair;
+        putRows(pair.first, {{0, 0}, {1, 10}});
+        files.failReadForTests(1, lookalike);
+        EXPECT_EQ(zttrans(pair.first, pair.second, 2, 2), 4); /* not 2, a short input */
+        files.failReadForTests(-1, 0);
+    }
+    EXPECT_TRUE(logHas(orvtest::takeLog(), "0x80000801"));
+}

@@ -307,3 +307,36 @@ TEST(WeightedSelect, RandomRequestsMatchFullSort)
 }
 
 } // namespace
+
+namespace {
+
+/* Settling the ends costs a pass over the keys per round; ranks that many
+ * distinct end keys keep unresolved go to partitioning after 8 rounds. */
+TEST(WeightedSelect, EndSettlingStopsAfterEightRounds)
+{
+    struct Case {
+        const char *id;
+        std::vector<double> ranks;
+        int rounds;
+    };
+    const Case cases[] = {
+        {"smallest and largest", {0, 199}, 1},
+        {"three at the bottom", {0, 1, 2}, 3},
+        {"21 at the bottom", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, 8},
+        {"12 at each end", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11,
+                            188, 189, 190, 191, 192, 193, 194, 195, 196, 197, 198, 199}, 8},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        std::vector<double> keys(200);
+        for (size_t i = 0; i < keys.size(); ++i) keys[i] = double(keys.size() - i); /* 200 .. 1 */
+        std::vector<double> out(c.ranks.size());
+        ASSERT_EQ(zqpsort(int64_t(keys.size()), keys.data(), nullptr, int32_t(c.ranks.size()),
+                          c.ranks.data(), out.data(), nullptr, nullptr, 0, nullptr),
+                  ZQPSORT_OK);
+        for (size_t j = 0; j < c.ranks.size(); ++j) EXPECT_EQ(out[j], c.ranks[j] + 1) << j;
+        EXPECT_EQ(zqpsortEndRounds(), c.rounds);
+    }
+}
+
+}  // namespace
