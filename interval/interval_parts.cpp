@@ -38,7 +38,7 @@ bool zintPartsOf(int code, int64_t m, ZintParts *parts)
     }
 }
 
-bool zintPartIndex(const ZintParts &parts, int64_t day, int64_t *index)
+bool zintSplitPartIndex(const ZintParts &parts, int64_t day, int64_t *index)
 {
     int month = 0, dayOfMonth = 0, year = 0;
     if (zidmdydf(&month, &dayOfMonth, &year, parts.calendar, double(day)) != 0) return false;
@@ -52,27 +52,12 @@ bool zintPartIndex(const ZintParts &parts, int64_t day, int64_t *index)
     return true;
 }
 
-bool zintPartStart(const ZintParts &parts, int64_t part, int64_t *day)
+bool zintRetailPartStart(const ZintParts &parts, int64_t part, int64_t *day)
 {
     const int64_t year = 1960 + zintFloorDiv(part, parts.perYear);
     if (year < 1581 || year > 20001) return false;
-    const int64_t inYear = zintFloorMod(part, parts.perYear);
-    int month = 0;
-    int dayOfMonth = 1;
-    if (parts.perYear == 36) {
-        month = int(inYear / 3) + 1;
-        dayOfMonth = 1 + 10 * int(inYear % 3); /* 1, 11, 21 */
-    } else if (parts.perYear == 24) {
-        month = int(inYear / 2) + 1;
-        dayOfMonth = inYear % 2 == 0 ? 1 : 16;
-    } else {
-        month = int(inYear) + 1;
-    }
-    if (parts.calendar == 0) {
-        *day = orvDaysFromCivil(year, month, dayOfMonth);
-    } else {
-        /* A retail month starts on the Monday of its first ISO week. */
-        *day = zidIsoWeekStart(year, zintRetailTable(parts.calendar)[month - 1] + 1);
-    }
+    const int month = int(zintFloorMod(part, parts.perYear)) + 1;
+    /* A retail month starts on the Monday of its first ISO week. */
+    *day = zidIsoWeekStart(year, zintRetailTable(parts.calendar)[month - 1] + 1);
     return true;
 }

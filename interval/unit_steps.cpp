@@ -1,0 +1,312 @@
+/*
+ * unit_steps.cpp - closed-form INTNX and INTCK of the built-in calendar
+ * intervals (see unit_steps.h).
+ *
+ * Unit index k of a day and unit start U(k) of an index: days (k = day),
+ * working days (the working-day index) or month parts (the part index).
+ * Intervals are numbered q = floor((k + lead) / length), so interval q
+ * holds the units length x q - lead to length x (q + 1) - lead - 1, as
+ * zintnx2 and zintck2 number them.
+ */
+#include "interval/unit_steps.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "interval/day_math.h"
+#include "interval/interval_parts.h"
+#include "interval/working_days.h"
+
+namespace {
+
+constexpr double kDay = double(ZINT_SECONDS_PER_DAY);
+/* Added before flooring x in INTNX (as zintnx2 does). */
+constexpr double kNudge = 1e-12;
+/* Largest step count taken here: no product of it can come near the
+ * limits the general code guards. */
+constexpr double kMostSteps = 1048576.0; /* 2^20 */
+constexpr double kSecondsLimit = 1125899906842624.0; /* 2^50 */
+
+enum class Family { Days, WorkingDays, Parts };
+
+struct Units {
+    Family family;
+    bool seconds;                     /* kind 's': values are seconds */
+    int64_t length;                   /* units per interval */
+    int64_t lead;
+    const ZintWorkWeek *week;         /* WorkingDays */
+    ZintParts parts;                  /* Parts */
+    int64_t firstUnit, lastUnit;      /* the units that start in the valid range */
+};
+
+int64_t leadOf(int64_t length, int64_t shift) { return shift != 0 ? length - shift : 0; }
+
+/* Unit index of a day in the valid range (or the day before it). */
+int64_t unitIndex(const Units &u, int64_t day)
+{
+    switch (u.family) {
+    case Family::Days: return day;
+    case Family::WorkingDays: return zintWorkingDayIndex(*u.week, day);
+    default: {
+        int64_t index = 0;
+        zintPartIndex(u.parts, day, &index); /* cannot fail near the valid range */
+        return index;
+    }
+    }
+}
+
+/* First day of unit k.  REQUIRES: u.firstUnit <= k <= u.lastUnit. */
+int64_t unitStart(const Units &u, int64_t k)
+{
+    switch (u.family) {
+    case Family::Days: return k;
+    case Family::WorkingDays: return zintWorkingDayAt(*u.week, k);
+    default: {
+        int64_t day = 0;
+        zintPartStart(u.parts, k, &day); /* cannot fail for such k */
+        return day;
+    }
+    }
+}
+
+/* Sets the units that start from the first to the last valid day: the one
+ * after the unit of the day before the first, to the unit of the last. */
+void setBounds(Units *u)
+{
+    u->firstUnit = unitIndex(*u, ZINT_FIRST_DAY - 1) + 1;
+    u->lastUnit = unitIndex(*u, ZINT_LAST_DAY);
+}
+
+/* setBounds of month parts, worked out once per calendar and part size. */
+void setPartBounds(Units *u)
+{
+    struct Bounds {
+        int64_t first, last;
+    };
+    static const auto table = [] {
+        std::array<Bounds, 12> out{};
+        const int calendars[] = {0, 445, 454, 544};
+        const int codes[] = {ZINT_TENDAY, ZINT_SEMIMONTH, ZINT_MONTH};
+        for (int c = 0; c < 4; ++c)
+            for (int p = 0; p < 3; ++p) {
+                Units parts{};
+                parts.family = Family::Parts;
+                zintPartsOf(codes[p], 1, &parts.parts);
+                parts.parts.calendar = calendars[c];
+                setBounds(&parts);
+                out[size_t(3 * c + p)] = Bounds{parts.firstUnit, parts.lastUnit};
+            }
+        return out;
+    }();
+    const int c = u->parts.calendar == 0 ? 0 : u->parts.calendar == 445 ? 1
+                  : u->parts.calendar == 454 ? 2 : 3;
+    const int p = u->parts.perYear == 36 ? 0 : u->parts.perYear == 24 ? 1 : 2;
+    u->firstUnit = table[size_t(3 * c + p)].first;
+    u->lastUnit = table[size_t(3 * c + p)].last;
+}
+
+/* The units of desc; false for the intervals left to the general code. */
+bool unitsOf(const ZINT_DESC &desc, Units *units)
+{
+    if (desc.kind != 'd' && desc.kind != 's') return false;
+    units->seconds = desc.kind == 's';
+    const int64_t m = zintMultiplierOf(desc);
+    const int64_t s = desc.shift;
+    switch (desc.code) {
+    case ZINT_DAY:
+    case ZINT_WEEK:
+    case ZINT_WEEKV: {
+        units->family = Family::Days;
+        units->length = desc.code == ZINT_DAY ? m : 7 * m;
+        /* Day 0 is a Friday: WEEK.1 weeks start 5 days before a multiple of
+         * 7, WEEKV.1 weeks 4 days before. */
+        const int64_t offset = desc.code == ZINT_WEEK ? s - 5 : desc.code == ZINT_WEEKV ? s - 4 : s;
+        units->lead = offset != 0 ? units->length - offset : 0;
+        units->firstUnit = ZINT_FIRST_DAY;
+        units->lastUnit = ZINT_LAST_DAY;
+        return true;
+    }
+    case ZINT_WEEKDAY: {
+        units->family = Family::WorkingDays;
+        units->week = &zintWorkWeek(desc);
+        if (units->week->working == 0) return false;
+        units->length = m;
+        units->lead = leadOf(m, s);
+        setBounds(units);
+        return true;
+    }
+    case ZINT_YEARV:
+        return false;
+    default:
+        units->family = Family::Parts;
+        if (!zintPartsOf(desc.code, m, &units->parts)) return false;
+        units->length = units->parts.length;
+        units->lead = leadOf(units->length, s);
+        setPartBounds(units);
+        return units->length <= int64_t(kMostSteps);
+    }
+}
+
+bool startsInRange(const Units &u, int64_t k) { return k >= u.firstUnit && k <= u.lastUnit; }
+
+/* The day of x; false for a missing x, one outside the valid range, and
+ * (when nudged, for INTNX) one whose floor the nudge would change. */
+bool dayOf(const Units &u, double x, bool nudged, int64_t *day)
+{
+    const double whole = std::floor(x);
+    if (nudged && std::floor(x + kNudge) != whole) return false;
+    if (!u.seconds) {
+        if (!zintDayInRange(whole)) return false; /* also false for NaN */
+        *day = int64_t(whole);
+        return true;
+    }
+    /* Seconds of valid days lie far inside 2^50; there the integer floor
+     * division gives floor(whole / 86400) exactly. */
+    if (!(std::fabs(whole) <= kSecondsLimit)) return false;
+    *day = zintFloorDiv(int64_t(whole), ZINT_SECONDS_PER_DAY);
+    return *day >= ZINT_FIRST_DAY && *day <= ZINT_LAST_DAY;
+}
+
+double valueOfDay(const Units &u, int64_t day) { return u.seconds ? double(day) * kDay : double(day); }
+
+/* Time of day of a datetime, in seconds. */
+double timeOfDay(double x) { return x - kDay * std::floor(x / kDay); }
+
+/* Where x lies: its day, unit index and interval number. */
+struct Position {
+    int64_t unit;
+    int64_t interval;
+};
+
+/* Interval number of unit k: floor((k + lead) / length).  k is the unit
+ * of a valid day and length and lead are at most 2^20 + 7, so the
+ * division fits 32 bits, where it is several times faster than in 64. */
+int64_t intervalOf(const Units &u, int64_t k)
+{
+    if (u.length == 1) return k + u.lead;
+    const int32_t a = int32_t(k + u.lead);
+    const int32_t b = int32_t(u.length);
+    const int32_t q = a / b;
+    return q - ((a % b != 0) & (a < 0));
+}
+
+Position positionOf(const Units &u, int64_t day)
+{
+    const int64_t k = unitIndex(u, day);
+    return Position{k, intervalOf(u, k)};
+}
+
+/* Same-position alignment n intervals after x's, in value units: the
+ * unit as far into the target interval as x's unit is into its own, plus
+ * x's offset into its unit, clipped to the last day of that unit (keeping
+ * the time of day).  False when a boundary leaves the valid range. */
+bool samePosition(const Units &u, const Position &at, double x, int64_t n, double *result)
+{
+    const int64_t own = u.length * at.interval - u.lead;
+    const int64_t first = u.length * (at.interval + n) - u.lead;
+    const int64_t targetUnit = first + (at.unit - own);
+    /* x's interval, the target interval and the one after it must start in
+     * the valid range, as the general code asks; the units between them
+     * then do too. */
+    if (!startsInRange(u, own) || !startsInRange(u, first) || !startsInRange(u, first + u.length))
+        return false;
+    const double limit = valueOfDay(u, unitStart(u, targetUnit + 1));
+    const double target = valueOfDay(u, unitStart(u, targetUnit));
+    const double value = target + (x - valueOfDay(u, unitStart(u, at.unit)));
+    if (value < limit) {
+        *result = value;
+        return true;
+    }
+    /* Past the target unit: its last day (a working-day unit is one day). */
+    double lastDay = 0;
+    if (u.family == Family::WorkingDays)
+        lastDay = target;
+    else
+        lastDay = u.seconds ? limit - kDay : limit - 1;
+    *result = u.seconds ? lastDay + timeOfDay(x) : lastDay;
+    return true;
+}
+
+}  // namespace
+
+bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
+{
+    Units u;
+    int64_t day = 0;
+    if (!unitsOf(desc, &u) || !dayOf(u, x, true, &day)) return false;
+    if (!(std::fabs(n) <= kMostSteps) || n != std::floor(n)) return false;
+    const Position at = positionOf(u, day);
+    const int64_t count = int64_t(n);
+    if (align == 'S') return samePosition(u, at, x, count, result);
+
+    const int64_t first = u.length * (at.interval + count) - u.lead;
+    const bool working = u.family == Family::WorkingDays;
+    switch (align) {
+    case 'E': {
+        /* The general code asks only that the next interval start in range. */
+        if (!startsInRange(u, first + u.length)) return false;
+        if (!working) {
+            *result = valueOfDay(u, unitStart(u, first + u.length)) - 1;
+            return true;
+        }
+        /* The last working day; kind 's': its last second. */
+        const int64_t last = unitStart(u, first + u.length - 1);
+        *result = u.seconds ? double((last + 1) * ZINT_SECONDS_PER_DAY - 1) : double(last);
+        return true;
+    }
+    case 'M': {
+        if (!startsInRange(u, first) || !startsInRange(u, first + u.length)) return false;
+        if (!working) {
+            *result = std::floor((valueOfDay(u, unitStart(u, first)) - 1 +
+                                  valueOfDay(u, unitStart(u, first + u.length))) *
+                                 0.5);
+            return true;
+        }
+        /* The middle of the working time, rounded down. */
+        if (!u.seconds) {
+            *result = double(unitStart(u, first + (u.length - 1) / 2));
+            return true;
+        }
+        const int64_t middle = (u.length * ZINT_SECONDS_PER_DAY - 1) / 2;
+        const int64_t middleDay = unitStart(u, first + middle / ZINT_SECONDS_PER_DAY);
+        *result = double(middleDay * ZINT_SECONDS_PER_DAY + middle % ZINT_SECONDS_PER_DAY);
+        return true;
+    }
+    default:
+        if (!startsInRange(u, first)) return false;
+        *result = valueOfDay(u, unitStart(u, first));
+        return true;
+    }
+}
+
+bool zintClosedCount(const ZINT_DESC &desc, double from, double to, bool continuous,
+                     double *result)
+{
+    Units u;
+    int64_t fromDay = 0, toDay = 0;
+    /* The continuous count steps from `from` as INTNX does, nudge and
+     * all. */
+    if (!unitsOf(desc, &u) || !dayOf(u, from, continuous, &fromDay) || !dayOf(u, to, false, &toDay))
+        return false;
+    const Position at = positionOf(u, fromDay);
+    int64_t count = intervalOf(u, unitIndex(u, toDay)) - at.interval;
+    if (!continuous) {
+        *result = double(count);
+        return true;
+    }
+    /* Whole intervals: the same position `count` intervals on must not pass
+     * `to` (counting back, must not fall short of it). */
+    double reached = 0;
+    if (std::fabs(double(count)) > kMostSteps - 1 || !samePosition(u, at, from, count, &reached))
+        return false;
+    if (reached > to) {
+        --count;
+        if (!samePosition(u, at, from, count, &reached) || reached > to) return false;
+    } else if (count < 0 && reached < to) {
+        ++count;
+        if (!samePosition(u, at, from, count, &reached) || reached < to) return false;
+    }
+    *result = double(count);
+    return true;
+}
