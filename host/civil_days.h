@@ -10,7 +10,8 @@
  * Exports: OrvCivilDate, orvFloorDiv, orvIsLeapYear, orvDaysInMonth,
  * orvDaysFromCivil, orvCivilFromDays, and the two ways each is computed,
  * orvDaysFromCivilFast, orvCivilFromDaysFast (in the fast range) and
- * orvDaysFromCivilByEras, orvCivilFromDaysByEras (all constexpr).
+ * orvDaysFromCivilByEras, orvCivilFromDaysByEras, and orvDivideByMultiply
+ * (all constexpr).
  *
  * Both conversions count in years that start on 1 March, so that the leap
  * day is the last day of its year.  Within ORV_FAST_FIRST_DAY to
@@ -105,6 +106,12 @@ constexpr OrvCivilDate orvCivilFromDaysByEras(int64_t days)
     return OrvCivilDate{year, month, day};
 }
 
+/* floor(n / d) for every 32-bit n, given d's multiplier m = ceil(2^s / d)
+ * and shift s (m d - 2^s <= 2^(s - 32)).  Written out so that no compiler
+ * falls back to a division instruction, as some do when they merge
+ * branches or optimize a block for size. */
+constexpr uint32_t orvDivideByMultiply(uint32_t n, uint64_t m, int s) { return uint32_t(n * m >> s); }
+
 /*
  * Day number of year-month-day in the fast range.
  * REQUIRES: ORV_FAST_FIRST_YEAR <= year <= ORV_FAST_LAST_YEAR, month and
@@ -115,9 +122,9 @@ constexpr int64_t orvDaysFromCivilFast(int64_t year, int month, int day)
     const uint32_t j = month <= 2 ? 1 : 0;
     const uint32_t y = uint32_t(year + 400 * ORV_FAST_ERAS) - j; /* [2800, 1932800] */
     const uint32_t m = j != 0 ? uint32_t(month) + 12 : uint32_t(month); /* [3, 14] */
-    const uint32_t c = y / 100;
-    const uint32_t yearDays = 1461 * y / 4 - c + c / 4;  /* < 2^30 */
-    const uint32_t monthDays = (979 * m - 2919) / 32;    /* [0, 337], March = 0 */
+    const uint32_t c = orvDivideByMultiply(y, 0x51EB851F, 37); /* y / 100 */
+    const uint32_t yearDays = (1461 * y >> 2) - c + (c >> 2); /* < 2^30 */
+    const uint32_t monthDays = (979 * m - 2919) >> 5;    /* [0, 337], March = 0 */
     const uint32_t n = yearDays + monthDays + uint32_t(day - 1);
     return int64_t(n) - ORV_ERA0_TO_DAY0 - ORV_FAST_ERAS * ORV_DAYS_PER_ERA;
 }
@@ -130,14 +137,15 @@ constexpr OrvCivilDate orvCivilFromDaysFast(int64_t days)
 {
     const uint32_t n = uint32_t(days + ORV_ERA0_TO_DAY0 + ORV_FAST_ERAS * ORV_DAYS_PER_ERA);
     const uint32_t n1 = 4 * n + 3;                         /* < 2^32 */
-    const uint32_t century = n1 / 146097;
-    const uint32_t n2 = n1 % 146097 | 3;                   /* 4 x day of century + 3 */
+    const uint32_t century = orvDivideByMultiply(n1, 0x396B06BD, 47); /* n1 / 146097 */
+    const uint32_t n2 = (n1 - 146097 * century) | 3;       /* 4 x day of century + 3 */
     const uint64_t p2 = uint64_t(2939745) * n2;
     const uint32_t yearOfCentury = uint32_t(p2 >> 32);     /* [0, 99] */
-    const uint32_t dayOfYear = uint32_t(p2) / 2939745 / 4; /* [0, 365], March 1 = 0 */
+    /* uint32_t(p2) / 2939745 / 4, March 1 = 0 */
+    const uint32_t dayOfYear = orvDivideByMultiply(uint32_t(p2), 0x5B4FFFCB, 54); /* [0, 365] */
     const uint32_t n3 = 2141 * dayOfYear + 197913;
     const uint32_t monthFromMarch = n3 >> 16;              /* [3, 14] */
-    const int day = int((n3 & 0xFFFF) / 2141) + 1;         /* [1, 31] */
+    const int day = int(orvDivideByMultiply(n3 & 0xFFFF, 0x3D38514F, 41)) + 1; /* [1, 31] */
     const bool janFeb = dayOfYear >= 306;
     const int64_t year = int64_t(100 * century + yearOfCentury) - 400 * ORV_FAST_ERAS + janFeb;
     return OrvCivilDate{year, int(janFeb ? monthFromMarch - 12 : monthFromMarch), day};

@@ -56,26 +56,28 @@ inline bool zintPartIndex(const ZintParts &parts, int64_t day, int64_t *index)
 inline bool zintPartStart(const ZintParts &parts, int64_t part, int64_t *day)
 {
     if (parts.calendar != 0) return zintRetailPartStart(parts, part, day);
-    int64_t year = 0, inYear = 0;
+    /* Parts of the years 1581 to 20001, counted from 1561 so that the
+     * divisions by the parts per year work on small unsigned numbers. */
+    if (part < (1581 - 1960) * parts.perYear || part >= (20002 - 1960) * parts.perYear) return false;
+    const uint32_t fromBase = uint32_t(part + (1960 - 1561) * parts.perYear);
+    uint32_t year = 0, inYear = 0;
     int month = 0, dayOfMonth = 1;
-    /* Constant divisors, so that each division is a multiplication. */
     if (parts.perYear == 36) {
-        year = orvFloorDiv(part, 36);
-        inYear = part - 36 * year;
+        year = orvDivideByMultiply(fromBase, 0x38E38E39, 35); /* / 36 */
+        inYear = fromBase - 36 * year;
         month = int(inYear / 3) + 1;
         dayOfMonth = 1 + 10 * int(inYear % 3); /* 1, 11, 21 */
     } else if (parts.perYear == 24) {
-        year = orvFloorDiv(part, 24);
-        inYear = part - 24 * year;
+        year = orvDivideByMultiply(fromBase, 0xAAAAAAAB, 36); /* / 24 */
+        inYear = fromBase - 24 * year;
         month = int(inYear / 2) + 1;
         dayOfMonth = inYear % 2 == 0 ? 1 : 16;
     } else {
-        year = orvFloorDiv(part, 12);
-        month = int(part - 12 * year) + 1;
+        year = orvDivideByMultiply(fromBase, 0xAAAAAAAB, 35); /* / 12 */
+        month = int(fromBase - 12 * year) + 1;
     }
-    year += 1960;
-    if (year < 1581 || year > 20001) return false;
-    *day = orvDaysFromCivilFast(year, month, dayOfMonth);
+    *day = orvDaysFromCivilFast(int64_t(year) + 1561, month, dayOfMonth);
     return true;
 }
+
 #endif

@@ -43,7 +43,7 @@ struct Units {
 int64_t leadOf(int64_t length, int64_t shift) { return shift != 0 ? length - shift : 0; }
 
 /* Unit index of a day in the valid range (or the day before it). */
-int64_t unitIndex(const Units &u, int64_t day)
+[[gnu::always_inline]] inline int64_t unitIndex(const Units &u, int64_t day)
 {
     switch (u.family) {
     case Family::Days: return day;
@@ -57,7 +57,7 @@ int64_t unitIndex(const Units &u, int64_t day)
 }
 
 /* First day of unit k.  REQUIRES: u.firstUnit <= k <= u.lastUnit. */
-int64_t unitStart(const Units &u, int64_t k)
+[[gnu::always_inline]] inline int64_t unitStart(const Units &u, int64_t k)
 {
     switch (u.family) {
     case Family::Days: return k;
@@ -107,7 +107,7 @@ void setPartBounds(Units *u)
 }
 
 /* The units of desc; false for the intervals left to the general code. */
-bool unitsOf(const ZINT_DESC &desc, Units *units)
+[[gnu::always_inline]] inline bool unitsOf(const ZINT_DESC &desc, Units *units)
 {
     if (desc.kind != 'd' && desc.kind != 's') return false;
     units->seconds = desc.kind == 's';
@@ -150,21 +150,24 @@ bool unitsOf(const ZINT_DESC &desc, Units *units)
 
 bool startsInRange(const Units &u, int64_t k) { return k >= u.firstUnit && k <= u.lastUnit; }
 
+/* floor(x) for |x| < 2^62, by truncation: std::floor is a library call
+ * on the baseline x86-64 instruction set. */
+int64_t floorOf(double x)
+{
+    const int64_t t = int64_t(x);
+    return double(t) > x ? t - 1 : t;
+}
+
 /* The day of x; false for a missing x, one outside the valid range, and
  * (when nudged, for INTNX) one whose floor the nudge would change. */
-bool dayOf(const Units &u, double x, bool nudged, int64_t *day)
+[[gnu::always_inline]] inline bool dayOf(const Units &u, double x, bool nudged, int64_t *day)
 {
-    const double whole = std::floor(x);
-    if (nudged && std::floor(x + kNudge) != whole) return false;
-    if (!u.seconds) {
-        if (!zintDayInRange(whole)) return false; /* also false for NaN */
-        *day = int64_t(whole);
-        return true;
-    }
+    if (!(std::fabs(x) <= kSecondsLimit)) return false; /* also false for NaN */
+    const int64_t whole = floorOf(x);
+    if (nudged && floorOf(x + kNudge) != whole) return false;
     /* Seconds of valid days lie far inside 2^50; there the integer floor
      * division gives floor(whole / 86400) exactly. */
-    if (!(std::fabs(whole) <= kSecondsLimit)) return false;
-    *day = zintFloorDiv(int64_t(whole), ZINT_SECONDS_PER_DAY);
+    *day = u.seconds ? zintFloorDiv(whole, ZINT_SECONDS_PER_DAY) : whole;
     return *day >= ZINT_FIRST_DAY && *day <= ZINT_LAST_DAY;
 }
 
@@ -182,7 +185,7 @@ struct Position {
 /* Interval number of unit k: floor((k + lead) / length).  k is the unit
  * of a valid day and length and lead are at most 2^20 + 7, so the
  * division fits 32 bits, where it is several times faster than in 64. */
-int64_t intervalOf(const Units &u, int64_t k)
+[[gnu::always_inline]] inline int64_t intervalOf(const Units &u, int64_t k)
 {
     if (u.length == 1) return k + u.lead;
     const int32_t a = int32_t(k + u.lead);
@@ -191,7 +194,7 @@ int64_t intervalOf(const Units &u, int64_t k)
     return q - ((a % b != 0) & (a < 0));
 }
 
-Position positionOf(const Units &u, int64_t day)
+[[gnu::always_inline]] inline Position positionOf(const Units &u, int64_t day)
 {
     const int64_t k = unitIndex(u, day);
     return Position{k, intervalOf(u, k)};
@@ -230,12 +233,12 @@ bool samePosition(const Units &u, const Position &at, double x, int64_t n, doubl
 
 }  // namespace
 
-bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
+[[gnu::hot]] bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
 {
     Units u;
     int64_t day = 0;
     if (!unitsOf(desc, &u) || !dayOf(u, x, true, &day)) return false;
-    if (!(std::fabs(n) <= kMostSteps) || n != std::floor(n)) return false;
+    if (!(std::fabs(n) <= kMostSteps) || double(int64_t(n)) != n) return false;
     const Position at = positionOf(u, day);
     const int64_t count = int64_t(n);
     if (align == 'S') return samePosition(u, at, x, count, result);
@@ -258,9 +261,11 @@ bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, doubl
     case 'M': {
         if (!startsInRange(u, first) || !startsInRange(u, first + u.length)) return false;
         if (!working) {
-            *result = std::floor((valueOfDay(u, unitStart(u, first)) - 1 +
-                                  valueOfDay(u, unitStart(u, first + u.length))) *
-                                 0.5);
+            /* floor((begin - 1 + next) / 2) of whole values, in integers. */
+            const int64_t scale = u.seconds ? ZINT_SECONDS_PER_DAY : 1;
+            *result = double(zintFloorDiv(scale * unitStart(u, first) - 1 +
+                                              scale * unitStart(u, first + u.length),
+                                          2));
             return true;
         }
         /* The middle of the working time, rounded down. */
