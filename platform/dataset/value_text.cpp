@@ -190,10 +190,29 @@ bool appendDateTimeValue(std::string &out, double value)
     return true;
 }
 
+/* A cell of 1 to 15 decimal digits, optionally after '-': its value, read
+ * exactly (as from_chars would) without the general number reader. */
+bool readPlainInteger(std::string_view cell, double *value)
+{
+    const bool negative = !cell.empty() && cell[0] == '-';
+    const size_t first = negative ? 1 : 0;
+    if (cell.size() <= first || cell.size() - first > 15) return false;
+    int64_t magnitude = 0;
+    for (size_t i = first; i < cell.size(); ++i) {
+        const unsigned digit = unsigned(cell[i] - '0');
+        if (digit > 9) return false;
+        magnitude = magnitude * 10 + digit;
+    }
+    /* "-0" reads as negative zero, as from_chars reads it. */
+    *value = negative ? -double(magnitude) : double(magnitude);
+    return true;
+}
+
 }  // namespace
 
 CellKind readNumberCell(std::string_view cell, double *value)
 {
+    if (readPlainInteger(cell, value)) return CellKind::Number;
     cell = trimmed(cell);
     CellKind missing = readMissing(cell, value);
     if (missing != CellKind::Text) return missing;
