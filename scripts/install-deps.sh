@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, when missing.
 set -eu
-packages="cmake ninja-build g++ libgtest-dev nlohmann-json3-dev"
+packages="cmake ninja-build g++ libgtest-dev nlohmann-json3-dev libbenchmark-dev"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
