@@ -3,7 +3,8 @@
  * intervals (see unit_steps.h).
  *
  * Unit index k of a day and unit start U(k) of an index: days (k = day),
- * working days (the working-day index) or month parts (the part index).
+ * working days (the working-day index), month parts (the part index) or,
+ * for the time units, seconds, minutes or hours of a time or datetime.
  * Intervals are numbered q = floor((k + lead) / length), so interval q
  * holds the units length x q - lead to length x (q + 1) - lead - 1, as
  * zintnx2 and zintck2 number them.
@@ -28,11 +29,12 @@ constexpr double kNudge = 1e-12;
 constexpr double kMostSteps = 1048576.0; /* 2^20 */
 constexpr double kSecondsLimit = 1125899906842624.0; /* 2^50 */
 
-enum class Family { Days, WorkingDays, Parts };
+enum class Family { Days, WorkingDays, Parts, TimeUnits };
 
 struct Units {
     Family family;
-    bool seconds;                     /* kind 's': values are seconds */
+    bool seconds;                     /* calendar kind 's': values are seconds */
+    int64_t unitSeconds;              /* TimeUnits: 1, 60 or 3600 */
     int64_t length;                   /* units per interval */
     int64_t lead;
     const ZintWorkWeek *week;         /* WorkingDays */
@@ -48,6 +50,9 @@ int64_t leadOf(int64_t length, int64_t shift) { return shift != 0 ? length - shi
     switch (u.family) {
     case Family::Days: return day;
     case Family::WorkingDays: return zintWorkingDayIndex(*u.week, day);
+    case Family::TimeUnits: /* `day` is a second here; constant divisors */
+        return u.unitSeconds == 1 ? day : u.unitSeconds == 60 ? zintFloorDiv(day, 60)
+                                                              : zintFloorDiv(day, 3600);
     default: {
         int64_t index = 0;
         zintPartIndex(u.parts, day, &index); /* cannot fail near the valid range */
@@ -62,6 +67,7 @@ int64_t leadOf(int64_t length, int64_t shift) { return shift != 0 ? length - shi
     switch (u.family) {
     case Family::Days: return k;
     case Family::WorkingDays: return zintWorkingDayAt(*u.week, k);
+    case Family::TimeUnits: return k * u.unitSeconds;
     default: {
         int64_t day = 0;
         zintPartStart(u.parts, k, &day); /* cannot fail for such k */
@@ -125,7 +131,7 @@ void setPartBounds(Units *u)
         units->lead = offset != 0 ? units->length - offset : 0;
         units->firstUnit = ZINT_FIRST_DAY;
         units->lastUnit = ZINT_LAST_DAY;
-        return true;
+        return units->length <= int64_t(kMostSteps);
     }
     case ZINT_WEEKDAY: {
         units->family = Family::WorkingDays;
@@ -134,8 +140,21 @@ void setPartBounds(Units *u)
         units->length = m;
         units->lead = leadOf(m, s);
         setBounds(units);
-        return true;
+        return m <= int64_t(kMostSteps);
     }
+    case ZINT_SECOND:
+    case ZINT_MINUTE:
+    case ZINT_HOUR:
+        /* Times and datetimes in seconds; starts are seconds too. */
+        if (desc.kind != 's') return false;
+        units->family = Family::TimeUnits;
+        units->seconds = false;
+        units->unitSeconds = zintSecondsPerUnit(desc.code);
+        units->length = m;
+        units->lead = leadOf(m, s);
+        units->lastUnit = int64_t(kSecondsLimit) / units->unitSeconds;
+        units->firstUnit = -units->lastUnit;
+        return m <= int64_t(kMostSteps);
     case ZINT_YEARV:
         return false;
     default:
@@ -165,6 +184,10 @@ int64_t floorOf(double x)
     if (!(std::fabs(x) <= kSecondsLimit)) return false; /* also false for NaN */
     const int64_t whole = floorOf(x);
     if (nudged && floorOf(x + kNudge) != whole) return false;
+    if (u.family == Family::TimeUnits) { /* a second, not a day */
+        *day = whole;
+        return true;
+    }
     /* Seconds of valid days lie far inside 2^50; there the integer floor
      * division gives floor(whole / 86400) exactly. */
     *day = u.seconds ? zintFloorDiv(whole, ZINT_SECONDS_PER_DAY) : whole;
@@ -182,12 +205,13 @@ struct Position {
     int64_t interval;
 };
 
-/* Interval number of unit k: floor((k + lead) / length).  k is the unit
- * of a valid day and length and lead are at most 2^20 + 7, so the
- * division fits 32 bits, where it is several times faster than in 64. */
+/* Interval number of unit k: floor((k + lead) / length).  For the unit
+ * of a valid day (length and lead at most 2^20 + 7) the division fits 32
+ * bits, where it is several times faster than in 64. */
 [[gnu::always_inline]] inline int64_t intervalOf(const Units &u, int64_t k)
 {
     if (u.length == 1) return k + u.lead;
+    if (u.family == Family::TimeUnits) return zintFloorDiv(k + u.lead, u.length);
     const int32_t a = int32_t(k + u.lead);
     const int32_t b = int32_t(u.length);
     const int32_t q = a / b;

@@ -3,18 +3,20 @@
  * intervals on ordinary inputs, each a few index computations with no call
  * to the general stepping code.
  *
- * A calendar interval is `length` consecutive units: days (DAY, WEEK,
- * WEEKV), working days (WEEKDAY) or month parts (TENDAY, SEMIMONTH, the
- * months, quarters, half-years and years, retail ones included).  Its own
- * shift-base interval has the same units with length 1, so every alignment,
- * same position included, is a handful of unit indices and unit starts.
+ * An interval is `length` consecutive units: days (DAY, WEEK, WEEKV),
+ * working days (WEEKDAY), month parts (TENDAY, SEMIMONTH, the months,
+ * quarters, half-years and years, retail ones included) or time units
+ * (SECOND, MINUTE, HOUR of kind 's').  Its own shift-base interval has the
+ * same units with length 1, so every alignment, same position included, is
+ * a handful of unit indices and unit starts.
  *
  * The closed forms decline (return false) whenever the general code must
- * decide: YEARV, custom and time-of-day codes, observation intervals, a
+ * decide: YEARV, custom intervals, observation intervals, a
  * WEEKDAY without working days, a missing value, a value that the 1e-12
  * nudge of INTNX moves to another integer, a step count that is not a
- * whole number of at most 2^20 in magnitude, and any value, step or
- * boundary outside the valid day range.  When they accept, the result is
+ * whole number of at most 2^20 in magnitude, an interval of more than 2^20
+ * units, and any value, step or boundary outside the valid day range (for
+ * the time units, beyond 2^50 seconds).  When they accept, the result is
  * the one the general code gives (tests/interval/unit_steps_test.cpp
  * compares them over sweeps).
  *
