@@ -44,7 +44,8 @@ struct Units {
 
 int64_t leadOf(int64_t length, int64_t shift) { return shift != 0 ? length - shift : 0; }
 
-/* Unit index of a day in the valid range (or the day before it). */
+/* Unit index of a day in the valid range or the day before it (of a
+ * second, for the time units). */
 [[gnu::always_inline]] inline int64_t unitIndex(const Units &u, int64_t day)
 {
     switch (u.family) {
@@ -177,8 +178,9 @@ int64_t floorOf(double x)
     return double(t) > x ? t - 1 : t;
 }
 
-/* The day of x; false for a missing x, one outside the valid range, and
- * (when nudged, for INTNX) one whose floor the nudge would change. */
+/* The day of x (for the time units, its second); false for a missing x,
+ * one outside the valid range, and (when nudged, for INTNX) one whose
+ * floor the nudge would change. */
 [[gnu::always_inline]] inline bool dayOf(const Units &u, double x, bool nudged, int64_t *day)
 {
     if (!(std::fabs(x) <= kSecondsLimit)) return false; /* also false for NaN */
@@ -194,12 +196,14 @@ int64_t floorOf(double x)
     return *day >= ZINT_FIRST_DAY && *day <= ZINT_LAST_DAY;
 }
 
+/* The value of a unit start: in seconds for a calendar interval of kind
+ * 's', else as it is (days, or the seconds of a time unit). */
 double valueOfDay(const Units &u, int64_t day) { return u.seconds ? double(day) * kDay : double(day); }
 
 /* Time of day of a datetime, in seconds. */
 double timeOfDay(double x) { return x - kDay * std::floor(x / kDay); }
 
-/* Where x lies: its day, unit index and interval number. */
+/* Where a value lies: its unit index and interval number. */
 struct Position {
     int64_t unit;
     int64_t interval;
