@@ -11,10 +11,12 @@
  */
 #include "interval/unit_steps.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 
+#include "interval/calendar_weeks.h"
 #include "interval/day_math.h"
 #include "interval/interval_parts.h"
 #include "interval/working_days.h"
@@ -259,10 +261,141 @@ bool samePosition(const Units &u, const Position &at, double x, int64_t n, doubl
     return true;
 }
 
+/*
+ * YEARV: week-years of m ISO years that start in ISO week w = (s mod 52) + 1
+ * of the years congruent to 1960 + floor(s / 52) modulo m; the shift base
+ * is WEEKV, so the same position counts whole ISO weeks.  The closed forms
+ * take only week-years of 1583 to 19999, far from the ends of the range.
+ */
+struct WeekYears {
+    bool seconds;
+    int64_t m;
+    int64_t startWeek;  /* w */
+    int64_t yearShift;  /* floor(s / 52), below m */
+    int64_t day;        /* the day of the value */
+    int64_t firstYear;  /* the week-year that starts its interval */
+};
+
+constexpr int64_t kFirstWeekYear = 1583;
+constexpr int64_t kLastWeekYear = 19999;
+
+/* The week-years of desc and the interval of x, as zintnx2 finds them;
+ * false for a value or an interval the general code must take. */
+bool weekYearsOf(const ZINT_DESC &desc, double x, bool nudged, WeekYears *w)
+{
+    if (desc.kind != 'd' && desc.kind != 's') return false;
+    Units days{};
+    days.family = Family::Days;
+    days.seconds = desc.kind == 's';
+    if (!dayOf(days, x, nudged, &w->day)) return false;
+    w->seconds = days.seconds;
+    w->m = zintMultiplierOf(desc);
+    w->startWeek = zintFloorMod(desc.shift, 52) + 1;
+    w->yearShift = zintFloorDiv(desc.shift, 52);
+    const ZidIsoWeekDate iso = zidIsoWeekDate(w->day);
+    int64_t first = iso.year - zintFloorMod(iso.year - 1960, w->m) + w->yearShift;
+    if (iso.year < first || (iso.year == first && iso.week < w->startWeek)) first -= w->m;
+    w->firstYear = first;
+    return w->m <= int64_t(kMostSteps) && first >= kFirstWeekYear;
+}
+
+/* Start (a day) of the interval `count` intervals after x's; false when
+ * it or the one after it leaves the week-years taken here. */
+bool weekYearStart(const WeekYears &w, int64_t count, int64_t *day)
+{
+    const int64_t year = w.firstYear + w.m * count;
+    if (year < kFirstWeekYear || year + w.m > kLastWeekYear) return false;
+    *day = zidIsoWeekStart(year, w.startWeek);
+    return true;
+}
+
+double weekYearValue(const WeekYears &w, int64_t day)
+{
+    return w.seconds ? double(day) * kDay : double(day);
+}
+
+/* Same position `count` week-years on: as many ISO weeks into the target
+ * interval as x's week is into its own, clipped to the target's end. */
+bool weekYearSame(const WeekYears &w, double x, int64_t count, double *result)
+{
+    int64_t own = 0, begin = 0, next = 0;
+    if (!weekYearStart(w, 0, &own) || !weekYearStart(w, count, &begin) ||
+        !weekYearStart(w, count + 1, &next))
+        return false;
+    /* x's ISO week starts on its Monday; weeks are whole from `own`. */
+    const int64_t weekStart = w.day - (zintIsoDayOfWeek(w.day) - 1);
+    const int64_t target = begin + (weekStart - own);
+    const double limit = weekYearValue(w, std::min(next, target + 7));
+    const double value = weekYearValue(w, target) + (x - weekYearValue(w, weekStart));
+    if (value < limit) {
+        *result = value;
+        return true;
+    }
+    *result = w.seconds ? limit - kDay + timeOfDay(x) : limit - 1;
+    return true;
+}
+
+bool weekYearStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
+{
+    WeekYears w;
+    if (!(std::fabs(n) <= kMostSteps) || double(int64_t(n)) != n) return false;
+    if (!weekYearsOf(desc, x, true, &w)) return false;
+    const int64_t count = int64_t(n);
+    if (align == 'S') return weekYearSame(w, x, count, result);
+    int64_t begin = 0, next = 0;
+    if (!weekYearStart(w, count, &begin) || !weekYearStart(w, count + 1, &next)) return false;
+    const int64_t scale = w.seconds ? ZINT_SECONDS_PER_DAY : 1;
+    if (align == 'E')
+        *result = double(scale * next - 1);
+    else if (align == 'M')
+        *result = double(zintFloorDiv(scale * begin - 1 + scale * next, 2));
+    else
+        *result = double(scale * begin);
+    return true;
+}
+
+/* YEARV index of a day as zintck2 counts it: ISO weeks from 1960, a week
+ * 53 counting as week 52. */
+int64_t weekYearIndex(int64_t day)
+{
+    const ZidIsoWeekDate iso = zidIsoWeekDate(day);
+    return 52 * iso.year + (iso.week < 52 ? iso.week : 52) - 101921;
+}
+
+bool weekYearCount(const ZINT_DESC &desc, double from, double to, bool continuous, double *result)
+{
+    WeekYears w;
+    Units days{};
+    days.family = Family::Days;
+    days.seconds = desc.kind == 's';
+    int64_t toDay = 0;
+    if (!weekYearsOf(desc, from, continuous, &w) || !dayOf(days, to, false, &toDay)) return false;
+    const int64_t period = 52 * w.m;
+    const int64_t lead = leadOf(period, desc.shift);
+    int64_t count = zintFloorDiv(weekYearIndex(toDay) + lead, period) -
+                    zintFloorDiv(weekYearIndex(w.day) + lead, period);
+    if (!continuous) {
+        *result = double(count);
+        return true;
+    }
+    double reached = 0;
+    if (!weekYearSame(w, from, count, &reached)) return false;
+    if (reached > to) {
+        --count;
+        if (!weekYearSame(w, from, count, &reached) || reached > to) return false;
+    } else if (count < 0 && reached < to) {
+        ++count;
+        if (!weekYearSame(w, from, count, &reached) || reached < to) return false;
+    }
+    *result = double(count);
+    return true;
+}
+
 }  // namespace
 
-[[gnu::hot]] bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
+bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
 {
+    if (desc.code == ZINT_YEARV) return weekYearStep(desc, align, x, n, result);
     Units u;
     int64_t day = 0;
     if (!unitsOf(desc, &u) || !dayOf(u, x, true, &day)) return false;
@@ -316,6 +449,7 @@ bool samePosition(const Units &u, const Position &at, double x, int64_t n, doubl
 bool zintClosedCount(const ZINT_DESC &desc, double from, double to, bool continuous,
                      double *result)
 {
+    if (desc.code == ZINT_YEARV) return weekYearCount(desc, from, to, continuous, result);
     Units u;
     int64_t fromDay = 0, toDay = 0;
     /* The continuous count steps from `from` as INTNX does, nudge and

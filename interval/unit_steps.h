@@ -8,17 +8,18 @@
  * quarters, half-years and years, retail ones included) or time units
  * (SECOND, MINUTE, HOUR of kind 's').  Its own shift-base interval has the
  * same units with length 1, so every alignment, same position included, is
- * a handful of unit indices and unit starts.
+ * a handful of unit indices and unit starts.  YEARV (week-years of ISO
+ * weeks) has closed forms of its own.
  *
  * The closed forms decline (return false) whenever the general code must
- * decide: YEARV, custom intervals, observation intervals, a
- * WEEKDAY without working days, a missing value, a value that the 1e-12
- * nudge of INTNX moves to another integer, a step count that is not a
- * whole number of at most 2^20 in magnitude, an interval of more than 2^20
- * units, and any value, step or boundary outside the valid day range (for
- * the time units, beyond 2^50 seconds).  When they accept, the result is
- * the one the general code gives (tests/interval/unit_steps_test.cpp
- * compares them over sweeps).
+ * decide: custom and observation intervals, a WEEKDAY without working
+ * days, a missing value, a value that the 1e-12 nudge of INTNX moves to
+ * another integer, a step count that is not a whole number of at most 2^20
+ * in magnitude, an interval of more than 2^20 units, and any value, step
+ * or boundary outside the valid day range (for the time units, beyond
+ * 2^50 seconds; for YEARV, week-years outside 1583 to 19999).  When they
+ * accept, the result is the one the general code gives
+ * (tests/interval/unit_steps_test.cpp compares them over sweeps).
  *
  * Exports: zintClosedStep, zintClosedCount.
  */

@@ -33,7 +33,8 @@ const char *const kIntervals[] = {
     "R544MON",    "QTR",        "QTR.2",      "SEMIYEAR.4", "YEAR",       "YEAR2.17",
     "R445YR.3",   "DTWEEKDAY",  "DTMONTH",    "DTQTR.3",    "DTR454QTR",  "DTR544QTR2.4",
     "DTWEEK.3",   "DTDAY",      "DTTENDAY",   "DTSEMIYEAR", "DTR445YR",   "DTYEAR",
-    "QTR2.5",     "HOUR",       "MINUTE15.4", "SECOND",     "HOUR30.7",
+    "QTR2.5",     "HOUR",       "MINUTE15.4", "SECOND",     "HOUR30.7",   "YEARV",
+    "YEARV2.60",  "DTYEARV",    "DTYEARV3.3",
 };
 const char kAlignments[] = {'B', 'M', 'E', 'S', 'X'};
 const double kSteps[] = {-1048577, -1048576, -40000, -25, -3, -1, 0, 1, 2, 7, 53, 40000,
@@ -115,7 +116,7 @@ TEST(UnitSteps, DeclinesWhatTheGeneralCodeDecides)
     };
     const double missing = orvMissing();
     const Case cases[] = {
-        {"YEARV", "YEARV", 'B', 0, 1},
+        {"week-year near the start of the range", "YEARV", 'B', double(ZINT_FIRST_DAY) + 100, 0},
         {"time unit beyond 2^50 seconds", "HOUR", 'B', 1125899906842625.0, 1},
         {"interval of more than 2^20 units", "DAY2000000", 'B', 0, 1},
         {"observations", "OBS", 'B', 3, 1},
