@@ -237,7 +237,11 @@ struct Position {
 bool samePosition(const Units &u, const Position &at, double x, int64_t n, double *result)
 {
     const int64_t own = u.length * at.interval - u.lead;
-    const int64_t first = u.length * (at.interval + n) - u.lead;
+    /* A count of seconds between two datetimes may be large: a product
+     * that overflows is no valid unit either. */
+    int64_t first = 0;
+    if (__builtin_mul_overflow(u.length, at.interval + n, &first)) return false;
+    first -= u.lead;
     const int64_t targetUnit = first + (at.unit - own);
     /* x's interval, the target interval and the one after it must start in
      * the valid range, as the general code asks; the units between them
@@ -465,7 +469,7 @@ bool zintClosedCount(const ZINT_DESC &desc, double from, double to, bool continu
     /* Whole intervals: the same position `count` intervals on must not pass
      * `to` (counting back, must not fall short of it). */
     double reached = 0;
-    if (std::fabs(double(count)) > kMostSteps - 1 || !samePosition(u, at, from, count, &reached))
+    if (!samePosition(u, at, from, count, &reached))
         return false;
     if (reached > to) {
         --count;
