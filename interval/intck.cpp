@@ -20,6 +20,7 @@
 #include "interval/day_math.h"
 #include "interval/interval_parts.h"
 #include "interval/intnx.h"
+#include "interval/unit_steps.h"
 #include "interval/working_days.h"
 
 namespace {
@@ -60,7 +61,7 @@ int64_t yearvIndex(int64_t day)
 /* The S-aligned value c intervals after from, missing when unknown. */
 double stepSame(const ZINT_DESC *desc, double from, double c)
 {
-    return zintnx3(desc, 'S', nullptr, from, c);
+    return zintnx3General(desc, 'S', nullptr, from, c);
 }
 
 /* A value a custom interval counts from or to: a number within the limit
@@ -89,6 +90,13 @@ double customCount(const ZINT_DESC &desc, double from, double to)
 }  // namespace
 
 double zintck2(const ZINT_DESC *desc, double from, double to)
+{
+    double result = 0;
+    if (desc != nullptr && zintClosedCount(*desc, from, to, false, &result)) return result;
+    return zintck2General(desc, from, to);
+}
+
+double zintck2General(const ZINT_DESC *desc, double from, double to)
 {
     if (desc == nullptr) return orvMissing();
     if (desc->code > ZINT_YEARV) return customCount(*desc, from, to);
@@ -173,7 +181,14 @@ double zintck2(const ZINT_DESC *desc, double from, double to)
 
 double zintck3(const ZINT_DESC *desc, double from, double to)
 {
-    double c = zintck2(desc, from, to);
+    double result = 0;
+    if (desc != nullptr && zintClosedCount(*desc, from, to, true, &result)) return result;
+    return zintck3General(desc, from, to);
+}
+
+double zintck3General(const ZINT_DESC *desc, double from, double to)
+{
+    double c = zintck2General(desc, from, to);
     if (orvIsMissing(c)) return orvMissing();
     const double reached = stepSame(desc, from, c);
     if (orvIsMissing(reached)) return orvMissing();

@@ -6,7 +6,11 @@
  * INTNX, INTCK floors its values without the 1e-12 nudge.  Every failure
  * gives the ordinary missing value.
  *
- * Exports: zintck2, zintck3.
+ * The closed forms of unit_steps.h answer the ordinary calls of the
+ * built-in calendar intervals; the general code answers the rest.
+ *
+ * Exports: zintck2, zintck3, and the general code alone, zintck2General,
+ * zintck3General (for tests that compare it with the closed forms).
  */
 #ifndef ORV_INTERVAL_INTCK_H
 #define ORV_INTERVAL_INTCK_H
@@ -31,5 +35,9 @@ double zintck2(const ZINT_DESC *desc, double from, double to);
  * Returns the count, or missing when zintck2 or a check step is missing.
  */
 double zintck3(const ZINT_DESC *desc, double from, double to);
+
+/* zintck2 and zintck3 without the closed forms of unit_steps.h. */
+double zintck2General(const ZINT_DESC *desc, double from, double to);
+double zintck3General(const ZINT_DESC *desc, double from, double to);
 
 #endif

@@ -5,6 +5,7 @@
  */
 #include "interval/interval_table.h"
 
+#include <array>
 #include <cstring>
 #include <iterator>
 
@@ -78,13 +79,20 @@ constexpr AcceptedName kAcceptedNames[] = {
     {"YEARV", ZINT_YEARV},
 };
 
+/* Position in kBaseCodes of each code 0 to ZINT_CUSTOM, -1 for none. */
+constexpr auto kEntryOfCode = [] {
+    std::array<int8_t, ZINT_CUSTOM + 1> positions{};
+    positions.fill(-1);
+    for (size_t i = 0; i < std::size(kBaseCodes); ++i) positions[kBaseCodes[i].code] = int8_t(i);
+    return positions;
+}();
+
 }  // namespace
 
 const ZintBaseEntry *zintBaseEntry(int code)
 {
-    for (const ZintBaseEntry &entry : kBaseCodes)
-        if (entry.code == code) return &entry;
-    return nullptr;
+    if (code < 0 || code > ZINT_CUSTOM || kEntryOfCode[size_t(code)] < 0) return nullptr;
+    return &kBaseCodes[size_t(kEntryOfCode[size_t(code)])];
 }
 
 std::span<const ZintBaseEntry> zintBaseEntries() { return kBaseCodes; }

@@ -27,6 +27,7 @@
 #include "interval/interval_names.h"
 #include "interval/interval_parts.h"
 #include "interval/interval_table.h"
+#include "interval/unit_steps.h"
 #include "interval/working_days.h"
 
 namespace {
@@ -121,7 +122,7 @@ const ZINT_DESC *shiftBaseFor(const ZINT_DESC &desc, ZINT_DESC *cache, ZINT_DESC
  * last working day (kind 's': that day's last second). */
 double endOf(const ZINT_DESC &desc, double x, double n)
 {
-    const double next = zintnx2(&desc, x, n + 1);
+    const double next = zintnx2General(&desc, x, n + 1);
     if (orvIsMissing(next)) return orvMissing();
     if (desc.code != ZINT_WEEKDAY) return next - 1;
     const ZintWorkWeek week = zintWorkWeek(desc);
@@ -135,7 +136,7 @@ double endOf(const ZINT_DESC &desc, double x, double n)
  * rounded down; for WEEKDAY the middle unit of its working time. */
 double middleOf(const ZINT_DESC &desc, double b)
 {
-    const double next = zintnx2(&desc, b, 1);
+    const double next = zintnx2General(&desc, b, 1);
     if (orvIsMissing(next)) return orvMissing();
     if (desc.code != ZINT_WEEKDAY) return std::floor((b - 1 + next) * 0.5);
     const ZintWorkWeek week = zintWorkWeek(desc);
@@ -155,18 +156,18 @@ double middleOf(const ZINT_DESC &desc, double b)
  * remainder, clipped to the target interval. */
 double samePosition(const ZINT_DESC &desc, ZINT_DESC *cache, double x, double n, double b)
 {
-    const double start = zintnx2(&desc, x, 0);
+    const double start = zintnx2General(&desc, x, 0);
     ZINT_DESC local;
     const ZINT_DESC *base = shiftBaseFor(desc, cache, &local);
     if (orvIsMissing(start) || base == nullptr) return orvMissing();
-    const double units = zintck2(base, start, x);
-    const double unitStart = zintnx2(base, start, units);
-    const double target = zintnx2(base, b, units);
+    const double units = zintck2General(base, start, x);
+    const double unitStart = zintnx2General(base, start, units);
+    const double target = zintnx2General(base, b, units);
     /* The result must stay before both the next interval and the shift-base
      * unit after the target one; when either limit is unknown so is the
      * result. */
-    const double nextInterval = zintnx2(&desc, x, n + 1);
-    const double nextUnit = zintnx2(base, b, units + 1);
+    const double nextInterval = zintnx2General(&desc, x, n + 1);
+    const double nextUnit = zintnx2General(base, b, units + 1);
     if (orvIsMissing(units) || orvIsMissing(unitStart) || orvIsMissing(target) ||
         orvIsMissing(nextInterval) || orvIsMissing(nextUnit))
         return orvMissing();
@@ -177,7 +178,7 @@ double samePosition(const ZINT_DESC &desc, ZINT_DESC *cache, double x, double n,
     if (base->code < ZINT_FIRST_CALENDAR_CODE) return limit - 1;
     double lastDay = 0;
     if (base->code == ZINT_WEEKDAY)
-        lastDay = zintnx2(base, limit, -1);
+        lastDay = zintnx2General(base, limit, -1);
     else
         lastDay = desc.kind == 's' ? limit - kDay : limit - 1;
     if (orvIsMissing(lastDay)) return orvMissing();
@@ -305,6 +306,13 @@ double yearbase(int code, int64_t n, int64_t m, int64_t s, int64_t day)
 
 double zintnx2(const ZINT_DESC *desc, double x, double n)
 {
+    double result = 0;
+    if (desc != nullptr && zintClosedStep(*desc, 'B', x, n, &result)) return result;
+    return zintnx2General(desc, x, n);
+}
+
+double zintnx2General(const ZINT_DESC *desc, double x, double n)
+{
     if (desc == nullptr) return orvMissing();
     if (desc->code > ZINT_YEARV) return customStep(*desc, x, n, false);
     if (orvIsMissing(x)) return orvMissing();
@@ -362,9 +370,22 @@ double zintnx2(const ZINT_DESC *desc, double x, double n)
 
 double zintnx3(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n)
 {
+    double result = 0;
+    if (desc == nullptr || !zintClosedStep(*desc, align, x, n, &result))
+        return zintnx3General(desc, align, shiftBase, x, n);
+    /* The caller's shift-base record is kept as the general code keeps it. */
+    if (align == 'S' && shiftBase != nullptr) {
+        ZINT_DESC local;
+        shiftBaseFor(*desc, shiftBase, &local);
+    }
+    return result;
+}
+
+double zintnx3General(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n)
+{
     if (desc == nullptr || orvIsMissing(n)) return orvMissing();
     if (desc->code > ZINT_YEARV) return customAligned(*desc, align, x, n);
-    const double b = zintnx2(desc, x, n);
+    const double b = zintnx2General(desc, x, n);
     /* A target interval outside the valid range may still end inside it. */
     if (orvIsMissing(b) && align != 'E') return orvMissing();
     switch (align) {
@@ -379,7 +400,10 @@ double zintnx4(const ZINT_DESC *desc, char align, double x, double n)
 {
     if (desc == nullptr || orvIsMissing(n)) return orvMissing();
     if (desc->code > ZINT_YEARV) return customAligned(*desc, align, x, n);
-    const double b = zintnx2(desc, x, n);
+    /* Only the same position differs from zintnx3. */
+    double result = 0;
+    if (align != 'S' && zintClosedStep(*desc, align, x, n, &result)) return result;
+    const double b = zintnx2General(desc, x, n);
     if (orvIsMissing(b) && align != 'E') return orvMissing();
     switch (align) {
     case 'E': return endOf(*desc, x, n);
@@ -396,7 +420,7 @@ double zintnx4(const ZINT_DESC *desc, char align, double x, double n)
     case ZINT_NONE: case ZINT_OBS: case ZINT_SECOND: case ZINT_MINUTE: case ZINT_HOUR:
     case ZINT_DAY: case ZINT_WEEKDAY: case ZINT_WEEK: case ZINT_WEEKV: case ZINT_TENDAY:
     case ZINT_SEMIMONTH: {
-        const double start = zintnx2(desc, x, 0);
+        const double start = zintnx2General(desc, x, 0);
         const double end = endOf(*desc, x, n);
         if (orvIsMissing(start) || orvIsMissing(end)) return orvMissing();
         return std::min(b + (x - start), end);

@@ -15,7 +15,12 @@
  * working day and "M" the middle second of the working time, so that no
  * alignment lands on a day off.
  *
- * Exports: zintnx2, zintnx3, zintnx4, weekday, yearbase.
+ * The closed forms of unit_steps.h answer the ordinary calls of the
+ * built-in calendar intervals; the general code answers the rest.
+ *
+ * Exports: zintnx2, zintnx3, zintnx4, weekday, yearbase, and the general
+ * code alone, zintnx2General, zintnx3General (for tests that compare it
+ * with the closed forms).
  */
 #ifndef ORV_INTERVAL_INTNX_H
 #define ORV_INTERVAL_INTNX_H
@@ -49,6 +54,10 @@ double zintnx2(const ZINT_DESC *desc, double x, double n);
  * Returns the aligned value or missing.
  */
 double zintnx3(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n);
+
+/* zintnx2 and zintnx3 without the closed forms of unit_steps.h. */
+double zintnx2General(const ZINT_DESC *desc, double x, double n);
+double zintnx3General(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n);
 
 /*
  * INTNX with alignment for grids of time IDs.  As zintnx3 except for 'S':

@@ -4,20 +4,42 @@
  */
 #include "interval/working_days.h"
 
-#include "interval/day_math.h"
+#include <array>
 
-ZintWorkWeek zintWorkWeek(const ZINT_DESC &desc)
+namespace {
+
+/* The working week of a days-off mask (bit d: day d of the week is off). */
+constexpr ZintWorkWeek workWeekOfMask(unsigned mask)
 {
     ZintWorkWeek week{};
     for (int d = 0; d < 7; ++d) {
-        week.off[d] = desc.daysOff[d] != 0;
+        week.off[d] = (mask >> d & 1) != 0;
         week.working += week.off[d] ? 0 : 1;
     }
     /* Day 7q is a Friday, so day 7q + f falls on weekday (f + 5) mod 7. */
     week.before[0] = 0;
     for (int f = 1; f < 7; ++f)
         week.before[f] = week.before[f - 1] + (week.off[(f + 5) % 7] ? 0 : 1);
+    int r = 0;
+    for (int f = 1; f <= 7; ++f)
+        if (!week.off[(f + 5) % 7]) week.dayAt[r++] = f;
     return week;
+}
+
+/* Every working week, by days-off mask. */
+constexpr auto kWorkWeeks = [] {
+    std::array<ZintWorkWeek, 128> weeks{};
+    for (unsigned mask = 0; mask < 128; ++mask) weeks[mask] = workWeekOfMask(mask);
+    return weeks;
+}();
+
+}  // namespace
+
+const ZintWorkWeek &zintWorkWeek(const ZINT_DESC &desc)
+{
+    unsigned mask = 0;
+    for (int d = 0; d < 7; ++d) mask |= unsigned(desc.daysOff[d] != 0) << d;
+    return kWorkWeeks[mask];
 }
 
 bool zintIsDayOff(const ZintWorkWeek &week, int64_t day) { return week.off[zintDayOfWeek(day)]; }
@@ -43,9 +65,3 @@ int64_t zintStepWorkingDays(const ZintWorkWeek &week, int64_t day, int64_t n)
     return day;
 }
 
-int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
-{
-    const int64_t d = zintBackToWorkingDay(week, day);
-    const int64_t q = zintFloorDiv(d, 7);
-    return int64_t(week.working) * q + week.before[d - 7 * q];
-}

@@ -8,13 +8,14 @@
  * takes the index of the working day before it.
  *
  * Exports: ZintWorkWeek, zintWorkWeek, zintIsDayOff, zintBackToWorkingDay,
- * zintStepWorkingDays, zintWorkingDayIndex.
+ * zintStepWorkingDays, zintWorkingDayIndex, zintWorkingDayAt.
  */
 #ifndef ORV_INTERVAL_WORKING_DAYS_H
 #define ORV_INTERVAL_WORKING_DAYS_H
 
 #include <cstdint>
 
+#include "interval/day_math.h"
 #include "interval/interval_desc.h"
 
 /* The working week of a WEEKDAY descriptor. */
@@ -23,13 +24,15 @@ struct ZintWorkWeek {
     int working;    /* days not off, 0 to 7 */
     int before[7];  /* before[f]: working days among the f days after a day
                        number divisible by 7 (the days 7q + 1 to 7q + f) */
+    int dayAt[7];   /* dayAt[r], r < working: f (1 to 7) of the (r + 1)-th
+                       working day among the days 7q + 1 to 7q + 7 */
 };
 
 /* The working week of desc, counted from its days-off flags (the stored
  * working-day count is not trusted).  working == 0 means that no day is a
  * working day: every routine below then has nothing to step over and the
  * callers give missing. */
-ZintWorkWeek zintWorkWeek(const ZINT_DESC &desc);
+const ZintWorkWeek &zintWorkWeek(const ZINT_DESC &desc);
 
 bool zintIsDayOff(const ZintWorkWeek &week, int64_t day);
 
@@ -42,7 +45,25 @@ int64_t zintBackToWorkingDay(const ZintWorkWeek &week, int64_t day);
 int64_t zintStepWorkingDays(const ZintWorkWeek &week, int64_t day, int64_t n);
 
 /* Working-day index of day (a day off counts as the working day before
- * it).  REQUIRES: week.working > 0. */
-int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day);
+ * it).  The working days among 7q + 1 to 7q + 7 have the indices
+ * working x q + 1 to working x q + working, so no walk is needed.
+ * REQUIRES: week.working > 0. */
+inline int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
+{
+    const int64_t q = zintFloorDiv(day, 7);
+    return int64_t(week.working) * q + week.before[day - 7 * q];
+}
+
+/* The working day whose working-day index is k.  REQUIRES: week.working >
+ * 0, |k| <= 2^53. */
+inline int64_t zintWorkingDayAt(const ZintWorkWeek &week, int64_t k)
+{
+    if (k > 0 && k < (int64_t(1) << 31)) { /* a 32-bit division is faster */
+        const uint32_t q = uint32_t(k - 1) / uint32_t(week.working);
+        return 7 * int64_t(q) + week.dayAt[uint32_t(k - 1) - q * uint32_t(week.working)];
+    }
+    const int64_t q = zintFloorDiv(k - 1, week.working);
+    return 7 * q + week.dayAt[k - 1 - q * week.working];
+}
 
 #endif

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when missing.
 # With the argument "fuzz" also those of the fuzz build (clang and libFuzzer).
 set -eu
-packages="cmake ninja-build g++ libgtest-dev nlohmann-json3-dev"
+packages="cmake ninja-build g++ libgtest-dev nlohmann-json3-dev libbenchmark-dev"
 if [ "${1:-}" = fuzz ]; then packages="$packages clang-14 libfuzzer-14-dev"; fi
 missing=""
 for package in $packages; do

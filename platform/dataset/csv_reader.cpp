@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -22,6 +23,13 @@ const std::string kRecordTooLong = "the record is longer than " + std::to_string
                                    " bytes, the most this host reads in one record; check its "
                                    "quotes and line ends.";
 constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+/* The bytes that end a run of an unquoted field: one table look-up per
+ * byte instead of four comparisons. */
+constexpr auto kEndsUnquotedRun = [] {
+    std::array<bool, 256> ends{};
+    ends[size_t(',')] = ends[size_t('\n')] = ends[size_t('\r')] = ends[size_t('"')] = true;
+    return ends;
+}();
 }  // namespace
 
 CsvReader::~CsvReader()
@@ -158,11 +166,8 @@ CsvReader::Result CsvReader::next(std::string &error)
             for (;;) {
                 if (position_ >= end_ && !refill()) break;
                 size_t run = position_;
-                while (run < end_) {
-                    char b = buffer_[run];
-                    if (b == ',' || b == '\n' || b == '\r' || b == '"') break;
+                while (run < end_ && !kEndsUnquotedRun[static_cast<unsigned char>(buffer_[run])])
                     ++run;
-                }
                 text_.append(buffer_.data() + position_, run - position_);
                 position_ = run;
                 if (text_.size() > kMaxRecordBytes) return fail(error, recordLine_, kRecordTooLong);

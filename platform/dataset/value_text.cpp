@@ -4,10 +4,12 @@
  */
 #include "platform/dataset/value_text.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "host/civil_days.h"
 #include "host/missing_values.h"
@@ -125,17 +127,34 @@ void appendMissing(std::string &out, double value)
     }
 }
 
+/* Whole numbers below this magnitude have no shorter scientific form
+ * ("1e+05" is shorter than "100000"), so their integer text is the
+ * shortest one. */
+constexpr double kPlainIntegerLimit = 100000;
+
+/* "00" to "99". */
+constexpr auto kTwoDigits = [] {
+    std::array<char, 200> digits{};
+    for (int i = 0; i < 100; ++i) {
+        digits[size_t(2 * i)] = char('0' + i / 10);
+        digits[size_t(2 * i + 1)] = char('0' + i % 10);
+    }
+    return digits;
+}();
+
+/* Writes two digits of value (0 to 99) at at. */
+void putTwoDigits(char *at, int value) { std::memcpy(at, &kTwoDigits[size_t(2 * value)], 2); }
+
 void appendNumber(std::string &out, double value)
 {
     char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::to_chars_result result{};
+    if (value > -kPlainIntegerLimit && value < kPlainIntegerLimit && value == double(int(value)) &&
+        !(value == 0 && std::signbit(value)))
+        result = std::to_chars(buffer, buffer + sizeof buffer, int(value));
+    else
+        result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
-}
-
-void appendTwoDigits(std::string &out, int value)
-{
-    out += char('0' + value / 10);
-    out += char('0' + value % 10);
 }
 
 bool bitsEqual(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
@@ -171,10 +190,29 @@ bool appendDateTimeValue(std::string &out, double value)
     return true;
 }
 
+/* A cell of 1 to 15 decimal digits, optionally after '-': its value, read
+ * exactly (as from_chars would) without the general number reader. */
+bool readPlainInteger(std::string_view cell, double *value)
+{
+    const bool negative = !cell.empty() && cell[0] == '-';
+    const size_t first = negative ? 1 : 0;
+    if (cell.size() <= first || cell.size() - first > 15) return false;
+    int64_t magnitude = 0;
+    for (size_t i = first; i < cell.size(); ++i) {
+        const unsigned digit = unsigned(cell[i] - '0');
+        if (digit > 9) return false;
+        magnitude = magnitude * 10 + digit;
+    }
+    /* "-0" reads as negative zero, as from_chars reads it. */
+    *value = negative ? -double(magnitude) : double(magnitude);
+    return true;
+}
+
 }  // namespace
 
 CellKind readNumberCell(std::string_view cell, double *value)
 {
+    if (readPlainInteger(cell, value)) return CellKind::Number;
     cell = trimmed(cell);
     CellKind missing = readMissing(cell, value);
     if (missing != CellKind::Text) return missing;
@@ -224,15 +262,14 @@ void appendNumberCell(std::string &out, double value, FormatFamily family)
 bool appendIsoDate(std::string &out, long long days)
 {
     if (days < kFirstIsoDay || days > kLastIsoDay) return false;
-    OrvCivilDate date = orvCivilFromDays(days);
-    int year = int(date.year);
-    out += char('0' + year / 1000);
-    out += char('0' + year / 100 % 10);
-    appendTwoDigits(out, year % 100);
-    out += '-';
-    appendTwoDigits(out, date.month);
-    out += '-';
-    appendTwoDigits(out, date.day);
+    const OrvCivilDate date = orvCivilFromDays(days);
+    const int year = int(date.year);
+    char text[10] = {0, 0, 0, 0, '-', 0, 0, '-', 0, 0};
+    putTwoDigits(text, year / 100);
+    putTwoDigits(text + 2, year % 100);
+    putTwoDigits(text + 5, date.month);
+    putTwoDigits(text + 8, date.day);
+    out.append(text, sizeof text);
     return true;
 }
 
@@ -241,12 +278,11 @@ bool appendIsoDateTime(std::string &out, long long seconds)
     int64_t days = orvFloorDiv(seconds, kSecondsPerDay);
     int64_t ofDay = seconds - days * kSecondsPerDay; /* [0, 86399] */
     if (!appendIsoDate(out, days)) return false;
-    out += 'T';
-    appendTwoDigits(out, int(ofDay / 3600));
-    out += ':';
-    appendTwoDigits(out, int(ofDay / 60 % 60));
-    out += ':';
-    appendTwoDigits(out, int(ofDay % 60));
+    char text[9] = {'T', 0, 0, ':', 0, 0, ':', 0, 0};
+    putTwoDigits(text + 1, int(ofDay / 3600));
+    putTwoDigits(text + 4, int(ofDay / 60 % 60));
+    putTwoDigits(text + 7, int(ofDay % 60));
+    out.append(text, sizeof text);
     return true;
 }
 

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <charconv>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "host/missing_values.h"
@@ -130,6 +132,52 @@ TEST(ValueText, AllMissingValuesRoundTripBitForBit)
         double back = 0;
         EXPECT_EQ(orvhost::readNumberCell(text, &back), CellKind::Missing);
         EXPECT_EQ(bits(back), bits(value));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+/* The shortest round-trip text of a double, as the general writer makes it. */
+std::string shortestText(double value)
+{
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+TEST(ValueText, IntegerShortcutsMatchTheGeneralNumberCode)
+{
+    /* Writing: every whole number the integer shortcut takes and those just
+     * beyond it, where the scientific form starts to win ("1e+05"). */
+    std::vector<double> values = {-0.0, 0.0, 99999, -99999, 100000, -100000, 120000, 1e15};
+    for (int v = -100001; v <= 100001; v += 7) values.push_back(v);
+    for (double value : values) {
+        std::string text;
+        orvhost::appendNumberCell(text, value, FormatFamily::Numeric);
+        EXPECT_EQ(text, shortestText(value)) << value;
+    }
+    /* Reading: digit runs of every length the shortcut takes and one more,
+     * with and without signs, against from_chars. */
+    std::vector<std::string> cells = {"0", "-0", "007", "-007", "123456789012345",
+                                      "-123456789012345", "1234567890123456", "9", "-",
+                                      "--1", "1-", "+12"};
+    for (int v = -3000; v <= 3000; v += 13) cells.push_back(std::to_string(v));
+    for (const std::string &cell : cells) {
+        double got = 1.5;
+        const CellKind kind = orvhost::readNumberCell(cell, &got);
+        std::string_view number = cell;
+        if (!number.empty() && number[0] == '+') number.remove_prefix(1);
+        double expected = 0;
+        auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), expected);
+        if (error != std::errc{} || end != number.data() + number.size() || cell == "-" ||
+            cell.rfind("+-", 0) == 0) {
+            EXPECT_EQ(kind, CellKind::Text) << cell;
+            continue;
+        }
+        EXPECT_EQ(kind, CellKind::Number) << cell;
+        EXPECT_EQ(bits(got), bits(expected)) << cell;
     }
 }
 

@@ -1,0 +1,47 @@
+/*
+ * unit_steps.h - closed forms of INTNX and INTCK for the built-in calendar
+ * intervals on ordinary inputs, each a few index computations with no call
+ * to the general stepping code.
+ *
+ * An interval is `length` consecutive units: days (DAY, WEEK, WEEKV),
+ * working days (WEEKDAY), month parts (TENDAY, SEMIMONTH, the months,
+ * quarters, half-years and years, retail ones included) or time units
+ * (SECOND, MINUTE, HOUR of kind 's').  Its own shift-base interval has the
+ * same units with length 1, so every alignment, same position included, is
+ * a handful of unit indices and unit starts.  YEARV (week-years of ISO
+ * weeks) has closed forms of its own.
+ *
+ * The closed forms decline (return false) whenever the general code must
+ * decide: custom and observation intervals, a WEEKDAY without working
+ * days, a missing value, a value that the 1e-12 nudge of INTNX moves to
+ * another integer, a step count that is not a whole number of at most 2^20
+ * in magnitude, an interval of more than 2^20 units, and any value, step
+ * or boundary outside the valid day range (for the time units, beyond
+ * 2^50 seconds; for YEARV, week-years outside 1583 to 19999).  When they
+ * accept, the result is the one the general code gives
+ * (tests/interval/unit_steps_test.cpp compares them over sweeps).
+ *
+ * Exports: zintClosedStep, zintClosedCount.
+ */
+#ifndef ORV_INTERVAL_UNIT_STEPS_H
+#define ORV_INTERVAL_UNIT_STEPS_H
+
+#include "interval/interval_desc.h"
+
+/*
+ * INTNX of desc from x by n intervals with alignment align ('B' or any
+ * other character, 'M', 'E', 'S' as zintnx3).
+ * Returns true with the value in *result, or false (result untouched)
+ * when the general code must compute it.
+ */
+bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result);
+
+/*
+ * INTCK of desc from `from` to `to`, discrete (continuous false) or
+ * continuous.  Returns true with the count in *result, or false when the
+ * general code must compute it.
+ */
+bool zintClosedCount(const ZINT_DESC &desc, double from, double to, bool continuous,
+                     double *result);
+
+#endif

@@ -1,0 +1,163 @@
+/*
+ * unit_steps_test.cpp - the closed forms of INTNX and INTCK against the
+ * general code, bit for bit, over sweeps of intervals (multipliers,
+ * shifts, days off, date and datetime kinds), alignments, values near the
+ * ends of the valid range and in between, and step counts; and the
+ * closed-form working-day functions against walking day by day.
+ */
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/civil_days.h"
+#include "host/missing_values.h"
+#include "interval/day_math.h"
+#include "interval/intck.h"
+#include "interval/interval_names.h"
+#include "interval/intnx.h"
+#include "interval/unit_steps.h"
+#include "interval/working_days.h"
+#include "tests/support/module_host.h"
+
+namespace {
+
+/* Each interval in both kinds but QTR2.5 (dates only) and the retail
+ * quarters (datetimes only), to keep the sweep short. */
+const char *const kIntervals[] = {
+    "DAY",        "DAY3.2",     "WEEKDAY",    "WEEKDAY3.2", "WEEKDAY17W", "WEEKDAY1237W2.2",
+    "WEEK",       "WEEK2.9",    "WEEKV",      "WEEKV3.5",   "TENDAY",     "TENDAY4.3",
+    "SEMIMONTH",  "SEMIMONTH2.2", "MONTH",    "MONTH5.3",   "R445MON",    "R454MON2.2",
+    "R544MON",    "QTR",        "QTR.2",      "SEMIYEAR.4", "YEAR",       "YEAR2.17",
+    "R445YR.3",   "DTWEEKDAY",  "DTMONTH",    "DTQTR.3",    "DTR454QTR",  "DTR544QTR2.4",
+    "DTWEEK.3",   "DTDAY",      "DTTENDAY",   "DTSEMIYEAR", "DTR445YR",   "DTYEAR",
+    "QTR2.5",     "HOUR",       "MINUTE15.4", "SECOND",     "HOUR30.7",   "YEARV",
+    "YEARV2.60",  "DTYEARV",    "DTYEARV3.3",
+};
+const char kAlignments[] = {'B', 'M', 'E', 'S', 'X'};
+const double kSteps[] = {-1048577, -1048576, -40000, -25, -3, -1, 0, 1, 2, 7, 53, 40000,
+                         1048576, 1.5};
+
+bool sameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+
+/* Days near both ends of the valid range and spread in between. */
+std::vector<int64_t> sweepDays()
+{
+    std::vector<int64_t> days;
+    for (int64_t d = ZINT_FIRST_DAY - 3; d < ZINT_FIRST_DAY + 800; d += 3) days.push_back(d);
+    for (int64_t d = ZINT_LAST_DAY - 800; d <= ZINT_LAST_DAY + 3; d += 3) days.push_back(d);
+    for (int64_t d = orvDaysFromCivil(1900, 1, 1); d < orvDaysFromCivil(2100, 1, 1); d += 41)
+        days.push_back(d);
+    return days;
+}
+
+/* Values of a kind on day d: whole days and fractions for dates, the
+ * start, a fraction of a second, noon and the last second for datetimes;
+ * values a hair below an integer too. */
+std::vector<double> valuesOn(char kind, int64_t d)
+{
+    const double day = double(d);
+    if (kind == 'd') return {day, day + 0.5, day - 1e-13};
+    const double s = day * 86400.0;
+    return {s, s + 0.25, s + 43200, s + 86399, s + 86400 - 1e-7};
+}
+
+TEST(UnitSteps, ClosedFormsMatchTheGeneralCode)
+{
+    orvtest::moduleHost();
+    const std::vector<int64_t> days = sweepDays();
+    for (const char *name : kIntervals) {
+        ZINT_DESC desc{};
+        ASSERT_EQ(zintstr(name, -1, &desc), 0) << name;
+        long closed = 0;
+        for (size_t i = 0; i < days.size(); ++i) {
+            for (double x : valuesOn(desc.kind, days[i])) {
+                for (double n : kSteps) {
+                    for (char align : kAlignments) {
+                        SCOPED_TRACE(std::string(name) + " " + align + " x=" + std::to_string(x) +
+                                     " n=" + std::to_string(n));
+                        double result = 0;
+                        closed += zintClosedStep(desc, align, x, n, &result);
+                        const double general = zintnx3General(&desc, align, nullptr, x, n);
+                        ASSERT_TRUE(sameBits(zintnx3(&desc, align, nullptr, x, n), general))
+                            << zintnx3(&desc, align, nullptr, x, n) << " vs " << general;
+                        if (align != 'S') {
+                            ASSERT_TRUE(sameBits(zintnx4(&desc, align, x, n), general));
+                        }
+                    }
+                    ASSERT_TRUE(sameBits(zintnx2(&desc, x, n), zintnx2General(&desc, x, n)));
+                }
+                /* Counted to values a little and a long way off. */
+                for (size_t j : {i, i + 1, i + 7, i * 3 + 1}) {
+                    const double to = valuesOn(desc.kind, days[j % days.size()])[j % 3];
+                    SCOPED_TRACE(std::string(name) + " from " + std::to_string(x) + " to " +
+                                 std::to_string(to));
+                    ASSERT_TRUE(sameBits(zintck2(&desc, x, to), zintck2General(&desc, x, to)));
+                    ASSERT_TRUE(sameBits(zintck3(&desc, x, to), zintck3General(&desc, x, to)));
+                    ASSERT_TRUE(sameBits(zintck3(&desc, to, x), zintck3General(&desc, to, x)));
+                }
+            }
+        }
+        /* The sweep must exercise the closed forms, not only the fallback. */
+        EXPECT_GT(closed, long(days.size()) * 2) << name;
+    }
+}
+
+TEST(UnitSteps, DeclinesWhatTheGeneralCodeDecides)
+{
+    orvtest::moduleHost();
+    struct Case {
+        const char *id;
+        const char *interval;
+        char align;
+        double x, n;
+    };
+    const double missing = orvMissing();
+    const Case cases[] = {
+        {"week-year near the start of the range", "YEARV", 'B', double(ZINT_FIRST_DAY) + 100, 0},
+        {"time unit beyond 2^50 seconds", "HOUR", 'B', 1125899906842625.0, 1},
+        {"interval of more than 2^20 units", "DAY2000000", 'B', 0, 1},
+        {"observations", "OBS", 'B', 3, 1},
+        {"missing x", "MONTH", 'B', missing, 1},
+        {"fractional n", "MONTH", 'B', 0, 1.5},
+        {"n beyond 2^20", "MONTH", 'B', 0, 1048577},
+        {"nudged x", "DAY", 'B', 31 - 1e-13, 0},
+        {"first day of the range, back a month", "MONTH", 'B', double(ZINT_FIRST_DAY), -1},
+        {"last day, end of next month", "MONTH", 'E', double(ZINT_LAST_DAY), 1},
+    };
+    for (const Case &c : cases) {
+        ZINT_DESC desc{};
+        ASSERT_EQ(zintstr(c.interval, -1, &desc), 0) << c.id;
+        double result = 0;
+        EXPECT_FALSE(zintClosedStep(desc, c.align, c.x, c.n, &result)) << c.id;
+    }
+}
+
+/* The working day with index k found by walking from a known one. */
+TEST(WorkingDays, ClosedFormsMatchWalking)
+{
+    for (unsigned mask = 0; mask < 127; ++mask) {
+        ZINT_DESC desc{};
+        for (int d = 0; d < 7; ++d) desc.daysOff[d] = uint8_t(mask >> d & 1);
+        const ZintWorkWeek &week = zintWorkWeek(desc);
+        ASSERT_GT(week.working, 0) << mask;
+        int64_t day = zintBackToWorkingDay(week, -400);
+        int64_t k = zintWorkingDayIndex(week, day);
+        for (int step = 0; step < 300; ++step) {
+            ASSERT_EQ(zintWorkingDayAt(week, k), day) << "mask " << mask << " k " << k;
+            for (int64_t d = day; d < day + 7 && (d == day || zintIsDayOff(week, d)); ++d)
+                ASSERT_EQ(zintWorkingDayIndex(week, d), k) << "mask " << mask << " day " << d;
+            day = zintStepWorkingDays(week, day, 1);
+            ++k;
+        }
+        /* Far from day 0, past the 32-bit division. */
+        const int64_t far = int64_t(1) << 40;
+        const int64_t farDay = zintWorkingDayAt(week, far);
+        EXPECT_EQ(zintWorkingDayIndex(week, farDay), far) << mask;
+        EXPECT_FALSE(zintIsDayOff(week, farDay)) << mask;
+    }
+}
+
+}  // namespace
