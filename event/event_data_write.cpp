@@ -8,7 +8,6 @@
 
 #include "event/event_support.h"
 #include "event/periods_output.h"
-#include "host/parser_glue.h"
 #include "host/services.h"
 #include "host/text_fields.h"
 
@@ -70,17 +69,6 @@ int defineColumn(void *binding, ZTSEV_LIST *list, int c)
     return xvputd(binding, &d, 0, field, sizeof(double), 0, 0);
 }
 
-/* When an allocation failed: the host's memory message, and the step ends
- * with 1016, since a data set whose columns are not defined cannot be
- * written.  False when none failed. */
-bool memoryFailed()
-{
-    const int failed = xmemdef();
-    if (failed == 0) return false;
-    xmemmsg(failed);
-    xexit(ORV_RC_OUT_OF_MEMORY, 0);
-}
-
 }  // namespace
 
 void ZTSEVdsout(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis)
@@ -114,12 +102,12 @@ void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
     DATA_SET_HANDLE *handle = record->info.handle;
     void *binding = nullptr;
     if (xvputi(handle, count, ORV_DS_VARIABLE_NAME_LENGTH, &binding) != 0 || binding == nullptr) {
-        memoryFailed();
+        ztsevEndIfOutOfMemory();
         return;
     }
     for (int c : ztsevDefinitionOrder())
         if (drop[c] == 0 && defineColumn(binding, list, c) != 0) {
-            memoryFailed();
+            ztsevEndIfOutOfMemory();
             return;
         }
     ORV_COUNTED_LABEL &label = record->info.label;
@@ -130,7 +118,8 @@ void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
     /* The memory check comes first: a failed xvpute may be a failed
      * allocation. */
     const int ended = xvpute(binding);
-    if (memoryFailed() || ended != 0) return;
+    ztsevEndIfOutOfMemory();
+    if (ended != 0) return;
     record->rowBinding = binding;
 }
 

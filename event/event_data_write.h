@@ -34,9 +34,9 @@ void ZTSEVdsoutdata(ZTSEV_LIST *list);
  * _TCPARM_; with names-only all but _LOCALE_, _NAME_ and _LABEL_.  Labels
  * are the texts (883, n).  A record without a data-set label gets the text
  * of (883, 300), on the data set too.  The binding goes to
- * record->rowBinding; it stays null after a failed definition (the host's
- * memory message written when memory failed), and the record is then not
- * written.
+ * record->rowBinding; it stays null after a failed definition, and the
+ * record is then not written.  Running out of memory ends the step with
+ * the memory message and 1016.
  */
 void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record);
 

@@ -20,11 +20,13 @@ void fail(PARSE_CONTROL *control, int status)
 }
 
 /* Appends value to a list slot; false (with the parse status set) when
- * the host refuses. */
+ * the host refuses.  The host's memory message is written here: the option
+ * reader ends the step with the status alone. */
 bool append(PARSE_CONTROL *control, OPTION_SLOT *list, double value)
 {
     int status = zaddlst(list, &value, kItemBytes);
     if (status == 0) return true;
+    if (status == -1) xmemmsg(xmemdef());
     fail(control, status == -1 ? ZTSEV_PARSE_NO_MEMORY : ZTSEV_PARSE_BAD_TIMING);
     return false;
 }
