@@ -154,8 +154,9 @@ int ZTSEVDatesFromUserDatekey(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList,
                               MEMORY_OBJECT *pool, double **dates, int64_t *count, int32_t **kinds);
 
 /* A temporary host pool (blocks of 1024 bytes) for one expansion, deleted
- * by the caller with xmpoold; when the host cannot create it its status is
- * logged and the step ends with 9999. */
+ * by the caller with xmpoold.  When the host cannot create it for want of
+ * memory the step ends with the memory message and 1016; for any other
+ * reason its status is logged and the step ends with 9999. */
 MEMORY_OBJECT *ztsevTemporaryPool();
 
 /*

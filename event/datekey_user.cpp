@@ -132,6 +132,9 @@ MEMORY_OBJECT *ztsevTemporaryPool()
     void *pool = nullptr;
     int rc = wmrpc(&pool, ZTSEV_POOL_INITIAL, ZTSEV_POOL_BLOCK, 2, 0);
     if (rc < 0 || pool == nullptr) {
+        /* A pool the host could not allocate is out of memory, not a
+         * host failure. */
+        ztsevEndIfOutOfMemory();
         xprrlog(ztsevLogHandle(), rc);
         xexit(kHostFailureRc, 0);
     }

@@ -33,6 +33,8 @@ constexpr int kRewind = 66;
 constexpr int kSetMissingNumber = 100;
 constexpr int kSetMissingSkip = 11;
 constexpr int kUtilityFilesFailed = 1020;
+/* zttrans: no memory for its buffers (the memory message is written). */
+constexpr int kTransposeNoMemory = 3;
 
 /* The dummy writer's work areas of a list, kept in dummyBuffers[0]. */
 struct DummyWork {
@@ -207,7 +209,7 @@ void ZTSEVoutdumds(ZTSEV_LIST *list, ZTSEV_DSREC *record, ZTS_TIMEID *idInfo, ZT
                    ZTSEV_ANALYSIS analysis)
 {
     if (ZTSEVPutEVDum_init(list, record, proc->byCount, analysis.count) != 0) {
-        ztsevMemoryCheck();
+        ztsevEndIfOutOfMemory();
         return;
     }
     void *binding = record->rowBinding;
@@ -233,23 +235,24 @@ void ZTSEVoutdumds(ZTSEV_LIST *list, ZTSEV_DSREC *record, ZTS_TIMEID *idInfo, ZT
         status = ztsevDefineNumber(binding, record->summaryName.text, record->summaryName.length, label,
                                    std::clamp(length, 0, ZTSEV_LABEL_SIZE), &work->values[slot]);
     }
-    if (status != 0 || xvpute(binding) != 0) {
-        ztsevMemoryCheck();
-        record->rowBinding = nullptr;
-    }
+    if (status == 0) status = xvpute(binding);
+    ztsevEndIfOutOfMemory();
+    if (status != 0) record->rowBinding = nullptr;
 }
 
-void ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series)
+int ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series)
 {
     DummyWork *work = workOf(list);
-    if (work == nullptr || series.count < 1) return;
+    if (work == nullptr || series.count < 1) return 0;
     for (ZTSEV_DSREC *record = list->dummyOutputs; record != nullptr; record = record->next) {
         if (record->info.handle == nullptr || record->rowBinding == nullptr) continue;
         /* Spool columns of an earlier data set that failed to transpose
          * must not join this one's. */
         ztrset(work->columns);
         const int64_t columns = spoolColumns(list, record, series, work);
-        if (zttrans(work->columns, work->rows, columns, series.count) != 0) continue;
+        const int transposed = zttrans(work->columns, work->rows, columns, series.count);
+        if (transposed == kTransposeNoMemory) return ZTSEV_ROWS_NO_MEMORY;
+        if (transposed != 0) continue;
         live->rawTime.current = orvMissing();
         RowContext context{live,  series.timeIds, series.count, alignedOf(live, live->maxId), orvMissing(), false,
                            work->analysis, work->analysisCount, &list->outTimeId};
@@ -257,6 +260,7 @@ void ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series)
         ztoutp(record->info.handle, static_cast<PUT_BINDING *>(record->rowBinding), work->rows, &context, columns,
                work->values, put_dates);
     }
+    return 0;
 }
 
 int put_dates(void *context, int64_t row, int64_t, double *, int)

@@ -37,7 +37,8 @@ struct ZTSEV_ANALYSIS {
 void ZTSEVdsoutdummy(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis);
 
 /* Defines the columns of one dummy data set and closes the definition;
- * the record's binding stays null when the definition fails. */
+ * the record's binding stays null when the definition fails.  Running out
+ * of memory ends the step with the memory message and 1016. */
 void ZTSEVoutdumds(ZTSEV_LIST *list, ZTSEV_DSREC *record, ZTS_TIMEID *idInfo, ZTS_PROC *proc,
                    ZTSEV_ANALYSIS analysis);
 
@@ -55,8 +56,13 @@ int ZTSEVPutEVDum_init(ZTSEV_LIST *list, ZTSEV_DSREC *record, int32_t byCount, i
  * it.  live is the step's own series context, whose data set is re-read
  * for the analysis values.  A list without event columns and without a
  * sum still gets one row per time ID.
+ * Returns 0, or ZTSEV_ROWS_NO_MEMORY when a data set's rows could not be
+ * transposed for want of memory: the memory message is written, no row of
+ * the group has reached that data set, and the data sets after it are left
+ * alone, so that the caller can skip the group as a whole.
  */
-void ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series);
+enum : int { ZTSEV_ROWS_NO_MEMORY = 7 };
+int ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series);
 
 /* The row callback of ZTSEVPutEVDum (a ZT_OUTP_FILTER): fills the time ID
  * and the analysis values of row `row`; 0 write, 1 skip (SETMISSING=SKIP

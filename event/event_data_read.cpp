@@ -299,13 +299,6 @@ void bindColumn(ZTSEV_LIST *list, DATA_SET_HANDLE *handle, void *fetch, const ZT
     }
 }
 
-bool memoryFailed()
-{
-    const int failed = xmemdef();
-    if (failed != 0) xmemmsg(failed);
-    return failed != 0;
-}
-
 }  // namespace
 
 void ztsevMarkServed(ZTSEV_LIST *list, ZTSEV_DSREC *record)
@@ -347,8 +340,8 @@ int ZTSEVinevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
     if (record->bound != 0) return 0;
     void *fetch = nullptr;
     if (xvgeti(handle, ZTSEV_COLUMN_COUNT, &fetch) != 0 || fetch == nullptr) {
-        memoryFailed();
-        return ZTSEV_BIND_NO_MEMORY;
+        ztsevEndIfOutOfMemory();
+        return ZTSEV_BIND_FAILED;
     }
     int number = 0;
     if (xvfind(handle, "_NAME_", 6, &number) < 0 || number <= 0) {
@@ -359,7 +352,11 @@ int ZTSEVinevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
     }
     for (const ZTSEV_COLUMN &column : ztsevColumns()) bindColumn(list, handle, fetch, column);
     xvsele(handle);
-    if (xvgete(fetch) != 0 || memoryFailed()) return ZTSEV_BIND_NO_MEMORY;
+    /* Asked after xvgete too: a column the host could not bind for want of
+     * memory would read as absent on every row. */
+    const int ended = xvgete(fetch);
+    ztsevEndIfOutOfMemory();
+    if (ended != 0) return ZTSEV_BIND_FAILED;
     record->rowBinding = fetch;
     record->bound = 1;
     return 0;

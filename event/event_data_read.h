@@ -28,7 +28,7 @@
 /* Statuses of the binding and of a row. */
 enum : int {
     ZTSEV_NO_NAME_COLUMN = 6, /* the data set has no _NAME_ column; closed */
-    ZTSEV_BIND_NO_MEMORY = 7,
+    ZTSEV_BIND_FAILED = 7,    /* the host refused the binding */
     ZTSEV_NO_HANDLE = 8,
     ZTSEV_QUAL_DIFFERS = 20,  /* a continuation row with other qualifiers */
 };
@@ -47,8 +47,10 @@ int ZTSEVdsin(ZTSEV_LIST *list);
  * its field; a column of the other type (a text where a number belongs or
  * the reverse) is not bound and keeps its initial value.
  * Returns 0 bound (or bound before), ZTSEV_NO_NAME_COLUMN (the data set is
- * closed and its handle cleared), ZTSEV_BIND_NO_MEMORY (memory message
- * written), ZTSEV_NO_HANDLE.
+ * closed and its handle cleared), ZTSEV_BIND_FAILED, ZTSEV_NO_HANDLE.
+ * Running out of memory ends the step with the memory message and 1016:
+ * an input whose rows were silently left out would change the events
+ * without a sign.
  */
 int ZTSEVinevds(ZTSEV_LIST *list, ZTSEV_DSREC *record);
 

@@ -8,7 +8,6 @@
 
 #include "event/event_support.h"
 #include "event/periods_output.h"
-#include "host/parser_glue.h"
 #include "host/services.h"
 #include "host/text_fields.h"
 
@@ -70,14 +69,6 @@ int defineColumn(void *binding, ZTSEV_LIST *list, int c)
     return xvputd(binding, &d, 0, field, sizeof(double), 0, 0);
 }
 
-/* Ends the step with the host's memory message and 1016 when an
- * allocation failed: a step that dropped an output for want of memory
- * must not end as a success. */
-void stopIfMemoryFailed()
-{
-    if (xmemdef() != 0) ztsevOutOfMemory(0);
-}
-
 }  // namespace
 
 void ZTSEVdsout(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis)
@@ -111,12 +102,12 @@ void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
     DATA_SET_HANDLE *handle = record->info.handle;
     void *binding = nullptr;
     if (xvputi(handle, count, ORV_DS_VARIABLE_NAME_LENGTH, &binding) != 0 || binding == nullptr) {
-        stopIfMemoryFailed();
+        ztsevEndIfOutOfMemory();
         return;
     }
     for (int c : ztsevDefinitionOrder())
         if (drop[c] == 0 && defineColumn(binding, list, c) != 0) {
-            stopIfMemoryFailed();
+            ztsevEndIfOutOfMemory();
             return;
         }
     ORV_COUNTED_LABEL &label = record->info.label;
@@ -125,7 +116,7 @@ void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
         xoinfo(handle, ORV_DS_INFO_SET_LABEL, &label);
     }
     const int ended = xvpute(binding);
-    stopIfMemoryFailed();
+    ztsevEndIfOutOfMemory();
     if (ended != 0) return;
     record->rowBinding = binding;
 }

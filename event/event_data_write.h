@@ -35,9 +35,8 @@ void ZTSEVdsoutdata(ZTSEV_LIST *list);
  * are the texts (883, n).  A record without a data-set label gets the text
  * of (883, 300), on the data set too.  The binding goes to
  * record->rowBinding; it stays null after a failed definition, and the
- * record is then not written.  Running out of memory ends the step (memory
- * message, xexit with 1016), so that no step drops an output and ends as a
- * success.
+ * record is then not written.  Running out of memory ends the step with
+ * the memory message and 1016.
  */
 void ZTSEVoutevds(ZTSEV_LIST *list, ZTSEV_DSREC *record);
 

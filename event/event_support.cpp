@@ -21,6 +21,14 @@ void ztsevOutOfMemory(int status)
     xexit(std::max(status, ORV_RC_OUT_OF_MEMORY), 0);
 }
 
+void ztsevEndIfOutOfMemory()
+{
+    const int failed = xmemdef();
+    if (failed == 0) return;
+    xmemmsg(failed);
+    xexit(ORV_RC_OUT_OF_MEMORY, 0);
+}
+
 void *ztsevAlloc(MEMORY_OBJECT *pool, size_t bytes, int flags)
 {
     void *block = vmalcp_handler(pool, bytes, flags);

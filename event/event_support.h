@@ -3,7 +3,7 @@
  * blocks that end the step when memory runs out, list set-up, and name
  * fields (setting, upper-casing and comparing whole names).
  *
- * Exports: ztsevOutOfMemory, ztsevAlloc, ztsevAllocArray, ztsevGrowArray,
+ * Exports: ztsevOutOfMemory, ztsevEndIfOutOfMemory, ztsevAlloc, ztsevAllocArray, ztsevGrowArray,
  * ztsevFree, ztsevNewPool, ztsevMakeList, ztsevInitList, ztsevLogHandle, ztsevSetName,
  * ztsevUpperName, ZTSEV_NAMETEXT, ztsevNameText, ztsevSameName,
  * ztsevKeyPresent, ztsevTargetKeyList, ztsevTruncated.
@@ -19,6 +19,13 @@
 /* Writes the host's memory message for the failed allocations and ends the
  * step with the larger of status and 1016.  Never returns. */
 [[noreturn]] void ztsevOutOfMemory(int status);
+
+/* Asks the host whether an allocation failed since it was last asked
+ * (xmemdef); when one did, writes the memory message and ends the step
+ * with 1016.  For the steps before the BY groups, where a host service
+ * that ran out of memory would otherwise leave an output or an input
+ * behind under a return code that reads as success. */
+void ztsevEndIfOutOfMemory();
 
 /* A block of `bytes` from pool with flags; ends the step when the host has
  * none (or without a pool). */

@@ -85,13 +85,6 @@ int ztsevDefineText(void *binding, const char *name, int labelMessage, char *tex
     return xvputd(binding, &d, 0, text, size, 0, 0);
 }
 
-bool ztsevMemoryCheck()
-{
-    const int failed = xmemdef();
-    if (failed != 0) xmemmsg(failed);
-    return failed != 0;
-}
-
 int ztsevPutRow(DATA_SET_HANDLE *handle, void *binding)
 {
     auto *put = static_cast<PUT_BINDING *>(binding);

@@ -7,7 +7,7 @@
  * Every function returns 0 or the host's status.
  *
  * Exports: ztsevDefineByColumns, ztsevDefineTimeIdColumn,
- * ztsevDefineNumber, ztsevDefineText, ztsevMemoryCheck, ztsevPutRow.
+ * ztsevDefineNumber, ztsevDefineText, ztsevPutRow.
  */
 #ifndef ORV_EVENT_OUTPUT_COLUMNS_H
 #define ORV_EVENT_OUTPUT_COLUMNS_H
@@ -32,9 +32,6 @@ int ztsevDefineNumber(void *binding, const char *name, int nameLength, const cha
 /* A character column of `size` bytes bound to text, labelled with the
  * text of (883, labelMessage). */
 int ztsevDefineText(void *binding, const char *name, int labelMessage, char *text, int size);
-
-/* The host's memory message when an allocation failed; true when one did. */
-bool ztsevMemoryCheck();
 
 /* Moves the bound buffers into the data set's row (xyvput) and writes it;
  * a failing status goes to the host's status handling (xofprc), whose

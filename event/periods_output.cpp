@@ -90,10 +90,8 @@ int ZTSDKoutperds(ZTSEV_LIST *list, ZTSEV_DSREC *record, ZTS_TIMEID *idInfo, ZTS
     const char kind = idInfo->interval.kind;
     if (status == 0 && startSlot(list, kind) != nullptr) status = defineStart(binding, list, kind);
     if (status == 0) status = xvpute(binding);
-    if (status != 0) {
-        ztsevMemoryCheck();
-        record->rowBinding = nullptr;
-    }
+    ztsevEndIfOutOfMemory();
+    if (status != 0) record->rowBinding = nullptr;
     return status;
 }
 

@@ -27,6 +27,7 @@ int ZTSDKdsoutperiods(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc);
  * (_STARTDATE_ DATE9. for dates, _STARTDT_ DATETIME. for datetimes,
  * _STARTOBS_ for observations; none for another kind), and closes the
  * definition.  Returns 0, or the host's status (binding left null).
+ * Running out of memory ends the step with the memory message and 1016.
  */
 int ZTSDKoutperds(ZTSEV_LIST *list, ZTSEV_DSREC *record, ZTS_TIMEID *idInfo, ZTS_PROC *proc);
 

@@ -67,7 +67,14 @@ void kivRunStep(const KIV_MODULE &module)
         kivevrun(&state);
         if (state.stop != 0) continue;
         kivGroupSeriesBlock(&state, &stepBlock, &groupBlock);
-        ZTSEVPutEVDum(events, series, groupBlock);
+        /* A group whose dummy rows ran out of memory is skipped as the
+         * group reader skips one: 116 (1016 without BY variables), and
+         * no periods rows for it either. */
+        if (ZTSEVPutEVDum(events, series, groupBlock) == ZTSEV_ROWS_NO_MEMORY) {
+            kivRaise(&state, kivMemoryFailureCode(&state));
+            state.stop = 1;
+            continue;
+        }
         if (module.periodsOutput) ZTSDKPutDKPer(events, &series->rawTime, groupBlock);
     }
     if (groupsRead == 0 && events->dummyOutGiven != 0)

@@ -40,9 +40,9 @@ std::vector<int> stepReturnCodes(const std::string &log)
     return codes;
 }
 
-std::string libnameT(const char *directory)
+std::string libnameT(const char *directory, const char *libref)
 {
-    return std::string("LIBNAME t '") + ORV_SOURCE_DIR + "/tests/" + directory + "';\n";
+    return std::string("LIBNAME ") + libref + " '" + ORV_SOURCE_DIR + "/tests/" + directory + "';\n";
 }
 
 }  // namespace orvtest

@@ -27,8 +27,9 @@ std::string runJobText(const std::string &jobText, const std::string &catalogue 
  * return code N."), in order. */
 std::vector<int> stepReturnCodes(const std::string &log);
 
-/* A LIBNAME statement for library T on a directory under tests/. */
-std::string libnameT(const char *directory);
+/* A LIBNAME statement for library libref (T unless given) on a directory
+ * under tests/. */
+std::string libnameT(const char *directory, const char *libref = "t");
 
 }  // namespace orvtest
 
