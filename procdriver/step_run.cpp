@@ -67,7 +67,8 @@ void kivRunStep(const KIV_MODULE &module)
         kivevrun(&state);
         if (state.stop != 0) continue;
         kivGroupSeriesBlock(&state, &stepBlock, &groupBlock);
-        ZTSEVPutEVDum(events, series, groupBlock);
+        ZTSEVPutEVDum(events, series, groupBlock,
+                      {state.groupRows, state.groupRowCount, 1 + state.varCount});
         if (module.periodsOutput) ZTSDKPutDKPer(events, &series->rawTime, groupBlock);
     }
     if (groupsRead == 0 && events->dummyOutGiven != 0)
