@@ -76,45 +76,6 @@ void releaseDoubles(double *block)
 
 void **handleRef(DATA_SET_HANDLE **handle) { return reinterpret_cast<void **>(handle); }
 
-/* Reads a file's rows in order, many rows per host read: the rows are read
- * a block at a time into a buffer of its own, and from the first block the
- * file cannot fill (its end, or a failure, which leaves the position where
- * it was) one row at a time, so that every row and every status arrives as
- * with single reads.  Rows longer than half the buffer are always read
- * singly. */
-class RowReader {
-public:
-    RowReader(ZT_FILE file, int64_t rowBytes)
-        : file_(file), rowBytes_(rowBytes), rowsPerBlock_(int64_t(sizeof block_) / rowBytes)
-    {
-    }
-
-    /* Reads the next row into buffer: 0, or the host status of the read. */
-    int next(double *buffer)
-    {
-        if (next_ == held_ && rowsPerBlock_ > 1) {
-            next_ = held_ = 0;
-            if (xcread(file_, block_, rowsPerBlock_ * rowBytes_) == 0)
-                held_ = rowsPerBlock_;
-            else
-                rowsPerBlock_ = 1;
-        }
-        if (next_ == held_) return xcread(file_, buffer, rowBytes_);
-        std::memcpy(buffer, reinterpret_cast<const unsigned char *>(block_) + next_ * rowBytes_, size_t(rowBytes_));
-        ++next_;
-        return 0;
-    }
-
-private:
-    static constexpr size_t kBlockDoubles = 2048;
-    ZT_FILE file_;
-    int64_t rowBytes_;
-    int64_t rowsPerBlock_;
-    int64_t held_ = 0; /* rows in the block */
-    int64_t next_ = 0; /* the next of them */
-    double block_[kBlockDoubles];
-};
-
 /* The loop of ztout and ztoutp; filter(row, nvar, buffer, status) answers
  * as a row filter does. */
 template <class Filter>
@@ -128,9 +89,8 @@ int writeRows(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, int64
     if (logged(xcpoint(file, 0)) != 0) return 1;
 
     DATA_SET_HANDLE *handle = output;
-    RowReader reader(file, rowBytes);
     for (int64_t row = 0;; ++row) {
-        int status = reader.next(buffer);
+        int status = xcread(file, buffer, rowBytes);
         if (isEndOfFile(status)) return 0;
         if (logged(status) != 0) return 1;
 

@@ -421,9 +421,8 @@ TEST(RowStore, RowsToADataSet)
     EXPECT_EQ(calls.rows, (std::vector<int64_t>{0, 1, 2, 3, 4}));
     EXPECT_TRUE(calls.argumentsRight);
 
-    /* Long stores are read many rows at a time: every row still reaches
-     * the filter and the data set once, in order, whether the row count
-     * fills the blocks or not, and a partial row at the end is not one. */
+    /* Long stores: every row reaches the filter and the data set once, in
+     * order, and a partial row at the end is not one. */
     for (const int64_t count : {int64_t{1023}, int64_t{1024}, int64_t{1025}, int64_t{5000}}) {
         SCOPED_TRACE(count);
         StorePair many;
