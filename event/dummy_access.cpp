@@ -12,6 +12,68 @@
 #include "event/event_support.h"
 #include "event/event_window.h"
 
+namespace {
+
+/* The range of a dummy: lowest and highest value, and the smallest
+ * magnitude other than 0 (0 when every value is 0). */
+struct Range {
+    double lowest, highest, smallest;
+};
+
+/* The range as fmin and fmax give it, which pass over a NaN. */
+Range generalRange(const double *v, int64_t n)
+{
+    Range r{v[0], v[0], std::fabs(v[0])};
+    for (int64_t i = 1; i < n; ++i) {
+        r.lowest = std::fmin(r.lowest, v[i]);
+        r.highest = std::fmax(r.highest, v[i]);
+        const double magnitude = std::fabs(v[i]);
+        if (magnitude != 0) r.smallest = r.smallest == 0 ? magnitude : std::fmin(r.smallest, magnitude);
+    }
+    return r;
+}
+
+/* The same range in kLanes independent lanes of plain comparisons, which
+ * the compiler keeps in registers; false when a value is a NaN, for which
+ * plain comparisons do not pass over it as fmin and fmax do.  (The sign of
+ * an equal zero, where the two may differ, matters to no statistic.) */
+bool rangeWithoutNaN(const double *v, int64_t n, Range *out)
+{
+    constexpr int64_t kLanes = 4;
+    constexpr double kNone = HUGE_VAL;
+    double lowest[kLanes], highest[kLanes], smallest[kLanes];
+    bool nan = false, nonZero = false;
+    for (int64_t l = 0; l < kLanes; ++l) {
+        lowest[l] = highest[l] = v[0];
+        smallest[l] = kNone;
+    }
+    auto take = [&](int64_t l, double x) {
+        lowest[l] = x < lowest[l] ? x : lowest[l];
+        highest[l] = x > highest[l] ? x : highest[l];
+        const double magnitude = std::fabs(x);
+        smallest[l] = magnitude != 0 && magnitude < smallest[l] ? magnitude : smallest[l];
+        nonZero |= magnitude != 0;
+        nan |= x != x;
+    };
+    int64_t i = 0;
+    for (; i + kLanes <= n; i += kLanes)
+        for (int64_t l = 0; l < kLanes; ++l) take(l, v[i + l]);
+    for (; i < n; ++i) take(0, v[i]);
+    if (nan) return false;
+    Range r{lowest[0], highest[0], smallest[0]};
+    for (int64_t l = 1; l < kLanes; ++l) {
+        r.lowest = lowest[l] < r.lowest ? lowest[l] : r.lowest;
+        r.highest = highest[l] > r.highest ? highest[l] : r.highest;
+        r.smallest = smallest[l] < r.smallest ? smallest[l] : r.smallest;
+    }
+    /* Only infinite magnitudes besides zeros leave kNone as it is. */
+    if (!nonZero) r.smallest = 0;
+    *out = r;
+    return true;
+}
+
+}  // namespace
+
 int ZTSEVDummyInfo(ZTSEV_DUMMY *dummy)
 {
     dummy->allZero = 1;
@@ -19,18 +81,12 @@ int ZTSEVDummyInfo(ZTSEV_DUMMY *dummy)
     dummy->largest = 0;
     dummy->smallestNonZero = 0;
     if (dummy->nobs < 1) return ZTSEV_DUMMY_NO_TIMEIDS;
-    const double *v = dummy->values;
-    double lowest = v[0], highest = v[0], smallest = std::fabs(v[0]);
-    for (int64_t i = 1; i < dummy->nobs; ++i) {
-        lowest = std::fmin(lowest, v[i]);
-        highest = std::fmax(highest, v[i]);
-        const double magnitude = std::fabs(v[i]);
-        if (magnitude != 0) smallest = smallest == 0 ? magnitude : std::fmin(smallest, magnitude);
-    }
-    dummy->allZero = lowest == 0 && highest == 0;
-    dummy->constant = lowest == highest;
-    dummy->largest = std::fmax(std::fabs(lowest), std::fabs(highest));
-    dummy->smallestNonZero = smallest;
+    Range r{};
+    if (!rangeWithoutNaN(dummy->values, dummy->nobs, &r)) r = generalRange(dummy->values, dummy->nobs);
+    dummy->allZero = r.lowest == 0 && r.highest == 0;
+    dummy->constant = r.lowest == r.highest;
+    dummy->largest = std::fmax(std::fabs(r.lowest), std::fabs(r.highest));
+    dummy->smallestNonZero = r.smallest;
     return 0;
 }
 

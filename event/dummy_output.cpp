@@ -18,7 +18,6 @@
 #include "host/services.h"
 #include "host/text_fields.h"
 #include "interval/intnx.h"
-#include "series/series_io.h"
 
 namespace {
 
@@ -29,7 +28,6 @@ enum : int {
     kNoteNotPlaced = 472,
     kCannotPlace = 15,
 };
-constexpr int kRewind = 66;
 constexpr int kSetMissingNumber = 100;
 constexpr int kSetMissingSkip = 11;
 constexpr int kUtilityFilesFailed = 1020;
@@ -79,9 +77,13 @@ void createCombMembers(ZTSEV_LIST *list)
 
 /* The row callback's context. */
 struct RowContext {
-    ZTS_PROC *live;          /* the step's context: reads and the current time ID */
+    const ZTS_PROC *live;    /* the step's context: interval, ID variable, SETMISSING */
     const double *timeIds;
     int64_t count;
+    ZTSEV_OBSERVATIONS observations;
+    int64_t taken;           /* observations taken so far */
+    double current;          /* time ID of the observation taken last; missing past the end */
+    const double *values;    /* its analysis values */
     double maxAligned;       /* aligned last time ID of the group */
     double aligned;          /* aligned current time ID */
     bool started;
@@ -99,21 +101,18 @@ double alignedOf(const ZTS_PROC *p, double x)
     return zintnx3(&raw.interval, raw.alignment, nullptr, x, 0);
 }
 
-/* Reads the group's next observation into the live context; false at
- * its end. */
+/* Takes the group's next observation; false at its end. */
 bool readNext(RowContext *c)
 {
-    ZTS_PROC *p = c->live;
-    if (ztsReadObservation(p) != 0 || p->ioInfo.row == nullptr) {
-        p->rawTime.current = orvMissing();
+    if (c->taken >= c->observations.count) {
+        c->current = orvMissing();
         return false;
     }
-    FETCH_HANDLE *fetch = p->ioInfo.fetch;
-    if ((fetch->move != nullptr ? fetch->move(fetch, p->ioInfo.row) : xyvget(fetch, 0, p->ioInfo.row)) != 0) {
-        p->rawTime.current = orvMissing();
-        return false;
-    }
-    if (!orvIsMissing(p->rawTime.current)) c->aligned = alignedOf(p, p->rawTime.current);
+    const double *row = c->observations.rows + c->taken * c->observations.width;
+    ++c->taken;
+    c->current = row[0];
+    c->values = row + 1;
+    if (!orvIsMissing(c->current)) c->aligned = alignedOf(c->live, c->current);
     return true;
 }
 
@@ -128,7 +127,7 @@ void copyObservation(RowContext *c)
 {
     const ZTS_PROC *p = c->live;
     for (int32_t i = 0; i < c->analysisCount; ++i) {
-        const double v = p->ioInfo.values[i];
+        const double v = c->values[i];
         c->analysis[i] = orvIsMissing(v) && p->setMissingCode == kSetMissingNumber ? p->setMissingValue : v;
     }
 }
@@ -240,7 +239,7 @@ void ZTSEVoutdumds(ZTSEV_LIST *list, ZTSEV_DSREC *record, ZTS_TIMEID *idInfo, ZT
     if (status != 0) record->rowBinding = nullptr;
 }
 
-int ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series)
+int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, ZTSEV_OBSERVATIONS observations)
 {
     DummyWork *work = workOf(list);
     if (work == nullptr || series.count < 1) return 0;
@@ -253,10 +252,9 @@ int ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series)
         const int transposed = zttrans(work->columns, work->rows, columns, series.count);
         if (transposed == kTransposeNoMemory) return ZTSEV_ROWS_NO_MEMORY;
         if (transposed != 0) continue;
-        live->rawTime.current = orvMissing();
-        RowContext context{live,  series.timeIds, series.count, alignedOf(live, live->maxId), orvMissing(), false,
-                           work->analysis, work->analysisCount, &list->outTimeId};
-        xbyrwnd(live->ioInfo.byXofid, kRewind);
+        RowContext context{live,         series.timeIds, series.count, observations, 0, orvMissing(), nullptr,
+                           alignedOf(live, live->maxId), orvMissing(), false, work->analysis, work->analysisCount,
+                           &list->outTimeId};
         ztoutp(record->info.handle, static_cast<PUT_BINDING *>(record->rowBinding), work->rows, &context, columns,
                work->values, put_dates);
     }
@@ -269,7 +267,7 @@ int put_dates(void *context, int64_t row, int64_t, double *, int)
     if (row >= c->count) return ZT_STOP;
     const double t = c->timeIds[row];
     *c->timeIdSlot = t;
-    ZTS_PROC *p = c->live;
+    const ZTS_PROC *p = c->live;
     if (c->maxAligned < t) {
         std::fill(c->analysis, c->analysis + c->analysisCount, orvMissing());
         return ZT_TAKE;
@@ -281,11 +279,11 @@ int put_dates(void *context, int64_t row, int64_t, double *, int)
             fillMissing(c);
         return ZT_TAKE;
     }
-    bool present = c->started ? !orvIsMissing(p->rawTime.current) : readNext(c);
+    bool present = c->started ? !orvIsMissing(c->current) : readNext(c);
     c->started = true;
-    while (present && (orvIsMissing(p->rawTime.current) || isMarkedM(c->aligned) || c->aligned < t))
+    while (present && (orvIsMissing(c->current) || isMarkedM(c->aligned) || c->aligned < t))
         present = readNext(c);
-    if (present && !orvIsMissing(p->rawTime.current) && c->aligned == t) {
+    if (present && !orvIsMissing(c->current) && c->aligned == t) {
         copyObservation(c);
         return ZT_TAKE;
     }

@@ -7,9 +7,10 @@
  *
  * The event columns are spooled column by column into a pair of utility
  * files, transposed and written row by row; the row callback pairs each
- * time ID with the group's observation at that time ID.
+ * time ID with the group's observation at that time ID, taken from the
+ * observations the driver kept when it read the group.
  *
- * Exports: ZTSEV_ANALYSIS, ZTSEVdsoutdummy, ZTSEVoutdumds,
+ * Exports: ZTSEV_ANALYSIS, ZTSEV_OBSERVATIONS, ZTSEVdsoutdummy, ZTSEVoutdumds,
  * ZTSEVPutEVDum_init, ZTSEVPutEVDum, put_dates.
  */
 #ifndef ORV_EVENT_DUMMY_OUTPUT_H
@@ -25,6 +26,15 @@
 struct ZTSEV_ANALYSIS {
     int32_t count;
     const int32_t *numbers;
+};
+
+/* A BY group's observations as the driver read them, in reading order:
+ * `width` doubles each, the time ID as read and then the values of the
+ * analysis variables. */
+struct ZTSEV_OBSERVATIONS {
+    const double *rows;
+    int64_t count;
+    int32_t width;
 };
 
 /*
@@ -53,16 +63,17 @@ int ZTSEVPutEVDum_init(ZTSEV_LIST *list, ZTSEV_DSREC *record, int32_t byCount, i
  * dummies of every event except groups over the group's time IDs, with the
  * notes (883, 472), (883, 462) and (883, 463) while the list's note count
  * is within its limit and (883, 3) in place of the note that would pass
- * it.  live is the step's own series context, whose data set is re-read
- * for the analysis values.  A list without event columns and without a
- * sum still gets one row per time ID.
+ * it.  live is the step's own series context (interval, alignment, ID
+ * variable, SETMISSING, the group's largest time ID); observations are the
+ * group's observations, whose analysis values the rows take.  A list
+ * without event columns and without a sum still gets one row per time ID.
  * Returns 0, or ZTSEV_ROWS_NO_MEMORY when a data set's rows could not be
  * transposed for want of memory: the memory message is written, no row of
  * the group has reached that data set, and the data sets after it are left
  * alone, so that the caller can skip the group as a whole.
  */
 enum : int { ZTSEV_ROWS_NO_MEMORY = 7 };
-int ZTSEVPutEVDum(ZTSEV_LIST *list, ZTS_PROC *live, ZTSEV_SERIES series);
+int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, ZTSEV_OBSERVATIONS observations);
 
 /* The row callback of ZTSEVPutEVDum (a ZT_OUTP_FILTER): fills the time ID
  * and the analysis values of row `row`; 0 write, 1 skip (SETMISSING=SKIP

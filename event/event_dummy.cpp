@@ -130,15 +130,16 @@ int makeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, 
     if (pool == nullptr) return ZTSEV_DUMMY_NO_POOL;
     const int64_t n = series->count;
     if (n < 1) return ZTSEV_DUMMY_NO_TIMEIDS;
-    double *out = prepare(values, n, pool);
     int status = 0;
-    switch (event->cls) {
-    case ZTSEV_CLASS_SIMPLE:
-    case ZTSEV_CLASS_DATEKEY:
+    if (simpleClass(event->cls)) {
+        /* The simple dummy makes the array ready itself and leaves no
+         * missing value in it. */
         status = ZTSEVMakeSimpleDummy(event, ztsevTargetKeyList(list), series, values, pool);
-        if (status != 0) vzfdl(out, n, 0.0);
-        missingToZero(out, n);
+        if (status != 0) vzfdl(*values, n, 0.0);
         return status;
+    }
+    double *out = prepare(values, n, pool);
+    switch (event->cls) {
     case ZTSEV_CLASS_PREDEF:
         status = ZTSEVMakePredefDummy(event, series, values, pool);
         missingToZero(out, n);

@@ -3,6 +3,7 @@
  */
 #include "procdriver/kivevin.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -45,6 +46,8 @@ constexpr int kIndexFlags = 0x2006;
 constexpr double kTwo53 = 9007199254740992.0;
 /* zinttip's mode for built-in intervals, whose order getid checked. */
 constexpr int kBuiltInMode = 2;
+/* Observations the group's kept rows first make room for. */
+constexpr int64_t kFirstKeptRows = 4096;
 
 bool isLetterMissing(double x, char letter)
 {
@@ -141,6 +144,29 @@ bool insideWindow(const PROC_STATE *state)
     return true;
 }
 
+/* Appends the observation just moved (its time ID as read and the
+ * analysis values) to the group's rows.  False when memory ran out. */
+bool keepRow(PROC_STATE *state)
+{
+    ZTS_PROC *series = &state->series;
+    const int64_t width = 1 + int64_t(state->varCount);
+    if (state->groupRowCount == state->groupRowCapacity) {
+        const int64_t grown = std::max<int64_t>(2 * state->groupRowCapacity, kFirstKeptRows);
+        if (!ztsSizeFits(grown * width, sizeof(double))) return false;
+        auto *rows = static_cast<double *>(ztsGrow(series, state->groupRows,
+                                                   size_t(state->groupRowCapacity * width) * sizeof(double),
+                                                   size_t(grown * width) * sizeof(double)));
+        if (rows == nullptr) return false;
+        state->groupRows = rows;
+        state->groupRowCapacity = grown;
+    }
+    double *row = state->groupRows + state->groupRowCount * width;
+    row[0] = series->rawTime.current;
+    std::copy(series->ioInfo.values, series->ioInfo.values + state->varCount, row + 1);
+    ++state->groupRowCount;
+    return true;
+}
+
 /* The reading stage; *usable counts the observations whose time ID getid
  * took (inside the window or not).  False when the group is to be
  * skipped. */
@@ -148,6 +174,8 @@ bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs, int64_t *usable)
 {
     ZTS_PROC *series = &state->series;
     resetForReadNext(series);
+    state->groupRowCount = 0;
+    const bool keepRows = state->events.dummyOutputs != nullptr;
     for (;;) {
         if (ztsReadObservation(series) != 0) {
             skipGroup(state);
@@ -160,6 +188,10 @@ bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs, int64_t *usable)
         if (moved != 0) {
             xprrlog(nullptr, moved);
             skipGroup(state);
+            return false;
+        }
+        if (keepRows && !keepRow(state)) {
+            outOfMemory(state);
             return false;
         }
         const int status = getid(series);

@@ -94,6 +94,13 @@ struct PROC_STATE {
     ORV_COUNTED_LABEL idLabel;
     double *groupTimeIds;          /* time IDs of the current group */
     int64_t groupCount;            /* 0 = nothing to do for the group */
+    /* With dummy outputs, the group reader keeps every observation it read,
+     * in reading order, as 1 + varCount doubles: the time ID as read, then
+     * the analysis values; the dummy writer pairs them with the time IDs
+     * without reading the group again.  Kept from group to group. */
+    double *groupRows;
+    int64_t groupRowCount;
+    int64_t groupRowCapacity;      /* observations the array holds */
     int32_t varCount;              /* analysis variables */
     int32_t *varNumbers;           /* in descriptor order */
     KIV_VARDESC *vars;

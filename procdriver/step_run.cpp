@@ -70,7 +70,8 @@ void kivRunStep(const KIV_MODULE &module)
         /* A group whose dummy rows ran out of memory is skipped as the
          * group reader skips one: 116 (1016 without BY variables), and
          * no periods rows for it either. */
-        if (ZTSEVPutEVDum(events, series, groupBlock) == ZTSEV_ROWS_NO_MEMORY) {
+        if (ZTSEVPutEVDum(events, series, groupBlock, {state.groupRows, state.groupRowCount, 1 + state.varCount}) ==
+            ZTSEV_ROWS_NO_MEMORY) {
             kivRaise(&state, kivMemoryFailureCode(&state));
             state.stop = 1;
             continue;

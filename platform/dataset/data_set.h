@@ -97,6 +97,7 @@ struct PutColumn {
     int bufferLength;
     const void *byInput;      /* the input's DATA_SET_HANDLE, for a BY column */
     int inputVariable;        /* 1-based number in that input */
+    RowCell cell{};           /* of the output variable, set when the definition ends */
 };
 
 struct PutBindingState {

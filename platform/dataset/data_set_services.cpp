@@ -98,16 +98,16 @@ void rowToBuffer(const void *row, const Variable &variable, void *buffer, int bu
     std::memset(static_cast<uint8_t *>(buffer) + n, ' ', size_t(bufferLength) - n);
 }
 
-void bufferToRow(const void *buffer, int bufferLength, const Variable &variable, void *row)
+void bufferToRow(const void *buffer, int bufferLength, const orvhost::RowCell &cell, void *row)
 {
-    uint8_t *field = static_cast<uint8_t *>(row) + variable.offset;
-    if (variable.type == VariableType::Numeric) {
+    uint8_t *field = static_cast<uint8_t *>(row) + cell.offset;
+    if (cell.type == VariableType::Numeric) {
         std::memcpy(field, buffer, sizeof(double));
         return;
     }
-    size_t n = std::min(size_t(bufferLength), size_t(variable.length));
+    size_t n = std::min(size_t(bufferLength), size_t(cell.length));
     std::memcpy(field, buffer, n);
-    std::memset(field + n, ' ', size_t(variable.length) - n);
+    std::memset(field + n, ' ', size_t(cell.length) - n);
 }
 
 void describe(const Variable &variable, int number, VARIABLE_DESCRIPTOR *out)
@@ -608,8 +608,10 @@ int xvpute(void *putBinding)
         return orvhost::kDataSetStatusNoMemory;
     }
     int status = output->endDefinition();
-    if (status == 0) binding->ended = true;
-    return status;
+    if (status != 0) return status;
+    for (orvhost::PutColumn &column : binding->columns) column.cell = orvhost::rowCell(*output->variable(column.variable));
+    binding->ended = true;
+    return 0;
 }
 
 /* row must be the output's own row (handle->row).  Columns copied with
@@ -624,9 +626,9 @@ int xyvput(void *putBinding, int, void *row)
     DataSet *output = binding->owner;
     if (row == nullptr || row != output->handle.row) return orvhost::kDataSetStatusBadArgument;
     for (const orvhost::PutColumn &column : binding->columns) {
-        const Variable &variable = *output->variable(column.variable);
+        const orvhost::RowCell &cell = column.cell;
         if (column.buffer != nullptr) {
-            bufferToRow(column.buffer, column.bufferLength, variable, row);
+            bufferToRow(column.buffer, column.bufferLength, cell, row);
             continue;
         }
         /* A BY column: the input's current group, missing without one. */
@@ -634,15 +636,15 @@ int xyvput(void *putBinding, int, void *row)
         const uint8_t *groupRow = input != nullptr ? input->groupRow() : nullptr;
         if (groupRow != nullptr) {
             const Variable &source = *input->variable(column.inputVariable);
-            if (variable.type == VariableType::Numeric)
-                bufferToRow(groupRow + source.offset, sizeof(double), variable, row);
+            if (cell.type == VariableType::Numeric)
+                bufferToRow(groupRow + source.offset, sizeof(double), cell, row);
             else
-                bufferToRow(groupRow + source.offset, source.length, variable, row);
-        } else if (variable.type == VariableType::Numeric) {
+                bufferToRow(groupRow + source.offset, source.length, cell, row);
+        } else if (cell.type == VariableType::Numeric) {
             double missing = orvMissing();
-            bufferToRow(&missing, sizeof missing, variable, row);
+            bufferToRow(&missing, sizeof missing, cell, row);
         } else {
-            bufferToRow("", 0, variable, row);
+            bufferToRow("", 0, cell, row);
         }
     }
     return 0;

@@ -105,6 +105,8 @@ int OutputDataSet::endDefinition()
             std::memcpy(row_.data() + variable.offset, &missing, sizeof missing);
         }
     }
+    cells_.clear();
+    for (const Variable &variable : description_.variables) cells_.push_back(rowCell(variable));
     handle.row = row_.data();
     defined_ = true;
     return 0;
@@ -126,7 +128,7 @@ int OutputDataSet::writeRow()
     }
     std::string error;
     bool ok = headerWritten_ || writeHeader(error);
-    for (const Variable &variable : description_.variables) {
+    for (const RowCell &variable : cells_) {
         if (!ok) break;
         const uint8_t *field = row_.data() + variable.offset;
         if (variable.type == VariableType::Numeric) {

@@ -6,8 +6,8 @@
  * character variable `length` bytes of blank-padded text, at the variable's
  * offset.  Rows are what DATA_SET_HANDLE::row points to.
  *
- * Exports: VariableType, Variable, DataSetDescription, layOutRow,
- * formatText, splitFormatText.
+ * Exports: VariableType, Variable, DataSetDescription, layOutRow, RowCell,
+ * rowCell, formatText, splitFormatText.
  */
 #ifndef ORV_PLATFORM_DATASET_VARIABLE_H
 #define ORV_PLATFORM_DATASET_VARIABLE_H
@@ -52,6 +52,21 @@ struct DataSetDescription {
 
 /* Sets every variable's offset and format family; returns the row size. */
 size_t layOutRow(std::vector<Variable> &variables);
+
+/* What the loops over every row need of a variable, kept apart from its
+ * descriptive fields so that a row's cells lie in few cache lines. */
+struct RowCell {
+    size_t offset;
+    int length;
+    VariableType type;
+    FormatFamily family;
+};
+
+/* The cell of a variable laid out by layOutRow. */
+inline RowCell rowCell(const Variable &variable)
+{
+    return {variable.offset, variable.length, variable.type, variable.family};
+}
 
 /* "DATE9.", "BEST12.2", "$CHAR8." or "DATETIME." from name, width and
  * decimals; "" for no name. */

@@ -5,6 +5,7 @@
  * the work array given back), DATEKEY indicators, unplaceable
  * occurrences, WEASTER, the statistics, and dummies by name and outlier.
  */
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -240,6 +241,12 @@ TEST(EventDummy, Statistics)
         {"twos", {2, 2}, 0, 1, 2, 2, 0},
         {"mixed", {0, -3, 1}, 0, 0, 3, 1, 0},
         {"empty", {}, 1, 1, 0, 0, 10},
+        {"longer than the lanes", {0, 0, 0, 0, 0, 0, 1, 0, 0}, 0, 0, 1, 1, 0},
+        {"tail holds the extremes", {1, 1, 1, 1, 1, 1, 1, 1, -5, 0.5}, 0, 0, 5, 0.5, 0},
+        {"a NaN is passed over", {0, 0, NAN, 0, 0, 2}, 0, 0, 2, 2, 0},
+        {"a leading NaN", {NAN, 0, 0, 0, 0, 3}, 0, 0, 3, 3, 0},
+        {"only infinite besides zeros", {0, HUGE_VAL, 0, 0, 0}, 0, 0, HUGE_VAL, HUGE_VAL, 0},
+        {"negative zeros", {-0.0, 0, 0, -0.0, 0}, 1, 1, 0, 0, 0},
     };
     for (Case &c : cases) {
         ZTSEV_DUMMY dummy{};
@@ -250,6 +257,38 @@ TEST(EventDummy, Statistics)
         EXPECT_EQ(dummy.constant, c.constant) << c.id;
         EXPECT_EQ(dummy.largest, c.largest) << c.id;
         EXPECT_EQ(dummy.smallestNonZero, c.smallestNonZero) << c.id;
+    }
+}
+
+/* The statistics of dummies of every length up to a few lanes, with and
+ * without a NaN, match a plain walk with fmin and fmax. */
+TEST(EventDummy, StatisticsMatchFminAndFmax)
+{
+    const double pool[] = {0, 0, 0, 1, -1, 0.25, -0.0, 7, NAN, HUGE_VAL};
+    uint32_t seed = 20;
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<double> values(size_t(1 + round % 13));
+        for (double &x : values) {
+            seed = seed * 1103515245u + 12345u;
+            x = pool[(seed >> 16) % (round % 3 == 0 ? 10 : 8)];
+        }
+        double lowest = values[0], highest = values[0], smallest = std::fabs(values[0]);
+        for (size_t i = 1; i < values.size(); ++i) {
+            lowest = std::fmin(lowest, values[i]);
+            highest = std::fmax(highest, values[i]);
+            const double m = std::fabs(values[i]);
+            if (m != 0) smallest = smallest == 0 ? m : std::fmin(smallest, m);
+        }
+        ZTSEV_DUMMY dummy{};
+        dummy.values = values.data();
+        dummy.nobs = int64_t(values.size());
+        ASSERT_EQ(ZTSEVDummyInfo(&dummy), 0);
+        EXPECT_EQ(dummy.allZero, lowest == 0 && highest == 0) << round;
+        EXPECT_EQ(dummy.constant, lowest == highest) << round;
+        const double largest = std::fmax(std::fabs(lowest), std::fabs(highest));
+        EXPECT_TRUE(dummy.largest == largest || (std::isnan(dummy.largest) && std::isnan(largest))) << round;
+        EXPECT_TRUE(dummy.smallestNonZero == smallest || (std::isnan(dummy.smallestNonZero) && std::isnan(smallest)))
+            << round;
     }
 }
 

@@ -421,6 +421,30 @@ TEST(RowStore, RowsToADataSet)
     EXPECT_EQ(calls.rows, (std::vector<int64_t>{0, 1, 2, 3, 4}));
     EXPECT_TRUE(calls.argumentsRight);
 
+    /* Long stores: every row reaches the filter and the data set once, in
+     * order, and a partial row at the end is not one. */
+    for (const int64_t count : {int64_t{1023}, int64_t{1024}, int64_t{1025}, int64_t{5000}}) {
+        SCOPED_TRACE(count);
+        StorePair many;
+        std::vector<Row> rows;
+        for (int64_t i = 0; i < count; ++i) rows.push_back({double(i), double(i) * 10});
+        putRows(many.first, rows);
+        const double partial = -1;
+        ASSERT_EQ(files().write(many.first, &partial, sizeof partial), 0);
+        FakeOutput out;
+        Row values{};
+        FakeBinding move(values.data());
+        OutCalls seen;
+        ZT_OUTP_FILTER record = [](void *context, int64_t row, int64_t, double *, int) {
+            static_cast<OutCalls *>(context)->rows.push_back(row);
+            return 0;
+        };
+        EXPECT_EQ(ztoutp(&out.handle, &move.binding, many.first, &seen, 2, values.data(), record), 0);
+        EXPECT_EQ(out.written, rows);
+        EXPECT_EQ(seen.rows.size(), size_t(count));
+        EXPECT_EQ(orvtest::takeLog(), "");
+    }
+
     struct Bad {
         const char *id;
         int result;
