@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     auto start = Clock::now();
     orvhost::CsvWriter writer;
     writer.attach(::open(argv[2], O_WRONLY | O_CREAT | O_TRUNC, 0644), argv[2]);
-    std::string error, cell;
+    std::string error;
     size_t h = 0;
     while (h <= header.size()) {
         const size_t comma = std::min(header.find(',', h), header.size());
@@ -93,13 +93,9 @@ int main(int argc, char **argv)
         const double *v = chunk.values.data();
         for (size_t r = 0; ok && r < chunk.nameOf.size(); ++r) {
             writer.field(chunk.names[chunk.nameOf[r]]);
-            cell.clear();
-            orvhost::appendNumberCell(cell, *v++, orvhost::FormatFamily::Date);
-            writer.plainField(cell);
+            orvhost::appendNumberCell(writer.plainFieldText(), *v++, orvhost::FormatFamily::Date);
             for (size_t c = 2; c < columns; ++c) {
-                cell.clear();
-                orvhost::appendNumberCell(cell, *v++, orvhost::FormatFamily::Numeric);
-                writer.plainField(cell);
+                orvhost::appendNumberCell(writer.plainFieldText(), *v++, orvhost::FormatFamily::Numeric);
             }
             ok = writer.endRecord(error);
         }

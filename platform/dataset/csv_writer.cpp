@@ -34,28 +34,27 @@ void CsvWriter::field(std::string_view text)
         return;
     }
     if (fieldsInRecord_++ > 0) buffer_ += ',';
+    fieldStart_ = buffer_.size();
     buffer_ += '"';
     for (char c : text) {
         if (c == '"') buffer_ += '"';
         buffer_ += c;
     }
     buffer_ += '"';
-    lastFieldEmpty_ = false;
 }
 
-void CsvWriter::plainField(std::string_view text)
+std::string &CsvWriter::plainFieldText()
 {
     if (fieldsInRecord_++ > 0) buffer_ += ',';
-    buffer_ += text;
-    lastFieldEmpty_ = text.empty();
+    fieldStart_ = buffer_.size();
+    return buffer_;
 }
 
 bool CsvWriter::endRecord(std::string &error)
 {
-    if (fieldsInRecord_ == 1 && lastFieldEmpty_) buffer_ += "\"\"";
+    if (fieldsInRecord_ == 1 && buffer_.size() == fieldStart_) buffer_ += "\"\"";
     buffer_ += '\n';
     fieldsInRecord_ = 0;
-    lastFieldEmpty_ = false;
     return buffer_.size() < kFlushSize || flush(error);
 }
 

@@ -30,7 +30,11 @@ public:
     void field(std::string_view text);
 
     /* Appends one field that needs no quoting (a number or a date). */
-    void plainField(std::string_view text);
+    void plainField(std::string_view text) { plainFieldText().append(text); }
+
+    /* Starts one field that needs no quoting and returns the buffer to append
+     * its text to (so that numbers are formatted in place, not copied). */
+    std::string &plainFieldText();
 
     /* Ends the current record; writes the buffer out when it is full.
      * False with a message in error when the write fails. */
@@ -54,7 +58,7 @@ private:
     std::string buffer_;
     int64_t written_ = 0;
     int fieldsInRecord_ = 0;
-    bool lastFieldEmpty_ = false;
+    size_t fieldStart_ = 0; /* where the current record's last field starts */
 };
 
 }  // namespace orvhost

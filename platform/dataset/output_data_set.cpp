@@ -134,9 +134,7 @@ int OutputDataSet::writeRow()
         if (variable.type == VariableType::Numeric) {
             double value;
             std::memcpy(&value, field, sizeof value);
-            cell_.clear();
-            appendNumberCell(cell_, value, variable.family);
-            writer_.plainField(cell_);
+            appendNumberCell(writer_.plainFieldText(), value, variable.family);
         } else {
             size_t length = size_t(variable.length);
             while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;

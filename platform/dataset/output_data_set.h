@@ -82,7 +82,6 @@ private:
     std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;
     std::vector<uint8_t> row_;
     std::vector<RowCell> cells_; /* of the variables, from endDefinition on */
-    std::string cell_;
     bool defined_ = false;
     bool headerWritten_ = false;
     bool failed_ = false;

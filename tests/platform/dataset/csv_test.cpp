@@ -132,4 +132,32 @@ TEST_F(CsvFile, WriterQuotesWhatNeedsQuotingAndReadsBack)
     EXPECT_EQ(reader.next(error), CsvReader::Result::End);
 }
 
+/* Plain fields appended in place: a record whose only field is empty is
+ * still written as "", also when an earlier record ended non-empty. */
+TEST_F(CsvFile, WriterPlainFieldsInPlace)
+{
+    const struct {
+        std::vector<std::string> fields;
+        const char *line;
+    } cases[] = {
+        {{"1", "2.5"}, "1,2.5\n"},
+        {{""}, "\"\"\n"},
+        {{"", ""}, ",\n"},
+        {{"7"}, "7\n"},
+        {{"", "x"}, ",x\n"},
+        {{"x", ""}, "x,\n"},
+    };
+    std::string file = dir_ + "/p.csv";
+    orvhost::CsvWriter writer;
+    writer.attach(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), file);
+    std::string error, expected;
+    for (const auto &c : cases) {
+        for (const std::string &field : c.fields) writer.plainFieldText() += field;
+        ASSERT_TRUE(writer.endRecord(error)) << error;
+        expected += c.line;
+    }
+    ASSERT_TRUE(writer.finish(error)) << error;
+    EXPECT_EQ(orvtest::readFile(file), expected);
+}
+
 }  // namespace
