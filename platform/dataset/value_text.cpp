@@ -244,6 +244,15 @@ CellKind readNumberCell(std::string_view cell, double *value)
 
 void appendNumberCell(std::string &out, double value, FormatFamily family)
 {
+    /* A lone digit (dummies and flags are 0 or 1) is one character; NaN and
+     * -0 fail the test and take the general path. */
+    if (family == FormatFamily::Numeric && value >= 0 && value <= 9 && !std::signbit(value)) {
+        const int digit = int(value);
+        if (double(digit) == value) {
+            out += char('0' + digit);
+            return;
+        }
+    }
     if (std::isnan(value)) {
         appendMissing(out, value);
         return;

@@ -10,6 +10,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,21 @@ TEST(ValueText, IntegerShortcutsMatchTheGeneralNumberCode)
      * beyond it, where the scientific form starts to win ("1e+05"). */
     std::vector<double> values = {-0.0, 0.0, 99999, -99999, 100000, -100000, 120000, 1e15};
     for (int v = -100001; v <= 100001; v += 7) values.push_back(v);
+    /* The lone-digit shortcut and its edges: neighbours of 0 to 10, halves,
+     * subnormals, extreme exponents and integers near 2^53. */
+    for (int v = 0; v <= 10; ++v) {
+        values.push_back(v);
+        values.push_back(std::nextafter(double(v), -1.0));
+        values.push_back(std::nextafter(double(v), 11.0));
+        values.push_back(v + 0.5);
+        values.push_back(-v - 0.5);
+    }
+    const double twoTo53 = 9007199254740992.0;
+    for (double value : {std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::denorm_min(),
+                         std::numeric_limits<double>::min(), std::numeric_limits<double>::max(),
+                         std::numeric_limits<double>::lowest(), 1e-300, 1e300, 5e-324, 2.5e-308,
+                         twoTo53 - 1, twoTo53, twoTo53 + 2, -twoTo53, 1e-7, 123456.789})
+        values.push_back(value);
     for (double value : values) {
         std::string text;
         orvhost::appendNumberCell(text, value, FormatFamily::Numeric);
