@@ -43,13 +43,6 @@ void CsvWriter::field(std::string_view text)
     buffer_ += '"';
 }
 
-std::string &CsvWriter::plainFieldText()
-{
-    if (fieldsInRecord_++ > 0) buffer_ += ',';
-    fieldStart_ = buffer_.size();
-    return buffer_;
-}
-
 bool CsvWriter::endRecord(std::string &error)
 {
     if (fieldsInRecord_ == 1 && buffer_.size() == fieldStart_) buffer_ += "\"\"";

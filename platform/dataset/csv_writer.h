@@ -34,7 +34,12 @@ public:
 
     /* Starts one field that needs no quoting and returns the buffer to append
      * its text to (so that numbers are formatted in place, not copied). */
-    std::string &plainFieldText();
+    std::string &plainFieldText()
+    {
+        if (fieldsInRecord_++ > 0) buffer_ += ',';
+        fieldStart_ = buffer_.size();
+        return buffer_;
+    }
 
     /* Ends the current record; writes the buffer out when it is full.
      * False with a message in error when the write fails. */
