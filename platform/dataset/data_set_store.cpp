@@ -25,6 +25,24 @@ namespace orvhost {
 
 namespace {
 
+/* The entry of handle in map, looked for first among the recent finds (kept
+ * most recent first). */
+template <typename T, size_t N>
+T *findRecent(const std::unordered_map<const void *, std::unique_ptr<T>> &map,
+              std::array<std::pair<const void *, T *>, N> &recent, const void *handle)
+{
+    for (size_t i = 0; i < N; ++i) {
+        if (recent[i].first != handle || recent[i].second == nullptr) continue;
+        std::rotate(recent.begin(), recent.begin() + ptrdiff_t(i), recent.begin() + ptrdiff_t(i) + 1);
+        return recent[0].second;
+    }
+    auto found = map.find(handle);
+    if (found == map.end()) return nullptr;
+    std::move_backward(recent.begin(), recent.end() - 1, recent.end());
+    recent[0] = {handle, found->second.get()};
+    return recent[0].second;
+}
+
 /* Catalogue messages of the store (set 1). */
 constexpr int kDataSetWrittenMessage = 100;  /* name, observations, variables */
 constexpr int kDataSetKeptMessage = 101;     /* name, return code */
@@ -206,6 +224,8 @@ void DataSetStore::forget(const void *handle)
     commitAtEnd_.erase(std::remove(commitAtEnd_.begin(), commitAtEnd_.end(), handle),
                        commitAtEnd_.end());
     dataSets_.erase(handle);
+    recentDataSets_ = {};
+    recentBindings_ = {};
 }
 
 int DataSetStore::close(const void *handle)
@@ -313,8 +333,7 @@ void DataSetStore::commitTogether(const std::vector<const void *> &outputs)
 
 DataSet *DataSetStore::find(const void *handle) const
 {
-    auto found = dataSets_.find(handle);
-    return found == dataSets_.end() ? nullptr : found->second.get();
+    return findRecent(dataSets_, recentDataSets_, handle);
 }
 
 InputDataSet *DataSetStore::findInput(const void *handle) const
@@ -338,8 +357,7 @@ FetchList *DataSetStore::findFetch(const void *fetch) const
 
 PutBindingState *DataSetStore::findBinding(const void *binding) const
 {
-    auto found = bindings_.find(binding);
-    return found == bindings_.end() ? nullptr : found->second.get();
+    return findRecent(bindings_, recentBindings_, binding);
 }
 
 FetchList *DataSetStore::newFetch(DataSet &owner)

@@ -19,6 +19,7 @@
 #ifndef ORV_PLATFORM_DATASET_DATA_SET_STORE_H
 #define ORV_PLATFORM_DATASET_DATA_SET_STORE_H
 
+#include <array>
 #include <memory>
 #include <span>
 #include <string>
@@ -128,6 +129,11 @@ private:
     std::unordered_map<const void *, std::unique_ptr<DataSet>> dataSets_;
     std::unordered_map<const void *, std::unique_ptr<FetchList>> fetches_;
     std::unordered_map<const void *, std::unique_ptr<PutBindingState>> bindings_;
+    /* The last handles found, most recent first: every row looks up its
+     * output, the BY input and the binding, and these skip the hashing.
+     * Cleared whenever an entry leaves the maps. */
+    mutable std::array<std::pair<const void *, DataSet *>, 2> recentDataSets_{};
+    mutable std::array<std::pair<const void *, PutBindingState *>, 1> recentBindings_{};
     std::vector<const void *> commitAtEnd_;
     bool stepFailed_ = false;
 };

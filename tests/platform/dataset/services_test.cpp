@@ -586,6 +586,55 @@ TEST_F(DataSetServices, ResolvesVariableLists)
     }
 }
 
+/* Handles and bindings are refused once closed, also right after they were
+ * used (the store remembers the last ones it found). */
+TEST_F(DataSetServices, ClosedHandlesAreRefusedRightAfterUse)
+{
+    writeSales();
+    DATA_SET_HANDLE *input = open("sales");
+    DATA_SET_HANDLE *output = open("other", ORV_DS_OPEN_OUTPUT);
+    ASSERT_NE(input, nullptr);
+    ASSERT_NE(output, nullptr);
+    void *binding = nullptr;
+    ASSERT_EQ(xvputi(output, 1, 32, &binding), 0);
+    enum class Action { Info, Put, Close };
+    const struct {
+        const char *id;
+        Action action;
+        DATA_SET_HANDLE *handle;
+        int expected;
+    } steps[] = {
+        {"output", Action::Info, output, 0},
+        {"input", Action::Info, input, 0},
+        {"binding before xvpute", Action::Put, output, orvhost::kDataSetStatusNotDefined},
+        {"close input", Action::Close, input, 0},
+        {"closed input", Action::Info, input, orvhost::kDataSetStatusBadHandle},
+        {"open output", Action::Info, output, 0},
+        {"close output", Action::Close, output, 0},
+        {"closed output", Action::Info, output, orvhost::kDataSetStatusBadHandle},
+        {"closed binding", Action::Put, output, orvhost::kDataSetStatusBadHandle},
+    };
+    int count = 0;
+    uint8_t row[64] = {}; /* never the output's row: Put steps fail before using it */
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.id);
+        int status = 0;
+        switch (step.action) {
+        case Action::Info:
+            status = xoinfo(step.handle, ORV_DS_INFO_OBSERVATIONS, &count);
+            break;
+        case Action::Put:
+            status = xyvput(binding, 0, row);
+            break;
+        case Action::Close:
+            status = xoclose(step.handle);
+            break;
+        }
+        EXPECT_EQ(status, step.expected);
+    }
+    takeLog();
+}
+
 TEST_F(DataSetServices, RefusesWhatAHandleCannotDo)
 {
     writeSales();
