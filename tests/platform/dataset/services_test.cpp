@@ -58,6 +58,16 @@ protected:
         return handle;
     }
 
+    /* T.SALES open for reading and T.OTHER for writing. */
+    void openSalesAndOther(DATA_SET_HANDLE *&input, DATA_SET_HANDLE *&output)
+    {
+        writeSales();
+        input = open("sales");
+        output = open("other", ORV_DS_OPEN_OUTPUT);
+        ASSERT_NE(input, nullptr);
+        ASSERT_NE(output, nullptr);
+    }
+
     /* A fetch of sales into *value and Region into text[8]. */
     void *fetchSalesAndRegion(DATA_SET_HANDLE *handle, double *value, char *text)
     {
@@ -590,11 +600,8 @@ TEST_F(DataSetServices, ResolvesVariableLists)
  * used (the store remembers the last ones it found). */
 TEST_F(DataSetServices, ClosedHandlesAreRefusedRightAfterUse)
 {
-    writeSales();
-    DATA_SET_HANDLE *input = open("sales");
-    DATA_SET_HANDLE *output = open("other", ORV_DS_OPEN_OUTPUT);
-    ASSERT_NE(input, nullptr);
-    ASSERT_NE(output, nullptr);
+    DATA_SET_HANDLE *input = nullptr, *output = nullptr;
+    ASSERT_NO_FATAL_FAILURE(openSalesAndOther(input, output));
     void *binding = nullptr;
     ASSERT_EQ(xvputi(output, 1, 32, &binding), 0);
     enum class Action { Info, Put, Close };
@@ -637,11 +644,8 @@ TEST_F(DataSetServices, ClosedHandlesAreRefusedRightAfterUse)
 
 TEST_F(DataSetServices, RefusesWhatAHandleCannotDo)
 {
-    writeSales();
-    DATA_SET_HANDLE *input = open("sales");
-    DATA_SET_HANDLE *output = open("other", ORV_DS_OPEN_OUTPUT);
-    ASSERT_NE(input, nullptr);
-    ASSERT_NE(output, nullptr);
+    DATA_SET_HANDLE *input = nullptr, *output = nullptr;
+    ASSERT_NO_FATAL_FAILURE(openSalesAndOther(input, output));
     int stranger[16] = {};
     void *fetch = nullptr, *binding = nullptr;
     struct Case {
