@@ -621,7 +621,7 @@ TEST_F(DataSetServices, ClosedHandlesAreRefusedRightAfterUse)
         {"closed output", Action::Info, output, orvhost::kDataSetStatusBadHandle},
         {"closed binding", Action::Put, output, orvhost::kDataSetStatusBadHandle},
     };
-    int count = 0;
+    int64_t count = 0;
     uint8_t row[64] = {}; /* never the output's row: Put steps fail before using it */
     for (const auto &step : steps) {
         SCOPED_TRACE(step.id);
