@@ -11,6 +11,7 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "host/text_fields.h"
+#include "interval/holidays.h"
 #include "interval/intck.h"
 #include "interval/interval_detect.h"
 #include "interval/interval_fit.h"
@@ -20,9 +21,7 @@
 namespace {
 
 constexpr int kTextSet = 883;
-/* Holiday date keys (883, n) and their labels (883, 8000 + n). */
-constexpr int kFirstHoliday = 20;
-constexpr int kLastHoliday = 44;
+/* Holiday date keys are (883, n) with their labels at (883, 8000 + n). */
 constexpr int kHolidayLabelBase = 8000;
 /* Notes of events with nothing to write, and the words they use. */
 enum : int {
@@ -34,7 +33,7 @@ enum : int {
     kTextDateKey = 478,
 };
 /* Locale of each holiday key: -1 is the host's current locale. */
-constexpr int datekey_localeid_t[kLastHoliday - kFirstHoliday + 1] = {
+constexpr int datekey_localeid_t[ZHOL_LAST_CODE - ZHOL_FIRST_CODE + 1] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 /* Longest interval name written to an interval column. */
 constexpr int kIntervalNameMax = 16;
@@ -271,7 +270,7 @@ void putHolidayKeys(Walk &walk)
 {
     ZTSEV_ROWBUF *row = &walk.list->outRow;
     char locale[ZTSEV_NAME_SIZE];
-    for (int n = kFirstHoliday; n <= kLastHoliday; ++n) {
+    for (int n = ZHOL_FIRST_CODE; n <= ZHOL_LAST_CODE; ++n) {
         const char *name = nullptr, *label = nullptr;
         int nameLength = 0, labelLength = 0;
         if (wkread(kTextSet, n, &name, &nameLength) != 0) continue;
@@ -284,7 +283,7 @@ void putHolidayKeys(Walk &walk)
             setText(&row->label, label, labelLength);
         else
             setWord(&row->label, ".");
-        const int id = datekey_localeid_t[n - kFirstHoliday];
+        const int id = datekey_localeid_t[n - ZHOL_FIRST_CODE];
         const int length = id < 0 ? wztxgcli(locale, int(sizeof locale)) : wztxgln(id, locale, int(sizeof locale));
         if (length > 0)
             setText(&row->locale, locale, length);

@@ -21,6 +21,17 @@ constexpr int kRewindToGroupStart = 66;
 constexpr int kByListRequest = 85;
 constexpr int kNotFound = int(0x8001f82du);
 
+/* Stores a setting and its given flag: the one shape of the simple setters.
+ * Returns 0, or ZTS_NO_CONTEXT without a context. */
+template <class T>
+int setGiven(ZTS_PROC *ctx, T ZTS_PROC::*field, T value, uint8_t ZTS_PROC::*given, int isGiven)
+{
+    if (ctx == nullptr) return ZTS_NO_CONTEXT;
+    ctx->*field = value;
+    ctx->*given = isGiven != 0 ? 1 : 0;
+    return 0;
+}
+
 void *logHandle() { return v_global_gcb_anchor->instance->logHandle; }
 
 /* A counted text from `length` bytes of text, cut to the field. */
@@ -116,26 +127,17 @@ int ztsSetMissing(ZTS_PROC *ctx, int32_t code, double value)
 
 int ztsSetStart(ZTS_PROC *ctx, int given, double value)
 {
-    if (ctx == nullptr) return ZTS_NO_CONTEXT;
-    ctx->start = value;
-    ctx->startGiven = given != 0 ? 1 : 0;
-    return 0;
+    return setGiven<double>(ctx, &ZTS_PROC::start, value, &ZTS_PROC::startGiven, given);
 }
 
 int ztsSetEnd(ZTS_PROC *ctx, int given, double value)
 {
-    if (ctx == nullptr) return ZTS_NO_CONTEXT;
-    ctx->end = value;
-    ctx->endGiven = given != 0 ? 1 : 0;
-    return 0;
+    return setGiven<double>(ctx, &ZTS_PROC::end, value, &ZTS_PROC::endGiven, given);
 }
 
 int ztsSetHorizon(ZTS_PROC *ctx, int given, double value)
 {
-    if (ctx == nullptr) return ZTS_NO_CONTEXT;
-    ctx->horizon = value;
-    ctx->horizonGiven = given != 0 ? 1 : 0;
-    return 0;
+    return setGiven<double>(ctx, &ZTS_PROC::horizon, value, &ZTS_PROC::horizonGiven, given);
 }
 
 int ztsSetIntervalInfo(ZTS_PROC *ctx, const ZINT_DESC *interval)
@@ -195,18 +197,12 @@ int ztsSetIDFormat(ZTS_PROC *ctx, const FORMAT_RECORD *fmt)
 
 int ztsSetZeroMiss(ZTS_PROC *ctx, int32_t mode, int given)
 {
-    if (ctx == nullptr) return ZTS_NO_CONTEXT;
-    ctx->zeroMissMode = mode;
-    ctx->zeroMissGiven = given != 0 ? 1 : 0;
-    return 0;
+    return setGiven<int32_t>(ctx, &ZTS_PROC::zeroMissMode, mode, &ZTS_PROC::zeroMissGiven, given);
 }
 
 int ztsSetTrimMiss(ZTS_PROC *ctx, int32_t mode, int given)
 {
-    if (ctx == nullptr) return ZTS_NO_CONTEXT;
-    ctx->trimMissMode = mode;
-    ctx->trimMissGiven = given != 0 ? 1 : 0;
-    return 0;
+    return setGiven<int32_t>(ctx, &ZTS_PROC::trimMissMode, mode, &ZTS_PROC::trimMissGiven, given);
 }
 
 int ztsSetSeasonality(ZTS_PROC *ctx, int32_t seasons)
