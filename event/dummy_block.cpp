@@ -17,7 +17,6 @@
 #include "event/event_window.h"
 #include "event/statement_options.h"
 #include "host/missing_values.h"
-#include "host/numeric_utils.h"
 #include "host/parser_glue.h"
 #include "host/services.h"
 #include "interval/holidays.h"
@@ -27,6 +26,11 @@ namespace {
 /* The block's arrays need no zero fill: every element is written before
  * it is read. */
 constexpr int kBlockFlags = 0x2002;
+
+/* Columns built before they are moved into the rows together: a row then
+ * takes kTile values at a time instead of one value per pass over the
+ * block. */
+constexpr int64_t kTile = 8;
 
 enum : int {
     kNoteAllZero = 462,
@@ -61,22 +65,34 @@ bool reserve(ZTSEV_DUMMY_BLOCK *block, int64_t count, int64_t columns, MEMORY_OB
     block->columns = columns;
     if (count <= block->capacity) return true;
     ztsevFree(pool, block->rows);
-    ztsevFree(pool, block->column);
-    block->rows = block->column = nullptr;
+    ztsevFree(pool, block->tile);
+    block->rows = block->tile = nullptr;
     block->capacity = 0;
     block->axisValid = 0;
-    const bool fits = uint64_t(count) <= uint64_t(INT64_MAX) / 8 / uint64_t(columns);
+    const bool fits = uint64_t(count) <= uint64_t(INT64_MAX) / 8 / uint64_t(std::max(columns, kTile));
     void *rows = fits ? vmalcp_handler(pool, size_t(count * columns) * 8, kBlockFlags) : nullptr;
-    void *column = rows != nullptr ? vmalcp_handler(pool, size_t(count) * 8, kBlockFlags) : nullptr;
-    if (column == nullptr) {
+    void *tile = rows != nullptr ? vmalcp_handler(pool, size_t(count * kTile) * 8, kBlockFlags) : nullptr;
+    if (tile == nullptr) {
         ztsevFree(pool, rows);
         xmemmsg(xmemdef());
         return false;
     }
     block->rows = static_cast<double *>(rows);
-    block->column = static_cast<double *>(column);
+    block->tile = static_cast<double *>(tile);
     block->capacity = count;
     return true;
+}
+
+/* Moves the count columns built in the tile into their columns of every
+ * row: tile column k is block column at[k]. */
+void moveTile(ZTSEV_DUMMY_BLOCK *block, const int64_t *at, int64_t count)
+{
+    if (count == 0) return;
+    const int64_t n = block->count;
+    for (int64_t r = 0; r < n; ++r) {
+        double *row = block->rows + r * block->columns;
+        for (int64_t k = 0; k < count; ++k) row[at[k]] = block->tile[k * n + r];
+    }
 }
 
 /* The sum column: the columns that are not all zero, added in order. */
@@ -128,25 +144,26 @@ int ztsevDummyBlockRows(ZTSEV_LIST *list, ZTSEV_DUMMY_BLOCK *block, const ZTSEV_
     const bool keep = sameAxis(block, series);
     block->count = n;
     bool changed = !keep;
-    int64_t c = 0;
+    int64_t c = 0, at[kTile], built = 0;
     for (ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) {
         if (!ztsevHasDummyColumn(event->cls)) continue;
         ZTSEV_COLUMN_FACTS &facts = block->facts[c];
         if (!keep || facts.keep == 0) {
-            double *values = block->column;
+            double *values = block->tile + built * n;
             facts.status = ZTSEVMakeDummy(list, event, series, &values, pool);
-            ZTSEV_DUMMY info{values, n, 0, 0, 0, 0, nullptr};
-            ZTSEVDummyInfo(&info);
-            facts.allZero = info.allZero;
-            facts.constant = info.constant;
+            ztsevDummyFlags(values, n, &facts.allZero, &facts.constant);
             facts.keep = facts.status == 0 && ztsevQuietDummy(event, series) ? 1 : 0;
-            /* Column c of every row. */
-            zvmovj1(block->rows + c, columns, values, n);
+            at[built++] = c;
+            if (built == kTile) {
+                moveTile(block, at, built);
+                built = 0;
+            }
             changed = true;
         }
         ztsevNoteDummyColumn(list, event, facts);
         ++c;
     }
+    moveTile(block, at, built);
     block->axisValid = 1;
     block->first = series->firstTimeId;
     block->interval = series->interval;

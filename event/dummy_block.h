@@ -39,7 +39,7 @@ struct ZTSEV_DUMMY_BLOCK {
     int64_t count;                /* rows of the current axis */
     int64_t columns;              /* dummy columns + 1 (the sum) */
     ZTSEV_COLUMN_FACTS *facts;    /* one per dummy column */
-    double *column;               /* capacity doubles: the column being built */
+    double *tile;                 /* 8 * capacity doubles: columns being built */
     int32_t sumValid;             /* the sum column holds the sum of the columns */
     int32_t axisValid;            /* the fields below describe the kept columns' axis */
     double first;                 /* first time ID */

@@ -27,12 +27,9 @@ enum : int {
 };
 constexpr int kSetMissingNumber = 100;
 constexpr int kSetMissingSkip = 11;
-constexpr int kUtilityFilesFailed = 1020;
 
 /* The dummy writer's work areas of a list, kept in dummyBuffers[0]. */
 struct DummyWork {
-    ZT_FILE columns;   /* the list's pair of utility files */
-    ZT_FILE rows;
     double *values;    /* dummy columns + 1 doubles: the row being written */
     double *analysis;  /* one per analysis variable */
     int32_t analysisCount;
@@ -82,6 +79,7 @@ struct RowContext {
     const double *values;    /* its analysis values */
     double maxAligned;       /* aligned last time ID of the group */
     double aligned;          /* aligned current time ID */
+    bool idsAligned;         /* aligning a time ID of the axis gives it back */
     bool started;
     double *analysis;
     int32_t analysisCount;
@@ -97,8 +95,22 @@ double alignedOf(const ZTS_PROC *p, double x)
     return zintnx3(&raw.interval, raw.alignment, nullptr, x, 0);
 }
 
-/* Takes the group's next observation; false at its end. */
-bool readNext(RowContext *c)
+/* True when every time ID of the group's axis is its own aligned value,
+ * so that an observation read at a time ID t needs no alignment: the axis
+ * steps by a built-in interval to its begin, middle or end, and where that
+ * lies depends on the interval alone.  (A custom interval marks positions
+ * outside its table; the same alignment keeps a date's own position.) */
+bool axisIdsAligned(const ZTS_PROC *p)
+{
+    const ZTS_TIMEID &raw = p->rawTime;
+    if (raw.interval.code == ZINT_NONE || raw.idVarNo <= 0) return true;
+    return raw.interval.code != ZINT_CUSTOM &&
+           (raw.alignment == 'B' || raw.alignment == 'M' || raw.alignment == 'E');
+}
+
+/* Takes the group's next observation, read for the row of time ID t;
+ * false at its end. */
+bool readNext(RowContext *c, double t)
 {
     if (c->taken >= c->observations.count) {
         c->current = orvMissing();
@@ -108,7 +120,10 @@ bool readNext(RowContext *c)
     ++c->taken;
     c->current = row[0];
     c->values = row + 1;
-    if (!orvIsMissing(c->current)) c->aligned = alignedOf(c->live, c->current);
+    if (c->idsAligned && c->current == t)
+        c->aligned = t;
+    else if (!orvIsMissing(c->current))
+        c->aligned = alignedOf(c->live, c->current);
     return true;
 }
 
@@ -133,8 +148,7 @@ void copyObservation(RowContext *c)
 void ZTSEVdsoutdummy(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis)
 {
     createCombMembers(list);
-    DummyWork *work = makeWork(list, analysis.count);
-    if (ztinit(&work->columns, &work->rows) != 0) xexit(kUtilityFilesFailed, 0);
+    makeWork(list, analysis.count);
     for (ZTSEV_DSREC *record = list->dummyOutputs; record != nullptr; record = record->next)
         if (record->info.handle != nullptr) ZTSEVoutdumds(list, record, idInfo, proc, analysis);
 }
@@ -194,8 +208,8 @@ int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, Z
         if (ztsevDummyBlockRows(list, &work->block, &series, record->summaryRequested != 0) != 0)
             return ZTSEV_ROWS_NO_MEMORY;
         RowContext context{live,         series.timeIds, series.count, observations, 0, orvMissing(), nullptr,
-                           alignedOf(live, live->maxId), orvMissing(), false, work->analysis, work->analysisCount,
-                           &list->outTimeId};
+                           alignedOf(live, live->maxId), orvMissing(), axisIdsAligned(live), false,
+                           work->analysis, work->analysisCount, &list->outTimeId};
         ztoutm(record->info.handle, static_cast<PUT_BINDING *>(record->rowBinding), work->block.rows, series.count,
                &context, work->block.columns, work->values, put_dates);
     }
@@ -214,16 +228,16 @@ int put_dates(void *context, int64_t row, int64_t, double *, int)
         return ZT_TAKE;
     }
     if (p->rawTime.idVarNo <= 0) {
-        if (readNext(c))
+        if (readNext(c, t))
             copyObservation(c);
         else
             fillMissing(c);
         return ZT_TAKE;
     }
-    bool present = c->started ? !orvIsMissing(c->current) : readNext(c);
+    bool present = c->started ? !orvIsMissing(c->current) : readNext(c, t);
     c->started = true;
     while (present && (orvIsMissing(c->current) || isMarkedM(c->aligned) || c->aligned < t))
-        present = readNext(c);
+        present = readNext(c, t);
     if (present && !orvIsMissing(c->current) && c->aligned == t) {
         copyObservation(c);
         return ZT_TAKE;
