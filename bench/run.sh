@@ -1,7 +1,9 @@
 #!/bin/bash
 # The dummy benchmark (a script, not a test): N daily series of ten years
 # as BY groups, the 25 holiday dummies written by a VORNAK step, against
-# formatting and writing the same bytes only and against pandas.
+# formatting and writing the same bytes only and against pandas, and the
+# dummy construction alone (bench/dummy_benchmark.cpp, when Google
+# Benchmark is there) beside pandas' build step.
 #
 #   bench/run.sh N [WORKDIR]     (from the top of the checkout; default
 #                                 WORKDIR /tmp/orv-bench-N)
@@ -34,6 +36,12 @@ echo "== pandas, without to_csv"
 timed "$work/pandas_nowrite.log" /usr/bin/python3 bench/pandas_dummies.py "$work/data" "$work/pandas.csv" --no-write
 echo "== pandas, with to_csv"
 timed "$work/pandas.log" /usr/bin/python3 bench/pandas_dummies.py "$work/data" "$work/pandas.csv"
+echo "== dummy construction alone, N groups per iteration"
+if ninja -C "$build" dummy_benchmark > /dev/null 2>&1; then
+  $pin "$build"/bin/dummy_benchmark --groups="$n" 2> /dev/null | grep "^dummies/"
+else
+  echo "dummy_benchmark not built (no Google Benchmark)"
+fi
 echo "== values: orvhost and pandas"
 cmp "$work/out/dummies.csv" "$work/pandas.csv" && echo "the same bytes"
 rm -f "$work/pandas.csv"

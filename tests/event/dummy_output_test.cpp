@@ -27,7 +27,7 @@ TEST(DummyRows, TimeIdsOfAnAxisAreTheirOwnAlignedValues)
         "DAY",     "DAY3.2",   "WEEKDAY", "WEEKDAY17W", "WEEKDAY3.2", "WEEK",      "WEEK.3",   "WEEK2.5",
         "WEEKV",   "TENDAY",   "SEMIMONTH", "MONTH",    "MONTH2.2",   "QTR",       "QTR.2",    "SEMIYEAR",
         "YEAR",    "YEAR.7",   "YEARV",   "R445MON",    "R454QTR",    "R544YR",    "DTDAY",    "DTWEEK.2",
-        "DTMONTH", "DTQTR",    "HOUR",    "HOUR8.3",    "MINUTE15",   "SECOND",    "DTWEEKDAY",
+        "DTMONTH", "DTQTR",    "HOUR",    "HOUR8.3",    "MINUTE15",   "SECOND",    "DTWEEKDAY", "OBS",
     };
     const char alignments[] = {'B', 'M', 'E'};
     for (const char *name : intervals) {
