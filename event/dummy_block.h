@@ -14,7 +14,7 @@
  * write them.  Every other column is built anew for each group.
  *
  * Exports: ZTSEV_COLUMN_FACTS, ZTSEV_DUMMY_BLOCK, ztsevQuietDummy,
- * ztsevDummyBlockRows, ztsevNoteDummyColumn.
+ * ztsevDummyBlockRows.
  */
 #ifndef ORV_EVENT_DUMMY_BLOCK_H
 #define ORV_EVENT_DUMMY_BLOCK_H
@@ -60,26 +60,21 @@ struct ZTSEV_DUMMY_BLOCK {
 bool ztsevQuietDummy(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series);
 
 /*
- * Makes block hold the event columns of list over series, and the sum of
- * the columns that are not all zero (event order, as a sum column is
- * defined) when summed is true, the sum column left at 0 otherwise.
- * Columns are built with ZTSEVMakeDummy and ZTSEVDummyInfo in list order,
- * each followed by its notes (ztsevNoteDummyColumn), or kept from the
- * block's previous axis as described above and only their notes written.
+ * Makes block hold the event columns of list over series, and in the last
+ * column the sum of the columns that are not all zero (added in event
+ * order, from 0) when summed is true; otherwise the last column holds no
+ * meaning.  Columns are built with ZTSEVMakeDummy in list order, each
+ * followed by its notes: while the list's count of notes issued is not
+ * above its limit, (883, 472) with the event name for status 15 (not
+ * counted), then for an all-zero series (883, 462), else for a constant
+ * one (883, 463), or (883, 3) in its place when the count equals the
+ * limit (either counts).  A column kept from the block's previous axis, as
+ * described above, only has its notes written.
  * Returns 0; ZTSEV_ROWS_NO_MEMORY (dummy_output.h) when the block cannot
  * grow to the group (the host's memory message is written, no note is
  * written and the block is left empty).  Out of memory inside a dummy ends
  * the step (event_dummy.h).
  */
 int ztsevDummyBlockRows(ZTSEV_LIST *list, ZTSEV_DUMMY_BLOCK *block, const ZTSEV_SERIES *series, bool summed);
-
-/*
- * The notes of one built column, while the list's count of notes issued
- * is not above its limit: (883, 472) with the event name for status 15
- * (not counted); then for an all-zero series (883, 462), else for a
- * constant one (883, 463), with the event name, or (883, 3) in its place
- * when the count equals the limit; either counts.
- */
-void ztsevNoteDummyColumn(ZTSEV_LIST *list, const ZTSEV_EVENT *event, const ZTSEV_COLUMN_FACTS &facts);
 
 #endif

@@ -103,7 +103,8 @@ TEST(DummyBlock, ColumnsAreTheEventsDummiesAndTheirSum)
 }
 
 /* The events of the kept-versus-new comparison: quiet ones (a holiday, a
- * holiday marking everything before it, a date outside every axis) and
+ * holiday marking everything before it, a date outside every axis, a date
+ * inside them) and
  * ones built anew for every group (a user date key that is not defined,
  * with its note, and a combination). */
 void sequenceEvents(orvtest::EventFixture &f)
@@ -115,7 +116,8 @@ void sequenceEvents(orvtest::EventFixture &f)
     lost->datekeyCodes[0] = ZTSEV_USER_DATEKEY;
     lost->datekeyNames[0] = orvtest::countedName("NOSUCHKEY");
     f.comb("BOTH", {"XMAS", "OUTSIDE"}, ZTSEV_RULE_ADD);
-    f.list->dummyCount = 5;
+    f.dates("DATED", {kDec20 + 4});
+    f.list->dummyCount = 6;
     f.list->noteLimit = 7;
 }
 
@@ -126,6 +128,7 @@ TEST(DummyBlock, AKeptBlockGivesTheValuesAndLogOfANewOne)
         double first;
         int64_t count;
         bool summed;
+        bool noFirst = false;  /* the block's first time ID missing: the array's first counts */
     };
     struct Case {
         const char *id;
@@ -141,6 +144,8 @@ TEST(DummyBlock, AKeptBlockGivesTheValuesAndLogOfANewOne)
          {{"DAY", kDec20, 20, true}, {"DAY", kDec20, 20, false}, {"DAY", kDec20, 20, true}}},
         {"sum first asked on a kept axis", {{"DAY", kDec20, 20, false}, {"DAY", kDec20, 20, true}}},
         {"back to an earlier axis", {{"DAY", kDec20, 20, true}, {"DAY", kDec20 + 7, 20, true}, {"DAY", kDec20, 20, true}}},
+        {"no first time ID, the array's first moves",
+         {{"DAY", kDec20, 20, false, true}, {"DAY", kDec20 + 2, 20, false, true}}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
@@ -154,6 +159,7 @@ TEST(DummyBlock, AKeptBlockGivesTheValuesAndLogOfANewOne)
             const Group &group = c.groups[g];
             orvtest::TestSeries axis;
             orvtest::makeSeries(axis, group.interval, group.first, group.count);
+            if (group.noFirst) axis.block.firstTimeId = orvMissing();
             ASSERT_EQ(ztsevDummyBlockRows(kept.list, &keptBlock, &axis.block, group.summed), 0);
             const std::string keptLog = orvtest::takeLog();
             ZTSEV_DUMMY_BLOCK newBlock{};
@@ -162,7 +168,7 @@ TEST(DummyBlock, AKeptBlockGivesTheValuesAndLogOfANewOne)
             EXPECT_EQ(kept.list->notesIssued, fresh.list->notesIssued);
             ASSERT_EQ(keptBlock.count, group.count);
             /* Without a summary request the sum column is not read. */
-            const int64_t compared = group.summed ? 6 : 5;
+            const int64_t compared = group.summed ? 7 : 6;
             for (int64_t col = 0; col < compared; ++col) EXPECT_EQ(column(keptBlock, col), column(newBlock, col)) << col;
         }
     }
