@@ -90,6 +90,26 @@ int ZTSEVDummyInfo(ZTSEV_DUMMY *dummy)
     return 0;
 }
 
+void ztsevDummyFlags(const double *values, int64_t n, int32_t *allZero, int32_t *constant)
+{
+    /* The range passes over NaNs: the flags compare the numbers only, and
+     * a series of NaNs alone is neither (its lowest and highest are NaN). */
+    int64_t i = 0;
+    while (i < n && std::isnan(values[i])) ++i;
+    if (i == n) {
+        *allZero = *constant = 0;
+        return;
+    }
+    const double first = values[i];
+    for (++i; i < n; ++i)
+        if (values[i] != first && !std::isnan(values[i])) {
+            *allZero = *constant = 0;
+            return;
+        }
+    *constant = 1;
+    *allZero = first == 0 ? 1 : 0;
+}
+
 ZTSEV_DUMMY *ZTSEVGetDummy(const char *name, ZTSEV_LIST *list, const ZTSEV_SERIES *series, MEMORY_OBJECT **pool,
                            int *status)
 {

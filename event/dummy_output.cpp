@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstring>
 
+#include "event/dummy_block.h"
 #include "event/event_dummy.h"
 #include "event/event_list.h"
 #include "event/event_registry.h"
@@ -23,24 +24,16 @@ namespace {
 
 enum : int {
     kLabelSummary = 443,
-    kNoteAllZero = 462,
-    kNoteConstant = 463,
-    kNoteNotPlaced = 472,
-    kCannotPlace = 15,
 };
 constexpr int kSetMissingNumber = 100;
 constexpr int kSetMissingSkip = 11;
-constexpr int kUtilityFilesFailed = 1020;
-/* zttrans: no memory for its buffers (the memory message is written). */
-constexpr int kTransposeNoMemory = 3;
 
 /* The dummy writer's work areas of a list, kept in dummyBuffers[0]. */
 struct DummyWork {
-    ZT_FILE columns;   /* the event columns, one after the other */
-    ZT_FILE rows;      /* their transpose */
-    double *values;    /* dummy columns + 1 doubles: the row read back */
+    double *values;    /* dummy columns + 1 doubles: the row being written */
     double *analysis;  /* one per analysis variable */
     int32_t analysisCount;
+    ZTSEV_DUMMY_BLOCK block; /* the group's event columns and their sum */
 };
 
 DummyWork *workOf(ZTSEV_LIST *list) { return static_cast<DummyWork *>(list->dummyBuffers[0]); }
@@ -86,6 +79,7 @@ struct RowContext {
     const double *values;    /* its analysis values */
     double maxAligned;       /* aligned last time ID of the group */
     double aligned;          /* aligned current time ID */
+    bool idsAligned;         /* aligning a time ID of the axis gives it back */
     bool started;
     double *analysis;
     int32_t analysisCount;
@@ -101,8 +95,22 @@ double alignedOf(const ZTS_PROC *p, double x)
     return zintnx3(&raw.interval, raw.alignment, nullptr, x, 0);
 }
 
-/* Takes the group's next observation; false at its end. */
-bool readNext(RowContext *c)
+/* True when every time ID of the group's axis is its own aligned value,
+ * so that an observation read at a time ID t needs no alignment: the axis
+ * steps by a built-in interval to its begin, middle or end, and where that
+ * lies depends on the interval alone.  (A custom interval marks positions
+ * outside its table; the same alignment keeps a date's own position.) */
+bool axisIdsAligned(const ZTS_PROC *p)
+{
+    const ZTS_TIMEID &raw = p->rawTime;
+    if (raw.interval.code == ZINT_NONE || raw.idVarNo <= 0) return true;
+    return raw.interval.code != ZINT_CUSTOM &&
+           (raw.alignment == 'B' || raw.alignment == 'M' || raw.alignment == 'E');
+}
+
+/* Takes the group's next observation, read for the row of time ID t;
+ * false at its end. */
+bool readNext(RowContext *c, double t)
 {
     if (c->taken >= c->observations.count) {
         c->current = orvMissing();
@@ -112,7 +120,10 @@ bool readNext(RowContext *c)
     ++c->taken;
     c->current = row[0];
     c->values = row + 1;
-    if (!orvIsMissing(c->current)) c->aligned = alignedOf(c->live, c->current);
+    if (c->idsAligned && c->current == t)
+        c->aligned = t;
+    else if (!orvIsMissing(c->current))
+        c->aligned = alignedOf(c->live, c->current);
     return true;
 }
 
@@ -132,63 +143,12 @@ void copyObservation(RowContext *c)
     }
 }
 
-/* Writes the dummy of every event (and the sum) as columns into the
- * work's first file; returns the number of columns spooled. */
-int64_t spoolColumns(ZTSEV_LIST *list, const ZTSEV_DSREC *record, const ZTSEV_SERIES &series, DummyWork *work)
-{
-    MEMORY_OBJECT *pool = nullptr;
-    findpool(&pool, list);
-    const int64_t n = series.count;
-    double *sum = record->summaryRequested != 0 ? static_cast<double *>(ztsevAllocArray(pool, n, sizeof(double)))
-                                                : nullptr;
-    double *values = nullptr;
-    int64_t columns = 0;
-    for (ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) {
-        if (!ztsevHasDummyColumn(event->cls)) continue;
-        const int status = ZTSEVMakeDummy(list, event, &series, &values, pool);
-        ZTSEV_DUMMY info{values, n, 0, 0, 0, 0, nullptr};
-        ZTSEVDummyInfo(&info);
-        if (list->notesIssued <= list->noteLimit) {
-            if (status == kCannotPlace) ztsevNoteName(kNoteNotPlaced, event->name.text, event->name.length);
-            const int note = info.allZero != 0 ? kNoteAllZero : info.constant != 0 ? kNoteConstant : 0;
-            if (note != 0) {
-                if (list->notesIssued == list->noteLimit)
-                    xpmlog(ZTSEV_MSG_SET, ZTSEV_MSG_LIMIT_REACHED, ORV_MSG_END);
-                else
-                    ztsevNoteName(note, event->name.text, event->name.length);
-                ++list->notesIssued;
-            }
-        }
-        if (sum != nullptr && info.allZero == 0)
-            for (int64_t i = 0; i < n; ++i) sum[i] += values[i];
-        ztput(work->columns, n, values);
-        ++columns;
-    }
-    ztsevFree(pool, values);
-    if (sum != nullptr) {
-        ztput(work->columns, n, sum);
-        ++columns;
-        ztsevFree(pool, sum);
-    }
-    if (columns == 0) {
-        /* No event column and no sum: one column of zeros, read into a
-         * buffer slot that no output column is bound to, still gives one
-         * row per time ID. */
-        double *zeros = static_cast<double *>(ztsevAllocArray(pool, n, sizeof(double)));
-        ztput(work->columns, n, zeros);
-        ztsevFree(pool, zeros);
-        columns = 1;
-    }
-    return columns;
-}
-
 }  // namespace
 
 void ZTSEVdsoutdummy(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis)
 {
     createCombMembers(list);
-    DummyWork *work = makeWork(list, analysis.count);
-    if (ztinit(&work->columns, &work->rows) != 0) xexit(kUtilityFilesFailed, 0);
+    makeWork(list, analysis.count);
     for (ZTSEV_DSREC *record = list->dummyOutputs; record != nullptr; record = record->next)
         if (record->info.handle != nullptr) ZTSEVoutdumds(list, record, idInfo, proc, analysis);
 }
@@ -245,18 +205,13 @@ int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, Z
     if (work == nullptr || series.count < 1) return 0;
     for (ZTSEV_DSREC *record = list->dummyOutputs; record != nullptr; record = record->next) {
         if (record->info.handle == nullptr || record->rowBinding == nullptr) continue;
-        /* Spool columns of an earlier data set that failed to transpose
-         * must not join this one's. */
-        ztrset(work->columns);
-        const int64_t columns = spoolColumns(list, record, series, work);
-        const int transposed = zttrans(work->columns, work->rows, columns, series.count);
-        if (transposed == kTransposeNoMemory) return ZTSEV_ROWS_NO_MEMORY;
-        if (transposed != 0) continue;
+        if (ztsevDummyBlockRows(list, &work->block, &series, record->summaryRequested != 0) != 0)
+            return ZTSEV_ROWS_NO_MEMORY;
         RowContext context{live,         series.timeIds, series.count, observations, 0, orvMissing(), nullptr,
-                           alignedOf(live, live->maxId), orvMissing(), false, work->analysis, work->analysisCount,
-                           &list->outTimeId};
-        ztoutp(record->info.handle, static_cast<PUT_BINDING *>(record->rowBinding), work->rows, &context, columns,
-               work->values, put_dates);
+                           alignedOf(live, live->maxId), orvMissing(), axisIdsAligned(live), false,
+                           work->analysis, work->analysisCount, &list->outTimeId};
+        ztoutm(record->info.handle, static_cast<PUT_BINDING *>(record->rowBinding), work->block.rows, series.count,
+               &context, work->block.columns, work->values, put_dates);
     }
     return 0;
 }
@@ -273,16 +228,16 @@ int put_dates(void *context, int64_t row, int64_t, double *, int)
         return ZT_TAKE;
     }
     if (p->rawTime.idVarNo <= 0) {
-        if (readNext(c))
+        if (readNext(c, t))
             copyObservation(c);
         else
             fillMissing(c);
         return ZT_TAKE;
     }
-    bool present = c->started ? !orvIsMissing(c->current) : readNext(c);
+    bool present = c->started ? !orvIsMissing(c->current) : readNext(c, t);
     c->started = true;
     while (present && (orvIsMissing(c->current) || isMarkedM(c->aligned) || c->aligned < t))
-        present = readNext(c);
+        present = readNext(c, t);
     if (present && !orvIsMissing(c->current) && c->aligned == t) {
         copyObservation(c);
         return ZT_TAKE;

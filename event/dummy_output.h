@@ -5,10 +5,11 @@
  * values, the time ID, the analysis variables, one column per event
  * (groups left out) and optionally their sum.
  *
- * The event columns are spooled column by column into a pair of utility
- * files, transposed and written row by row; the row callback pairs each
- * time ID with the group's observation at that time ID, taken from the
- * observations the driver kept when it read the group.
+ * The event columns of a group are built into a block of rows in memory
+ * (dummy_block.h: kept for the next group on the same time axis where
+ * that writes the same log) and written row by row from it; the row
+ * callback pairs each time ID with the group's observation at that time
+ * ID, taken from the observations the driver kept when it read the group.
  *
  * Exports: ZTSEV_ANALYSIS, ZTSEV_OBSERVATIONS, ZTSEVdsoutdummy, ZTSEVoutdumds,
  * ZTSEVPutEVDum_init, ZTSEVPutEVDum, put_dates.
@@ -40,9 +41,8 @@ struct ZTSEV_OBSERVATIONS {
 /*
  * Output set-up of the dummy data sets, once per step: creates the events
  * that COMB members name without being events of the list (keywords,
- * outlier names), so that their columns are defined with the others;
- * opens the list's pair of utility files (failure ends the step with 1020)
- * and defines the columns of every dummy output record (ZTSEVoutdumds).
+ * outlier names), so that their columns are defined with the others, and
+ * defines the columns of every dummy output record (ZTSEVoutdumds).
  */
 void ZTSEVdsoutdummy(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTS_PROC *proc, ZTSEV_ANALYSIS analysis);
 
@@ -67,10 +67,11 @@ int ZTSEVPutEVDum_init(ZTSEV_LIST *list, ZTSEV_DSREC *record, int32_t byCount, i
  * variable, SETMISSING, the group's largest time ID); observations are the
  * group's observations, whose analysis values the rows take.  A list
  * without event columns and without a sum still gets one row per time ID.
- * Returns 0, or ZTSEV_ROWS_NO_MEMORY when a data set's rows could not be
- * transposed for want of memory: the memory message is written, no row of
- * the group has reached that data set, and the data sets after it are left
- * alone, so that the caller can skip the group as a whole.
+ * Returns 0, or ZTSEV_ROWS_NO_MEMORY when the block of a data set's rows
+ * could not grow to the group for want of memory: the memory message is
+ * written, no row of the group has reached that data set, and the data sets
+ * after it are left alone, so that the caller can skip the group as a
+ * whole.
  */
 enum : int { ZTSEV_ROWS_NO_MEMORY = 7 };
 int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, ZTSEV_OBSERVATIONS observations);

@@ -34,8 +34,10 @@ double *prepare(double **values, int64_t n, MEMORY_OBJECT *pool)
 
 void missingToZero(double *values, int64_t n)
 {
-    for (int64_t i = 0; i < n; ++i)
-        if (orvIsMissing(values[i])) values[i] = 0.0;
+    for (int64_t i = 0; i < n; ++i) {
+        const double v = values[i];
+        values[i] = orvIsMissing(v) ? 0.0 : v;
+    }
 }
 
 bool simpleClass(int32_t cls) { return cls == ZTSEV_CLASS_SIMPLE || cls == ZTSEV_CLASS_DATEKEY; }
@@ -177,11 +179,15 @@ int ZTSEVMakeSimpleDummy(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, cons
         vzfdl(out, n, 0.0);
         return status;
     }
-    for (int64_t i = 0; i < n; ++i) {
-        if (orvIsMissing(out[i]))
-            out[i] = 0.0;
-        else if (indicator && out[i] != 0.0)
-            out[i] = 1.0;
+    /* Branch-free loops, which the compiler vectorises: missing becomes 0,
+     * and in an indicator every other non-zero value 1 (a -0 stays). */
+    if (indicator) {
+        for (int64_t i = 0; i < n; ++i) {
+            const double v = out[i];
+            out[i] = orvIsMissing(v) ? 0.0 : v != 0.0 ? 1.0 : v;
+        }
+    } else {
+        missingToZero(out, n);
     }
     return status;
 }

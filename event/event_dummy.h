@@ -20,7 +20,7 @@
  *
  * Exports: ZTSEV_DUMMY, ZTSEV_COMB_DEPTH, ZTSEV_DUMMY_* statuses,
  * ZTSEVMakeDummy, ZTSEVMakeSimpleDummy, ZTSEVMakeDummyFromDates,
- * ZTSEVMakePredefDummy, ZTSEVDummyInfo, ZTSEVGetDummy, ZTSEVGetOutlier,
+ * ZTSEVMakePredefDummy, ZTSEVDummyInfo, ztsevDummyFlags, ZTSEVGetDummy, ZTSEVGetOutlier,
  * ZTSEVDeleteDummy.
  */
 #ifndef ORV_EVENT_EVENT_DUMMY_H
@@ -92,6 +92,12 @@ int ZTSEVMakePredefDummy(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, d
 /* Fills the four statistics of dummy from its values and nobs; 10 when
  * nobs is below 1 (flags 1, magnitudes 0), else 0. */
 int ZTSEVDummyInfo(ZTSEV_DUMMY *dummy);
+
+/* The two flags of ZTSEVDummyInfo alone, for n values (n at least 1):
+ * *allZero and *constant set to 1 or 0 exactly as ZTSEVDummyInfo sets
+ * them.  Stops at the first value that differs from the first number met,
+ * so a series that is neither constant nor all zero costs only its start. */
+void ztsevDummyFlags(const double *values, int64_t n, int32_t *allZero, int32_t *constant);
 
 /* A new dummy of the event named `name` (NUL-terminated), found in list or
  * made by the keyword registry, from the pool *pool (settled by findpool).

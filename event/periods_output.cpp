@@ -108,9 +108,9 @@ void ZTSDKPutDKPer(ZTSEV_LIST *list, ZTS_TIMEID *idInfo, ZTSEV_SERIES series)
         for (ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) {
             if (!ztsevHasDummyColumn(event->cls)) continue;
             ZTSEVMakeDummy(list, event, &series, &values, pool);
-            ZTSEV_DUMMY info{values, series.count, 0, 0, 0, 0, nullptr};
-            ZTSEVDummyInfo(&info);
-            if (info.allZero != 0) continue;
+            int32_t allZero = 0, constant = 0;
+            ztsevDummyFlags(values, series.count, &allZero, &constant);
+            if (allZero != 0) continue;
             if (event->given.localeGiven != 0 && event->locale.length > 0)
                 vzmpc(event->locale.text, event->locale.length, &row.locale.length, row.locale.text, ZTSEV_NAME_SIZE);
             else

@@ -4,7 +4,7 @@
  * store and a data set.
  *
  * Exports: ztinit, ztterm, ztrset, ztput, ztget, zttrans, ztout, ztoutp,
- * ztin, ztinp (declared in row_store.h).
+ * ztoutm, ztin, ztinp (declared in row_store.h).
  */
 #include "host/row_store.h"
 
@@ -76,43 +76,66 @@ void releaseDoubles(double *block)
 
 void **handleRef(DATA_SET_HANDLE **handle) { return reinterpret_cast<void **>(handle); }
 
-/* The loop of ztout and ztoutp; filter(row, nvar, buffer, status) answers
- * as a row filter does. */
+/* Moves a taken row with the binding and writes the observation.  0, or 1
+ * when the move failed (logged) or the write failed and xofprc did not
+ * clear it: the remaining rows must not be written. */
+int writeObservation(DATA_SET_HANDLE *output, PUT_BINDING *binding)
+{
+    DATA_SET_HANDLE *handle = output;
+    if (binding != nullptr) {
+        int moved = binding->move != nullptr ? binding->move(binding, handle->row) : xyvput(binding, 0, handle->row);
+        /* An observation whose values did not arrive is not written. */
+        if (logged(moved) != 0) return 1;
+    }
+    int status = handle->write(handle);
+    if (status != 0 || (handle->flags & ORV_DS_STATUS_PENDING) != 0) {
+        /* xofprc reports the status itself; one it does not clear means
+         * the observation was lost, and writing on would leave a data set
+         * with a gap that looks complete. */
+        status = xofprc(handleRef(&handle), status, kWriteStatusMode);
+        if (status != 0 || handle == nullptr) return 1;
+    }
+    return 0;
+}
+
+/* The loop of ztout, ztoutp and ztoutm: next(row) puts row `row` into the
+ * buffer and answers 0 (a row is there), 1 (no more rows) or 2 (a failure,
+ * logged); filter(row, nvar, buffer, status) answers as a row filter does.
+ * Results as ztout's. */
+template <class Next, class Filter>
+int writeRows(DATA_SET_HANDLE *output, PUT_BINDING *binding, double *buffer, Next next, Filter filter)
+{
+    if (output == nullptr || output->write == nullptr || buffer == nullptr) return 1;
+    for (int64_t row = 0;; ++row) {
+        const int got = next(row);
+        if (got == 1) return 0;
+        if (got != 0) return 1;
+        const int answer = filter(row, buffer);
+        if (answer > ZT_SKIP) return 0;
+        if (answer != ZT_TAKE) continue;
+        if (writeObservation(output, binding) != 0) return 1;
+    }
+}
+
+/* writeRows over the rows of a file read from its start; status 0 reaches
+ * the filter, as only rows read in full do. */
 template <class Filter>
-int writeRows(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, int64_t nvar,
-              double *buffer, Filter filter)
+int writeFileRows(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, int64_t nvar, double *buffer,
+                  Filter filter)
 {
     int64_t rowBytes = 0;
     if (output == nullptr || output->write == nullptr || file == nullptr || buffer == nullptr ||
         !byteLength(nvar, &rowBytes))
         return 1;
     if (logged(xcpoint(file, 0)) != 0) return 1;
-
-    DATA_SET_HANDLE *handle = output;
-    for (int64_t row = 0;; ++row) {
-        int status = xcread(file, buffer, rowBytes);
-        if (isEndOfFile(status)) return 0;
-        if (logged(status) != 0) return 1;
-
-        int answer = filter(row, nvar, buffer, int(uint32_t(status) & ORV_STATUS_EOF_MASK));
-        if (answer > ZT_SKIP) return 0;
-        if (answer != ZT_TAKE) continue;
-
-        if (binding != nullptr) {
-            int moved = binding->move != nullptr ? binding->move(binding, handle->row)
-                                                 : xyvput(binding, 0, handle->row);
-            /* An observation whose values did not arrive is not written. */
-            if (logged(moved) != 0) return 1;
-        }
-        status = handle->write(handle);
-        if (status != 0 || (handle->flags & ORV_DS_STATUS_PENDING) != 0) {
-            /* xofprc reports the status itself; one it does not clear means
-             * the observation was lost, and writing on would leave a data
-             * set with a gap that looks complete. */
-            status = xofprc(handleRef(&handle), status, kWriteStatusMode);
-            if (status != 0 || handle == nullptr) return 1;
-        }
-    }
+    return writeRows(
+        output, binding, buffer,
+        [&](int64_t) {
+            const int status = xcread(file, buffer, rowBytes);
+            if (isEndOfFile(status)) return 1;
+            return logged(status) != 0 ? 2 : 0;
+        },
+        [&](int64_t row, double *values) { return filter(row, nvar, values, 0); });
 }
 
 /* The loop of ztin and ztinp; filter(rowsWritten, nvar, buffer) answers as a
@@ -261,7 +284,7 @@ int zttrans(ZT_FILE input, ZT_FILE output, int64_t R, int64_t M)
 int ztout(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, int64_t nvar,
           double *buffer, ZT_OUT_FILTER filter)
 {
-    return writeRows(output, binding, file, nvar, buffer,
+    return writeFileRows(output, binding, file, nvar, buffer,
                      [filter](int64_t row, int64_t count, double *values, int status) {
                          return filter != nullptr ? filter(row, count, values, status) : ZT_TAKE;
                      });
@@ -270,11 +293,28 @@ int ztout(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, int64_t n
 int ztoutp(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, void *context,
            int64_t nvar, double *buffer, ZT_OUTP_FILTER filter)
 {
-    return writeRows(output, binding, file, nvar, buffer,
+    return writeFileRows(output, binding, file, nvar, buffer,
                      [filter, context](int64_t row, int64_t count, double *values, int status) {
                          return filter != nullptr ? filter(context, row, count, values, status)
                                                   : ZT_TAKE;
                      });
+}
+
+int ztoutm(DATA_SET_HANDLE *output, PUT_BINDING *binding, const double *rows, int64_t rowCount, void *context,
+           int64_t nvar, double *buffer, ZT_OUTP_FILTER filter)
+{
+    int64_t rowBytes = 0;
+    if (rows == nullptr || rowCount < 0 || !byteLength(nvar, &rowBytes)) return 1;
+    return writeRows(
+        output, binding, buffer,
+        [&](int64_t row) {
+            if (row >= rowCount) return 1;
+            std::memcpy(buffer, rows + row * nvar, size_t(rowBytes));
+            return 0;
+        },
+        [&](int64_t row, double *values) {
+            return filter != nullptr ? filter(context, row, nvar, values, 0) : ZT_TAKE;
+        });
 }
 
 int64_t ztin(DATA_SET_HANDLE *input, FETCH_HANDLE *fetch, ZT_FILE file, int64_t nvar,

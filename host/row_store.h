@@ -9,8 +9,9 @@
  *
  * Exports: ZT_FILE; ztinit, ztterm (open and close a pair); ztrset, ztput,
  * ztget (rewind for rewriting, append, read); zttrans (transpose rows into
- * columns); ztout, ztoutp (write the rows to a data set); ztin, ztinp (fill
- * the store from a data set); the row-filter types and the results.
+ * columns); ztout, ztoutp (write the rows to a data set), ztoutm (the same
+ * from rows in memory); ztin, ztinp (fill the store from a data set); the
+ * row-filter types and the results.
  *
  * Every host failure is written to the log (xprrlog) before a routine
  * returns; no routine ends the step.  Memory comes from the global memory
@@ -107,6 +108,13 @@ int ztout(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, int64_t n
 
 /* ztout with a caller context handed first to the filter. */
 int ztoutp(DATA_SET_HANDLE *output, PUT_BINDING *binding, ZT_FILE file, void *context,
+           int64_t nvar, double *buffer, ZT_OUTP_FILTER filter);
+
+/* ztoutp over rowCount rows of nvar doubles held in memory at rows (row r
+ * at rows + r * nvar) instead of a file: each row is copied into buffer
+ * before the filter sees it.  Results as ztout's; 1 also for null rows or
+ * a negative rowCount. */
+int ztoutm(DATA_SET_HANDLE *output, PUT_BINDING *binding, const double *rows, int64_t rowCount, void *context,
            int64_t nvar, double *buffer, ZT_OUTP_FILTER filter);
 
 /* Empties file and fills it with one row of nvar doubles per observation of

@@ -274,6 +274,7 @@ bool makeRoom(PROC_STATE *state)
         ztsFree(series, ids.ids);
         ids.ids = static_cast<double *>(ztsAlloc(series, size_t(state->groupCount) * sizeof(double), kIndexFlags));
         ids.capacity = ids.ids != nullptr ? state->groupCount : 0;
+        state->idsStepped = 0;
         if (ids.ids == nullptr) {
             outOfMemory(state);
             return false;
@@ -405,9 +406,14 @@ void kivevin(PROC_STATE *state, KIV_MESSAGES msgs)
         state->groupCount = 0;
         return;
     }
+    /* Consecutive groups mostly share their first period: the time IDs
+     * stepped for an earlier group from the same base are still there. */
     double *ids = state->groupTimeIds;
-    for (int64_t i = 0; i < count; ++i)
+    if (std::bit_cast<uint64_t>(base) != std::bit_cast<uint64_t>(state->idsBase)) state->idsStepped = 0;
+    for (int64_t i = state->idsStepped; i < count; ++i)
         ids[i] = raw.interval.code == ZINT_NONE ? double(i) : zintnx3(&raw.interval, raw.alignment, nullptr, base, double(i));
+    state->idsBase = base;
+    state->idsStepped = std::max(state->idsStepped, count);
 }
 
 /* The step has no work of its own: a group that reached it has a clear

@@ -94,6 +94,11 @@ struct PROC_STATE {
     ORV_COUNTED_LABEL idLabel;
     double *groupTimeIds;          /* time IDs of the current group */
     int64_t groupCount;            /* 0 = nothing to do for the group */
+    /* The first idsStepped time IDs in groupTimeIds were stepped from
+     * idsBase; a later group from the same base keeps them.  0 after the
+     * array is made anew. */
+    double idsBase;
+    int64_t idsStepped;
     /* With dummy outputs, the group reader keeps every observation it read,
      * in reading order, as 1 + varCount doubles: the time ID as read, then
      * the analysis values; the dummy writer pairs them with the time IDs

@@ -774,6 +774,94 @@ TEST(RowStore, FailuresStopTheMoveAtTheFailingRow)
     orvtest::takeLog();
 }
 
+/* ztoutm: the rows come from memory, each copied into the buffer before
+ * the filter sees it; the filter's answers and the write failures act as
+ * with a file. */
+TEST(RowStore, RowsFromMemoryToADataSet)
+{
+    enum Filter { None, SkipOdd, StopAtTwo, StampRow };
+    struct Case {
+        const char *id;
+        int64_t rowCount;
+        Filter filter;
+        size_t failAt;  /* write failing from this row on; SIZE_MAX none */
+        std::vector<Row> expected;
+        std::vector<int64_t> seen;  /* rows the filter saw */
+        int result;
+    };
+    const Case cases[] = {
+        {"every row", 5, None, SIZE_MAX, {{0, 0}, {1, 10}, {2, 20}, {3, 30}, {4, 40}}, {}, 0},
+        {"the first three rows only", 3, SkipOdd, SIZE_MAX, {{0, 0}, {2, 20}}, {0, 1, 2}, 0},
+        {"no rows", 0, SkipOdd, SIZE_MAX, {}, {}, 0},
+        {"stop at row 2", 5, StopAtTwo, SIZE_MAX, {{0, 0}, {1, 10}}, {0, 1, 2}, 0},
+        {"filter changes the copy", 3, StampRow, SIZE_MAX, {{0, -0.0}, {1, -1}, {2, -2}}, {0, 1, 2}, 0},
+        {"write fails at row 1", 5, None, 1, {{0, 0}}, {}, 1},
+    };
+    const std::vector<double> rows = {0, 0, 1, 10, 2, 20, 3, 30, 4, 40};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        FailingOutput output;
+        output.failAt = c.failAt;
+        output.failStatus = c.failAt == SIZE_MAX ? 0 : int(0x8004C005u);
+        Row buffer{};
+        FakeBinding binding(buffer.data());
+        OutCalls calls;
+        ZT_OUTP_FILTER filter = nullptr;
+        switch (c.filter) {
+        case None: break;
+        case SkipOdd:
+            filter = [](void *context, int64_t row, int64_t nvar, double *, int status) {
+                auto *seen = static_cast<OutCalls *>(context);
+                seen->rows.push_back(row);
+                if (nvar != 2 || status != 0) seen->argumentsRight = false;
+                return int(row % 2);
+            };
+            break;
+        case StopAtTwo:
+            filter = [](void *context, int64_t row, int64_t, double *, int) {
+                static_cast<OutCalls *>(context)->rows.push_back(row);
+                return row == 2 ? 2 : 0;
+            };
+            break;
+        case StampRow:
+            filter = [](void *context, int64_t row, int64_t, double *values, int) {
+                static_cast<OutCalls *>(context)->rows.push_back(row);
+                values[1] = -double(row);
+                return 0;
+            };
+            break;
+        }
+        EXPECT_EQ(ztoutm(&output.handle, &binding.binding, rows.data(), c.rowCount, &calls, 2, buffer.data(), filter),
+                  c.result);
+        EXPECT_EQ(output.written, c.expected);
+        EXPECT_EQ(calls.rows, c.seen);
+        EXPECT_TRUE(calls.argumentsRight);
+        orvtest::takeLog();
+    }
+    /* The source rows stay as they were when the filter changes the copy. */
+    EXPECT_EQ(rows[3], 10);
+
+    FakeOutput unused;
+    Row buffer{};
+    FakeBinding binding(buffer.data());
+    struct Bad {
+        const char *id;
+        int result;
+    };
+    const Bad bad[] = {
+        {"null data set", ztoutm(nullptr, &binding.binding, rows.data(), 5, nullptr, 2, buffer.data(), nullptr)},
+        {"null rows", ztoutm(&unused.handle, &binding.binding, nullptr, 5, nullptr, 2, buffer.data(), nullptr)},
+        {"negative count", ztoutm(&unused.handle, &binding.binding, rows.data(), -1, nullptr, 2, buffer.data(), nullptr)},
+        {"null buffer", ztoutm(&unused.handle, &binding.binding, rows.data(), 5, nullptr, 2, nullptr, nullptr)},
+        {"nvar 0", ztoutm(&unused.handle, &binding.binding, rows.data(), 5, nullptr, 0, buffer.data(), nullptr)},
+    };
+    for (const Bad &b : bad) {
+        SCOPED_TRACE(b.id);
+        EXPECT_EQ(b.result, 1);
+    }
+    EXPECT_TRUE(unused.written.empty());
+}
+
 /* A failing utility-file status whose low bits read as end of file
  * (0x801) is a failure, not the end of the rows. */
 TEST(RowStore, ANegativeStatusWithEndOfFileBitsIsAFailure)
