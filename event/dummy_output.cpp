@@ -14,6 +14,7 @@
 #include "event/output_columns.h"
 #include "event/statement_options.h"
 #include "host/missing_values.h"
+#include "host/parser_glue.h"
 #include "host/row_store.h"
 #include "host/services.h"
 #include "host/text_fields.h"
@@ -243,6 +244,7 @@ int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, Z
 {
     DummyWork *work = workOf(list);
     if (work == nullptr || series.count < 1) return 0;
+    bool written = false; /* some data set holds rows of the group */
     for (ZTSEV_DSREC *record = list->dummyOutputs; record != nullptr; record = record->next) {
         if (record->info.handle == nullptr || record->rowBinding == nullptr) continue;
         /* Spool columns of an earlier data set that failed to transpose
@@ -250,8 +252,12 @@ int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, Z
         ztrset(work->columns);
         const int64_t columns = spoolColumns(list, record, series, work);
         const int transposed = zttrans(work->columns, work->rows, columns, series.count);
+        /* Rows already written cannot be taken back: the group can be
+         * skipped only while none is; after that the step ends. */
+        if (transposed == kTransposeNoMemory && written) xexit(ORV_RC_OUT_OF_MEMORY, 0);
         if (transposed == kTransposeNoMemory) return ZTSEV_ROWS_NO_MEMORY;
         if (transposed != 0) continue;
+        written = true;
         RowContext context{live,         series.timeIds, series.count, observations, 0, orvMissing(), nullptr,
                            alignedOf(live, live->maxId), orvMissing(), false, work->analysis, work->analysisCount,
                            &list->outTimeId};
