@@ -1,13 +1,15 @@
 /*
  * sidecar.cpp - reading and writing member.meta.json.
  *
- * The JSON is read event by event (the library's SAX interface) into the
- * few fields a sidecar has: the root object's members and the members of
- * each element of its "variables" list, deeper values only by kind.  No
- * document tree is built: destroying one makes the library allocate, and an
- * allocation that fails there cannot be caught.  The text is read through
- * an iterator that counts lines, so that every variable keeps the line of
- * its object and a message about a field can name its line.
+ * No JSON document tree is built, neither to read nor to write: destroying
+ * one makes the library allocate, and an allocation that fails there cannot
+ * be caught.  The JSON is read event by event (the library's SAX interface)
+ * into the few fields a sidecar has: the root object's members and the
+ * members of each element of its "variables" list, deeper values only by
+ * kind; it is written as text, each string quoted by the library.  The
+ * text is read through an iterator that counts lines, so that every
+ * variable keeps the line of its object and a message about a field can
+ * name its line.
  */
 #include "platform/dataset/sidecar.h"
 
@@ -167,6 +169,15 @@ struct SidecarEvents {
         return false;
     }
 };
+
+/* text as a JSON string, quotes included.  Text that is not UTF-8 is
+ * written with replacement characters rather than failing the whole data
+ * set.  A string value owns no elements, so destroying it allocates
+ * nothing. */
+std::string jsonText(const std::string &text)
+{
+    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
 int lineOfByte(const std::string &text, size_t byte)
 {
@@ -333,29 +344,27 @@ bool readSidecar(const std::string &path, DataSetDescription &description, std::
 bool writeSidecar(const std::string &path, const DataSetDescription &description,
                   std::string &error)
 {
-    nlohmann::ordered_json root;
-    root["label"] = description.label;
-    if (description.observations >= 0) root["observations"] = description.observations;
-    if (description.csvBytes >= 0) root["csvBytes"] = description.csvBytes;
-    nlohmann::ordered_json variables = nlohmann::ordered_json::array();
+    std::string text = "{\n  \"label\": " + jsonText(description.label);
+    if (description.observations >= 0)
+        text += ",\n  \"observations\": " + std::to_string(description.observations);
+    if (description.csvBytes >= 0) text += ",\n  \"csvBytes\": " + std::to_string(description.csvBytes);
+    text += ",\n  \"variables\": [";
+    const char *separator = "\n";
     for (const Variable &variable : description.variables) {
-        nlohmann::ordered_json entry;
-        entry["name"] = variable.name;
-        entry["type"] = variable.type == VariableType::Numeric ? "numeric" : "character";
-        entry["length"] = variable.length;
-        entry["label"] = variable.label;
-        entry["format"] =
-            formatText(variable.formatName, variable.formatWidth, variable.formatDecimals);
+        text += separator;
+        separator = ",\n";
+        text += "    {\n      \"name\": " + jsonText(variable.name) + ",\n      \"type\": " +
+                (variable.type == VariableType::Numeric ? "\"numeric\"" : "\"character\"") +
+                ",\n      \"length\": " + std::to_string(variable.length) +
+                ",\n      \"label\": " + jsonText(variable.label) + ",\n      \"format\": " +
+                jsonText(formatText(variable.formatName, variable.formatWidth, variable.formatDecimals));
         if (!variable.informatName.empty())
-            entry["informat"] = formatText(variable.informatName, variable.informatWidth,
-                                           variable.informatDecimals);
-        variables.push_back(std::move(entry));
+            text += ",\n      \"informat\": " +
+                    jsonText(formatText(variable.informatName, variable.informatWidth,
+                                        variable.informatDecimals));
+        text += "\n    }";
     }
-    root["variables"] = std::move(variables);
-    /* Text that is not UTF-8 is written with replacement characters rather
-     * than failing the whole data set. */
-    std::string text =
-        root.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    text += description.variables.empty() ? "]\n}\n" : "\n  ]\n}\n";
 
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     bool ok = fd >= 0 && writeFileBytes(fd, text.data(), text.size());

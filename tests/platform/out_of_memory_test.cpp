@@ -78,16 +78,17 @@ namespace {
 
 TEST(OutOfMemory, EveryFailedAllocationEndsTheRunWithAMessage)
 {
-    /* The input data set without a sidecar, and with one: the sidecar is
-     * parsed without a document tree, whose destruction would allocate
-     * where a failure cannot be caught. */
+    /* The input data set without a sidecar, and with one and an output
+     * data set: sidecars are read and written without a document tree,
+     * whose destruction would allocate where a failure cannot be caught. */
     struct Case {
         const char *id;
-        const char *sidecar; /* written as sales.meta.json; null: none */
+        const char *statements; /* of the VORNAK step */
+        const char *sidecar;    /* written as sales.meta.json; null: none */
     };
     const Case cases[] = {
-        {"no sidecar", nullptr},
-        {"sidecar", R"({"label": "Sales", "observations": 2,
+        {"no sidecar", "", nullptr},
+        {"sidecar and an output", "EVENTDEF e = 2;\nEVENTDUMMY OUT=x.dummy;\n", R"({"label": "Sales", "observations": 2,
   "variables": [{"name": "date", "type": "numeric", "format": "YYMMDD10."},
                 {"name": "sales", "type": "numeric", "label": "Units", "length": 8}],
   "extra": {"nested": [1, 2.5, "x", null, true, {"deeper": []}]}})"},
@@ -102,7 +103,7 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheRunWithAMessage)
         std::ofstream(dir + "/sales.csv") << "date,sales\n2020-01-01,1\n2020-02-01,2\n";
         if (c.sidecar != nullptr) std::ofstream(dir + "/sales.meta.json") << c.sidecar;
         std::ofstream(job) << "OPTIONS DEBUG=SYN;\nLIBNAME x '" << dir << "';\n"
-                           << "PROC VORNAK DATA=x.sales LEAD=1;\nRUN;\n";
+                           << "PROC VORNAK DATA=x.sales LEAD=1;\n" << c.statements << "RUN;\n";
         std::string program = "orvhost", jobArg = job;
         char *argv[] = {program.data(), jobArg.data(), nullptr};
 
@@ -117,6 +118,7 @@ TEST(OutOfMemory, EveryFailedAllocationEndsTheRunWithAMessage)
             failAt = 0;
             if (!failed) {
                 EXPECT_EQ(status, 0) << err.str();
+                EXPECT_EQ(std::filesystem::exists(dir + "/dummy.meta.json"), c.sidecar != nullptr);
                 break;
             }
             ++runsWithFailure;
