@@ -8,6 +8,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <utility>
+#include <vector>
 
 #include "host/host_records.h"
 #include "platform/dataset/data_set_store.h"
@@ -31,14 +34,36 @@ const std::string &libraryDirectory()
     }();
     return dir;
 }
+
+/* The seed data sets' files by name, with their text, read once.  They
+ * are written with streams rather than copied: a copy through the kernel
+ * fails when libFuzzer's timer signal interrupts it, where a stream writes
+ * again. */
+const std::vector<std::pair<std::string, std::string>> &seedFiles()
+{
+    static const std::vector<std::pair<std::string, std::string>> files = [] {
+        std::vector<std::pair<std::string, std::string>> read;
+        for (const char *file : {"sales.csv", "sales.meta.json", "stores.csv", "stores.meta.json"}) {
+            std::ifstream in(fs::path(ORV_SOURCE_DIR) / "examples/data" / file, std::ios::binary);
+            std::stringstream text;
+            text << in.rdbuf();
+            if (!in) abort();
+            read.emplace_back(file, text.str());
+        }
+        return read;
+    }();
+    return files;
+}
 }  // namespace
 
 const std::string &resetLibrary()
 {
     const std::string &dir = libraryDirectory();
     for (const fs::directory_entry &entry : fs::directory_iterator(dir)) fs::remove_all(entry);
-    for (const char *file : {"sales.csv", "sales.meta.json", "stores.csv", "stores.meta.json"})
-        fs::copy_file(fs::path(ORV_SOURCE_DIR) / "examples/data" / file, fs::path(dir) / file);
+    for (const auto &[file, text] : seedFiles()) {
+        std::ofstream out(dir + "/" + file, std::ios::binary);
+        if (!(out << text)) abort();
+    }
     return dir;
 }
 
