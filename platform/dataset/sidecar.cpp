@@ -1,9 +1,15 @@
 /*
  * sidecar.cpp - reading and writing member.meta.json.
  *
- * The JSON is read through an iterator that counts lines, so that a parser
- * callback can note the line of every variable's object and a message about
- * a field can name its line.
+ * No JSON document tree is built, neither to read nor to write: destroying
+ * one makes the library allocate, and an allocation that fails there cannot
+ * be caught.  The JSON is read event by event (the library's SAX interface)
+ * into the few fields a sidecar has: the root object's members and the
+ * members of each element of its "variables" list, deeper values only by
+ * kind; it is written as text, each string quoted by the library.  The
+ * text is read through an iterator that counts lines, so that every
+ * variable keeps the line of its object and a message about a field can
+ * name its line.
  */
 #include "platform/dataset/sidecar.h"
 
@@ -15,8 +21,10 @@
 #include <cstring>
 #include <climits>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <unordered_map>
+#include <vector>
 
 #include "host/host_records.h"
 #include "platform/dataset/file_writes.h"
@@ -30,8 +38,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-/* Depth of a variable's object: root object 0, "variables" array 1. */
-constexpr int kVariableDepth = 2;
 constexpr int kShortestNumber = 3;
 constexpr int kLongestNumber = 8;
 
@@ -63,6 +69,116 @@ struct LineCountingIterator {
     bool operator!=(const LineCountingIterator &other) const { return at != other.at; }
 };
 
+/* A JSON value as the sidecar needs it: texts and whole numbers are kept,
+ * everything else only by its kind. */
+struct Value {
+    enum class Kind { Null, Boolean, Negative, Whole, Fraction, Text, List, Object };
+    Kind kind = Kind::Null;
+    std::string text;
+    int64_t negative = 0; /* Kind::Negative */
+    uint64_t whole = 0;   /* Kind::Whole */
+};
+/* An object's members by name; of a name given twice the later value
+ * counts. */
+using Members = std::map<std::string, Value>;
+
+/* An element of the "variables" list: its kind, its members when it is an
+ * object, and the line where it starts. */
+struct ListElement {
+    Value::Kind kind;
+    Members members;
+    int line;
+};
+
+/* Receives the parser's events and keeps the root's members and the
+ * elements of its "variables" list.  Depth is the number of containers
+ * open: the root value is seen at depth 0, its members at 1, the elements
+ * of "variables" at 2 and their members at 3. */
+struct SidecarEvents {
+    explicit SidecarEvents(const int *lineCounter) : line(lineCounter) {}
+
+    const int *line;
+    Value::Kind rootKind = Value::Kind::Null;
+    Members root;
+    std::vector<ListElement> variables;
+    int depth = 0;
+    bool inVariables = false; /* the open list at depth 1 is "variables" */
+    bool inElement = false;   /* the open object at depth 2 is an element of it */
+    std::string rootKey, elementKey, lastKey;
+    /* A failure: the byte of a syntax error, or out of range (a number
+     * beyond a double) when outOfRange. */
+    bool failed = false, outOfRange = false;
+    size_t failedByte = 0;
+
+    bool value(Value seen)
+    {
+        if (depth == 0) rootKind = seen.kind;
+        else if (depth == 1 && rootKind == Value::Kind::Object) root[rootKey] = std::move(seen);
+        else if (depth == 2 && inVariables) variables.push_back({seen.kind, {}, *line});
+        else if (depth == 3 && inElement) variables.back().members[elementKey] = std::move(seen);
+        return true;
+    }
+    bool open(Value::Kind kind)
+    {
+        value({kind, {}, 0, 0});
+        if (depth == 1 && rootKind == Value::Kind::Object && kind == Value::Kind::List &&
+            rootKey == "variables") {
+            /* A later "variables" replaces an earlier one. */
+            variables.clear();
+            inVariables = true;
+        }
+        if (depth == 2 && inVariables && kind == Value::Kind::Object) inElement = true;
+        ++depth;
+        return true;
+    }
+    bool close()
+    {
+        --depth;
+        if (depth == 1) inVariables = false;
+        if (depth == 2) inElement = false;
+        return true;
+    }
+
+    bool null() { return value({}); }
+    bool boolean(bool) { return value({Value::Kind::Boolean, {}, 0, 0}); }
+    bool number_integer(Json::number_integer_t number)
+    {
+        if (number >= 0) return number_unsigned(Json::number_unsigned_t(number));
+        return value({Value::Kind::Negative, {}, number, 0});
+    }
+    bool number_unsigned(Json::number_unsigned_t number) { return value({Value::Kind::Whole, {}, 0, number}); }
+    bool number_float(Json::number_float_t, const std::string &) { return value({Value::Kind::Fraction, {}, 0, 0}); }
+    bool string(std::string &text) { return value({Value::Kind::Text, std::move(text), 0, 0}); }
+    bool binary(Json::binary_t &) { return value({}); }
+    bool start_object(size_t) { return open(Value::Kind::Object); }
+    bool start_array(size_t) { return open(Value::Kind::List); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool key(std::string &name)
+    {
+        lastKey = name;
+        if (depth == 1) rootKey = name;
+        if (depth == 3 && inElement) elementKey = name;
+        return true;
+    }
+    bool parse_error(size_t byte, const std::string &, const nlohmann::detail::exception &failure)
+    {
+        failed = true;
+        failedByte = byte;
+        outOfRange = dynamic_cast<const Json::parse_error *>(&failure) == nullptr;
+        return false;
+    }
+};
+
+/* text as a JSON string, quotes included.  Text that is not UTF-8 is
+ * written with replacement characters rather than failing the whole data
+ * set.  A string value owns no elements, so destroying it allocates
+ * nothing. */
+std::string jsonText(const std::string &text)
+{
+    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 int lineOfByte(const std::string &text, size_t byte)
 {
     byte = std::min(byte, text.size());
@@ -80,7 +196,7 @@ struct Reader {
     }
 
     /* A string member; absent is "" unless required. */
-    bool text(const Json &object, const char *key, bool required, int line, std::string &out,
+    bool text(const Members &object, const char *key, bool required, int line, std::string &out,
               const std::string &owner)
     {
         auto found = object.find(key);
@@ -89,28 +205,28 @@ struct Reader {
             out.clear();
             return true;
         }
-        if (!found->is_string())
+        if (found->second.kind != Value::Kind::Text)
             return fail(line, owner + ": the field \"" + key + "\" is not a text.");
-        out = found->get<std::string>();
+        out = found->second.text;
         return true;
     }
 
     /* A whole-number member from 0 up; absent leaves out as it is.  The
      * range is checked on the JSON number before it is converted. */
-    bool integer(const Json &object, const char *key, int line, int64_t &out,
+    bool integer(const Members &object, const char *key, int line, int64_t &out,
                  const std::string &owner)
     {
         auto found = object.find(key);
         if (found == object.end()) return true;
-        if (!found->is_number_integer())
+        const Value &number = found->second;
+        if (number.kind != Value::Kind::Whole && number.kind != Value::Kind::Negative)
             return fail(line, owner + ": the field \"" + key + "\" is not a whole number.");
-        bool inRange = found->is_number_unsigned()
-                           ? found->get<uint64_t>() <= uint64_t(INT64_MAX)
-                           : found->get<int64_t>() >= 0;
-        if (!inRange)
-            return fail(line, owner + ": the field \"" + key + "\" is " + found->dump() +
+        if (number.kind == Value::Kind::Negative || number.whole > uint64_t(INT64_MAX))
+            return fail(line, owner + ": the field \"" + key + "\" is " +
+                                  (number.kind == Value::Kind::Negative ? std::to_string(number.negative)
+                                                                        : std::to_string(number.whole)) +
                                   ", outside 0 to " + std::to_string(INT64_MAX) + ".");
-        out = found->get<int64_t>();
+        out = int64_t(number.whole);
         return true;
     }
 
@@ -127,10 +243,12 @@ struct Reader {
         return true;
     }
 
-    bool variable(const Json &object, int line, size_t index, Variable &variable)
+    bool variable(const ListElement &element, size_t index, Variable &variable)
     {
+        const Members &object = element.members;
+        const int line = element.line;
         std::string owner = "variable " + std::to_string(index + 1);
-        if (!object.is_object()) return fail(line, owner + " is not an object.");
+        if (element.kind != Value::Kind::Object) return fail(line, owner + " is not an object.");
         if (!text(object, "name", true, line, variable.name, owner)) return false;
         owner += " (\"" + shownText(variable.name) + "\")";
         if (!isValidName(variable.name, ORV_DS_VARIABLE_NAME_LENGTH))
@@ -176,35 +294,24 @@ bool readSidecar(const std::string &path, DataSetDescription &description, std::
     if (!readRegularFile(path, "sidecar", kMaxSidecarBytes, text, error)) return false;
 
     int line = 1;
-    std::vector<int> objectLines;
-    std::string rootKey, lastKey;
-    Json root;
-    try {
-        LineCountingIterator first{text.data(), &line}, last{text.data() + text.size(), &line};
-        root = Json::parse(first, last, [&](int depth, Json::parse_event_t event, Json &parsed) {
-            if (event == Json::parse_event_t::key) {
-                lastKey = parsed.get<std::string>();
-                if (depth == 1) rootKey = lastKey;
-            }
-            /* Only the objects of the "variables" list are variables. */
-            if (event == Json::parse_event_t::object_start && depth == kVariableDepth &&
-                rootKey == "variables")
-                objectLines.push_back(line);
-            return true;
-        });
-    } catch (const Json::parse_error &failure) {
-        error = path + ", line " + std::to_string(lineOfByte(text, failure.byte)) +
+    SidecarEvents events(&line);
+    LineCountingIterator first{text.data(), &line}, last{text.data() + text.size(), &line};
+    Json::sax_parse(first, last, &events);
+    if (events.failed && !events.outOfRange) {
+        error = path + ", line " + std::to_string(lineOfByte(text, events.failedByte)) +
                 ": the sidecar is not valid JSON; mend the text there.";
         return false;
-    } catch (const Json::exception &) {
-        /* A number beyond the range of a double, and the like. */
+    }
+    if (events.failed) {
+        /* A number beyond the range of a double. */
         error = path + ", line " + std::to_string(line) + ": the value of the field \"" +
-                shownText(lastKey) + "\" cannot be read: it is out of range; write a smaller number.";
+                shownText(events.lastKey) + "\" cannot be read: it is out of range; write a smaller number.";
         return false;
     }
 
     Reader reader{path, error};
-    if (!root.is_object()) return reader.fail(1, "the sidecar is not a JSON object.");
+    if (events.rootKind != Value::Kind::Object) return reader.fail(1, "the sidecar is not a JSON object.");
+    const Members &root = events.root;
     DataSetDescription result;
     if (!reader.text(root, "label", false, 1, result.label, "the data set")) return false;
     if (result.label.size() > size_t(ORV_DS_LABEL_LENGTH))
@@ -214,12 +321,12 @@ bool readSidecar(const std::string &path, DataSetDescription &description, std::
         return false;
     auto variables = root.find("variables");
     if (variables == root.end()) return reader.fail(1, "the sidecar has no \"variables\" field.");
-    if (!variables->is_array()) return reader.fail(1, "\"variables\" is not a list.");
+    if (variables->second.kind != Value::Kind::List) return reader.fail(1, "\"variables\" is not a list.");
     std::unordered_map<std::string, size_t> seen; /* upper-case name, variable number */
-    for (size_t i = 0; i < variables->size(); ++i) {
-        int objectLine = i < objectLines.size() ? objectLines[i] : 1;
+    for (size_t i = 0; i < events.variables.size(); ++i) {
+        const int objectLine = events.variables[i].line;
         Variable variable;
-        if (!reader.variable((*variables)[i], objectLine, i, variable)) return false;
+        if (!reader.variable(events.variables[i], i, variable)) return false;
         /* Names are matched without regard to case: a second one could
          * never be reached. */
         auto [earlier, fresh] = seen.emplace(upperName(variable.name), i + 1);
@@ -237,29 +344,27 @@ bool readSidecar(const std::string &path, DataSetDescription &description, std::
 bool writeSidecar(const std::string &path, const DataSetDescription &description,
                   std::string &error)
 {
-    nlohmann::ordered_json root;
-    root["label"] = description.label;
-    if (description.observations >= 0) root["observations"] = description.observations;
-    if (description.csvBytes >= 0) root["csvBytes"] = description.csvBytes;
-    nlohmann::ordered_json variables = nlohmann::ordered_json::array();
+    std::string text = "{\n  \"label\": " + jsonText(description.label);
+    if (description.observations >= 0)
+        text += ",\n  \"observations\": " + std::to_string(description.observations);
+    if (description.csvBytes >= 0) text += ",\n  \"csvBytes\": " + std::to_string(description.csvBytes);
+    text += ",\n  \"variables\": [";
+    const char *separator = "\n";
     for (const Variable &variable : description.variables) {
-        nlohmann::ordered_json entry;
-        entry["name"] = variable.name;
-        entry["type"] = variable.type == VariableType::Numeric ? "numeric" : "character";
-        entry["length"] = variable.length;
-        entry["label"] = variable.label;
-        entry["format"] =
-            formatText(variable.formatName, variable.formatWidth, variable.formatDecimals);
+        text += separator;
+        separator = ",\n";
+        text += "    {\n      \"name\": " + jsonText(variable.name) + ",\n      \"type\": " +
+                (variable.type == VariableType::Numeric ? "\"numeric\"" : "\"character\"") +
+                ",\n      \"length\": " + std::to_string(variable.length) +
+                ",\n      \"label\": " + jsonText(variable.label) + ",\n      \"format\": " +
+                jsonText(formatText(variable.formatName, variable.formatWidth, variable.formatDecimals));
         if (!variable.informatName.empty())
-            entry["informat"] = formatText(variable.informatName, variable.informatWidth,
-                                           variable.informatDecimals);
-        variables.push_back(std::move(entry));
+            text += ",\n      \"informat\": " +
+                    jsonText(formatText(variable.informatName, variable.informatWidth,
+                                        variable.informatDecimals));
+        text += "\n    }";
     }
-    root["variables"] = std::move(variables);
-    /* Text that is not UTF-8 is written with replacement characters rather
-     * than failing the whole data set. */
-    std::string text =
-        root.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    text += description.variables.empty() ? "]\n}\n" : "\n  ]\n}\n";
 
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     bool ok = fd >= 0 && writeFileBytes(fd, text.data(), text.size());

@@ -8,7 +8,6 @@
  */
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -16,16 +15,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::string &dir = orvfuzz::resetLibrary();
+    orvfuzz::resetLibrary();
     std::string_view input(reinterpret_cast<const char *>(data), size);
     bool byFirst = input.starts_with("#by\n");
     if (byFirst) input.remove_prefix(4);
-    size_t split = input.find("\n%%\n");
-    if (split != std::string_view::npos) {
-        std::ofstream(dir + "/x.meta.json", std::ios::binary) << input.substr(0, split);
-        input.remove_prefix(split + 4);
-    }
-    std::ofstream(dir + "/x.csv", std::ios::binary) << input;
+    orvfuzz::writeDataSet("x", input);
     orvfuzz::readBack("X", byFirst);
     return 0;
 }

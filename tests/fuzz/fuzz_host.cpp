@@ -7,6 +7,10 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <utility>
+#include <vector>
 
 #include "host/host_records.h"
 #include "platform/dataset/data_set_store.h"
@@ -17,7 +21,9 @@
 namespace orvfuzz {
 namespace fs = std::filesystem;
 
-const std::string &resetLibrary()
+namespace {
+/* The directory of T, made and assigned on first use. */
+const std::string &libraryDirectory()
 {
     static const std::string dir = [] {
         char pattern[] = "/tmp/orv-fuzz-XXXXXX";
@@ -26,9 +32,38 @@ const std::string &resetLibrary()
         if (!orvtest::moduleHost().dataSets().libraries().assign("T", pattern, error)) abort();
         return std::string(pattern);
     }();
+    return dir;
+}
+
+/* The seed data sets' files by name, with their text, read once.  They
+ * are written with streams rather than copied: a copy through the kernel
+ * fails when libFuzzer's timer signal interrupts it, where a stream writes
+ * again. */
+const std::vector<std::pair<std::string, std::string>> &seedFiles()
+{
+    static const std::vector<std::pair<std::string, std::string>> files = [] {
+        std::vector<std::pair<std::string, std::string>> read;
+        for (const char *file : {"sales.csv", "sales.meta.json", "stores.csv", "stores.meta.json"}) {
+            std::ifstream in(fs::path(ORV_SOURCE_DIR) / "examples/data" / file, std::ios::binary);
+            std::stringstream text;
+            text << in.rdbuf();
+            if (!in) abort();
+            read.emplace_back(file, text.str());
+        }
+        return read;
+    }();
+    return files;
+}
+}  // namespace
+
+const std::string &resetLibrary()
+{
+    const std::string &dir = libraryDirectory();
     for (const fs::directory_entry &entry : fs::directory_iterator(dir)) fs::remove_all(entry);
-    for (const char *file : {"sales.csv", "sales.meta.json", "stores.csv", "stores.meta.json"})
-        fs::copy_file(fs::path(ORV_SOURCE_DIR) / "examples/data" / file, fs::path(dir) / file);
+    for (const auto &[file, text] : seedFiles()) {
+        std::ofstream out(dir + "/" + file, std::ios::binary);
+        if (!(out << text)) abort();
+    }
     return dir;
 }
 
@@ -40,6 +75,17 @@ int runStep(const orvhost::StepSource &step, void (*entry)())
     environment.step = nullptr;
     orvtest::takeLog();
     return returnCode;
+}
+
+void writeDataSet(const std::string &file, std::string_view text)
+{
+    const std::string path = libraryDirectory() + "/" + file;
+    size_t split = text.find("\n%%\n");
+    if (split != std::string_view::npos) {
+        std::ofstream(path + ".meta.json", std::ios::binary) << text.substr(0, split);
+        text.remove_prefix(split + 4);
+    }
+    std::ofstream(path + ".csv", std::ios::binary) << text;
 }
 
 int readBack(const std::string &member, bool byFirst)

@@ -7,6 +7,7 @@
 #define ORV_TESTS_FUZZ_FUZZ_HOST_H
 
 #include <string>
+#include <string_view>
 
 #include "platform/parser/source_text.h"
 
@@ -20,6 +21,11 @@ const std::string &resetLibrary();
 /* Runs the step whose statements are step (procedure statement first) with
  * entry, as orvhost does; returns the step's return code. */
 int runStep(const orvhost::StepSource &step, void (*entry)());
+
+/* Writes the data set of T whose files are named file (the member in
+ * lower case) from text of the form [sidecar LF %% LF] csv: without the
+ * "%%" line the data set has no sidecar. */
+void writeDataSet(const std::string &file, std::string_view text);
 
 /* Opens T.member as input (with byFirst, BY its first variable) and reads
  * every row of every BY group; the first failing status, or 0 (also when

@@ -2,8 +2,8 @@
 """make_corpus.py - writes the seed corpora of the fuzz harnesses
 (tests/fuzz/corpus/<harness>/seed-*) from the golden jobs, the statement
 tests, the data-set fixtures and the oracle tables.  Run from the top of the
-checkout; regression inputs found by fuzzing (corpus/<harness>/crash-*) are
-kept."""
+checkout; the seeds are written anew, and the regression inputs found by
+fuzzing (corpus/<harness>/crash-*) are kept."""
 import csv
 import glob
 import hashlib
@@ -32,24 +32,47 @@ def jobs():
     return [read(path) for path in paths]
 
 
+EVENT_STATEMENT = r"(?:EVENT|DATEKEY)(?:DEF|KEY|COMB|GROUP)\b[^;]*;"
+
+
 def event_statements():
-    """The event statements of the golden jobs and the statement tests."""
+    """The event and date-key statements of the golden jobs and the
+    statement tests."""
     found = []
     for text in jobs():
-        found += re.findall(r"^\s*(EVENT(?:DEF|KEY|COMB|GROUP)\b[^;]*;)", text, re.M | re.I)
+        found += re.findall(r"^\s*(" + EVENT_STATEMENT + ")", text, re.M | re.I)
     for path in sorted(glob.glob("tests/event/*.cpp") + glob.glob("tests/parser/*.cpp")):
         for block in re.findall(r'R"\((.*?)\)"', read(path), re.S):
-            found += re.findall(r"(EVENT(?:DEF|KEY|COMB|GROUP)\b[^;]*;)", block, re.I)
+            found += re.findall("(" + EVENT_STATEMENT + ")", block, re.I)
     return sorted(set(found))
 
 
+def event_data_sets():
+    """The event definition data sets of the golden jobs, given and
+    expected (CSV files with a _NAME_ column), each with its sidecar when
+    it has one, as [sidecar LF %% LF] csv."""
+    found = []
+    for path in sorted(glob.glob("tests/e2e/cases/*/data/*.csv") +
+                       glob.glob("tests/e2e/cases/*/expected/*.csv")):
+        body = read(path)
+        if "_NAME_" not in body.partition("\n")[0].split(","):
+            continue
+        sidecar = path[:-4] + ".meta.json"
+        found.append((read(sidecar) + "\n%%\n" if os.path.exists(sidecar) else "") + body)
+    return found
+
+
 def main():
+    for seed in glob.glob(os.path.join(ROOT, "*", "seed-*")):
+        os.remove(seed)
     for text in jobs():
         write("job_fuzz", text)
     statements = event_statements()
     for statement in statements:
         write("event_data_fuzz", statement + "\n")
     write("event_data_fuzz", "\n".join(statements) + "\n")
+    for data_set in event_data_sets():
+        write("event_data_fuzz", "%%evdata\n" + data_set)
     for procedure in ("VORNAK DATA=T.STORES;\nID date INTERVAL=MONTH;\nBY store;", "KIVEVENTS;"):
         write("job_fuzz", "PROC " + procedure + "\n" + "\n".join(statements) +
               "\nEVENTDATA OUT=T.EV;\nRUN;\n")

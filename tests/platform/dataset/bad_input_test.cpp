@@ -114,6 +114,28 @@ TEST_F(BadInput, MalformedFilesFailWithFileAndLine)
          "  {\"name\": \"g\", \"type\": \"numeric\"},\n  {\"name\": \"x\"}]}",
          {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
          "ERROR: {dir}/x.meta.json, line 5: variable 2 (\"x\") has no \"type\" field.\n"},
+        {"sidecar variable not an object, named on its line", "g,x\n1,2\n",
+         "{\"variables\": [\n {\"name\": \"g\", \"type\": \"numeric\"},\n 5]}", {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 3: variable 2 is not an object.\n"},
+        {"sidecar a list, not an object", "g\n1\n", R"([{"variables": []}])", {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 1: the sidecar is not a JSON object.\n"},
+        {"sidecar variables not a list", "g\n1\n", R"({"variables": {"name": "g"}})", {}, "T",
+         orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 1: \"variables\" is not a list.\n"},
+        {"sidecar field given twice: the later counts", "g,x\n1,2\n",
+         "{\"variables\": [{\"name\": \"g\", \"type\": \"numeric\"}],\n \"variables\": [\n"
+         "  {\"name\": \"g\", \"type\": \"numeric\", \"type\": \"text\"}]}",
+         {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 3: variable 1 (\"g\"): the type is \"text\", not numeric or "
+         "character.\n"},
+        {"sidecar variables deeper down are not the list", "g,x\n1,2\n",
+         "{\"extra\": {\"variables\": [{\"name\": 1}]},\n \"variables\": [{\"name\": \"g\", "
+         "\"type\": \"numeric\"},\n  {\"name\": \"x\", \"type\": \"numeric\", \"length\": 8.0}]}",
+         {}, "T", orvhost::kDataSetStatusOpenFailed, 0,
+         "ERROR: {dir}/x.meta.json, line 3: variable 2 (\"x\"): the field \"length\" is not a whole "
+         "number.\n"},
         {"a line feed in a quoted header name", "g,\"a\nNOTE: forged\x01\"\n1,2\n", nullptr, {},
          "T", orvhost::kDataSetStatusOpenFailed, 0,
          "ERROR: {dir}/x.csv, line 1: column 2 is named \"a\\x0ANOTE: forged\\x01\", which is "
