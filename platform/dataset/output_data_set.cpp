@@ -106,7 +106,13 @@ int OutputDataSet::endDefinition()
         }
     }
     cells_.clear();
-    for (const Variable &variable : description_.variables) cells_.push_back(rowCell(variable));
+    recordBound_ = 0;
+    for (const Variable &variable : description_.variables) {
+        const bool number = variable.type == VariableType::Numeric;
+        cells_.push_back({variable.offset, size_t(variable.length),
+                          number ? numberCellWriter(variable.family) : nullptr});
+        recordBound_ += 1 + (number ? kLongestNumberCell : CsvWriter::quotedBound(cells_.back().length));
+    }
     handle.row = row_.data();
     defined_ = true;
     return 0;
@@ -128,22 +134,26 @@ int OutputDataSet::writeRow()
     }
     std::string error;
     bool ok = headerWritten_ || writeHeader(error);
-    for (const RowCell &variable : cells_) {
-        if (!ok) break;
-        const uint8_t *field = row_.data() + variable.offset;
-        if (variable.type == VariableType::Numeric) {
-            double value;
-            std::memcpy(&value, field, sizeof value);
-            appendNumberCell(writer_.plainFieldText(), value, variable.family);
-        } else {
-            size_t length = size_t(variable.length);
-            while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
-            writer_.field(std::string_view(reinterpret_cast<const char *>(field), length));
-        }
-    }
     /* A data set without variables has rows of nothing: there is no line to
      * hold them, so only the count is kept. */
-    if (ok && !description_.variables.empty()) ok = writer_.endRecord(error);
+    if (ok && !cells_.empty()) {
+        char *out = writer_.recordSpace(recordBound_);
+        const uint8_t *row = row_.data();
+        for (const CellPlan &cell : cells_) {
+            const uint8_t *field = row + cell.offset;
+            if (cell.number != nullptr) {
+                double value;
+                std::memcpy(&value, field, sizeof value);
+                out = cell.number(out, value);
+            } else {
+                size_t length = cell.length;
+                while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
+                out = CsvWriter::putField(out, std::string_view(reinterpret_cast<const char *>(field), length));
+            }
+            *out++ = ',';
+        }
+        ok = writer_.endRecordAt(out - 1, int(cells_.size()), error);
+    }
     if (!ok) {
         failed_ = true;
         store_.reportError(error);

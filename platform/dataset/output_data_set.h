@@ -22,6 +22,7 @@
 
 #include "platform/dataset/csv_writer.h"
 #include "platform/dataset/data_set.h"
+#include "platform/dataset/value_text.h"
 
 namespace orvhost {
 
@@ -76,12 +77,21 @@ public:
     void markBound() { bound_ = true; }
 
 private:
+    /* How one variable's cell of a row is written: a number by its format
+     * family's writer, or (number null) a text of `length` bytes. */
+    struct CellPlan {
+        size_t offset;
+        size_t length;
+        NumberCellWriter number;
+    };
+
     bool writeHeader(std::string &error);
 
     CsvWriter writer_;
     std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;
     std::vector<uint8_t> row_;
-    std::vector<RowCell> cells_; /* of the variables, from endDefinition on */
+    std::vector<CellPlan> cells_; /* of the variables, from endDefinition on */
+    size_t recordBound_ = 0;      /* the most bytes of one record's text */
     bool defined_ = false;
     bool headerWritten_ = false;
     bool failed_ = false;

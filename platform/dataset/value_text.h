@@ -20,12 +20,13 @@
  * double (whole days of the years 1 to 9999; datetimes to the nanosecond),
  * otherwise as a number.
  *
- * Exports: CellKind, readNumberCell, appendNumberCell, appendIsoDate,
- * appendIsoDateTime.
+ * Exports: CellKind, readNumberCell, kLongestNumberCell, NumberCellWriter,
+ * numberCellWriter, appendNumberCell, putIsoDate, putIsoDateTime.
  */
 #ifndef ORV_PLATFORM_DATASET_VALUE_TEXT_H
 #define ORV_PLATFORM_DATASET_VALUE_TEXT_H
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -39,17 +40,31 @@ enum class CellKind { Missing, Number, Date, DateTime, Text };
  * (the cell is not numeric) leaves *value unchanged. */
 CellKind readNumberCell(std::string_view cell, double *value);
 
+/* The most bytes the text of one numeric cell takes (a shortest double
+ * has at most 24, a datetime with nine fraction digits 29). */
+constexpr size_t kLongestNumberCell = 32;
+
+/* Writes the cell text of a value at out, which has room for
+ * kLongestNumberCell bytes, and returns the end of the text. */
+using NumberCellWriter = char *(*)(char *out, double value);
+
+/* The cell writer of the variables whose format is of family `family`
+ * (Date and DateTime write ISO 8601 text, the others numbers); chosen once
+ * per variable, not per value. */
+NumberCellWriter numberCellWriter(FormatFamily family);
+
 /* Appends the cell text of value for a variable whose format is of family
- * `family` (Date and DateTime write ISO 8601 text). */
+ * `family`. */
 void appendNumberCell(std::string &out, double value, FormatFamily family);
 
-/* Appends YYYY-MM-DD of a day number; false (nothing appended) outside the
- * years 1 to 9999. */
-bool appendIsoDate(std::string &out, long long days);
+/* Writes YYYY-MM-DD of a day number at out (10 bytes); returns the end, or
+ * null (nothing written) outside the years 1 to 9999. */
+char *putIsoDate(char *out, long long days);
 
-/* Appends YYYY-MM-DDTHH:MM:SS of whole seconds since 1960; false (nothing
- * appended) outside the years 1 to 9999. */
-bool appendIsoDateTime(std::string &out, long long seconds);
+/* Writes YYYY-MM-DDTHH:MM:SS of whole seconds since 1960 at out (19
+ * bytes); returns the end, or null (nothing written) outside the years 1
+ * to 9999. */
+char *putIsoDateTime(char *out, long long seconds);
 
 }  // namespace orvhost
 

@@ -152,7 +152,7 @@ TEST_F(CsvFile, WriterPlainFieldsInPlace)
     writer.attach(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), file);
     std::string error, expected;
     for (const auto &c : cases) {
-        for (const std::string &field : c.fields) writer.plainFieldText() += field;
+        for (const std::string &field : c.fields) writer.plainField(field);
         ASSERT_TRUE(writer.endRecord(error)) << error;
         expected += c.line;
     }
