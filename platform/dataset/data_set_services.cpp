@@ -110,6 +110,27 @@ void bufferToRow(const void *buffer, int bufferLength, const orvhost::RowCell &c
     std::memset(field + n, ' ', size_t(cell.length) - n);
 }
 
+/* Adds a column whose cell is set to the plan by which xyvput moves rows:
+ * a numeric column from a buffer joins the last run when its buffer and
+ * its cell follow that run's, else starts a run; others are moved one by
+ * one. */
+void addToMovePlan(orvhost::PutBindingState &binding, const orvhost::PutColumn &column)
+{
+    if (column.buffer == nullptr || column.cell.type != VariableType::Numeric) {
+        binding.otherColumns.push_back(column);
+        return;
+    }
+    if (!binding.numberRuns.empty()) {
+        orvhost::PutRun &last = binding.numberRuns.back();
+        if (last.offset + last.bytes == column.cell.offset &&
+            static_cast<const uint8_t *>(last.source) + last.bytes == column.buffer) {
+            last.bytes += sizeof(double);
+            return;
+        }
+    }
+    binding.numberRuns.push_back({column.cell.offset, column.buffer, sizeof(double)});
+}
+
 void describe(const Variable &variable, int number, VARIABLE_DESCRIPTOR *out)
 {
     std::memset(out, 0, sizeof *out);
@@ -609,7 +630,10 @@ int xvpute(void *putBinding)
     }
     int status = output->endDefinition();
     if (status != 0) return status;
-    for (orvhost::PutColumn &column : binding->columns) column.cell = orvhost::rowCell(*output->variable(column.variable));
+    for (orvhost::PutColumn &column : binding->columns) {
+        column.cell = orvhost::rowCell(*output->variable(column.variable));
+        addToMovePlan(*binding, column);
+    }
     binding->ended = true;
     return 0;
 }
@@ -625,7 +649,9 @@ int xyvput(void *putBinding, int, void *row)
     if (!binding->ended) return orvhost::kDataSetStatusNotDefined;
     DataSet *output = binding->owner;
     if (row == nullptr || row != output->handle.row) return orvhost::kDataSetStatusBadArgument;
-    for (const orvhost::PutColumn &column : binding->columns) {
+    for (const orvhost::PutRun &run : binding->numberRuns)
+        std::memmove(static_cast<uint8_t *>(row) + run.offset, run.source, run.bytes);
+    for (const orvhost::PutColumn &column : binding->otherColumns) {
         const orvhost::RowCell &cell = column.cell;
         if (column.buffer != nullptr) {
             bufferToRow(column.buffer, column.bufferLength, cell, row);
