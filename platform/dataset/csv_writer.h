@@ -97,6 +97,7 @@ private:
     char *limit_ = nullptr;       /* the end of the buffer */
     char *recordStart_ = nullptr; /* where the current record starts */
     int64_t written_ = 0;
+    int64_t writebackStart_ = 0; /* the first byte whose writing out was not started */
     int fieldsInRecord_ = 0;
 };
 

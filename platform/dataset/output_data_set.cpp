@@ -108,10 +108,18 @@ int OutputDataSet::endDefinition()
     cells_.clear();
     recordBound_ = 0;
     for (const Variable &variable : description_.variables) {
-        const bool number = variable.type == VariableType::Numeric;
-        cells_.push_back({variable.offset, size_t(variable.length),
-                          number ? numberCellWriter(variable.family) : nullptr});
-        recordBound_ += 1 + (number ? kLongestNumberCell : CsvWriter::quotedBound(cells_.back().length));
+        const size_t length = size_t(variable.length);
+        if (variable.type == VariableType::Character) {
+            cells_.push_back({variable.offset, length, CellWay::Text, nullptr});
+            recordBound_ += 1 + CsvWriter::quotedBound(length);
+            continue;
+        }
+        const NumberCellWriter number = numberCellWriter(variable.family);
+        cells_.push_back({variable.offset, length,
+                          number == numberCellWriter(FormatFamily::Numeric) ? CellWay::PlainNumber
+                                                                            : CellWay::FormattedNumber,
+                          number});
+        recordBound_ += 1 + kLongestNumberCell;
     }
     handle.row = row_.data();
     defined_ = true;
@@ -141,10 +149,11 @@ int OutputDataSet::writeRow()
         const uint8_t *row = row_.data();
         for (const CellPlan &cell : cells_) {
             const uint8_t *field = row + cell.offset;
-            if (cell.number != nullptr) {
+            if (cell.way != CellWay::Text) {
                 double value;
                 std::memcpy(&value, field, sizeof value);
-                out = cell.number(out, value);
+                out = cell.way == CellWay::PlainNumber ? putPlainNumberCell(out, value)
+                                                       : cell.number(out, value);
             } else {
                 size_t length = cell.length;
                 while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;

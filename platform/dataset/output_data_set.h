@@ -77,12 +77,16 @@ public:
     void markBound() { bound_ = true; }
 
 private:
-    /* How one variable's cell of a row is written: a number by its format
-     * family's writer, or (number null) a text of `length` bytes. */
+    /* How one variable's cell of a row is written: a number without a
+     * date or datetime format by the inline putPlainNumberCell, another
+     * number by its format family's writer, or a text of `length`
+     * bytes. */
+    enum class CellWay { PlainNumber, FormattedNumber, Text };
     struct CellPlan {
         size_t offset;
         size_t length;
-        NumberCellWriter number;
+        CellWay way;
+        NumberCellWriter number; /* for FormattedNumber */
     };
 
     bool writeHeader(std::string &error);

@@ -201,28 +201,17 @@ char *putDateTimeValue(char *out, double value)
     return readsBackAsDateTime(out, end, value) ? end : nullptr;
 }
 
-/* The cell writers of the format families (see numberCellWriter). */
-char *putPlainNumberCell(char *out, double value)
-{
-    /* A lone digit (dummies and flags are 0 or 1) is one character; NaN and
-     * -0 fail the test and take the general path. */
-    if (value >= 0 && value <= 9 && !std::signbit(value)) {
-        const int digit = int(value);
-        if (double(digit) == value) {
-            *out = char('0' + digit);
-            return out + 1;
-        }
-    }
-    if (std::isnan(value)) return putMissing(out, value);
-    return putNumber(out, value);
-}
-
+/* The cell writers of the date and datetime families (see
+ * numberCellWriter). */
 char *putDateCell(char *out, double value)
 {
+    /* Within the range (never for a NaN) the conversion is exact, so it
+     * tells whole days from parts of a day without a call to floor. */
+    if (value >= double(kFirstIsoDay) && value <= double(kLastIsoDay)) {
+        const long long days = (long long)(value);
+        if (double(days) == value && !(value == 0 && std::signbit(value))) return putIsoDate(out, days);
+    }
     if (std::isnan(value)) return putMissing(out, value);
-    if (value == std::floor(value) && value >= double(kFirstIsoDay) && value <= double(kLastIsoDay) &&
-        !(value == 0 && std::signbit(value)))
-        return putIsoDate(out, (long long)(value));
     return putNumber(out, value);
 }
 
@@ -284,6 +273,12 @@ CellKind readNumberCell(std::string_view cell, double *value)
     if (std::isnan(parsed)) parsed = fromBits(ORV_MISSING_BITS); /* "nan(...)" spellings */
     *value = parsed;
     return std::isnan(parsed) ? CellKind::Missing : CellKind::Number;
+}
+
+char *putGeneralNumberCell(char *out, double value)
+{
+    if (std::isnan(value)) return putMissing(out, value);
+    return putNumber(out, value);
 }
 
 NumberCellWriter numberCellWriter(FormatFamily family)

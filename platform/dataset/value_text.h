@@ -21,12 +21,15 @@
  * otherwise as a number.
  *
  * Exports: CellKind, readNumberCell, kLongestNumberCell, NumberCellWriter,
- * numberCellWriter, appendNumberCell, putIsoDate, putIsoDateTime.
+ * putGeneralNumberCell, numberCellWriter, putPlainNumberCell,
+ * appendNumberCell, putIsoDate, putIsoDateTime.
  */
 #ifndef ORV_PLATFORM_DATASET_VALUE_TEXT_H
 #define ORV_PLATFORM_DATASET_VALUE_TEXT_H
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -48,10 +51,34 @@ constexpr size_t kLongestNumberCell = 32;
  * kLongestNumberCell bytes, and returns the end of the text. */
 using NumberCellWriter = char *(*)(char *out, double value);
 
+/* Writes the cell text of any value of a variable without a date or
+ * datetime format; as NumberCellWriter. */
+char *putGeneralNumberCell(char *out, double value);
+
 /* The cell writer of the variables whose format is of family `family`
  * (Date and DateTime write ISO 8601 text, the others numbers); chosen once
  * per variable, not per value. */
 NumberCellWriter numberCellWriter(FormatFamily family);
+
+/* Writes the cell text of a value of a variable without a date or
+ * datetime format at out (room for kLongestNumberCell bytes) and returns
+ * the end.  The lone digits that most cells of dummies and flags hold are
+ * written inline, the rest by putGeneralNumberCell. */
+inline char *putPlainNumberCell(char *out, double value)
+{
+    /* The bits of +0 to 9 are the lowest of all doubles: a negative value,
+     * -0 and every NaN lie above those of 9. */
+    constexpr uint64_t kNineBits = 0x4022000000000000ull;
+    static_assert(std::bit_cast<uint64_t>(9.0) == kNineBits);
+    if (std::bit_cast<uint64_t>(value) <= kNineBits) {
+        const int digit = int(value);
+        if (double(digit) == value) {
+            *out = char('0' + digit);
+            return out + 1;
+        }
+    }
+    return putGeneralNumberCell(out, value);
+}
 
 /* Appends the cell text of value for a variable whose format is of family
  * `family`. */
