@@ -114,12 +114,18 @@ int OutputDataSet::endDefinition()
             recordBound_ += 1 + CsvWriter::quotedBound(length);
             continue;
         }
-        const NumberCellWriter number = numberCellWriter(variable.family);
-        cells_.push_back({variable.offset, length,
-                          number == numberCellWriter(FormatFamily::Numeric) ? CellWay::PlainNumber
-                                                                            : CellWay::FormattedNumber,
-                          number});
         recordBound_ += 1 + kLongestNumberCell;
+        const NumberCellWriter number = numberCellWriter(variable.family);
+        if (number != numberCellWriter(FormatFamily::Numeric)) {
+            cells_.push_back({variable.offset, 1, CellWay::FormattedNumber, number});
+            continue;
+        }
+        CellPlan *last = cells_.empty() ? nullptr : &cells_.back();
+        if (last != nullptr && last->way == CellWay::PlainNumbers &&
+            last->offset + last->count * sizeof(double) == variable.offset)
+            ++last->count;
+        else
+            cells_.push_back({variable.offset, 1, CellWay::PlainNumbers, nullptr});
     }
     handle.row = row_.data();
     defined_ = true;
@@ -149,19 +155,30 @@ int OutputDataSet::writeRow()
         const uint8_t *row = row_.data();
         for (const CellPlan &cell : cells_) {
             const uint8_t *field = row + cell.offset;
-            if (cell.way != CellWay::Text) {
-                double value;
+            double value;
+            switch (cell.way) {
+            case CellWay::PlainNumbers:
+                for (const uint8_t *end = field + cell.count * sizeof value; field != end; field += sizeof value) {
+                    std::memcpy(&value, field, sizeof value);
+                    out = putPlainNumberCell(out, value);
+                    *out++ = ',';
+                }
+                break;
+            case CellWay::FormattedNumber:
                 std::memcpy(&value, field, sizeof value);
-                out = cell.way == CellWay::PlainNumber ? putPlainNumberCell(out, value)
-                                                       : cell.number(out, value);
-            } else {
-                size_t length = cell.length;
+                out = cell.number(out, value);
+                *out++ = ',';
+                break;
+            case CellWay::Text: {
+                size_t length = cell.count;
                 while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
                 out = CsvWriter::putField(out, std::string_view(reinterpret_cast<const char *>(field), length));
+                *out++ = ',';
+                break;
             }
-            *out++ = ',';
+            }
         }
-        ok = writer_.endRecordAt(out - 1, int(cells_.size()), error);
+        ok = writer_.endRecordAt(out - 1, int(description_.variables.size()), error);
     }
     if (!ok) {
         failed_ = true;

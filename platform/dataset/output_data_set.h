@@ -77,14 +77,14 @@ public:
     void markBound() { bound_ = true; }
 
 private:
-    /* How one variable's cell of a row is written: a number without a
-     * date or datetime format by the inline putPlainNumberCell, another
-     * number by its format family's writer, or a text of `length`
-     * bytes. */
-    enum class CellWay { PlainNumber, FormattedNumber, Text };
+    /* How cells of a row are written: `count` numbers without a date or
+     * datetime format in adjoining 8-byte fields by the inline
+     * putPlainNumberCell, one other number by its format family's writer,
+     * or one text of `count` bytes. */
+    enum class CellWay { PlainNumbers, FormattedNumber, Text };
     struct CellPlan {
         size_t offset;
-        size_t length;
+        size_t count;
         CellWay way;
         NumberCellWriter number; /* for FormattedNumber */
     };

@@ -70,7 +70,12 @@ inline char *putPlainNumberCell(char *out, double value)
      * -0 and every NaN lie above those of 9. */
     constexpr uint64_t kNineBits = 0x4022000000000000ull;
     static_assert(std::bit_cast<uint64_t>(9.0) == kNineBits);
-    if (std::bit_cast<uint64_t>(value) <= kNineBits) {
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    if (bits == 0) { /* +0, the most common cell of all, without converting */
+        *out = '0';
+        return out + 1;
+    }
+    if (bits <= kNineBits) {
         const int digit = int(value);
         if (double(digit) == value) {
             *out = char('0' + digit);
