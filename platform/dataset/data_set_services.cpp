@@ -649,8 +649,16 @@ int xyvput(void *putBinding, int, void *row)
     if (!binding->ended) return orvhost::kDataSetStatusNotDefined;
     DataSet *output = binding->owner;
     if (row == nullptr || row != output->handle.row) return orvhost::kDataSetStatusBadArgument;
-    for (const orvhost::PutRun &run : binding->numberRuns)
-        std::memmove(static_cast<uint8_t *>(row) + run.offset, run.source, run.bytes);
+    for (const orvhost::PutRun &run : binding->numberRuns) {
+        uint8_t *cells = static_cast<uint8_t *>(row) + run.offset;
+        if (run.bytes == sizeof(double)) { /* a lone column: one load and store, no call */
+            double value;
+            std::memcpy(&value, run.source, sizeof value);
+            std::memcpy(cells, &value, sizeof value);
+        } else {
+            std::memmove(cells, run.source, run.bytes);
+        }
+    }
     for (const orvhost::PutColumn &column : binding->otherColumns) {
         const orvhost::RowCell &cell = column.cell;
         if (column.buffer != nullptr) {
