@@ -39,6 +39,8 @@ using orvhost::VariableType;
 constexpr int kRewindToGroupStart = 66;
 constexpr int kFormatKind = 'F';   /* 70 */
 constexpr int kInformatKind = 'I'; /* 73 */
+/* Columns of an output binding reserved at most on the caller's count. */
+constexpr size_t kMostReservedColumns = 4096;
 /* Mode of xvdflst for a list of numeric analysis variables. */
 constexpr int kNumericListMode = 1;
 
@@ -552,7 +554,9 @@ int xvputi(void *dataSetHandle, int variableCount, int, void **putBindingOut)
     PutBindingState *binding = store().newBinding(*output);
     if (binding == nullptr) return orvhost::kDataSetStatusNoMemory;
     output->markBound();
-    binding->columns.reserve(size_t(variableCount));
+    /* The count is only a hint: a wild one must not ask for memory that
+     * would throw out of the service. */
+    binding->columns.reserve(std::min(size_t(variableCount), kMostReservedColumns));
     *putBindingOut = &binding->record;
     return 0;
 }
