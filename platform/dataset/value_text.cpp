@@ -181,6 +181,7 @@ char *putDateTimeValue(char *out, double value)
         !(whole < double((kLastIsoDay + 1) * kSecondsPerDay)))
         return nullptr;
     char *end = putIsoDateTime(out, (long long)(whole));
+    if (end == nullptr) return nullptr;
     if (whole != value) {
         /* Try ever more fraction digits after the seconds until the text
          * reads back. */
