@@ -110,11 +110,15 @@ int OutputDataSet::endDefinition()
     for (const Variable &variable : description_.variables) {
         const size_t length = size_t(variable.length);
         if (variable.type == VariableType::Character) {
-            cells_.push_back({variable.offset, length, CellWay::Text, nullptr});
+            cells_.push_back({variable.offset, length, CellWay::Text});
             recordBound_ += 1 + CsvWriter::quotedBound(length);
             continue;
         }
         recordBound_ += 1 + kLongestNumberCell;
+        if (variable.family == FormatFamily::Date) {
+            cells_.push_back({variable.offset, 1, CellWay::Date});
+            continue;
+        }
         const NumberCellWriter number = numberCellWriter(variable.family);
         if (number != numberCellWriter(FormatFamily::Numeric)) {
             cells_.push_back({variable.offset, 1, CellWay::FormattedNumber, number});
@@ -125,7 +129,7 @@ int OutputDataSet::endDefinition()
             last->offset + last->count * sizeof(double) == variable.offset)
             ++last->count;
         else
-            cells_.push_back({variable.offset, 1, CellWay::PlainNumbers, nullptr});
+            cells_.push_back({variable.offset, 1, CellWay::PlainNumbers});
     }
     handle.row = row_.data();
     defined_ = true;
@@ -153,7 +157,7 @@ int OutputDataSet::writeRow()
     if (ok && !cells_.empty()) {
         char *out = writer_.recordSpace(recordBound_);
         const uint8_t *row = row_.data();
-        for (const CellPlan &cell : cells_) {
+        for (CellPlan &cell : cells_) {
             const uint8_t *field = row + cell.offset;
             double value;
             switch (cell.way) {
@@ -163,6 +167,11 @@ int OutputDataSet::writeRow()
                     out = putPlainNumberCell(out, value);
                     *out++ = ',';
                 }
+                break;
+            case CellWay::Date:
+                std::memcpy(&value, field, sizeof value);
+                out = putDateCell(out, value, cell.lastDay);
+                *out++ = ',';
                 break;
             case CellWay::FormattedNumber:
                 std::memcpy(&value, field, sizeof value);

@@ -79,14 +79,16 @@ public:
 private:
     /* How cells of a row are written: `count` numbers without a date or
      * datetime format in adjoining 8-byte fields by the inline
-     * putPlainNumberCell, one other number by its format family's writer,
-     * or one text of `count` bytes. */
-    enum class CellWay { PlainNumbers, FormattedNumber, Text };
+     * putPlainNumberCell, one date by putDateCell from the column's last
+     * day, one other number by its format family's writer, or one text of
+     * `count` bytes. */
+    enum class CellWay { PlainNumbers, Date, FormattedNumber, Text };
     struct CellPlan {
         size_t offset;
         size_t count;
         CellWay way;
-        NumberCellWriter number; /* for FormattedNumber */
+        NumberCellWriter number = nullptr; /* for FormattedNumber */
+        LastIsoDay lastDay{};              /* for Date */
     };
 
     bool writeHeader(std::string &error);

@@ -204,16 +204,10 @@ char *putDateTimeValue(char *out, double value)
 
 /* The cell writers of the date and datetime families (see
  * numberCellWriter). */
-char *putDateCell(char *out, double value)
+char *putLoneDateCell(char *out, double value)
 {
-    /* Within the range (never for a NaN) the conversion is exact, so it
-     * tells whole days from parts of a day without a call to floor. */
-    if (value >= double(kFirstIsoDay) && value <= double(kLastIsoDay)) {
-        const long long days = (long long)(value);
-        if (double(days) == value && !(value == 0 && std::signbit(value))) return putIsoDate(out, days);
-    }
-    if (std::isnan(value)) return putMissing(out, value);
-    return putNumber(out, value);
+    LastIsoDay none;
+    return putDateCell(out, value, none);
 }
 
 char *putDateTimeCell(char *out, double value)
@@ -282,10 +276,34 @@ char *putGeneralNumberCell(char *out, double value)
     return putNumber(out, value);
 }
 
+char *putDateCell(char *out, double value, LastIsoDay &last)
+{
+    /* Within the range (never for a NaN) the conversion is exact, so it
+     * tells whole days from parts of a day without a call to floor. */
+    if (value >= double(kFirstIsoDay) && value <= double(kLastIsoDay)) {
+        const long long days = (long long)(value);
+        if (double(days) == value && !(value == 0 && std::signbit(value))) {
+            const bool known = last.dayOfMonth > 0;
+            if (known && days == last.day + 1 && last.dayOfMonth < 28) {
+                /* The next day of the same month: every month has 28. */
+                putTwoDigits(last.text + 8, ++last.dayOfMonth);
+            } else if (!known || days != last.day) {
+                putIsoDate(last.text, days);
+                last.dayOfMonth = (last.text[8] - '0') * 10 + (last.text[9] - '0');
+            }
+            last.day = days;
+            std::memcpy(out, last.text, sizeof last.text);
+            return out + sizeof last.text;
+        }
+    }
+    if (std::isnan(value)) return putMissing(out, value);
+    return putNumber(out, value);
+}
+
 NumberCellWriter numberCellWriter(FormatFamily family)
 {
     switch (family) {
-    case FormatFamily::Date: return putDateCell;
+    case FormatFamily::Date: return putLoneDateCell;
     case FormatFamily::DateTime: return putDateTimeCell;
     default: return putPlainNumberCell;
     }

@@ -21,8 +21,8 @@
  * otherwise as a number.
  *
  * Exports: CellKind, readNumberCell, kLongestNumberCell, NumberCellWriter,
- * putGeneralNumberCell, numberCellWriter, putPlainNumberCell,
- * appendNumberCell, putIsoDate, putIsoDateTime.
+ * putGeneralNumberCell, numberCellWriter, putPlainNumberCell, LastIsoDay,
+ * putDateCell, appendNumberCell, putIsoDate, putIsoDateTime.
  */
 #ifndef ORV_PLATFORM_DATASET_VALUE_TEXT_H
 #define ORV_PLATFORM_DATASET_VALUE_TEXT_H
@@ -84,6 +84,20 @@ inline char *putPlainNumberCell(char *out, double value)
     }
     return putGeneralNumberCell(out, value);
 }
+
+/* The ISO text of the day a date column wrote last.  Most dates of a daily
+ * series follow the one before: their text is the last one with the day of
+ * the month stepped, without the civil conversion. */
+struct LastIsoDay {
+    long long day = 0;
+    int dayOfMonth = 0; /* 1 to 31; 0 before the first day */
+    char text[10] = {};
+};
+
+/* Writes the cell text of a value of a variable with a date format at out
+ * (room for kLongestNumberCell bytes), as the Date family's cell writer
+ * does, through last (updated); returns the end. */
+char *putDateCell(char *out, double value, LastIsoDay &last);
 
 /* Appends the cell text of value for a variable whose format is of family
  * `family`. */

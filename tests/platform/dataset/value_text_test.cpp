@@ -222,3 +222,44 @@ TEST(ValueText, IntegerShortcutsMatchTheGeneralNumberCode)
 }
 
 }  // namespace
+
+namespace {
+
+/* A date column steps the text of its last day: every sequence of values
+ * written through one LastIsoDay gives the texts of the lone date writer
+ * (whose edges the table above checks against Python's datetime). */
+TEST(ValueText, DatesSteppedFromTheLastDayMatchLoneDates)
+{
+    auto days = [](double first, double last, double step) {
+        std::vector<double> values;
+        for (double day = first; step > 0 ? day <= last : day >= last; day += step) values.push_back(day);
+        return values;
+    };
+    const struct {
+        const char *id;
+        std::vector<double> values;
+    } cases[] = {
+        {"leap February of 2000", days(14640, 14700, 1)},
+        {"February of 1900", days(-21870, -21840, 1)},
+        {"new year 1960", days(-10, 5, 1)},
+        {"last ISO days and beyond", days(2936530, 2936552, 1)},
+        {"first ISO days and before", days(-715512, -715480, 1)},
+        {"backwards", days(100, 60, -1)},
+        {"every other day", days(14600, 14700, 2)},
+        {"repeats, jumps and others",
+         {5, 5, 6, 6, 40, 41, 41, -3, -2, orvMissing(), 7.5, 8, 9, -0.0, 0, 1, 27, 28, 29, 30, 31, 32}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.id);
+        orvhost::LastIsoDay last;
+        for (double value : c.values) {
+            char text[orvhost::kLongestNumberCell];
+            const std::string stepped(text, orvhost::putDateCell(text, value, last));
+            std::string lone;
+            orvhost::appendNumberCell(lone, value, FormatFamily::Date);
+            EXPECT_EQ(stepped, lone) << value;
+        }
+    }
+}
+
+}  // namespace
