@@ -98,17 +98,16 @@ int main(int argc, char **argv)
     while (ok && readChunk(in, columns, chunk)) {
         start = Clock::now();
         const double *v = chunk.values.data();
-        const orvhost::NumberCellWriter date = orvhost::numberCellWriter(orvhost::FormatFamily::Date);
-        const orvhost::NumberCellWriter number = orvhost::numberCellWriter(orvhost::FormatFamily::Numeric);
+        orvhost::LastIsoDay lastDay;
         const size_t bound = columns * (orvhost::kLongestNumberCell + 1) + longestName;
         for (size_t r = 0; ok && r < chunk.nameOf.size(); ++r) {
             char *out = writer.recordSpace(bound);
             out = orvhost::CsvWriter::putField(out, chunk.names[chunk.nameOf[r]]);
             *out++ = ',';
-            out = date(out, *v++);
+            out = orvhost::putDateCell(out, *v++, lastDay);
             for (size_t c = 2; c < columns; ++c) {
                 *out++ = ',';
-                out = number(out, *v++);
+                out = orvhost::putPlainNumberCell(out, *v++);
             }
             ok = writer.endRecordAt(out, int(columns), error);
         }
