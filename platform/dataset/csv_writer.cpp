@@ -49,7 +49,12 @@ void CsvWriter::grow(size_t bytes)
 {
     const size_t used = size_t(cursor_ - buffer_.get());
     const size_t recordOffset = size_t(recordStart_ - buffer_.get());
-    const size_t capacity = std::max(used + bytes, kCsvFlushBytes + kRecordHeadroom);
+    /* Room for a full buffer and then `bytes` (records start below
+     * kCsvFlushBytes), and at least double the old room, so that neither
+     * wide records nor a long record of many fields grow it time after
+     * time. */
+    const size_t capacity = std::max({used + bytes, kCsvFlushBytes + std::max(bytes, kRecordHeadroom),
+                                      2 * size_t(limit_ - buffer_.get())});
     auto larger = std::make_unique_for_overwrite<char[]>(capacity);
     if (used > 0) std::memcpy(larger.get(), buffer_.get(), used);
     buffer_ = std::move(larger);
