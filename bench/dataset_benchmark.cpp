@@ -5,8 +5,9 @@
  *   dataset_benchmark [benchmark flags] [--rows=N]     (default 2000000)
  *
  * dataset/write writes N observations of a BY variable, a date, a number
- * and a short text to a scratch library; dataset/read reads them back BY
- * group by BY group.  Both report bytes_per_second of CSV file, once by
+ * and a short text to a scratch library; dataset/write_dummies N rows
+ * shaped as the VORNAK dummy data set (a name, a date, a value and 25
+ * dummies); dataset/read reads the first back BY group by BY group.  Both report bytes_per_second of CSV file, once by
  * the wall clock (/real_time: the file is synced to disk on close, so this
  * figure follows the disk and its other users) and once by the CPU time
  * of the benchmark thread.
@@ -45,13 +46,13 @@ void define(void *binding, const char *name, int type, const char *format, void 
     xvputd(binding, &descriptor, 0, slot, length, 0, 0);
 }
 
-DATA_SET_OPEN_REQUEST request(int32_t mode)
+DATA_SET_OPEN_REQUEST request(int32_t mode, const char *member = "BENCH")
 {
     DATA_SET_OPEN_REQUEST r;
     std::memset(&r, ' ', sizeof r);
     r.libref[0] = 'B';
-    std::memcpy(r.member, "BENCH", 5);
-    r.memberLength = 5;
+    std::memcpy(r.member, member, std::strlen(member));
+    r.memberLength = int32_t(std::strlen(member));
     r.mode = mode;
     return r;
 }
@@ -89,7 +90,10 @@ const std::vector<std::array<char, 12>> &labels()
     return texts;
 }
 
-int64_t fileBytes() { return int64_t(std::filesystem::file_size(gLibrary + "/bench.csv")); }
+int64_t fileBytes(const char *file = "bench.csv")
+{
+    return int64_t(std::filesystem::file_size(gLibrary + "/" + file));
+}
 
 /* Writes the benchmark data set B.BENCH of gRows rows. */
 void writeDataSet()
@@ -112,6 +116,44 @@ void writeDataSet()
         date = double(21915 + i % 365);
         value = double(i) / 7.0;
         std::memcpy(text, labels()[size_t(i % 100000)].data(), sizeof text);
+        xyvput(binding, 0, output->row);
+        output->write(output);
+    }
+    xoclose(output);
+}
+
+/* Dummy columns of the B.DUMMIES rows, as the VORNAK dummy data set has. */
+constexpr int kDummies = 25;
+/* Rows of one series (ten years of days). */
+constexpr long long kSeriesDays = 3653;
+
+/* Writes B.DUMMIES of gRows rows shaped as the VORNAK dummy data set: a
+ * series name, a date, a value and kDummies columns of 0 with a rare 1,
+ * the numbers moved from adjoining buffers as the dummy writer moves them. */
+void writeDummies()
+{
+    benchHost();
+    DATA_SET_OPEN_REQUEST out = request(ORV_DS_OPEN_OUTPUT, "DUMMIES");
+    void *handle = nullptr, *binding = nullptr;
+    xoopen(&out, &handle);
+    auto *output = static_cast<DATA_SET_HANDLE *>(handle);
+    double date = 0, value = 0, dummies[kDummies] = {};
+    char series[8];
+    xvputi(output, kDummies + 3, 32, &binding);
+    define(binding, "series", ORV_VAR_CHARACTER, "", series, sizeof series);
+    define(binding, "date", ORV_VAR_NUMERIC, "DATE", &date, 8);
+    define(binding, "value", ORV_VAR_NUMERIC, "", &value, 8);
+    for (int d = 0; d < kDummies; ++d) {
+        const std::string name = "event" + std::to_string(d);
+        define(binding, name.c_str(), ORV_VAR_NUMERIC, "", &dummies[d], 8);
+    }
+    xvpute(binding);
+    for (long long i = 0; i < gRows; ++i) {
+        if (i % kSeriesDays == 0) std::snprintf(series, sizeof series, "S%05lld", i / kSeriesDays % 100000);
+        date = double(18628 + i % kSeriesDays);
+        value = double(i % 1000);
+        /* One dummy changes per row; about one in 15 is 1. */
+        dummies[i % kDummies] = (i / kDummies) % 15 == 0 ? 1 : 0;
         xyvput(binding, 0, output->row);
         output->write(output);
     }
@@ -155,6 +197,15 @@ void datasetWrite(benchmark::State &state)
 }
 BENCHMARK(datasetWrite)->Name("dataset/write")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(datasetWrite)->Name("dataset/write")->Unit(benchmark::kMillisecond);
+
+void datasetWriteDummies(benchmark::State &state)
+{
+    for (auto _ : state) writeDummies();
+    state.SetBytesProcessed(int64_t(state.iterations()) * fileBytes("dummies.csv"));
+    state.counters["rows"] = double(gRows);
+}
+BENCHMARK(datasetWriteDummies)->Name("dataset/write_dummies")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(datasetWriteDummies)->Name("dataset/write_dummies")->Unit(benchmark::kMillisecond);
 
 void datasetRead(benchmark::State &state)
 {

@@ -55,16 +55,13 @@ public:
         int64_t end = position_ + length;
         if (fd_ < 0 && end > spillLimit_ && !spill()) return kUtilityStatusIoFailure;
         if (fd_ < 0) {
-            if (end > size_) {
-                try {
-                    bytes_.resize(size_t(end));
-                } catch (const std::bad_alloc &) {
-                    return kUtilityStatusIoFailure;
-                } catch (const std::length_error &) {
-                    return kUtilityStatusIoFailure;
-                }
-            }
-            std::memcpy(bytes_.data() + position_, buffer, size_t(length));
+            if (end > size_ && !makeRoom(end)) return kUtilityStatusIoFailure;
+            /* The bytes up to the old end are overwritten, the rest
+             * appended: no byte is cleared first only to be copied over. */
+            const auto *bytes = static_cast<const unsigned char *>(buffer);
+            const int64_t overwritten = std::min(end, size_) - position_;
+            std::memcpy(bytes_.data() + position_, bytes, size_t(overwritten));
+            bytes_.insert(bytes_.end(), bytes + overwritten, bytes + length);
         } else if (!writeAt(static_cast<const unsigned char *>(buffer), length, position_)) {
             /* A partly written extension is cut off again, so that a failed
              * write leaves the file as it was. */
@@ -96,6 +93,23 @@ private:
         }
         size_ = position_;
         return 0;
+    }
+
+    /* Makes the memory hold end bytes without moving them again on every
+     * write (the room at least doubles, up to the spill limit); false when
+     * the memory cannot be had (the bytes stay as they were). */
+    bool makeRoom(int64_t end)
+    {
+        if (size_t(end) <= bytes_.capacity()) return true;
+        const size_t doubled = std::min(2 * bytes_.capacity(), size_t(std::max<int64_t>(spillLimit_, 0)));
+        try {
+            bytes_.reserve(std::max(size_t(end), doubled));
+        } catch (const std::bad_alloc &) {
+            return false;
+        } catch (const std::length_error &) {
+            return false;
+        }
+        return true;
     }
 
     /* Moves the bytes to a new temporary file; false (and the file still in
@@ -165,8 +179,13 @@ UtilityFiles::~UtilityFiles() = default;
 
 UtilityFile *UtilityFiles::find(void *file) const
 {
-    auto found = files_.find(reinterpret_cast<uintptr_t>(file));
-    return found == files_.end() ? nullptr : found->second.get();
+    const uintptr_t handle = reinterpret_cast<uintptr_t>(file);
+    if (handle == recentHandle_ && recentFile_ != nullptr) return recentFile_;
+    auto found = files_.find(handle);
+    if (found == files_.end()) return nullptr;
+    recentHandle_ = handle;
+    recentFile_ = found->second.get();
+    return recentFile_;
 }
 
 int UtilityFiles::open(void **fileOut, const void *openRecord)
@@ -226,10 +245,21 @@ int UtilityFiles::point(void *file, int64_t position)
 
 int UtilityFiles::close(void *file, int /*mode*/)
 {
+    forgetRecent();
     return files_.erase(reinterpret_cast<uintptr_t>(file)) == 1 ? 0 : kUtilityStatusBadFile;
 }
 
-void UtilityFiles::releaseStep() { files_.clear(); }
+void UtilityFiles::releaseStep()
+{
+    forgetRecent();
+    files_.clear();
+}
+
+void UtilityFiles::forgetRecent()
+{
+    recentHandle_ = 0;
+    recentFile_ = nullptr;
+}
 
 int64_t UtilityFiles::sizeOf(void *file) const
 {

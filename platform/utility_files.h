@@ -111,11 +111,16 @@ public:
     void failReadForTests(int64_t readsBefore, int status);
 
 private:
+    /* The live file of a handle, or null; the last one found is kept, as
+     * the row loops use one file for many calls in a row. */
     UtilityFile *find(void *file) const;
+    void forgetRecent();
 
     int64_t spillLimit_;
     std::unordered_map<uintptr_t, std::unique_ptr<UtilityFile>> files_; /* by handle */
     uintptr_t nextHandle_;
+    mutable uintptr_t recentHandle_ = 0;          /* handles are never 0 */
+    mutable UtilityFile *recentFile_ = nullptr;   /* its file, or null */
     int64_t readsBeforeFault_ = -1;
     int faultStatus_ = 0;
 };

@@ -3,8 +3,11 @@
  */
 #include "platform/dataset/csv_writer.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -13,7 +16,22 @@
 namespace orvhost {
 
 namespace {
-constexpr size_t kFlushSize = size_t{1} << 20;
+
+/* Room beyond kCsvFlushBytes for the record that crosses it; longer
+ * records grow the buffer. */
+constexpr size_t kRecordHeadroom = size_t{64} << 10;
+
+/* Every this many bytes written, the disk starts writing them (and the
+ * writer goes on meanwhile), so that the sync at the end waits for little. */
+constexpr int64_t kWritebackBytes = int64_t{8} << 20;
+
+/* The bytes that make a field need quotes. */
+constexpr auto kNeedsQuotes = [] {
+    std::array<bool, 256> needs{};
+    for (unsigned char c : {',', '"', '\r', '\n'}) needs[c] = true;
+    return needs;
+}();
+
 }  // namespace
 
 CsvWriter::~CsvWriter() { abandon(); }
@@ -23,42 +41,89 @@ void CsvWriter::attach(int fd, std::string path)
     abandon();
     fd_ = fd;
     path_ = std::move(path);
-    buffer_.reserve(kFlushSize + 4096);
-    written_ = 0;
+    written_ = writebackStart_ = 0;
+    if (!buffer_) grow(kRecordHeadroom);
+}
+
+void CsvWriter::grow(size_t bytes)
+{
+    const size_t used = size_t(cursor_ - buffer_.get());
+    const size_t recordOffset = size_t(recordStart_ - buffer_.get());
+    /* Room for a full buffer and then `bytes` (records start below
+     * kCsvFlushBytes), and at least double the old room, so that neither
+     * wide records nor a long record of many fields grow it time after
+     * time. */
+    const size_t capacity = std::max({used + bytes, kCsvFlushBytes + std::max(bytes, kRecordHeadroom),
+                                      2 * size_t(limit_ - buffer_.get())});
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+    if (used > 0) std::memcpy(larger.get(), buffer_.get(), used);
+    buffer_ = std::move(larger);
+    cursor_ = buffer_.get() + used;
+    recordStart_ = buffer_.get() + recordOffset;
+    limit_ = buffer_.get() + capacity;
+}
+
+char *CsvWriter::putField(char *out, std::string_view text)
+{
+    size_t plain = 0;
+    while (plain < text.size() && !kNeedsQuotes[static_cast<unsigned char>(text[plain])]) ++plain;
+    if (plain == text.size()) {
+        std::memcpy(out, text.data(), text.size());
+        return out + text.size();
+    }
+    *out++ = '"';
+    for (char c : text) {
+        if (c == '"') *out++ = '"';
+        *out++ = c;
+    }
+    *out++ = '"';
+    return out;
 }
 
 void CsvWriter::field(std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        plainField(text);
-        return;
-    }
-    if (fieldsInRecord_++ > 0) buffer_ += ',';
-    fieldStart_ = buffer_.size();
-    buffer_ += '"';
-    for (char c : text) {
-        if (c == '"') buffer_ += '"';
-        buffer_ += c;
-    }
-    buffer_ += '"';
+    const size_t most = quotedBound(text.size()) + 1 + kRecordEndBytes;
+    if (size_t(limit_ - cursor_) < most) grow(most);
+    if (fieldsInRecord_++ > 0) *cursor_++ = ',';
+    cursor_ = putField(cursor_, text);
+}
+
+void CsvWriter::plainField(std::string_view text)
+{
+    const size_t most = text.size() + 1 + kRecordEndBytes;
+    if (size_t(limit_ - cursor_) < most) grow(most);
+    if (fieldsInRecord_++ > 0) *cursor_++ = ',';
+    std::memcpy(cursor_, text.data(), text.size());
+    cursor_ += text.size();
 }
 
 bool CsvWriter::endRecord(std::string &error)
 {
-    if (fieldsInRecord_ == 1 && buffer_.size() == fieldStart_) buffer_ += "\"\"";
-    buffer_ += '\n';
+    if (size_t(limit_ - cursor_) < kRecordEndBytes) grow(kRecordEndBytes);
+    if (fieldsInRecord_ == 1 && cursor_ == recordStart_) {
+        *cursor_++ = '"';
+        *cursor_++ = '"';
+    }
+    *cursor_++ = '\n';
+    recordStart_ = cursor_;
     fieldsInRecord_ = 0;
-    return buffer_.size() < kFlushSize || flush(error);
+    return size_t(cursor_ - buffer_.get()) < kCsvFlushBytes || flush(error);
 }
 
 bool CsvWriter::flush(std::string &error)
 {
-    if (!writeFileBytes(fd_, buffer_.data(), buffer_.size())) {
+    const size_t used = size_t(cursor_ - buffer_.get());
+    if (!writeFileBytes(fd_, buffer_.get(), used)) {
         error = "The file " + path_ + " cannot be written: " + std::strerror(errno) + ".";
         return false;
     }
-    written_ += int64_t(buffer_.size());
-    buffer_.clear();
+    written_ += int64_t(used);
+    cursor_ = recordStart_ = buffer_.get();
+    if (written_ - writebackStart_ >= kWritebackBytes) {
+        /* Only a hint: a failure shows in the sync of finish(). */
+        ::sync_file_range(fd_, writebackStart_, written_ - writebackStart_, SYNC_FILE_RANGE_WRITE);
+        writebackStart_ = written_;
+    }
     return true;
 }
 
@@ -85,7 +150,7 @@ void CsvWriter::abandon()
 {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    buffer_.clear();
+    cursor_ = recordStart_ = buffer_.get();
     fieldsInRecord_ = 0;
 }
 

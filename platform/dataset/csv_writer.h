@@ -5,16 +5,27 @@
  * doubled); a record of one empty field is written as "" so that it does not
  * read as an empty line.  Records end with LF.
  *
- * Exports: class CsvWriter.
+ * Text goes into one raw buffer through a moving cursor and out to the file
+ * in writes of about kCsvFlushBytes.  Records are written field by field
+ * (field, plainField, endRecord) or, for rows whose largest text is known,
+ * in place: recordSpace() guarantees the room, the caller writes the fields
+ * with putField and the number writers, and endRecordAt() ends the record.
+ *
+ * Exports: kCsvFlushBytes, class CsvWriter.
  */
 #ifndef ORV_PLATFORM_DATASET_CSV_WRITER_H
 #define ORV_PLATFORM_DATASET_CSV_WRITER_H
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace orvhost {
+
+/* The buffer is written out once it holds this many bytes. */
+constexpr size_t kCsvFlushBytes = size_t{1} << 20;
 
 class CsvWriter {
 public:
@@ -26,24 +37,40 @@ public:
     /* Takes over an open file descriptor (closed by the writer). */
     void attach(int fd, std::string path);
 
-    /* Appends one field of the current record. */
+    /* Appends one field of the current record, quoted when it needs to be. */
     void field(std::string_view text);
 
     /* Appends one field that needs no quoting (a number or a date). */
-    void plainField(std::string_view text) { plainFieldText().append(text); }
-
-    /* Starts one field that needs no quoting and returns the buffer to append
-     * its text to (so that numbers are formatted in place, not copied). */
-    std::string &plainFieldText()
-    {
-        if (fieldsInRecord_++ > 0) buffer_ += ',';
-        fieldStart_ = buffer_.size();
-        return buffer_;
-    }
+    void plainField(std::string_view text);
 
     /* Ends the current record; writes the buffer out when it is full.
      * False with a message in error when the write fails. */
     bool endRecord(std::string &error);
+
+    /* Makes room for a record of at most `bytes` bytes (commas included,
+     * its end not) and returns where its text starts.  REQUIRES: no field
+     * of the current record written yet. */
+    char *recordSpace(size_t bytes)
+    {
+        if (size_t(limit_ - cursor_) < bytes + kRecordEndBytes) grow(bytes + kRecordEndBytes);
+        return cursor_;
+    }
+
+    /* Ends the record of `fields` fields (commas between them) written
+     * from recordSpace() up to end; as endRecord. */
+    bool endRecordAt(char *end, int fields, std::string &error)
+    {
+        cursor_ = end;
+        fieldsInRecord_ = fields;
+        return endRecord(error);
+    }
+
+    /* The most bytes putField writes for a text of `length` bytes. */
+    static constexpr size_t quotedBound(size_t length) { return 2 * length + 2; }
+
+    /* Writes text at out as one field, quoted when it needs to be; returns
+     * the end.  REQUIRES: room for quotedBound(text.size()) bytes. */
+    static char *putField(char *out, std::string_view text);
 
     /* Writes everything out, syncs and closes the file.  False with a
      * message in error on failure. */
@@ -53,17 +80,25 @@ public:
     void abandon();
 
     /* Bytes of the file so far, buffered ones included. */
-    int64_t size() const { return written_ + int64_t(buffer_.size()); }
+    int64_t size() const { return written_ + (cursor_ - buffer_.get()); }
 
 private:
+    /* What ending a record may add: "" for a lone empty field, and LF. */
+    static constexpr size_t kRecordEndBytes = 3;
+
+    /* Makes the buffer hold at least `bytes` more bytes after the cursor. */
+    void grow(size_t bytes);
     bool flush(std::string &error);
 
     int fd_ = -1;
     std::string path_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    char *cursor_ = nullptr;      /* where the next byte goes */
+    char *limit_ = nullptr;       /* the end of the buffer */
+    char *recordStart_ = nullptr; /* where the current record starts */
     int64_t written_ = 0;
+    int64_t writebackStart_ = 0; /* the first byte whose writing out was not started */
     int fieldsInRecord_ = 0;
-    size_t fieldStart_ = 0; /* where the current record's last field starts */
 };
 
 }  // namespace orvhost

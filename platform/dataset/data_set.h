@@ -3,7 +3,8 @@
  * handle the modules see, the names, the variables and their row layout, the
  * BY list, and the fetch definitions and output bindings made on it.
  *
- * Exports: class DataSet, FetchItem, FetchList, PutColumn, PutBindingState.
+ * Exports: class DataSet, FetchItem, FetchList, PutColumn, PutRun,
+ * PutBindingState.
  */
 #ifndef ORV_PLATFORM_DATASET_DATA_SET_H
 #define ORV_PLATFORM_DATASET_DATA_SET_H
@@ -100,10 +101,22 @@ struct PutColumn {
     RowCell cell{};           /* of the output variable, set when the definition ends */
 };
 
+/* Numeric columns whose buffers lie side by side as their cells do in the
+ * row: moved by one copy of `bytes` bytes. */
+struct PutRun {
+    size_t offset;      /* of the first cell in the row */
+    const void *source; /* the first column's buffer */
+    size_t bytes;
+};
+
 struct PutBindingState {
     PUT_BINDING record{};
     DataSet *owner = nullptr;
     std::vector<PutColumn> columns;
+    /* How xyvput moves a row, made when the definition ends: the numeric
+     * columns from buffers as runs, then every other column. */
+    std::vector<PutRun> numberRuns;
+    std::vector<PutColumn> otherColumns;
     bool ended = false;
 };
 

@@ -39,6 +39,8 @@ using orvhost::VariableType;
 constexpr int kRewindToGroupStart = 66;
 constexpr int kFormatKind = 'F';   /* 70 */
 constexpr int kInformatKind = 'I'; /* 73 */
+/* Columns of an output binding reserved at most on the caller's count. */
+constexpr size_t kMostReservedColumns = 4096;
 /* Mode of xvdflst for a list of numeric analysis variables. */
 constexpr int kNumericListMode = 1;
 
@@ -108,6 +110,27 @@ void bufferToRow(const void *buffer, int bufferLength, const orvhost::RowCell &c
     size_t n = std::min(size_t(bufferLength), size_t(cell.length));
     std::memcpy(field, buffer, n);
     std::memset(field + n, ' ', size_t(cell.length) - n);
+}
+
+/* Adds a column whose cell is set to the plan by which xyvput moves rows:
+ * a numeric column from a buffer joins the last run when its buffer and
+ * its cell follow that run's, else starts a run; others are moved one by
+ * one. */
+void addToMovePlan(orvhost::PutBindingState &binding, const orvhost::PutColumn &column)
+{
+    if (column.buffer == nullptr || column.cell.type != VariableType::Numeric) {
+        binding.otherColumns.push_back(column);
+        return;
+    }
+    if (!binding.numberRuns.empty()) {
+        orvhost::PutRun &last = binding.numberRuns.back();
+        if (last.offset + last.bytes == column.cell.offset &&
+            static_cast<const uint8_t *>(last.source) + last.bytes == column.buffer) {
+            last.bytes += sizeof(double);
+            return;
+        }
+    }
+    binding.numberRuns.push_back({column.cell.offset, column.buffer, sizeof(double)});
 }
 
 void describe(const Variable &variable, int number, VARIABLE_DESCRIPTOR *out)
@@ -531,7 +554,9 @@ int xvputi(void *dataSetHandle, int variableCount, int, void **putBindingOut)
     PutBindingState *binding = store().newBinding(*output);
     if (binding == nullptr) return orvhost::kDataSetStatusNoMemory;
     output->markBound();
-    binding->columns.reserve(size_t(variableCount));
+    /* The count is only a hint: a wild one must not ask for memory that
+     * would throw out of the service. */
+    binding->columns.reserve(std::min(size_t(variableCount), kMostReservedColumns));
     *putBindingOut = &binding->record;
     return 0;
 }
@@ -609,7 +634,10 @@ int xvpute(void *putBinding)
     }
     int status = output->endDefinition();
     if (status != 0) return status;
-    for (orvhost::PutColumn &column : binding->columns) column.cell = orvhost::rowCell(*output->variable(column.variable));
+    for (orvhost::PutColumn &column : binding->columns) {
+        column.cell = orvhost::rowCell(*output->variable(column.variable));
+        addToMovePlan(*binding, column);
+    }
     binding->ended = true;
     return 0;
 }
@@ -625,7 +653,17 @@ int xyvput(void *putBinding, int, void *row)
     if (!binding->ended) return orvhost::kDataSetStatusNotDefined;
     DataSet *output = binding->owner;
     if (row == nullptr || row != output->handle.row) return orvhost::kDataSetStatusBadArgument;
-    for (const orvhost::PutColumn &column : binding->columns) {
+    for (const orvhost::PutRun &run : binding->numberRuns) {
+        uint8_t *cells = static_cast<uint8_t *>(row) + run.offset;
+        if (run.bytes == sizeof(double)) { /* a lone column: one load and store, no call */
+            double value;
+            std::memcpy(&value, run.source, sizeof value);
+            std::memcpy(cells, &value, sizeof value);
+        } else {
+            std::memmove(cells, run.source, run.bytes);
+        }
+    }
+    for (const orvhost::PutColumn &column : binding->otherColumns) {
         const orvhost::RowCell &cell = column.cell;
         if (column.buffer != nullptr) {
             bufferToRow(column.buffer, column.bufferLength, cell, row);

@@ -106,7 +106,31 @@ int OutputDataSet::endDefinition()
         }
     }
     cells_.clear();
-    for (const Variable &variable : description_.variables) cells_.push_back(rowCell(variable));
+    recordBound_ = 0;
+    for (const Variable &variable : description_.variables) {
+        const size_t length = size_t(variable.length);
+        if (variable.type == VariableType::Character) {
+            cells_.push_back({variable.offset, length, CellWay::Text});
+            recordBound_ += 1 + CsvWriter::quotedBound(length);
+            continue;
+        }
+        recordBound_ += 1 + kLongestNumberCell;
+        if (variable.family == FormatFamily::Date) {
+            cells_.push_back({variable.offset, 1, CellWay::Date});
+            continue;
+        }
+        const NumberCellWriter number = numberCellWriter(variable.family);
+        if (number != numberCellWriter(FormatFamily::Numeric)) {
+            cells_.push_back({variable.offset, 1, CellWay::FormattedNumber, number});
+            continue;
+        }
+        CellPlan *last = cells_.empty() ? nullptr : &cells_.back();
+        if (last != nullptr && last->way == CellWay::PlainNumbers &&
+            last->offset + last->count * sizeof(double) == variable.offset)
+            ++last->count;
+        else
+            cells_.push_back({variable.offset, 1, CellWay::PlainNumbers});
+    }
     handle.row = row_.data();
     defined_ = true;
     return 0;
@@ -128,22 +152,43 @@ int OutputDataSet::writeRow()
     }
     std::string error;
     bool ok = headerWritten_ || writeHeader(error);
-    for (const RowCell &variable : cells_) {
-        if (!ok) break;
-        const uint8_t *field = row_.data() + variable.offset;
-        if (variable.type == VariableType::Numeric) {
-            double value;
-            std::memcpy(&value, field, sizeof value);
-            appendNumberCell(writer_.plainFieldText(), value, variable.family);
-        } else {
-            size_t length = size_t(variable.length);
-            while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
-            writer_.field(std::string_view(reinterpret_cast<const char *>(field), length));
-        }
-    }
     /* A data set without variables has rows of nothing: there is no line to
      * hold them, so only the count is kept. */
-    if (ok && !description_.variables.empty()) ok = writer_.endRecord(error);
+    if (ok && !cells_.empty()) {
+        char *out = writer_.recordSpace(recordBound_);
+        const uint8_t *row = row_.data();
+        for (CellPlan &cell : cells_) {
+            const uint8_t *field = row + cell.offset;
+            double value;
+            switch (cell.way) {
+            case CellWay::PlainNumbers:
+                for (const uint8_t *end = field + cell.count * sizeof value; field != end; field += sizeof value) {
+                    std::memcpy(&value, field, sizeof value);
+                    out = putPlainNumberCell(out, value);
+                    *out++ = ',';
+                }
+                break;
+            case CellWay::Date:
+                std::memcpy(&value, field, sizeof value);
+                out = putDateCell(out, value, cell.lastDay);
+                *out++ = ',';
+                break;
+            case CellWay::FormattedNumber:
+                std::memcpy(&value, field, sizeof value);
+                out = cell.number(out, value);
+                *out++ = ',';
+                break;
+            case CellWay::Text: {
+                size_t length = cell.count;
+                while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
+                out = CsvWriter::putField(out, std::string_view(reinterpret_cast<const char *>(field), length));
+                *out++ = ',';
+                break;
+            }
+            }
+        }
+        ok = writer_.endRecordAt(out - 1, int(description_.variables.size()), error);
+    }
     if (!ok) {
         failed_ = true;
         store_.reportError(error);

@@ -22,6 +22,7 @@
 
 #include "platform/dataset/csv_writer.h"
 #include "platform/dataset/data_set.h"
+#include "platform/dataset/value_text.h"
 
 namespace orvhost {
 
@@ -76,12 +77,27 @@ public:
     void markBound() { bound_ = true; }
 
 private:
+    /* How cells of a row are written: `count` numbers without a date or
+     * datetime format in adjoining 8-byte fields by the inline
+     * putPlainNumberCell, one date by putDateCell from the column's last
+     * day, one other number by its format family's writer, or one text of
+     * `count` bytes. */
+    enum class CellWay { PlainNumbers, Date, FormattedNumber, Text };
+    struct CellPlan {
+        size_t offset;
+        size_t count;
+        CellWay way;
+        NumberCellWriter number = nullptr; /* for FormattedNumber */
+        LastIsoDay lastDay{};              /* for Date */
+    };
+
     bool writeHeader(std::string &error);
 
     CsvWriter writer_;
     std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;
     std::vector<uint8_t> row_;
-    std::vector<RowCell> cells_; /* of the variables, from endDefinition on */
+    std::vector<CellPlan> cells_; /* of the variables, from endDefinition on */
+    size_t recordBound_ = 0;      /* the most bytes of one record's text */
     bool defined_ = false;
     bool headerWritten_ = false;
     bool failed_ = false;

@@ -111,20 +111,26 @@ CellKind readMissing(std::string_view cell, double *value)
     return CellKind::Text;
 }
 
-/* The cell text of a missing value: "" for ".", or ".A" to ".Z", "._". */
-void appendMissing(std::string &out, double value)
+/* Writes the cell text of a missing value at out: nothing for ".", or ".A"
+ * to ".Z", "._".  Returns the end. */
+char *putMissing(char *out, double value)
 {
     uint64_t bits = std::bit_cast<uint64_t>(value);
     if ((bits & ~(kMissingCodeMask | kMissingRestMask)) != kMissingPrefix ||
         (bits & kMissingRestMask) != 0)
-        return; /* "." and every NaN that is no missing value of the host */
+        return out; /* "." and every NaN that is no missing value of the host */
     unsigned code = unsigned((bits & kMissingCodeMask) >> 40);
     if (code == kUnderscoreCode) {
-        out += "._";
-    } else if (code <= kLetterACode && code >= kLetterZCode) {
-        out += '.';
-        out += char('A' + (kLetterACode - code));
+        out[0] = '.';
+        out[1] = '_';
+        return out + 2;
     }
+    if (code <= kLetterACode && code >= kLetterZCode) {
+        out[0] = '.';
+        out[1] = char('A' + (kLetterACode - code));
+        return out + 2;
+    }
+    return out;
 }
 
 /* Whole numbers below this magnitude have no shorter scientific form
@@ -145,32 +151,41 @@ constexpr auto kTwoDigits = [] {
 /* Writes two digits of value (0 to 99) at at. */
 void putTwoDigits(char *at, int value) { std::memcpy(at, &kTwoDigits[size_t(2 * value)], 2); }
 
-void appendNumber(std::string &out, double value)
+/* Writes the shortest text of a number that is no missing value at out;
+ * returns the end. */
+char *putNumber(char *out, double value)
 {
-    char buffer[32];
-    std::to_chars_result result{};
     if (value > -kPlainIntegerLimit && value < kPlainIntegerLimit && value == double(int(value)) &&
         !(value == 0 && std::signbit(value)))
-        result = std::to_chars(buffer, buffer + sizeof buffer, int(value));
-    else
-        result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+        return std::to_chars(out, out + kLongestNumberCell, int(value)).ptr;
+    return std::to_chars(out, out + kLongestNumberCell, value).ptr;
 }
 
 bool bitsEqual(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
 
-/* Writes value as a datetime when some ISO text of it reads back exactly. */
-bool appendDateTimeValue(std::string &out, double value)
+/* True when text reads back as the datetime value, bit for bit. */
+bool readsBackAsDateTime(const char *text, const char *end, double value)
+{
+    double back = 0;
+    return readNumberCell(std::string_view(text, size_t(end - text)), &back) == CellKind::DateTime &&
+           bitsEqual(back, value);
+}
+
+/* Writes value at out as a datetime when some ISO text of it reads back
+ * exactly; returns the end, or null when none does (the bytes at out are
+ * then scratch). */
+char *putDateTimeValue(char *out, double value)
 {
     double whole = std::floor(value);
     if (!(whole >= double(kFirstIsoDay * kSecondsPerDay)) ||
         !(whole < double((kLastIsoDay + 1) * kSecondsPerDay)))
-        return false;
-    std::string text;
-    appendIsoDateTime(text, (long long)(whole));
+        return nullptr;
+    char *end = putIsoDateTime(out, (long long)(whole));
+    if (end == nullptr) return nullptr;
     if (whole != value) {
-        /* Try ever more fraction digits until the text reads back. */
-        std::string base = text;
+        /* Try ever more fraction digits after the seconds until the text
+         * reads back. */
+        char *const base = end;
         bool found = false;
         for (int places = 1; places <= kMostFractionDigits && !found; ++places) {
             char fraction[32];
@@ -178,16 +193,29 @@ bool appendDateTimeValue(std::string &out, double value)
                                         std::chars_format::fixed, places);
             std::string_view digitsText(fraction, size_t(result.ptr - fraction));
             if (digitsText.size() < 2 || digitsText[0] != '0') break; /* rounded up to 1 */
-            text = base + std::string(digitsText.substr(1));
-            double back = 0;
-            found = readNumberCell(text, &back) == CellKind::DateTime && bitsEqual(back, value);
+            std::memcpy(base, digitsText.data() + 1, digitsText.size() - 1);
+            end = base + digitsText.size() - 1;
+            found = readsBackAsDateTime(out, end, value);
         }
-        if (!found) return false;
+        if (!found) return nullptr;
     }
-    double back = 0;
-    if (readNumberCell(text, &back) != CellKind::DateTime || !bitsEqual(back, value)) return false;
-    out += text;
-    return true;
+    return readsBackAsDateTime(out, end, value) ? end : nullptr;
+}
+
+/* The cell writers of the date and datetime families (see
+ * numberCellWriter). */
+char *putLoneDateCell(char *out, double value)
+{
+    LastIsoDay none;
+    return putDateCell(out, value, none);
+}
+
+char *putDateTimeCell(char *out, double value)
+{
+    if (std::isnan(value)) return putMissing(out, value);
+    if (!(value == 0 && std::signbit(value)))
+        if (char *end = putDateTimeValue(out, value)) return end;
+    return putNumber(out, value);
 }
 
 /* A cell of 1 to 15 decimal digits, optionally after '-': its value, read
@@ -242,57 +270,78 @@ CellKind readNumberCell(std::string_view cell, double *value)
     return std::isnan(parsed) ? CellKind::Missing : CellKind::Number;
 }
 
-void appendNumberCell(std::string &out, double value, FormatFamily family)
+char *putGeneralNumberCell(char *out, double value)
 {
-    /* A lone digit (dummies and flags are 0 or 1) is one character; NaN and
-     * -0 fail the test and take the general path. */
-    if (family == FormatFamily::Numeric && value >= 0 && value <= 9 && !std::signbit(value)) {
-        const int digit = int(value);
-        if (double(digit) == value) {
-            out += char('0' + digit);
-            return;
+    if (std::isnan(value)) return putMissing(out, value);
+    return putNumber(out, value);
+}
+
+char *putDateCell(char *out, double value, LastIsoDay &last)
+{
+    /* Within the range (never for a NaN) the conversion is exact, so it
+     * tells whole days from parts of a day without a call to floor. */
+    if (value >= double(kFirstIsoDay) && value <= double(kLastIsoDay)) {
+        const long long days = (long long)(value);
+        if (double(days) == value && !(value == 0 && std::signbit(value))) {
+            const bool known = last.dayOfMonth > 0;
+            if (known && days == last.day + 1 && last.dayOfMonth < 28) {
+                /* The next day of the same month: every month has 28. */
+                putTwoDigits(last.text + 8, ++last.dayOfMonth);
+            } else if (!known || days != last.day) {
+                putIsoDate(last.text, days);
+                last.dayOfMonth = (last.text[8] - '0') * 10 + (last.text[9] - '0');
+            }
+            last.day = days;
+            std::memcpy(out, last.text, sizeof last.text);
+            return out + sizeof last.text;
         }
     }
-    if (std::isnan(value)) {
-        appendMissing(out, value);
-        return;
-    }
-    if (family == FormatFamily::Date && value == std::floor(value) && value >= double(kFirstIsoDay) &&
-        value <= double(kLastIsoDay) && !(value == 0 && std::signbit(value))) {
-        appendIsoDate(out, (long long)(value));
-        return;
-    }
-    if (family == FormatFamily::DateTime && !(value == 0 && std::signbit(value)) &&
-        appendDateTimeValue(out, value))
-        return;
-    appendNumber(out, value);
+    if (std::isnan(value)) return putMissing(out, value);
+    return putNumber(out, value);
 }
 
-bool appendIsoDate(std::string &out, long long days)
+NumberCellWriter numberCellWriter(FormatFamily family)
 {
-    if (days < kFirstIsoDay || days > kLastIsoDay) return false;
+    switch (family) {
+    case FormatFamily::Date: return putLoneDateCell;
+    case FormatFamily::DateTime: return putDateTimeCell;
+    default: return putPlainNumberCell;
+    }
+}
+
+void appendNumberCell(std::string &out, double value, FormatFamily family)
+{
+    char text[kLongestNumberCell];
+    out.append(text, numberCellWriter(family)(text, value));
+}
+
+char *putIsoDate(char *out, long long days)
+{
+    if (days < kFirstIsoDay || days > kLastIsoDay) return nullptr;
     const OrvCivilDate date = orvCivilFromDays(days);
     const int year = int(date.year);
-    char text[10] = {0, 0, 0, 0, '-', 0, 0, '-', 0, 0};
-    putTwoDigits(text, year / 100);
-    putTwoDigits(text + 2, year % 100);
-    putTwoDigits(text + 5, date.month);
-    putTwoDigits(text + 8, date.day);
-    out.append(text, sizeof text);
-    return true;
+    putTwoDigits(out, year / 100);
+    putTwoDigits(out + 2, year % 100);
+    out[4] = '-';
+    putTwoDigits(out + 5, date.month);
+    out[7] = '-';
+    putTwoDigits(out + 8, date.day);
+    return out + 10;
 }
 
-bool appendIsoDateTime(std::string &out, long long seconds)
+char *putIsoDateTime(char *out, long long seconds)
 {
     int64_t days = orvFloorDiv(seconds, kSecondsPerDay);
     int64_t ofDay = seconds - days * kSecondsPerDay; /* [0, 86399] */
-    if (!appendIsoDate(out, days)) return false;
-    char text[9] = {'T', 0, 0, ':', 0, 0, ':', 0, 0};
-    putTwoDigits(text + 1, int(ofDay / 3600));
-    putTwoDigits(text + 4, int(ofDay / 60 % 60));
-    putTwoDigits(text + 7, int(ofDay % 60));
-    out.append(text, sizeof text);
-    return true;
+    out = putIsoDate(out, days);
+    if (out == nullptr) return nullptr;
+    out[0] = 'T';
+    putTwoDigits(out + 1, int(ofDay / 3600));
+    out[3] = ':';
+    putTwoDigits(out + 4, int(ofDay / 60 % 60));
+    out[6] = ':';
+    putTwoDigits(out + 7, int(ofDay % 60));
+    return out + 9;
 }
 
 }  // namespace orvhost

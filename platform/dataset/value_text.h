@@ -20,12 +20,16 @@
  * double (whole days of the years 1 to 9999; datetimes to the nanosecond),
  * otherwise as a number.
  *
- * Exports: CellKind, readNumberCell, appendNumberCell, appendIsoDate,
- * appendIsoDateTime.
+ * Exports: CellKind, readNumberCell, kLongestNumberCell, NumberCellWriter,
+ * putGeneralNumberCell, numberCellWriter, putPlainNumberCell, LastIsoDay,
+ * putDateCell, appendNumberCell, putIsoDate, putIsoDateTime.
  */
 #ifndef ORV_PLATFORM_DATASET_VALUE_TEXT_H
 #define ORV_PLATFORM_DATASET_VALUE_TEXT_H
 
+#include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,17 +43,74 @@ enum class CellKind { Missing, Number, Date, DateTime, Text };
  * (the cell is not numeric) leaves *value unchanged. */
 CellKind readNumberCell(std::string_view cell, double *value);
 
+/* The most bytes the text of one numeric cell takes (a shortest double
+ * has at most 24, a datetime with nine fraction digits 29). */
+constexpr size_t kLongestNumberCell = 32;
+
+/* Writes the cell text of a value at out, which has room for
+ * kLongestNumberCell bytes, and returns the end of the text. */
+using NumberCellWriter = char *(*)(char *out, double value);
+
+/* Writes the cell text of any value of a variable without a date or
+ * datetime format; as NumberCellWriter. */
+char *putGeneralNumberCell(char *out, double value);
+
+/* The cell writer of the variables whose format is of family `family`
+ * (Date and DateTime write ISO 8601 text, the others numbers); chosen once
+ * per variable, not per value. */
+NumberCellWriter numberCellWriter(FormatFamily family);
+
+/* Writes the cell text of a value of a variable without a date or
+ * datetime format at out (room for kLongestNumberCell bytes) and returns
+ * the end.  The lone digits that most cells of dummies and flags hold are
+ * written inline, the rest by putGeneralNumberCell. */
+inline char *putPlainNumberCell(char *out, double value)
+{
+    /* The bits of +0 to 9 are the lowest of all doubles: a negative value,
+     * -0 and every NaN lie above those of 9. */
+    constexpr uint64_t kNineBits = 0x4022000000000000ull;
+    static_assert(std::bit_cast<uint64_t>(9.0) == kNineBits);
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    if (bits == 0) { /* +0, the most common cell of all, without converting */
+        *out = '0';
+        return out + 1;
+    }
+    if (bits <= kNineBits) {
+        const int digit = int(value);
+        if (double(digit) == value) {
+            *out = char('0' + digit);
+            return out + 1;
+        }
+    }
+    return putGeneralNumberCell(out, value);
+}
+
+/* The ISO text of the day a date column wrote last.  Most dates of a daily
+ * series follow the one before: their text is the last one with the day of
+ * the month stepped, without the civil conversion. */
+struct LastIsoDay {
+    long long day = 0;
+    int dayOfMonth = 0; /* 1 to 31; 0 before the first day */
+    char text[10] = {};
+};
+
+/* Writes the cell text of a value of a variable with a date format at out
+ * (room for kLongestNumberCell bytes), as the Date family's cell writer
+ * does, through last (updated); returns the end. */
+char *putDateCell(char *out, double value, LastIsoDay &last);
+
 /* Appends the cell text of value for a variable whose format is of family
- * `family` (Date and DateTime write ISO 8601 text). */
+ * `family`. */
 void appendNumberCell(std::string &out, double value, FormatFamily family);
 
-/* Appends YYYY-MM-DD of a day number; false (nothing appended) outside the
- * years 1 to 9999. */
-bool appendIsoDate(std::string &out, long long days);
+/* Writes YYYY-MM-DD of a day number at out (10 bytes); returns the end, or
+ * null (nothing written) outside the years 1 to 9999. */
+char *putIsoDate(char *out, long long days);
 
-/* Appends YYYY-MM-DDTHH:MM:SS of whole seconds since 1960; false (nothing
- * appended) outside the years 1 to 9999. */
-bool appendIsoDateTime(std::string &out, long long seconds);
+/* Writes YYYY-MM-DDTHH:MM:SS of whole seconds since 1960 at out (19
+ * bytes); returns the end, or null (nothing written) outside the years 1
+ * to 9999. */
+char *putIsoDateTime(char *out, long long seconds);
 
 }  // namespace orvhost
 

@@ -2,8 +2,10 @@
  * utility_files_test.cpp - the host's utility files: open-record checks,
  * reading, writing, noting, positioning and cutting (in memory, after a
  * spill to a temporary file, and across the spill), the end-of-file status
- * and the texts of the failure statuses, dead handles, a spill that cannot
- * create its temporary file, and the release of a step's files.
+ * and the texts of the failure statuses, dead handles (the file used last
+ * too), random writes against a model in memory and across a spill, a
+ * spill that cannot create its temporary file, and the release of a step's
+ * files.
  */
 #include "platform/utility_files.h"
 
@@ -293,19 +295,12 @@ std::vector<std::string> entriesOf(const std::string &path)
     return names;
 }
 
-TEST(UtilityFiles, SpillKeepsEveryByteAndLeavesNoName)
+/* Writes `rounds` random chunks at random places of file and into model,
+ * a plain string that models the file. */
+void writeRandomChunks(UtilityFiles &files, void *file, int rounds, std::string &model)
 {
-    char directory[] = "/tmp/orv-utility-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(directory), nullptr);
-    ScopedEnv tmpdir("TMPDIR", directory);
-
-    /* Random chunks written at random places, checked against a plain string
-     * that models the file. */
-    UtilityFiles files(1000);
-    void *file = openFile(files);
-    std::string model;
-    std::mt19937 random(20240611);
-    for (int round = 0; round < 400; ++round) {
+    static std::mt19937 random(20240611);
+    for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE(round);
         int64_t position = model.empty() ? 0 : int64_t(random() % (model.size() + 1));
         ASSERT_EQ(files.point(file, position), 0);
@@ -314,10 +309,62 @@ TEST(UtilityFiles, SpillKeepsEveryByteAndLeavesNoName)
         ASSERT_EQ(files.write(file, chunk.data(), int64_t(chunk.size())), 0);
         if (size_t(position) + chunk.size() > model.size()) model.resize(size_t(position) + chunk.size());
         model.replace(size_t(position), chunk.size(), chunk);
-        if (round == 3) {
-            EXPECT_FALSE(files.spilled(file)) << "small files stay in memory";
-        }
     }
+}
+
+/* Random writes that stay in memory while the bytes grow many times, and
+ * cuts between them, against the model. */
+TEST(UtilityFiles, InMemoryWritesKeepEveryByte)
+{
+    UtilityFiles files(1 << 20);
+    void *file = openFile(files);
+    std::string model;
+    for (int quarters : {2, 0, 3}) {
+        SCOPED_TRACE(quarters);
+        writeRandomChunks(files, file, 300, model);
+        const int64_t cut = int64_t(model.size()) * quarters / 4;
+        ASSERT_EQ(files.sizeOf(file), int64_t(model.size()));
+        ASSERT_EQ(files.point(file, 0), 0);
+        std::string back(model.size(), '?');
+        ASSERT_EQ(files.read(file, back.data(), int64_t(back.size())), 0);
+        EXPECT_TRUE(back == model) << "the bytes differ from the model";
+        ASSERT_EQ(files.point(file, cut), 0);
+        ASSERT_EQ(files.point(file, ORV_UTILITY_TRUNCATE), 0);
+        model.resize(size_t(cut));
+    }
+    EXPECT_FALSE(files.spilled(file));
+}
+
+/* The file used last is remembered for the next call; closing it, or the
+ * end of the step, must still leave its handle dead. */
+TEST(UtilityFiles, TheFileUsedLastIsDeadOnceClosed)
+{
+    UtilityFiles files;
+    void *first = openFile(files);
+    void *second = openFile(files);
+    char buffer[3];
+    ASSERT_EQ(files.write(first, "abc", 3), 0);
+    ASSERT_EQ(files.close(first, 1), 0);
+    EXPECT_EQ(files.point(first, 0), kUtilityStatusBadFile);
+    EXPECT_EQ(files.read(first, buffer, 3), kUtilityStatusBadFile);
+    ASSERT_EQ(files.write(second, "de", 2), 0);
+    files.releaseStep();
+    EXPECT_EQ(files.write(second, "f", 1), kUtilityStatusBadFile);
+    EXPECT_EQ(files.sizeOf(second), -1);
+}
+
+TEST(UtilityFiles, SpillKeepsEveryByteAndLeavesNoName)
+{
+    char directory[] = "/tmp/orv-utility-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(directory), nullptr);
+    ScopedEnv tmpdir("TMPDIR", directory);
+
+    UtilityFiles files(1000);
+    void *file = openFile(files);
+    std::string model;
+    writeRandomChunks(files, file, 4, model);
+    EXPECT_FALSE(files.spilled(file)) << "small files stay in memory";
+    writeRandomChunks(files, file, 396, model);
     ASSERT_TRUE(files.spilled(file));
     EXPECT_TRUE(entriesOf(directory).empty()) << "the temporary file has no name";
     ASSERT_EQ(files.sizeOf(file), int64_t(model.size()));

@@ -1,6 +1,7 @@
 /*
  * csv_test.cpp - the RFC 4180 reader and writer: records, quoting, line
- * numbers and offsets, and the messages of malformed files.
+ * numbers and offsets, the messages of malformed files, and records written
+ * in place across flushes and buffer growth.
  */
 #include <fcntl.h>
 #include <stdlib.h>
@@ -152,12 +153,65 @@ TEST_F(CsvFile, WriterPlainFieldsInPlace)
     writer.attach(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), file);
     std::string error, expected;
     for (const auto &c : cases) {
-        for (const std::string &field : c.fields) writer.plainFieldText() += field;
+        for (const std::string &field : c.fields) writer.plainField(field);
         ASSERT_TRUE(writer.endRecord(error)) << error;
         expected += c.line;
     }
     ASSERT_TRUE(writer.finish(error)) << error;
     EXPECT_EQ(orvtest::readFile(file), expected);
+}
+
+}  // namespace
+
+namespace {
+
+/* Records written in place (recordSpace, putField, endRecordAt) and field
+ * by field, mixed, over several flushes and through a record too long for
+ * the buffer's headroom. */
+TEST_F(CsvFile, WriterRecordsInPlaceAcrossFlushesAndGrowth)
+{
+    const std::string longText(300000, 'q');
+    const std::string longQuoted = "\"" + std::string(200000, '"') + "\"";
+    struct Case {
+        const char *id;
+        std::vector<std::string> fields;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"numbers", {"1", "2.5", ""}, "1,2.5,\n"},
+        {"lone empty field", {""}, "\"\"\n"},
+        {"two empty fields", {"", ""}, ",\n"},
+        {"quoting", {"a,b", "say \"hi\"", "cr\r", "lf\n"}, "\"a,b\",\"say \"\"hi\"\"\",\"cr\r\",\"lf\n\"\n"},
+        {"longer than the headroom", {longText, "x"}, longText + ",x\n"},
+        {"quotes doubled beyond the headroom", {std::string(100000, '"')}, longQuoted + "\n"},
+    };
+    std::string file = dir_ + "/inplace.csv";
+    orvhost::CsvWriter writer;
+    writer.attach(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), file);
+    std::string error, expected;
+    /* Enough rounds for several flushes of the buffer. */
+    for (int round = 0; round < 12; ++round) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.id);
+            if (round % 2 == 0) {
+                size_t bound = 0;
+                for (const std::string &f : c.fields) bound += orvhost::CsvWriter::quotedBound(f.size()) + 1;
+                char *out = writer.recordSpace(bound);
+                for (size_t i = 0; i < c.fields.size(); ++i) {
+                    if (i > 0) *out++ = ',';
+                    out = orvhost::CsvWriter::putField(out, c.fields[i]);
+                }
+                ASSERT_TRUE(writer.endRecordAt(out, int(c.fields.size()), error)) << error;
+            } else {
+                for (const std::string &f : c.fields) writer.field(f);
+                ASSERT_TRUE(writer.endRecord(error)) << error;
+            }
+            expected += c.line;
+            ASSERT_EQ(writer.size(), int64_t(expected.size()));
+        }
+    }
+    ASSERT_TRUE(writer.finish(error)) << error;
+    EXPECT_TRUE(orvtest::readFile(file) == expected) << "the file differs from the records";
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 /*
  * services_test.cpp - the data-set services as the modules call them: open
  * and describe, fetch, BY groups (several variables, DESCENDING, rewind,
- * synchronisation), output with BY values stamped, and what round-trips
- * through the files (missing values, labels, formats).
+ * synchronisation), output with BY values stamped, the moves of output
+ * columns whatever their neighbours, and what round-trips through the files
+ * (missing values, labels, formats).
  */
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "host/missing_values.h"
 #include "platform/dataset/data_set_status.h"
@@ -459,6 +461,62 @@ TEST_F(DataSetServices, WritesOutputWithByValuesStamped)
         EXPECT_EQ(descriptor.type, c.type);
         EXPECT_EQ(descriptor.length, c.length);
     }
+}
+
+/* xyvput moves numeric columns whose buffers and cells both adjoin as one
+ * run; a BY column between cells, buffers out of order, a buffer used
+ * twice and a text column between them must still land each value in its
+ * own cell. */
+TEST_F(DataSetServices, MovesEachColumnToItsCellWhateverItsNeighbours)
+{
+    DATA_SET_HANDLE *input = openSalesByRegionYear();
+    DATA_SET_HANDLE *output = open("PLAN", ORV_DS_OPEN_OUTPUT);
+    ASSERT_NE(output, nullptr) << takeLog();
+    void *binding = nullptr;
+    /* The count of variables is only a hint; one far too large must not
+     * be reserved. */
+    ASSERT_EQ(xvputi(output, std::numeric_limits<int>::max(), 32, &binding), 0);
+    double values[5] = {};
+    char note[4];
+    /* Cells in this order (numbers first): a b year c d e f, then note. */
+    auto number = [&](const char *name, double *slot) {
+        VARIABLE_DESCRIPTOR descriptor;
+        xvnamei(&descriptor);
+        descriptor.nameLength = int16_t(std::strlen(name));
+        std::memcpy(descriptor.name, name, std::strlen(name));
+        return xvputd(binding, &descriptor, 0, slot, 8, 0, 0);
+    };
+    ASSERT_EQ(number("a", &values[0]), 0);
+    ASSERT_EQ(number("b", &values[1]), 0);
+    const int year[] = {2};
+    ASSERT_EQ(xvputcv(binding, input, year, 1, 0), 0); /* a cell between b and c */
+    ASSERT_EQ(number("c", &values[2]), 0);              /* buffer follows b's */
+    VARIABLE_DESCRIPTOR text;
+    xvnamei(&text);
+    std::memcpy(text.name, "note", 4);
+    text.nameLength = 4;
+    text.type = ORV_VAR_CHARACTER;
+    ASSERT_EQ(xvputd(binding, &text, 0, note, 4, 0, 0), 0);
+    ASSERT_EQ(number("d", &values[4]), 0); /* cell follows c's, buffer does not */
+    ASSERT_EQ(number("e", &values[3]), 0); /* buffer before d's */
+    ASSERT_EQ(number("f", &values[4]), 0); /* d's buffer again, after e's */
+    ASSERT_EQ(xvpute(binding), 0);
+
+    int group = 0;
+    while (xbynext(input) > 0) {
+        ++group;
+        for (int k = 0; k < 5; ++k) values[k] = group * 10 + k;
+        std::memcpy(note, group % 2 == 0 ? "even" : "odd ", 4);
+        ASSERT_EQ(xyvput(binding, 0, output->row), 0);
+        ASSERT_EQ(output->write(output), 0);
+    }
+    EXPECT_EQ(xoclose(output), 0);
+    EXPECT_EQ(readFile(path("plan.csv")),
+              "a,b,year,c,note,d,e,f\n"
+              "10,11,2021,12,odd,14,13,14\n"
+              "20,21,2020,22,even,24,23,24\n"
+              "30,31,2021,32,odd,34,33,34\n"
+              "40,41,2020,42,even,44,43,44\n");
 }
 
 TEST_F(DataSetServices, RoundTripsMissingValuesFormatsAndDates)

@@ -107,12 +107,36 @@ TEST(ValueText, WritesCellsThatReadBack)
         {"datetime half second", 1940716745.5, FormatFamily::DateTime, "2021-06-30T23:59:05.5"},
         {"datetime before 1960", -1, FormatFamily::DateTime, "1959-12-31T23:59:59"},
         {"time stays a number", 37800, FormatFamily::Time, "37800"},
+        /* The edges of the ISO years and of the fractions of seconds; day
+         * and second counts from Python's datetime. */
+        {"first ISO day", -715509, FormatFamily::Date, "0001-01-01"},
+        {"day before it", -715510, FormatFamily::Date, "-715510"},
+        {"last ISO day", 2936549, FormatFamily::Date, "9999-12-31"},
+        {"leap day", 14669, FormatFamily::Date, "2000-02-29"},
+        {"1900-03-01", -21855, FormatFamily::Date, "1900-03-01"},
+        {"day -1", -1, FormatFamily::Date, "1959-12-31"},
+        {"day 0", 0, FormatFamily::Date, "1960-01-01"},
+        {"negative zero day", -0.0, FormatFamily::Date, "-0"},
+        {"half of a leap day", 14669.5, FormatFamily::Date, "14669.5"},
+        {"part of the first day", -715508.75, FormatFamily::Date, "-715508.75"},
+        {"huge day", 1e300, FormatFamily::Date, "1e+300"},
+        {"hugely negative day", -1e300, FormatFamily::Date, "-1e+300"},
+        {"infinite day", std::numeric_limits<double>::infinity(), FormatFamily::Date, "inf"},
+        {"last ISO second", 253717919999, FormatFamily::DateTime, "9999-12-31T23:59:59"},
+        {"second after it", 253717920000, FormatFamily::DateTime, "253717920000"},
+        {"first ISO second", -61819977600, FormatFamily::DateTime, "0001-01-01T00:00:00"},
+        {"second before it", -61819977601, FormatFamily::DateTime, "-61819977601"},
+        {"negative zero second", -0.0, FormatFamily::DateTime, "-0"},
+        {"quarter second", 0.25, FormatFamily::DateTime, "1960-01-01T00:00:00.25"},
+        {"nine fraction digits", 1e-9, FormatFamily::DateTime, "1960-01-01T00:00:00.000000001"},
+        {"ten fraction digits", 1e-10, FormatFamily::DateTime, "1e-10"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
         std::string text;
         orvhost::appendNumberCell(text, c.value, c.family);
         EXPECT_EQ(text, c.text);
+        EXPECT_LE(text.size(), orvhost::kLongestNumberCell);
         double back = 0;
         ASSERT_NE(orvhost::readNumberCell(text, &back), CellKind::Text);
         /* A NaN that is no missing value of the host reads back as ".". */
@@ -194,6 +218,47 @@ TEST(ValueText, IntegerShortcutsMatchTheGeneralNumberCode)
         }
         EXPECT_EQ(kind, CellKind::Number) << cell;
         EXPECT_EQ(bits(got), bits(expected)) << cell;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+/* A date column steps the text of its last day: every sequence of values
+ * written through one LastIsoDay gives the texts of the lone date writer
+ * (whose edges the table above checks against Python's datetime). */
+TEST(ValueText, DatesSteppedFromTheLastDayMatchLoneDates)
+{
+    auto days = [](double first, double last, double step) {
+        std::vector<double> values;
+        for (double day = first; step > 0 ? day <= last : day >= last; day += step) values.push_back(day);
+        return values;
+    };
+    const struct {
+        const char *id;
+        std::vector<double> values;
+    } cases[] = {
+        {"leap February of 2000", days(14640, 14700, 1)},
+        {"February of 1900", days(-21870, -21840, 1)},
+        {"new year 1960", days(-10, 5, 1)},
+        {"last ISO days and beyond", days(2936530, 2936552, 1)},
+        {"first ISO days and before", days(-715512, -715480, 1)},
+        {"backwards", days(100, 60, -1)},
+        {"every other day", days(14600, 14700, 2)},
+        {"repeats, jumps and others",
+         {5, 5, 6, 6, 40, 41, 41, -3, -2, orvMissing(), 7.5, 8, 9, -0.0, 0, 1, 27, 28, 29, 30, 31, 32}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.id);
+        orvhost::LastIsoDay last;
+        for (double value : c.values) {
+            char text[orvhost::kLongestNumberCell];
+            const std::string stepped(text, orvhost::putDateCell(text, value, last));
+            std::string lone;
+            orvhost::appendNumberCell(lone, value, FormatFamily::Date);
+            EXPECT_EQ(stepped, lone) << value;
+        }
     }
 }
 
