@@ -12,6 +12,7 @@
  * periods data sets, without and with BY groups.
  */
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -58,8 +59,13 @@ TEST(OutputMemory, EveryFailedAllocationEndsTheStepOrChangesNothing)
                                 " DATEKEYDATA IN=t.keys; EVENTDEF both = launch sale; EVENTDUMMY OUT=out.dummy;"
                                 " DATEKEYPERIODS OUT=out.periods; RUN;", 116, true},
     };
-    const fs::path out = fs::path(testing::TempDir()) / "output_memory_out";
-    const fs::path usualOut = fs::path(testing::TempDir()) / "output_memory_usual";
+    /* A directory of this run's own: builds of other checkouts may run the
+     * same test at the same time. */
+    char pattern[] = "/tmp/orv-output-memory-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path base = pattern;
+    const fs::path out = base / "out";
+    const fs::path usualOut = base / "usual";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
         const std::string job = orvtest::libnameT("e2e/cases/kivevents_datekeys/data") +
@@ -95,6 +101,7 @@ TEST(OutputMemory, EveryFailedAllocationEndsTheStepOrChangesNothing)
         }
         EXPECT_TRUE(reachedUsual);
     }
+    fs::remove_all(base);
 }
 
 }  // namespace
