@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -16,6 +16,8 @@ namespace orvhost {
 
 namespace {
 constexpr size_t kBufferSize = size_t{1} << 18;
+/* Bytes after the buffer that a word-wide scan may load (and ignore). */
+constexpr size_t kScanSlack = sizeof(uint64_t);
 /* Longest record held: a file without line ends (or with a quote left
  * open) must not take all memory. */
 constexpr size_t kMaxRecordBytes = size_t{16} << 20;
@@ -23,13 +25,45 @@ const std::string kRecordTooLong = "the record is longer than " + std::to_string
                                    " bytes, the most this host reads in one record; check its "
                                    "quotes and line ends.";
 constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
-/* The bytes that end a run of an unquoted field: one table look-up per
- * byte instead of four comparisons. */
-constexpr auto kEndsUnquotedRun = [] {
-    std::array<bool, 256> ends{};
-    ends[size_t(',')] = ends[size_t('\n')] = ends[size_t('\r')] = ends[size_t('"')] = true;
-    return ends;
-}();
+
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+constexpr uint64_t kLowSevenBits = 0x7F7F7F7F7F7F7F7Full;
+
+/* The 8 bytes at at, the first in the lowest bits. */
+uint64_t loadWord(const char *at)
+{
+    uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::big) {
+        uint64_t swapped = 0;
+        for (size_t i = 0; i < sizeof word; ++i) swapped |= ((word >> (8 * i)) & 0xFF) << (8 * (7 - i));
+        word = swapped;
+    }
+    return word;
+}
+
+/* The high bit of each byte of word that equals c, and no other bit (exact:
+ * no borrow runs from one byte into the next). */
+uint64_t bytesEqualTo(uint64_t word, char c)
+{
+    const uint64_t x = word ^ (kEveryByte * static_cast<unsigned char>(c));
+    return ~(((x & kLowSevenBits) + kLowSevenBits) | x | kLowSevenBits);
+}
+
+/* The first byte from at up to end that ends a run of an unquoted field (a
+ * comma, LF, CR or quote), or end when there is none.  Eight bytes are
+ * tested at a time.  REQUIRES: kScanSlack readable bytes after end. */
+size_t findRunEnd(const char *data, size_t at, size_t end)
+{
+    for (; at < end; at += sizeof(uint64_t)) {
+        const uint64_t word = loadWord(data + at);
+        uint64_t found = bytesEqualTo(word, ',') | bytesEqualTo(word, '\n') |
+                         bytesEqualTo(word, '\r') | bytesEqualTo(word, '"');
+        if (end - at < sizeof word) found &= (uint64_t{1} << (8 * (end - at))) - 1;
+        if (found != 0) return at + size_t(std::countr_zero(found)) / 8;
+    }
+    return end;
+}
 }  // namespace
 
 CsvReader::~CsvReader()
@@ -42,7 +76,7 @@ bool CsvReader::open(const std::string &path, std::string &error)
     path_ = path;
     fd_ = openRegularFile(path, "data file", 0, error);
     if (fd_ < 0) return false;
-    buffer_.resize(kBufferSize);
+    buffer_.resize(kBufferSize + kScanSlack);
     return true;
 }
 
@@ -54,17 +88,73 @@ std::string CsvReader::where(int64_t line) const
 bool CsvReader::refill()
 {
     if (fd_ < 0 || readFailed_) return false;
-    bufferOffset_ += int64_t(end_);
-    position_ = end_ = 0;
+    /* The bytes not yet read move to the front, so that a record being
+     * split in place stays whole. */
+    const size_t kept = end_ - position_;
+    if (position_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + position_, kept);
+        bufferOffset_ += int64_t(position_);
+        position_ = 0;
+        end_ = kept;
+    }
     for (;;) {
-        ssize_t got = ::pread(fd_, buffer_.data(), buffer_.size(), bufferOffset_);
+        ssize_t got = ::pread(fd_, buffer_.data() + end_, kBufferSize - end_,
+                              bufferOffset_ + int64_t(end_));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             readFailed_ = true;
             return false;
         }
-        end_ = size_t(got);
+        end_ += size_t(got);
         return got > 0;
+    }
+}
+
+bool CsvReader::splitPlainRecord()
+{
+    bool atEnd = false; /* end_ is the end of the file */
+    for (;;) {
+        fields_.clear();
+        const char *data = buffer_.data();
+        size_t at = position_, start = at;
+        for (;;) {
+            at = findRunEnd(data, at, end_);
+            if (at == end_) {
+                if (!atEnd) break; /* more bytes are needed */
+                fields_.emplace_back(data + start, at - start);
+                position_ = at;
+                return true;
+            }
+            const char c = data[at];
+            if (c == '"') {
+                fields_.clear();
+                return false;
+            }
+            if (c == '\r' && at + 1 == end_ && !atEnd) break; /* is '\n' next? */
+            fields_.emplace_back(data + start, at - start);
+            if (c == ',') {
+                start = ++at;
+                continue;
+            }
+            ++at; /* the line end: LF, CRLF or a lone CR */
+            if (c == '\r' && at < end_ && data[at] == '\n') ++at;
+            position_ = at;
+            ++line_;
+            return true;
+        }
+        /* The record runs past the bytes held: read more and split it again,
+         * unless it fills the buffer (the general loop reads it then). */
+        if (end_ - position_ == kBufferSize) {
+            fields_.clear();
+            return false;
+        }
+        if (!refill()) {
+            if (readFailed_) {
+                fields_.clear();
+                return false;
+            }
+            atEnd = true;
+        }
     }
 }
 
@@ -101,8 +191,6 @@ CsvReader::Result CsvReader::fail(std::string &error, int64_t line, const std::s
 
 CsvReader::Result CsvReader::next(std::string &error)
 {
-    text_.clear();
-    ends_.clear();
     fields_.clear();
 
     if (atStart_) {
@@ -135,7 +223,12 @@ CsvReader::Result CsvReader::next(std::string &error)
     }
     recordOffset_ = bufferOffset_ + int64_t(position_);
     recordLine_ = line_;
+    if (splitPlainRecord()) return Result::Record;
 
+    /* The general loop: quoted fields, and records longer than the buffer,
+     * are copied into text_. */
+    text_.clear();
+    ends_.clear();
     for (;;) {
         int c = peek();
         if (c == '"') {
@@ -165,9 +258,7 @@ CsvReader::Result CsvReader::next(std::string &error)
             /* Unquoted: copy up to the next separator in runs. */
             for (;;) {
                 if (position_ >= end_ && !refill()) break;
-                size_t run = position_;
-                while (run < end_ && !kEndsUnquotedRun[static_cast<unsigned char>(buffer_[run])])
-                    ++run;
+                size_t run = findRunEnd(buffer_.data(), position_, end_);
                 text_.append(buffer_.data() + position_, run - position_);
                 position_ = run;
                 if (text_.size() > kMaxRecordBytes) return fail(error, recordLine_, kRecordTooLong);

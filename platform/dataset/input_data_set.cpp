@@ -204,6 +204,8 @@ bool InputDataSet::infer(std::string &error)
         for (size_t i = 0; i < fields.size(); ++i) {
             ColumnGuess &guess = guesses[i];
             guess.longest = std::max(guess.longest, fields[i].size());
+            /* A column known to be character needs only its length. */
+            if (!guess.numbers && !guess.dates && !guess.datetimes) continue;
             double value = 0;
             switch (readNumberCell(fields[i], &value)) {
             case CellKind::Missing: break;

@@ -38,12 +38,13 @@ constexpr unsigned kLetterZCode = 0xE4;
 
 double fromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 std::string_view trimmed(std::string_view text)
 {
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 /* Reads exactly `count` digits at text[at]; -1 when they are not digits. */
@@ -63,8 +64,9 @@ bool readIsoDate(std::string_view text, int64_t *days)
 {
     if (text.size() < 10 || text[4] != '-' || text[7] != '-') return false;
     int year = digits(text, 0, 4), month = digits(text, 5, 2), day = digits(text, 8, 2);
-    if (year < kFirstIsoYear || month < 1 || day < 1) return false;
-    if (day > orvDaysInMonth(year, month)) return false;
+    if (year < kFirstIsoYear || month < 1 || month > 12 || day < 1) return false;
+    /* Every month has 28 days: only later days need the month's length. */
+    if (day > 28 && day > orvDaysInMonth(year, month)) return false;
     *days = orvDaysFromCivil(year, month, day);
     return true;
 }
@@ -190,21 +192,47 @@ bool appendDateTimeValue(std::string &out, double value)
     return true;
 }
 
-/* A cell of 1 to 15 decimal digits, optionally after '-': its value, read
- * exactly (as from_chars would) without the general number reader. */
-bool readPlainInteger(std::string_view cell, double *value)
+/* Powers of ten that a double holds exactly. */
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+/* Integers up to this one are exact doubles. */
+constexpr uint64_t kLargestExactInteger = uint64_t{1} << 53;
+/* Digits that always fit in a uint64_t. */
+constexpr size_t kMostPlainDigits = 19;
+
+/* A cell of decimal digits with at most one point between two digits,
+ * optionally after '-': its value, read exactly as from_chars reads it,
+ * without the general number reader.  That holds when the digits without
+ * the point make an integer of at most 2^53 and at most 22 of them follow
+ * the point: integer and power of ten are then exact doubles, and one
+ * correctly rounded division gives the nearest double to the decimal.
+ * False for any other cell (the general reader takes it). */
+bool readPlainDecimal(std::string_view cell, double *value)
 {
     const bool negative = !cell.empty() && cell[0] == '-';
-    const size_t first = negative ? 1 : 0;
-    if (cell.size() <= first || cell.size() - first > 15) return false;
-    int64_t magnitude = 0;
-    for (size_t i = first; i < cell.size(); ++i) {
-        const unsigned digit = unsigned(cell[i] - '0');
-        if (digit > 9) return false;
-        magnitude = magnitude * 10 + digit;
+    size_t at = negative ? 1 : 0;
+    const size_t size = cell.size();
+    if (at == size || size - at > kMostPlainDigits + 1) return false;
+    uint64_t whole = 0;
+    size_t point = 0; /* index of the point, 0 when none */
+    for (; at < size; ++at) {
+        const unsigned digit = unsigned(cell[at] - '0');
+        if (digit <= 9) {
+            whole = whole * 10 + digit;
+        } else if (cell[at] == '.' && point == 0 && at > size_t(negative) && at + 1 < size) {
+            point = at;
+        } else {
+            return false;
+        }
     }
-    /* "-0" reads as negative zero, as from_chars reads it. */
-    *value = negative ? -double(magnitude) : double(magnitude);
+    if (point == 0 && size - size_t(negative) > kMostPlainDigits) return false;
+    const size_t fractionDigits = point == 0 ? 0 : size - point - 1;
+    if (whole > kLargestExactInteger || fractionDigits >= std::size(kExactPowersOfTen)) return false;
+    /* "-0" and "-0.0" read as negative zero, as from_chars reads them. */
+    const double magnitude =
+        fractionDigits == 0 ? double(whole) : double(whole) / kExactPowersOfTen[fractionDigits];
+    *value = negative ? -magnitude : magnitude;
     return true;
 }
 
@@ -212,12 +240,17 @@ bool readPlainInteger(std::string_view cell, double *value)
 
 CellKind readNumberCell(std::string_view cell, double *value)
 {
-    if (readPlainInteger(cell, value)) return CellKind::Number;
+    if (readPlainDecimal(cell, value)) return CellKind::Number;
+    int64_t days = 0;
+    /* A bare date, the common case, needs no trimming. */
+    if (cell.size() == 10 && readIsoDate(cell, &days)) {
+        *value = double(days);
+        return CellKind::Date;
+    }
     cell = trimmed(cell);
     CellKind missing = readMissing(cell, value);
     if (missing != CellKind::Text) return missing;
 
-    int64_t days = 0;
     if (readIsoDate(cell, &days)) {
         if (cell.size() == 10) {
             *value = double(days);
