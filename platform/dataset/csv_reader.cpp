@@ -50,18 +50,25 @@ uint64_t bytesEqualTo(uint64_t word, char c)
     return ~(((x & kLowSevenBits) + kLowSevenBits) | x | kLowSevenBits);
 }
 
-/* The first byte from at up to end that ends a run of an unquoted field (a
- * comma, LF, CR or quote), or end when there is none.  Eight bytes are
- * tested at a time.  REQUIRES: kScanSlack readable bytes after end. */
+/* The high bit of each byte of the word at at, before end, that ends a run
+ * of an unquoted field: a comma, LF, CR or quote.  REQUIRES: at < end, and
+ * kScanSlack readable bytes after end. */
+uint64_t runEndBits(const char *data, size_t at, size_t end)
+{
+    const uint64_t word = loadWord(data + at);
+    uint64_t found = bytesEqualTo(word, ',') | bytesEqualTo(word, '\n') |
+                     bytesEqualTo(word, '\r') | bytesEqualTo(word, '"');
+    if (end - at < sizeof word) found &= (uint64_t{1} << (8 * (end - at))) - 1;
+    return found;
+}
+
+/* The first byte from at up to end that ends a run of an unquoted field, or
+ * end when there is none.  REQUIRES: as runEndBits. */
 size_t findRunEnd(const char *data, size_t at, size_t end)
 {
-    for (; at < end; at += sizeof(uint64_t)) {
-        const uint64_t word = loadWord(data + at);
-        uint64_t found = bytesEqualTo(word, ',') | bytesEqualTo(word, '\n') |
-                         bytesEqualTo(word, '\r') | bytesEqualTo(word, '"');
-        if (end - at < sizeof word) found &= (uint64_t{1} << (8 * (end - at))) - 1;
-        if (found != 0) return at + size_t(std::countr_zero(found)) / 8;
-    }
+    for (; at < end; at += sizeof(uint64_t))
+        if (const uint64_t found = runEndBits(data, at, end); found != 0)
+            return at + size_t(std::countr_zero(found)) / 8;
     return end;
 }
 }  // namespace
@@ -116,15 +123,22 @@ bool CsvReader::splitPlainRecord()
     for (;;) {
         fields_.clear();
         const char *data = buffer_.data();
-        size_t at = position_, start = at;
+        size_t start = position_;
+        /* The word at `word` is tested once; `found` keeps its separators
+         * not yet taken, so a short field costs no second test. */
+        size_t word = position_;
+        uint64_t found = word < end_ ? runEndBits(data, word, end_) : 0;
         for (;;) {
-            at = findRunEnd(data, at, end_);
-            if (at == end_) {
+            while (found == 0 && (word += sizeof(uint64_t)) < end_)
+                found = runEndBits(data, word, end_);
+            if (found == 0) {
                 if (!atEnd) break; /* more bytes are needed */
-                fields_.emplace_back(data + start, at - start);
-                position_ = at;
+                fields_.emplace_back(data + start, end_ - start);
+                position_ = end_;
                 return true;
             }
+            size_t at = word + size_t(std::countr_zero(found)) / 8;
+            found &= found - 1;
             const char c = data[at];
             if (c == '"') {
                 fields_.clear();
@@ -133,7 +147,7 @@ bool CsvReader::splitPlainRecord()
             if (c == '\r' && at + 1 == end_ && !atEnd) break; /* is '\n' next? */
             fields_.emplace_back(data + start, at - start);
             if (c == ',') {
-                start = ++at;
+                start = at + 1;
                 continue;
             }
             ++at; /* the line end: LF, CRLF or a lone CR */

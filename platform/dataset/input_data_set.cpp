@@ -66,11 +66,19 @@ int compareNumbers(double a, double b)
 /* Blank-padded texts of possibly different lengths. */
 int compareTexts(const uint8_t *a, size_t lengthA, const uint8_t *b, size_t lengthB)
 {
-    size_t n = std::min(lengthA, lengthB);
-    int order = std::memcmp(a, b, n);
-    if (order != 0) return order < 0 ? -1 : 1;
+    const size_t n = std::min(lengthA, lengthB);
+    /* BY texts are mostly short and equal: their first bytes are compared
+     * here, without a call. */
+    constexpr size_t kInlineBytes = 16;
+    size_t i = 0;
+    for (; i < n && i < kInlineBytes; ++i)
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    if (i < n) {
+        const int order = std::memcmp(a + i, b + i, n - i);
+        if (order != 0) return order < 0 ? -1 : 1;
+    }
     const uint8_t *longer = lengthA > lengthB ? a : b;
-    for (size_t i = n; i < std::max(lengthA, lengthB); ++i) {
+    for (i = n; i < std::max(lengthA, lengthB); ++i) {
         if (longer[i] == ' ') continue;
         bool longerFirst = longer[i] < ' ';
         return (longerFirst == (lengthA > lengthB)) ? -1 : 1;
