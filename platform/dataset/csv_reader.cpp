@@ -140,16 +140,17 @@ bool CsvReader::splitPlainRecord()
             size_t at = word + size_t(std::countr_zero(found)) / 8;
             found &= found - 1;
             const char c = data[at];
+            if (c == ',') {
+                fields_.emplace_back(data + start, at - start);
+                start = at + 1;
+                continue;
+            }
             if (c == '"') {
                 fields_.clear();
                 return false;
             }
             if (c == '\r' && at + 1 == end_ && !atEnd) break; /* is '\n' next? */
             fields_.emplace_back(data + start, at - start);
-            if (c == ',') {
-                start = at + 1;
-                continue;
-            }
             ++at; /* the line end: LF, CRLF or a lone CR */
             if (c == '\r' && at < end_ && data[at] == '\n') ++at;
             position_ = at;

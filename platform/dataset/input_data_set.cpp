@@ -214,8 +214,7 @@ bool InputDataSet::infer(std::string &error)
             guess.longest = std::max(guess.longest, fields[i].size());
             /* A column known to be character needs only its length. */
             if (!guess.numbers && !guess.dates && !guess.datetimes) continue;
-            double value = 0;
-            switch (readNumberCell(fields[i], &value)) {
+            switch (numberCellKind(fields[i])) {
             case CellKind::Missing: break;
             case CellKind::Number: guess.dates = guess.datetimes = false; guess.anyValue = true; break;
             case CellKind::Date: guess.numbers = guess.datetimes = false; guess.anyValue = true; break;

@@ -24,6 +24,8 @@ constexpr int kLastIsoYear = 9999;
 /* Day numbers of 0001-01-01 and 9999-12-31. */
 constexpr int64_t kFirstIsoDay = orvDaysFromCivil(kFirstIsoYear, 1, 1);
 constexpr int64_t kLastIsoDay = orvDaysFromCivil(kLastIsoYear, 12, 31);
+/* Bytes of YYYY-MM-DD. */
+constexpr size_t kIsoDateLength = 10;
 /* Fraction digits tried for a datetime with a part of a second. */
 constexpr int kMostFractionDigits = 9;
 
@@ -62,7 +64,7 @@ int digits(std::string_view text, size_t at, size_t count)
 /* YYYY-MM-DD at the start of text into a day number. */
 bool readIsoDate(std::string_view text, int64_t *days)
 {
-    if (text.size() < 10 || text[4] != '-' || text[7] != '-') return false;
+    if (text.size() < kIsoDateLength || text[4] != '-' || text[7] != '-') return false;
     /* Each byte less '0', as unsigned: above 9 unless a digit.  The eight
      * are tested together, without a branch each. */
     auto digitAt = [text](size_t at) { return unsigned(static_cast<unsigned char>(text[at])) - '0'; };
@@ -200,46 +202,58 @@ bool appendDateTimeValue(std::string &out, double value)
     return true;
 }
 
-/* Powers of ten that a double holds exactly. */
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+/* The longest plain decimal read without the general reader: a sign, a
+ * point and 16 digits, which make an integer below 10^17. */
+constexpr size_t kLongestShortDecimal = 18;
+/* Powers of ten that a double holds exactly, for the 0 to 16 digits after
+ * the point of such a decimal. */
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
+                                        1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+static_assert(std::size(kExactPowersOfTen) == kLongestShortDecimal - 1);
 /* Integers up to this one are exact doubles. */
 constexpr uint64_t kLargestExactInteger = uint64_t{1} << 53;
-/* Digits that always fit in a uint64_t. */
-constexpr size_t kMostPlainDigits = 19;
+/* A plain decimal of at most this many bytes lies within 1e-40 and 1e40 (or
+ * is zero): the general reader takes it as a number, never as out of
+ * range. */
+constexpr size_t kLongestInRangeDecimal = 40;
 
-/* A cell of decimal digits with at most one point between two digits,
- * optionally after '-': its value, read exactly as from_chars reads it,
- * without the general number reader.  That holds when the digits without
- * the point make an integer of at most 2^53 and at most 22 of them follow
- * the point: integer and power of ten are then exact doubles, and one
- * correctly rounded division gives the nearest double to the decimal.
- * False for any other cell (the general reader takes it). */
+/* True when cell is a plain decimal: decimal digits with at most one point
+ * between two digits, optionally after '-'.  *point gets the index of the
+ * point, or the size of the cell when there is none. */
+bool scanPlainDecimal(std::string_view cell, size_t *point)
+{
+    const size_t first = !cell.empty() && cell[0] == '-' ? 1 : 0;
+    const size_t size = cell.size();
+    if (first == size) return false;
+    *point = size;
+    for (size_t at = first; at < size; ++at) {
+        if (unsigned(cell[at] - '0') <= 9) continue;
+        if (cell[at] != '.' || *point != size || at == first || at + 1 == size) return false;
+        *point = at;
+    }
+    return true;
+}
+
+/* A plain decimal cell (see scanPlainDecimal) of at most
+ * kLongestShortDecimal bytes: its value, read exactly as from_chars reads
+ * it, without the general number reader.  That holds when its digits
+ * without the point make an integer of at most 2^53: integer and power of
+ * ten are then exact doubles, and one correctly rounded division gives the
+ * nearest double to the decimal.  False for any other cell (the general
+ * reader takes it). */
 bool readPlainDecimal(std::string_view cell, double *value)
 {
-    const bool negative = !cell.empty() && cell[0] == '-';
-    size_t at = negative ? 1 : 0;
-    const size_t size = cell.size();
-    if (at == size || size - at > kMostPlainDigits + 1) return false;
-    uint64_t whole = 0;
-    size_t point = 0; /* index of the point, 0 when none */
-    for (; at < size; ++at) {
-        const unsigned digit = unsigned(cell[at] - '0');
-        if (digit <= 9) {
-            whole = whole * 10 + digit;
-        } else if (cell[at] == '.' && point == 0 && at > size_t(negative) && at + 1 < size) {
-            point = at;
-        } else {
-            return false;
-        }
-    }
-    if (point == 0 && size - size_t(negative) > kMostPlainDigits) return false;
-    const size_t fractionDigits = point == 0 ? 0 : size - point - 1;
-    if (whole > kLargestExactInteger || fractionDigits >= std::size(kExactPowersOfTen)) return false;
+    size_t point = 0;
+    if (cell.size() > kLongestShortDecimal || !scanPlainDecimal(cell, &point)) return false;
+    const bool negative = cell[0] == '-';
+    uint64_t whole = 0; /* below 10^17: at most 17 digits */
+    for (size_t at = negative ? 1 : 0; at < cell.size(); ++at)
+        if (at != point) whole = whole * 10 + unsigned(cell[at] - '0');
+    if (whole > kLargestExactInteger) return false;
+    const size_t fractionDigits = point == cell.size() ? 0 : cell.size() - point - 1;
     /* "-0" and "-0.0" read as negative zero, as from_chars reads them. */
-    const double magnitude =
-        fractionDigits == 0 ? double(whole) : double(whole) / kExactPowersOfTen[fractionDigits];
+    const double magnitude = fractionDigits == 0 ? double(whole)
+                                                 : double(whole) / kExactPowersOfTen[fractionDigits];
     *value = negative ? -magnitude : magnitude;
     return true;
 }
@@ -250,7 +264,7 @@ CellKind readNumberCell(std::string_view cell, double *value)
 {
     int64_t days = 0;
     /* Bare dates and plain decimals, the common cells, need no trimming. */
-    if (cell.size() == 10 && readIsoDate(cell, &days)) {
+    if (cell.size() == kIsoDateLength && readIsoDate(cell, &days)) {
         *value = double(days);
         return CellKind::Date;
     }
@@ -260,12 +274,12 @@ CellKind readNumberCell(std::string_view cell, double *value)
     if (missing != CellKind::Text) return missing;
 
     if (readIsoDate(cell, &days)) {
-        if (cell.size() == 10) {
+        if (cell.size() == kIsoDateLength) {
             *value = double(days);
             return CellKind::Date;
         }
         double seconds = 0;
-        if (readIsoTime(cell.substr(10), &seconds)) {
+        if (readIsoTime(cell.substr(kIsoDateLength), &seconds)) {
             *value = double(days * kSecondsPerDay) + seconds;
             return CellKind::DateTime;
         }
@@ -281,6 +295,17 @@ CellKind readNumberCell(std::string_view cell, double *value)
     if (std::isnan(parsed)) parsed = fromBits(ORV_MISSING_BITS); /* "nan(...)" spellings */
     *value = parsed;
     return std::isnan(parsed) ? CellKind::Missing : CellKind::Number;
+}
+
+CellKind numberCellKind(std::string_view cell)
+{
+    size_t point = 0;
+    /* A cell of a bare date's length is read whole: it is most likely one. */
+    if (cell.size() != kIsoDateLength && cell.size() <= kLongestInRangeDecimal &&
+        scanPlainDecimal(cell, &point))
+        return CellKind::Number;
+    double value = 0;
+    return readNumberCell(cell, &value);
 }
 
 void appendNumberCell(std::string &out, double value, FormatFamily family)

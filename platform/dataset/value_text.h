@@ -20,7 +20,7 @@
  * double (whole days of the years 1 to 9999; datetimes to the nanosecond),
  * otherwise as a number.
  *
- * Exports: CellKind, readNumberCell, appendNumberCell, appendIsoDate,
+ * Exports: CellKind, readNumberCell, numberCellKind, appendNumberCell, appendIsoDate,
  * appendIsoDateTime.
  */
 #ifndef ORV_PLATFORM_DATASET_VALUE_TEXT_H
@@ -38,6 +38,10 @@ enum class CellKind { Missing, Number, Date, DateTime, Text };
 /* Reads a numeric cell into *value.  Returns the kind of text it held; Text
  * (the cell is not numeric) leaves *value unchanged. */
 CellKind readNumberCell(std::string_view cell, double *value);
+
+/* The kind of a numeric cell, as readNumberCell gives it, without working
+ * out the value of a plain decimal (which may need the general reader). */
+CellKind numberCellKind(std::string_view cell);
 
 /* Appends the cell text of value for a variable whose format is of family
  * `family` (Date and DateTime write ISO 8601 text). */
