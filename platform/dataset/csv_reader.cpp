@@ -5,6 +5,9 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <bit>
 #include <cerrno>
@@ -16,8 +19,6 @@ namespace orvhost {
 
 namespace {
 constexpr size_t kBufferSize = size_t{1} << 18;
-/* Bytes after the buffer that a word-wide scan may load (and ignore). */
-constexpr size_t kScanSlack = sizeof(uint64_t);
 /* Longest record held: a file without line ends (or with a quote left
  * open) must not take all memory. */
 constexpr size_t kMaxRecordBytes = size_t{16} << 20;
@@ -26,21 +27,28 @@ const std::string kRecordTooLong = "the record is longer than " + std::to_string
                                    "quotes and line ends.";
 constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
 
+#if defined(__SSE2__)
+/* Sixteen bytes are tested at a time, one bit of the mask per byte. */
+constexpr size_t kScanBytes = 16;
+constexpr int kBitsPerByte = 1;
+
+/* A bit for each byte of the 16 at at that ends a run of an unquoted field:
+ * a comma, LF, CR or quote. */
+uint64_t runEndMask(const char *at)
+{
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+    const __m128i found = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"'))));
+    return uint64_t(unsigned(_mm_movemask_epi8(found)));
+}
+#else
+/* Eight bytes are tested at a time in a 64-bit word, the high bit of each
+ * byte in the mask. */
+constexpr size_t kScanBytes = 8;
+constexpr int kBitsPerByte = 8;
 constexpr uint64_t kEveryByte = 0x0101010101010101ull;
 constexpr uint64_t kLowSevenBits = 0x7F7F7F7F7F7F7F7Full;
-
-/* The 8 bytes at at, the first in the lowest bits. */
-uint64_t loadWord(const char *at)
-{
-    uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    if constexpr (std::endian::native == std::endian::big) {
-        uint64_t swapped = 0;
-        for (size_t i = 0; i < sizeof word; ++i) swapped |= ((word >> (8 * i)) & 0xFF) << (8 * (7 - i));
-        word = swapped;
-    }
-    return word;
-}
 
 /* The high bit of each byte of word that equals c, and no other bit (exact:
  * no borrow runs from one byte into the next). */
@@ -50,15 +58,31 @@ uint64_t bytesEqualTo(uint64_t word, char c)
     return ~(((x & kLowSevenBits) + kLowSevenBits) | x | kLowSevenBits);
 }
 
-/* The high bit of each byte of the word at at, before end, that ends a run
- * of an unquoted field: a comma, LF, CR or quote.  REQUIRES: at < end, and
- * kScanSlack readable bytes after end. */
+/* The high bit of each byte of the 8 at at that ends a run of an unquoted
+ * field: a comma, LF, CR or quote. */
+uint64_t runEndMask(const char *at)
+{
+    uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::big) {
+        uint64_t swapped = 0; /* the first byte in the lowest bits */
+        for (size_t i = 0; i < sizeof word; ++i) swapped |= ((word >> (8 * i)) & 0xFF) << (8 * (7 - i));
+        word = swapped;
+    }
+    return bytesEqualTo(word, ',') | bytesEqualTo(word, '\n') | bytesEqualTo(word, '\r') |
+           bytesEqualTo(word, '"');
+}
+#endif
+/* Bytes after the buffer that a scan may load (and ignore). */
+constexpr size_t kScanSlack = kScanBytes;
+
+/* The mask (see runEndMask) of the kScanBytes bytes at at, without the
+ * bytes from end on.  REQUIRES: at < end, and kScanSlack readable bytes
+ * after end. */
 uint64_t runEndBits(const char *data, size_t at, size_t end)
 {
-    const uint64_t word = loadWord(data + at);
-    uint64_t found = bytesEqualTo(word, ',') | bytesEqualTo(word, '\n') |
-                     bytesEqualTo(word, '\r') | bytesEqualTo(word, '"');
-    if (end - at < sizeof word) found &= (uint64_t{1} << (8 * (end - at))) - 1;
+    uint64_t found = runEndMask(data + at);
+    if (end - at < kScanBytes) found &= (uint64_t{1} << (kBitsPerByte * (end - at))) - 1;
     return found;
 }
 
@@ -66,9 +90,9 @@ uint64_t runEndBits(const char *data, size_t at, size_t end)
  * end when there is none.  REQUIRES: as runEndBits. */
 size_t findRunEnd(const char *data, size_t at, size_t end)
 {
-    for (; at < end; at += sizeof(uint64_t))
+    for (; at < end; at += kScanBytes)
         if (const uint64_t found = runEndBits(data, at, end); found != 0)
-            return at + size_t(std::countr_zero(found)) / 8;
+            return at + size_t(std::countr_zero(found)) / kBitsPerByte;
     return end;
 }
 }  // namespace
@@ -129,7 +153,7 @@ bool CsvReader::splitPlainRecord()
         size_t word = position_;
         uint64_t found = word < end_ ? runEndBits(data, word, end_) : 0;
         for (;;) {
-            while (found == 0 && (word += sizeof(uint64_t)) < end_)
+            while (found == 0 && (word += kScanBytes) < end_)
                 found = runEndBits(data, word, end_);
             if (found == 0) {
                 if (!atEnd) break; /* more bytes are needed */
@@ -137,7 +161,7 @@ bool CsvReader::splitPlainRecord()
                 position_ = end_;
                 return true;
             }
-            size_t at = word + size_t(std::countr_zero(found)) / 8;
+            size_t at = word + size_t(std::countr_zero(found)) / kBitsPerByte;
             found &= found - 1;
             const char c = data[at];
             if (c == ',') {
