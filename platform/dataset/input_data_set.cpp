@@ -30,7 +30,15 @@ namespace {
 constexpr int64_t kFirstCheckpointInterval = 1024;
 constexpr size_t kMostCheckpoints = 256;
 static_assert(kMostCheckpoints % 2 == 0);
-std::string quoted(std::string_view text) { return "\"" + shownText(text) + "\""; }
+std::string quoted(std::string_view text)
+{
+    /* Built by appending: GCC 12 warns (falsely) about the overlap of
+     * "\"" + text in Release builds. */
+    std::string out = "\"";
+    out += shownText(text);
+    out += '"';
+    return out;
+}
 
 std::string fieldCount(size_t n) { return std::to_string(n) + (n == 1 ? " field" : " fields"); }
 
