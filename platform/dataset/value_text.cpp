@@ -202,14 +202,15 @@ bool appendDateTimeValue(std::string &out, double value)
     return true;
 }
 
-/* The longest plain decimal read without the general reader: a sign, a
- * point and 16 digits, which make an integer below 10^17. */
-constexpr size_t kLongestShortDecimal = 18;
-/* Powers of ten that a double holds exactly, for the 0 to 16 digits after
- * the point of such a decimal. */
-constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
-                                        1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
-static_assert(std::size(kExactPowersOfTen) == kLongestShortDecimal - 1);
+/* The most digits of a plain decimal read without the general reader:
+ * they make an integer below 10^16, close to the 2^53 up to which every
+ * integer is an exact double (17 digits never make one). */
+constexpr size_t kMostShortDigits = 16;
+/* Powers of ten that a double holds exactly, for the 0 to 15 digits after
+ * the point of such a decimal (one digit stands before it). */
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+static_assert(std::size(kExactPowersOfTen) == kMostShortDigits);
 /* Integers up to this one are exact doubles. */
 constexpr uint64_t kLargestExactInteger = uint64_t{1} << 53;
 /* A plain decimal of at most this many bytes lies within 1e-40 and 1e40 (or
@@ -234,23 +235,25 @@ bool scanPlainDecimal(std::string_view cell, size_t *point)
     return true;
 }
 
-/* A plain decimal cell (see scanPlainDecimal) of at most
- * kLongestShortDecimal bytes: its value, read exactly as from_chars reads
- * it, without the general number reader.  That holds when its digits
- * without the point make an integer of at most 2^53: integer and power of
- * ten are then exact doubles, and one correctly rounded division gives the
- * nearest double to the decimal.  False for any other cell (the general
- * reader takes it). */
+/* A plain decimal cell (see scanPlainDecimal) of at most kMostShortDigits
+ * digits: its value, read exactly as from_chars reads it, without the
+ * general number reader.  That holds when its digits without the point
+ * make an integer of at most 2^53: integer and power of ten are then exact
+ * doubles, and one correctly rounded division gives the nearest double to
+ * the decimal.  False for any other cell (the general reader takes it). */
 bool readPlainDecimal(std::string_view cell, double *value)
 {
     size_t point = 0;
-    if (cell.size() > kLongestShortDecimal || !scanPlainDecimal(cell, &point)) return false;
+    /* A sign and a point besides the digits. */
+    if (cell.size() > kMostShortDigits + 2 || !scanPlainDecimal(cell, &point)) return false;
     const bool negative = cell[0] == '-';
-    uint64_t whole = 0; /* below 10^17: at most 17 digits */
-    for (size_t at = negative ? 1 : 0; at < cell.size(); ++at)
+    const size_t first = negative ? 1 : 0;
+    const size_t fractionDigits = point == cell.size() ? 0 : cell.size() - point - 1;
+    if (cell.size() - first - (fractionDigits == 0 ? 0 : 1) > kMostShortDigits) return false;
+    uint64_t whole = 0; /* below 10^16 */
+    for (size_t at = first; at < cell.size(); ++at)
         if (at != point) whole = whole * 10 + unsigned(cell[at] - '0');
     if (whole > kLargestExactInteger) return false;
-    const size_t fractionDigits = point == cell.size() ? 0 : cell.size() - point - 1;
     /* "-0" and "-0.0" read as negative zero, as from_chars reads them. */
     const double magnitude = fractionDigits == 0 ? double(whole)
                                                  : double(whole) / kExactPowersOfTen[fractionDigits];
