@@ -147,10 +147,13 @@ def main():
     for clock, suffix in (("wall", "/real_time"), ("cpu", "")):
         write = datasets["dataset/write" + suffix]["bytes_per_second"] / 1e6
         read = datasets["dataset/read" + suffix]["bytes_per_second"] / 1e6
+        inferred = datasets["dataset/read-inferred" + suffix]["bytes_per_second"] / 1e6
         line(f"data-set write ({clock})", write, "MB/s", "pandas to_csv MB/s",
              peers["to_csv"], 300, True)
         line(f"data-set read ({clock})", read, "MB/s", "pandas read_csv MB/s",
              peers["read_csv"], 500, True)
+        line(f"read, types inferred ({clock})", inferred, "MB/s", "pandas read_csv MB/s",
+             peers["read_csv"], higher_is_better=True)
 
     table = sorted(((ns_per_call(intervals, name), name) for name in intervals
                     if name.startswith(("intnx/", "intck/"))), reverse=True)

@@ -7,7 +7,9 @@
  * skipped (a record with a single empty field is written as "").
  *
  * The reader holds one buffer of the file and the fields of one record, so
- * its memory does not grow with the file.  Each record comes with the byte
+ * its memory does not grow with the file.  A record without quotes that
+ * lies in the buffer is split in place (its fields point into the buffer);
+ * others are copied field by field.  Each record comes with the byte
  * offset and line number where it starts, and seek() returns to a noted
  * record.
  *
@@ -76,7 +78,16 @@ private:
         if (position_ < end_) return static_cast<unsigned char>(buffer_[position_]);
         return refill() ? static_cast<unsigned char>(buffer_[position_]) : -1;
     }
+    /* Moves the bytes not yet read to the front of the buffer and reads
+     * more after them.  True when bytes were added; false at the end of the
+     * file, when the buffer is full, or after a read error (readFailed_). */
     bool refill();
+    /* Splits the record at position_ into fields_ in place when it has no
+     * quote and its line end (or the end of the file) fits in the buffer,
+     * reading more when needed, and moves past it.  False, with nothing
+     * consumed and fields_ empty, when the general loop must read it (also
+     * after a read error, which that loop reports). */
+    bool splitPlainRecord();
     Result fail(std::string &error, int64_t line, const std::string &what);
 
     std::string path_;

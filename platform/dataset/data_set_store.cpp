@@ -226,6 +226,7 @@ void DataSetStore::forget(const void *handle)
     dataSets_.erase(handle);
     recentDataSets_ = {};
     recentBindings_ = {};
+    recentFetches_ = {};
 }
 
 int DataSetStore::close(const void *handle)
@@ -351,8 +352,7 @@ OutputDataSet *DataSetStore::findOutput(const void *handle) const
 
 FetchList *DataSetStore::findFetch(const void *fetch) const
 {
-    auto found = fetches_.find(fetch);
-    return found == fetches_.end() ? nullptr : found->second.get();
+    return findRecent(fetches_, recentFetches_, fetch);
 }
 
 PutBindingState *DataSetStore::findBinding(const void *binding) const
@@ -388,7 +388,11 @@ PutBindingState *DataSetStore::newBinding(DataSet &owner)
     return result;
 }
 
-void DataSetStore::releaseFetch(const void *fetch) { fetches_.erase(fetch); }
+void DataSetStore::releaseFetch(const void *fetch)
+{
+    fetches_.erase(fetch);
+    recentFetches_ = {};
+}
 
 void DataSetStore::reportError(const std::string &text)
 {

@@ -130,10 +130,11 @@ private:
     std::unordered_map<const void *, std::unique_ptr<FetchList>> fetches_;
     std::unordered_map<const void *, std::unique_ptr<PutBindingState>> bindings_;
     /* The last handles found, most recent first: every row looks up its
-     * output, the BY input and the binding, and these skip the hashing.
-     * Cleared whenever an entry leaves the maps. */
+     * output, the BY input, the binding and the fetch list, and these skip
+     * the hashing.  Cleared whenever an entry leaves the maps. */
     mutable std::array<std::pair<const void *, DataSet *>, 2> recentDataSets_{};
     mutable std::array<std::pair<const void *, PutBindingState *>, 1> recentBindings_{};
+    mutable std::array<std::pair<const void *, FetchList *>, 1> recentFetches_{};
     std::vector<const void *> commitAtEnd_;
     bool stepFailed_ = false;
 };

@@ -30,7 +30,15 @@ namespace {
 constexpr int64_t kFirstCheckpointInterval = 1024;
 constexpr size_t kMostCheckpoints = 256;
 static_assert(kMostCheckpoints % 2 == 0);
-std::string quoted(std::string_view text) { return "\"" + shownText(text) + "\""; }
+std::string quoted(std::string_view text)
+{
+    /* Built by appending: GCC 12 warns (falsely) about the overlap of
+     * "\"" + text in Release builds. */
+    std::string out = "\"";
+    out += shownText(text);
+    out += '"';
+    return out;
+}
 
 std::string fieldCount(size_t n) { return std::to_string(n) + (n == 1 ? " field" : " fields"); }
 
@@ -66,11 +74,19 @@ int compareNumbers(double a, double b)
 /* Blank-padded texts of possibly different lengths. */
 int compareTexts(const uint8_t *a, size_t lengthA, const uint8_t *b, size_t lengthB)
 {
-    size_t n = std::min(lengthA, lengthB);
-    int order = std::memcmp(a, b, n);
-    if (order != 0) return order < 0 ? -1 : 1;
+    const size_t n = std::min(lengthA, lengthB);
+    /* BY texts are mostly short and equal: their first bytes are compared
+     * here, without a call. */
+    constexpr size_t kInlineBytes = 16;
+    size_t i = 0;
+    for (; i < n && i < kInlineBytes; ++i)
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    if (i < n) {
+        const int order = std::memcmp(a + i, b + i, n - i);
+        if (order != 0) return order < 0 ? -1 : 1;
+    }
     const uint8_t *longer = lengthA > lengthB ? a : b;
-    for (size_t i = n; i < std::max(lengthA, lengthB); ++i) {
+    for (i = n; i < std::max(lengthA, lengthB); ++i) {
         if (longer[i] == ' ') continue;
         bool longerFirst = longer[i] < ' ';
         return (longerFirst == (lengthA > lengthB)) ? -1 : 1;
@@ -204,8 +220,9 @@ bool InputDataSet::infer(std::string &error)
         for (size_t i = 0; i < fields.size(); ++i) {
             ColumnGuess &guess = guesses[i];
             guess.longest = std::max(guess.longest, fields[i].size());
-            double value = 0;
-            switch (readNumberCell(fields[i], &value)) {
+            /* A column known to be character needs only its length. */
+            if (!guess.numbers && !guess.dates && !guess.datetimes) continue;
+            switch (numberCellKind(fields[i])) {
             case CellKind::Missing: break;
             case CellKind::Number: guess.dates = guess.datetimes = false; guess.anyValue = true; break;
             case CellKind::Date: guess.numbers = guess.datetimes = false; guess.anyValue = true; break;

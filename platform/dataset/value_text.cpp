@@ -24,6 +24,8 @@ constexpr int kLastIsoYear = 9999;
 /* Day numbers of 0001-01-01 and 9999-12-31. */
 constexpr int64_t kFirstIsoDay = orvDaysFromCivil(kFirstIsoYear, 1, 1);
 constexpr int64_t kLastIsoDay = orvDaysFromCivil(kLastIsoYear, 12, 31);
+/* Bytes of YYYY-MM-DD. */
+constexpr size_t kIsoDateLength = 10;
 /* Fraction digits tried for a datetime with a part of a second. */
 constexpr int kMostFractionDigits = 9;
 
@@ -38,12 +40,13 @@ constexpr unsigned kLetterZCode = 0xE4;
 
 double fromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 std::string_view trimmed(std::string_view text)
 {
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 /* Reads exactly `count` digits at text[at]; -1 when they are not digits. */
@@ -61,10 +64,19 @@ int digits(std::string_view text, size_t at, size_t count)
 /* YYYY-MM-DD at the start of text into a day number. */
 bool readIsoDate(std::string_view text, int64_t *days)
 {
-    if (text.size() < 10 || text[4] != '-' || text[7] != '-') return false;
-    int year = digits(text, 0, 4), month = digits(text, 5, 2), day = digits(text, 8, 2);
-    if (year < kFirstIsoYear || month < 1 || day < 1) return false;
-    if (day > orvDaysInMonth(year, month)) return false;
+    if (text.size() < kIsoDateLength || text[4] != '-' || text[7] != '-') return false;
+    /* Each byte less '0', as unsigned: above 9 unless a digit.  The eight
+     * are tested together, without a branch each. */
+    auto digitAt = [text](size_t at) { return unsigned(static_cast<unsigned char>(text[at])) - '0'; };
+    const unsigned y0 = digitAt(0), y1 = digitAt(1), y2 = digitAt(2), y3 = digitAt(3);
+    const unsigned m0 = digitAt(5), m1 = digitAt(6), d0 = digitAt(8), d1 = digitAt(9);
+    if ((y0 > 9) | (y1 > 9) | (y2 > 9) | (y3 > 9) | (m0 > 9) | (m1 > 9) | (d0 > 9) | (d1 > 9))
+        return false;
+    const int year = int(y0 * 1000 + y1 * 100 + y2 * 10 + y3);
+    const int month = int(m0 * 10 + m1), day = int(d0 * 10 + d1);
+    if (year < kFirstIsoYear || month < 1 || month > 12 || day < 1) return false;
+    /* Every month has 28 days: only later days need the month's length. */
+    if (day > 28 && day > orvDaysInMonth(year, month)) return false;
     *days = orvDaysFromCivil(year, month, day);
     return true;
 }
@@ -218,21 +230,62 @@ char *putDateTimeCell(char *out, double value)
     return putNumber(out, value);
 }
 
-/* A cell of 1 to 15 decimal digits, optionally after '-': its value, read
- * exactly (as from_chars would) without the general number reader. */
-bool readPlainInteger(std::string_view cell, double *value)
+/* The most digits of a plain decimal read without the general reader:
+ * they make an integer below 10^16, close to the 2^53 up to which every
+ * integer is an exact double (17 digits never make one). */
+constexpr size_t kMostShortDigits = 16;
+/* Powers of ten that a double holds exactly, for the 0 to 15 digits after
+ * the point of such a decimal (one digit stands before it). */
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+static_assert(std::size(kExactPowersOfTen) == kMostShortDigits);
+/* Integers up to this one are exact doubles. */
+constexpr uint64_t kLargestExactInteger = uint64_t{1} << 53;
+/* A plain decimal of at most this many bytes lies within 1e-40 and 1e40 (or
+ * is zero): the general reader takes it as a number, never as out of
+ * range. */
+constexpr size_t kLongestInRangeDecimal = 40;
+
+/* True when cell is a plain decimal: decimal digits with at most one point
+ * between two digits, optionally after '-'.  *point gets the index of the
+ * point, or the size of the cell when there is none. */
+bool scanPlainDecimal(std::string_view cell, size_t *point)
 {
-    const bool negative = !cell.empty() && cell[0] == '-';
-    const size_t first = negative ? 1 : 0;
-    if (cell.size() <= first || cell.size() - first > 15) return false;
-    int64_t magnitude = 0;
-    for (size_t i = first; i < cell.size(); ++i) {
-        const unsigned digit = unsigned(cell[i] - '0');
-        if (digit > 9) return false;
-        magnitude = magnitude * 10 + digit;
+    const size_t first = !cell.empty() && cell[0] == '-' ? 1 : 0;
+    const size_t size = cell.size();
+    if (first == size) return false;
+    *point = size;
+    for (size_t at = first; at < size; ++at) {
+        if (unsigned(cell[at] - '0') <= 9) continue;
+        if (cell[at] != '.' || *point != size || at == first || at + 1 == size) return false;
+        *point = at;
     }
-    /* "-0" reads as negative zero, as from_chars reads it. */
-    *value = negative ? -double(magnitude) : double(magnitude);
+    return true;
+}
+
+/* A plain decimal cell (see scanPlainDecimal) of at most kMostShortDigits
+ * digits: its value, read exactly as from_chars reads it, without the
+ * general number reader.  That holds when its digits without the point
+ * make an integer of at most 2^53: integer and power of ten are then exact
+ * doubles, and one correctly rounded division gives the nearest double to
+ * the decimal.  False for any other cell (the general reader takes it). */
+bool readPlainDecimal(std::string_view cell, double *value)
+{
+    size_t point = 0;
+    /* A sign and a point besides the digits. */
+    if (cell.size() > kMostShortDigits + 2 || !scanPlainDecimal(cell, &point)) return false;
+    const bool negative = cell[0] == '-';
+    const size_t first = negative ? 1 : 0;
+    const size_t fractionDigits = point == cell.size() ? 0 : cell.size() - point - 1;
+    if (cell.size() - first - (fractionDigits == 0 ? 0 : 1) > kMostShortDigits) return false;
+    uint64_t whole = 0; /* below 10^16 */
+    for (size_t at = first; at < cell.size(); ++at)
+        if (at != point) whole = whole * 10 + unsigned(cell[at] - '0');
+    if (whole > kLargestExactInteger) return false;
+    /* "-0" and "-0.0" read as negative zero, as from_chars reads them. */
+    const double magnitude = fractionDigits == 0 ? double(whole)
+                                                 : double(whole) / kExactPowersOfTen[fractionDigits];
+    *value = negative ? -magnitude : magnitude;
     return true;
 }
 
@@ -240,19 +293,24 @@ bool readPlainInteger(std::string_view cell, double *value)
 
 CellKind readNumberCell(std::string_view cell, double *value)
 {
-    if (readPlainInteger(cell, value)) return CellKind::Number;
+    int64_t days = 0;
+    /* Bare dates and plain decimals, the common cells, need no trimming. */
+    if (cell.size() == kIsoDateLength && readIsoDate(cell, &days)) {
+        *value = double(days);
+        return CellKind::Date;
+    }
+    if (readPlainDecimal(cell, value)) return CellKind::Number;
     cell = trimmed(cell);
     CellKind missing = readMissing(cell, value);
     if (missing != CellKind::Text) return missing;
 
-    int64_t days = 0;
     if (readIsoDate(cell, &days)) {
-        if (cell.size() == 10) {
+        if (cell.size() == kIsoDateLength) {
             *value = double(days);
             return CellKind::Date;
         }
         double seconds = 0;
-        if (readIsoTime(cell.substr(10), &seconds)) {
+        if (readIsoTime(cell.substr(kIsoDateLength), &seconds)) {
             *value = double(days * kSecondsPerDay) + seconds;
             return CellKind::DateTime;
         }
@@ -268,6 +326,17 @@ CellKind readNumberCell(std::string_view cell, double *value)
     if (std::isnan(parsed)) parsed = fromBits(ORV_MISSING_BITS); /* "nan(...)" spellings */
     *value = parsed;
     return std::isnan(parsed) ? CellKind::Missing : CellKind::Number;
+}
+
+CellKind numberCellKind(std::string_view cell)
+{
+    size_t point = 0;
+    /* A cell of a bare date's length is read whole: it is most likely one. */
+    if (cell.size() != kIsoDateLength && cell.size() <= kLongestInRangeDecimal &&
+        scanPlainDecimal(cell, &point))
+        return CellKind::Number;
+    double value = 0;
+    return readNumberCell(cell, &value);
 }
 
 char *putGeneralNumberCell(char *out, double value)

@@ -22,7 +22,7 @@
  *
  * Exports: CellKind, readNumberCell, kLongestNumberCell, NumberCellWriter,
  * putGeneralNumberCell, numberCellWriter, putPlainNumberCell, LastIsoDay,
- * putDateCell, appendNumberCell, putIsoDate, putIsoDateTime.
+ * putDateCell, appendNumberCell, putIsoDate, putIsoDateTime, numberCellKind.
  */
 #ifndef ORV_PLATFORM_DATASET_VALUE_TEXT_H
 #define ORV_PLATFORM_DATASET_VALUE_TEXT_H
@@ -43,6 +43,9 @@ enum class CellKind { Missing, Number, Date, DateTime, Text };
  * (the cell is not numeric) leaves *value unchanged. */
 CellKind readNumberCell(std::string_view cell, double *value);
 
+/* The kind of a numeric cell, as readNumberCell gives it, without working
+ * out the value of a plain decimal (which may need the general reader). */
+CellKind numberCellKind(std::string_view cell);
 /* The most bytes the text of one numeric cell takes (a shortest double
  * has at most 24, a datetime with nine fraction digits 29). */
 constexpr size_t kLongestNumberCell = 32;

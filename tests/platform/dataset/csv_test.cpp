@@ -161,10 +161,6 @@ TEST_F(CsvFile, WriterPlainFieldsInPlace)
     EXPECT_EQ(orvtest::readFile(file), expected);
 }
 
-}  // namespace
-
-namespace {
-
 /* Records written in place (recordSpace, putField, endRecordAt) and field
  * by field, mixed, over several flushes and through a record too long for
  * the buffer's headroom. */
@@ -212,6 +208,115 @@ TEST_F(CsvFile, WriterRecordsInPlaceAcrossFlushesAndGrowth)
     }
     ASSERT_TRUE(writer.finish(error)) << error;
     EXPECT_TRUE(orvtest::readFile(file) == expected) << "the file differs from the records";
+}
+
+/* A record as written: its fields, and where it starts. */
+struct WrittenRecord {
+    std::vector<std::string> fields;
+    int64_t line = 0;
+    int64_t offset = 0;
+};
+
+/* Appends a record of fields to text with the line end ending, noting it
+ * in written; quoted fields count the line feeds they hold. */
+void writeRecord(std::string &text, int64_t &line, std::vector<WrittenRecord> &written,
+                 const std::vector<std::string> &fields, const char *ending)
+{
+    written.push_back({fields, line, int64_t(text.size())});
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) text += ',';
+        const std::string &field = fields[i];
+        /* A lone empty field is quoted: an empty line is no record. */
+        if (field.find_first_of(",\"\r\n") == std::string::npos && fields.size() + field.size() > 1) {
+            text += field;
+            continue;
+        }
+        text += '"';
+        for (char c : field) {
+            if (c == '"') text += '"';
+            if (c == '\n') ++line;
+            text += c;
+        }
+        text += '"';
+    }
+    text += ending;
+    if (*ending != '\0') ++line;
+}
+
+
+/* Records of every form over several buffers of the reader (256 KiB each):
+ * plain and quoted fields, LF, CRLF and lone CR, blank lines, a CRLF split
+ * by the end of the first buffer, a record longer than a buffer, and a last
+ * record without a line end.  Each reads back with its line and offset, and
+ * seeking to a noted record reads it again. */
+TEST_F(CsvFile, RecordsAcrossBufferEndsReadAsWritten)
+{
+    constexpr size_t kBuffer = size_t{1} << 18;
+    std::string text;
+    int64_t line = 1;
+    std::vector<WrittenRecord> written;
+    uint64_t a = 7;
+    auto draw = [&a](uint64_t n) {
+        a = a * 6364136223846793005ull + 1442695040888963407ull;
+        return (a >> 33) % n;
+    };
+    auto randomRecord = [&]() {
+        std::vector<std::string> fields(1 + draw(6));
+        for (std::string &field : fields) {
+            const uint64_t kind = draw(10);
+            const size_t length = draw(kind == 0 ? 3 : 24);
+            for (size_t i = 0; i < length; ++i) field += char('a' + draw(26));
+            if (kind == 1) field.insert(field.size() / 2, ",");
+            if (kind == 2) field += "\"x\"";
+            if (kind == 3) field.insert(0, "l1\nl2");
+        }
+        return fields;
+    };
+    auto addRandom = [&](size_t until) {
+        static const char *const endings[] = {"\n", "\r\n", "\r"};
+        while (text.size() < until) {
+            if (draw(20) == 0 && text.back() == '\n') { /* a blank line */
+                text += '\n';
+                ++line;
+            }
+            writeRecord(text, line, written, randomRecord(), endings[draw(3)]);
+        }
+    };
+    writeRecord(text, line, written, {"a", "b"}, "\n");
+    addRandom(kBuffer - 200);
+    /* A filler whose CRLF has its CR as the last byte of the first read. */
+    writeRecord(text, line, written, {std::string(kBuffer - 1 - text.size(), 'f')}, "\r\n");
+    ASSERT_EQ(text[kBuffer - 1], '\r');
+    addRandom(2 * kBuffer);
+    writeRecord(text, line, written, {"long", std::string(kBuffer + 5000, 'L'), "end"}, "\n");
+    addRandom(4 * kBuffer);
+    writeRecord(text, line, written, {"last", "", "x"}, "");
+
+    const std::string file = dir_ + "/big.csv";
+    orvtest::writeFile(file, text);
+    CsvReader reader;
+    std::string error;
+    ASSERT_TRUE(reader.open(file, error)) << error;
+    for (size_t r = 0; r < written.size(); ++r) {
+        SCOPED_TRACE("record " + std::to_string(r));
+        ASSERT_EQ(reader.next(error), CsvReader::Result::Record) << error;
+        const WrittenRecord &expected = written[r];
+        ASSERT_EQ(reader.recordLine(), expected.line);
+        ASSERT_EQ(reader.recordOffset(), expected.offset);
+        ASSERT_EQ(reader.fields().size(), expected.fields.size());
+        for (size_t i = 0; i < expected.fields.size(); ++i)
+            ASSERT_EQ(reader.fields()[i], expected.fields[i]) << "field " << i;
+    }
+    EXPECT_EQ(reader.next(error), CsvReader::Result::End);
+
+    for (size_t r : {size_t{1}, written.size() / 3, written.size() / 2, written.size() - 1}) {
+        SCOPED_TRACE("seek to record " + std::to_string(r));
+        ASSERT_TRUE(reader.seek(written[r].offset, written[r].line, error));
+        ASSERT_EQ(reader.next(error), CsvReader::Result::Record) << error;
+        EXPECT_EQ(reader.recordLine(), written[r].line);
+        ASSERT_EQ(reader.fields().size(), written[r].fields.size());
+        EXPECT_EQ(reader.fields()[0], written[r].fields[0]);
+    }
 }
 
 }  // namespace

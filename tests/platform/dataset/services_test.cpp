@@ -700,6 +700,25 @@ TEST_F(DataSetServices, ClosedHandlesAreRefusedRightAfterUse)
     takeLog();
 }
 
+/* A fetch list is refused once its data set is closed, also right after a
+ * row was fetched through it (the store remembers the last one found). */
+TEST_F(DataSetServices, FetchOfAClosedInputIsRefusedRightAfterUse)
+{
+    DATA_SET_HANDLE *input = nullptr, *output = nullptr;
+    ASSERT_NO_FATAL_FAILURE(openSalesAndOther(input, output));
+    double value = 0;
+    char text[8];
+    void *fetch = fetchSalesAndRegion(input, &value, text);
+    void *ref = input;
+    ASSERT_EQ(xybyget(&ref), 0);
+    const void *row = input->row;
+    ASSERT_EQ(xyvget(fetch, 0, row), 0);
+    ASSERT_EQ(xoclose(input), 0);
+    EXPECT_EQ(xyvget(fetch, 0, row), orvhost::kDataSetStatusBadHandle);
+    EXPECT_EQ(xvgett(fetch), orvhost::kDataSetStatusBadHandle);
+    takeLog();
+}
+
 TEST_F(DataSetServices, RefusesWhatAHandleCannotDo)
 {
     DATA_SET_HANDLE *input = nullptr, *output = nullptr;

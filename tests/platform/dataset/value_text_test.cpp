@@ -68,11 +68,36 @@ TEST(ValueText, ReadsEveryFormOfCell)
         {"two signs", "+-3", CellKind::Text, 0},
         {"hex", "0x10", CellKind::Text, 0},
         {"dot letter word", ".AB", CellKind::Text, 0},
+        /* Bare dates, read without trimming. */
+        {"leap day 2020", "2020-02-29", CellKind::Date, 21974},
+        {"leap day 1600", "1600-02-29", CellKind::Date, -131428},
+        {"end of year", "2024-12-31", CellKind::Date, 23741},
+        {"benchmark start", "2011-01-01", CellKind::Date, 18628},
+        {"day 0", "1960-01-01", CellKind::Date, 0},
+        {"year 1", "0001-12-31", CellKind::Date, -715145},
+        {"year 9999", "9999-02-28", CellKind::Date, 2936243},
+        {"30 April", "2020-04-30", CellKind::Date, 22035},
+        {"31 April", "2020-04-31", CellKind::Text, 0},
+        {"29 February 2021", "2021-02-29", CellKind::Text, 0},
+        {"29 February 1900", "1900-02-29", CellKind::Text, 0},
+        {"30 February", "2020-02-30", CellKind::Text, 0},
+        {"32 January", "2020-01-32", CellKind::Text, 0},
+        {"day 0 of a month", "2020-01-00", CellKind::Text, 0},
+        {"month 0", "2020-00-10", CellKind::Text, 0},
+        {"month 13", "2020-13-01", CellKind::Text, 0},
+        {"month 19", "2020-19-01", CellKind::Text, 0},
+        {"year 0", "0000-01-01", CellKind::Text, 0},
+        {"slashes", "2020/01/01", CellKind::Text, 0},
+        {"letter in the year", "2O20-01-01", CellKind::Text, 0},
+        {"signed year", "+020-01-01", CellKind::Text, 0},
+        {"short month", "2020-1-011", CellKind::Text, 0},
+        {"colon in the day", "2020-01-1:", CellKind::Text, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
         double value = 123.0;
         EXPECT_EQ(orvhost::readNumberCell(c.cell, &value), c.kind);
+        EXPECT_EQ(orvhost::numberCellKind(c.cell), c.kind);
         if (c.kind != CellKind::Text) {
             EXPECT_EQ(bits(value), bits(c.value));
         } else {
@@ -259,6 +284,102 @@ TEST(ValueText, DatesSteppedFromTheLastDayMatchLoneDates)
             orvhost::appendNumberCell(lone, value, FormatFamily::Date);
             EXPECT_EQ(stepped, lone) << value;
         }
+    }
+}
+
+/* The kind and value the general reader gives a cell of a number: from_chars
+ * on the cell, Text when it does not take the whole cell. */
+CellKind fromCharsCell(const std::string &cell, double *value)
+{
+    auto [end, error] = std::from_chars(cell.data(), cell.data() + cell.size(), *value);
+    return error == std::errc{} && end == cell.data() + cell.size() ? CellKind::Number
+                                                                    : CellKind::Text;
+}
+
+/* Plain decimals read on the short path give the very double from_chars
+ * gives; cells beyond it (too many digits, exponents, odd points) read as
+ * before; the kind alone is the same as the kind read with the value. */
+TEST(ValueText, PlainDecimalsReadAsFromCharsReadsThem)
+{
+    const struct {
+        const char *id;
+        std::string cell;
+    } cases[] = {
+        {"tenth", "0.1"},
+        {"negative tenth", "-0.1"},
+        {"negative zero point", "-0.0"},
+        {"zero point zeros", "0.000"},
+        {"seventh, 17 digits", "0.14285714285714285"},
+        {"third, 16 digits", "0.3333333333333333"},
+        {"2^53 whole", "9007199254740992"},
+        {"2^53 + 1, a tie to even", "9007199254740993"},
+        {"2^53 + 3, a tie up", "9007199254740995"},
+        {"2^52 + 1/2, a tie", "4503599627370496.5"},
+        {"2^53 with a point", "900719925474099.2"},
+        {"19 digits", "1234567890123456789"},
+        {"20 digits", "12345678901234567890"},
+        {"19 digits after the point", "0.1234567890123456789"},
+        {"22 fraction digits", "1.0000000000000000000001"},
+        {"22 fraction digits, small", "0.0000000000000000000001"},
+        {"23 fraction digits", "0.00000000000000000000001"},
+        {"half, exact", "2.5"},
+        {"1/1024, exact", "0.0009765625"},
+        {"nearest to 0.3", "0.30000000000000004"},
+        {"1.1", "1.1"},
+        {"largest 15 digits", "999999999999999"},
+        {"leading zeros", "000000000000000000.5"},
+        {"subnormal", "4.9406564584124654e-324"},
+        {"smallest normal", "2.2250738585072014e-308"},
+        {"below the subnormals", "1e-400"},
+        {"largest double", "1.7976931348618157e308"},
+        {"exponent", "1.5e3"},
+        {"capital exponent", "-2E-2"},
+        {"trailing point", "5."},
+        {"leading point", ".5"},
+        {"negative leading point", "-.5"},
+        {"two points", "1.2.3"},
+        {"lone minus", "-"},
+        {"minus point", "-."},
+        {"double minus", "--5"},
+        {"minus inside", "5-3"},
+        {"space inside", "1 .5"},
+        {"40 digits written out", "0.000000000000000000000000000000000000001"},
+        {"400 digits written out, below the subnormals", "0." + std::string(399, '0') + "1"},
+        {"310 digits, above the largest double", "1" + std::string(309, '0')},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.id);
+        double got = 1.5, expected = 1.5;
+        const CellKind kind = orvhost::readNumberCell(c.cell, &got);
+        EXPECT_EQ(orvhost::numberCellKind(c.cell), kind);
+        if (fromCharsCell(c.cell, &expected) == CellKind::Text) {
+            /* "-" and "-." are text for both; "1e-400" is out of range. */
+            EXPECT_EQ(kind, CellKind::Text);
+            continue;
+        }
+        EXPECT_EQ(kind, CellKind::Number);
+        EXPECT_EQ(bits(got), bits(expected)) << got << " " << expected;
+    }
+
+    /* Digit strings of 1 to 20 digits, with the point at every place,
+     * signed and not, against from_chars. */
+    uint64_t a = 1;
+    for (int round = 0; round < 20000; ++round) {
+        a = a * 6364136223846793005ull + 1442695040888963407ull;
+        const size_t length = 1 + size_t(a >> 59) % 20;
+        std::string cell = round % 2 == 0 ? "" : "-";
+        uint64_t digitsSource = a;
+        for (size_t i = 0; i < length; ++i) {
+            cell += char('0' + digitsSource % 10);
+            digitsSource = digitsSource / 10 ^ (digitsSource << 7);
+        }
+        const size_t point = size_t(a >> 40) % (length + 1);
+        if (point > 0 && point < length) cell.insert(cell.size() - length + point, ".");
+        double got = 0, expected = 0;
+        ASSERT_EQ(fromCharsCell(cell, &expected), CellKind::Number) << cell;
+        ASSERT_EQ(orvhost::readNumberCell(cell, &got), CellKind::Number) << cell;
+        ASSERT_EQ(orvhost::numberCellKind(cell), CellKind::Number) << cell;
+        ASSERT_EQ(bits(got), bits(expected)) << cell;
     }
 }
 
