@@ -39,7 +39,8 @@ using orvhost::VariableType;
 constexpr int kRewindToGroupStart = 66;
 constexpr int kFormatKind = 'F';   /* 70 */
 constexpr int kInformatKind = 'I'; /* 73 */
-/* Columns of an output binding reserved at most on the caller's count. */
+/* Columns of an output binding, or variables of a fetch list, reserved at
+ * most on the caller's count (a hint, which may be wild). */
 constexpr size_t kMostReservedColumns = 4096;
 /* Mode of xvdflst for a list of numeric analysis variables. */
 constexpr int kNumericListMode = 1;
@@ -379,7 +380,7 @@ int xvgeti(void *dataSetHandle, int variableCount, void **fetchHandleOut)
     if (variableCount < 0 || fetchHandleOut == nullptr) return orvhost::kDataSetStatusBadArgument;
     FetchList *fetch = store().newFetch(*dataSet);
     if (fetch == nullptr) return orvhost::kDataSetStatusNoMemory;
-    fetch->items.reserve(size_t(variableCount));
+    fetch->items.reserve(std::min(size_t(variableCount), kMostReservedColumns));
     *fetchHandleOut = &fetch->record;
     return 0;
 }
