@@ -15,6 +15,9 @@
 
 #include <cstdint>
 
+#include "host/civil_days.h"
+#include "interval/day_math.h"
+
 /* An ISO 8601 week date. */
 struct ZidIsoWeekDate {
     int64_t year; /* ISO week-year */
@@ -22,12 +25,25 @@ struct ZidIsoWeekDate {
     int day;      /* 1 = Monday to 7 = Sunday */
 };
 
-/* ISO week date of a day number.  REQUIRES: |day| <= 2^50. */
-ZidIsoWeekDate zidIsoWeekDate(int64_t day);
+/* ISO week date of a day number (inline: the closed forms of INTNX and
+ * INTCK call it per value).  REQUIRES: |day| <= 2^50. */
+constexpr ZidIsoWeekDate zidIsoWeekDate(int64_t day)
+{
+    const int isoDay = zintIsoDayOfWeek(day);
+    /* A week belongs to the year of its Thursday. */
+    const int64_t thursday = day - isoDay + 4;
+    const int64_t year = orvCivilFromDays(thursday).year;
+    const int week = int((thursday - orvDaysFromCivil(year, 1, 1)) / 7) + 1; /* [1, 53] */
+    return ZidIsoWeekDate{year, week, isoDay};
+}
 
 /* Day number of the Monday of ISO week `week` of ISO week-year `year`;
  * weeks outside 1 to 53 count on from week 1.  REQUIRES: |year| <= 2^40. */
-int64_t zidIsoWeekStart(int64_t year, int64_t week);
+constexpr int64_t zidIsoWeekStart(int64_t year, int64_t week)
+{
+    const int64_t january4 = orvDaysFromCivil(year, 1, 4);
+    return january4 + 1 - zintIsoDayOfWeek(january4) + 7 * (week - 1);
+}
 
 /* Day number of the first day (a Sunday) of Sunday-based week-year `year`:
  * the Sunday on or before 4 January.  REQUIRES: |year| <= 2^40. */

@@ -23,6 +23,8 @@ constexpr ZintWorkWeek workWeekOfMask(unsigned mask)
     int r = 0;
     for (int f = 1; f <= 7; ++f)
         if (!week.off[(f + 5) % 7]) week.dayAt[r++] = f;
+    if (week.working > 0)
+        week.inverse = ((uint64_t(1) << 31) + uint64_t(week.working) - 1) / uint64_t(week.working);
     return week;
 }
 

@@ -26,6 +26,10 @@ struct ZintWorkWeek {
                        number divisible by 7 (the days 7q + 1 to 7q + f) */
     int dayAt[7];   /* dayAt[r], r < working: f (1 to 7) of the (r + 1)-th
                        working day among the days 7q + 1 to 7q + 7 */
+    uint64_t inverse; /* ceil(2^31 / working), 0 without working days: a
+                         divides by working as a x inverse >> 31 for
+                         0 <= a < 2^28 (the error inverse x working - 2^31
+                         is below working <= 2^3 = 2^(31 - 28)) */
 };
 
 /* The working week of desc, counted from its days-off flags (the stored
@@ -58,9 +62,14 @@ inline int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
  * 0, |k| <= 2^53. */
 inline int64_t zintWorkingDayAt(const ZintWorkWeek &week, int64_t k)
 {
-    if (k > 0 && k < (int64_t(1) << 31)) { /* a 32-bit division is faster */
-        const uint32_t q = uint32_t(k - 1) / uint32_t(week.working);
-        return 7 * int64_t(q) + week.dayAt[uint32_t(k - 1) - q * uint32_t(week.working)];
+    /* k - 1 moved up by 2^22 weeks of working days is a small non-negative
+     * number for every index near the valid range; there the division is a
+     * multiplication. */
+    constexpr int64_t kBiasWeeks = int64_t(1) << 22;
+    const uint64_t a = uint64_t(k - 1 + week.working * kBiasWeeks);
+    if (a < (uint64_t(1) << 28)) {
+        const uint64_t q = a * week.inverse >> 31;
+        return 7 * (int64_t(q) - kBiasWeeks) + week.dayAt[a - q * uint64_t(week.working)];
     }
     const int64_t q = zintFloorDiv(k - 1, week.working);
     return 7 * q + week.dayAt[k - 1 - q * week.working];
