@@ -47,6 +47,13 @@ bool validDate(int month, int day, int year)
 
 }  // namespace
 
+constexpr std::array<int32_t, ZID_TABLED_YEARS> zidIsoYearStarts = [] {
+    std::array<int32_t, ZID_TABLED_YEARS> starts{};
+    for (size_t i = 0; i < ZID_TABLED_YEARS; ++i)
+        starts[i] = int32_t(zidIsoWeekStart(ZID_FIRST_TABLED_YEAR + int64_t(i), 1));
+    return starts;
+}();
+
 int64_t zidSundayYearStart(int64_t year)
 {
     const int64_t january4 = orvDaysFromCivil(year, 1, 4);

@@ -7,12 +7,16 @@
  * Dates are day numbers (day 0 = 1 January 1960).
  *
  * Exports: zidywdd, ziddywd, ziddywds, zintyrse, zidywdds, diff_actact, and
- * the integer helpers ZidIsoWeekDate, zidIsoWeekDate, zidIsoWeekStart,
+ * the integer helpers ZidIsoWeekDate, zidIsoWeekDate, zidIsoWeekStart, the
+ * table of ISO week-year starts (zidIsoYearStarts, zidTabledYearStart,
+ * ZidIsoYear, zidTabledIsoYear),
  * zidSundayYearStart.
  */
 #ifndef ORV_INTERVAL_CALENDAR_WEEKS_H
 #define ORV_INTERVAL_CALENDAR_WEEKS_H
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "host/civil_days.h"
@@ -43,6 +47,43 @@ constexpr int64_t zidIsoWeekStart(int64_t year, int64_t week)
 {
     const int64_t january4 = orvDaysFromCivil(year, 1, 4);
     return january4 + 1 - zintIsoDayOfWeek(january4) + 7 * (week - 1);
+}
+
+/* The ISO week-years whose week 1 Monday is tabled: every one that holds
+ * a day of the valid range, with a year to spare on each side. */
+constexpr int64_t ZID_FIRST_TABLED_YEAR = 1579;
+constexpr int64_t ZID_LAST_TABLED_YEAR = 20003;
+constexpr size_t ZID_TABLED_YEARS = size_t(ZID_LAST_TABLED_YEAR - ZID_FIRST_TABLED_YEAR + 1);
+
+/* zidIsoWeekStart(year, 1) of each tabled year, from the first. */
+extern const std::array<int32_t, ZID_TABLED_YEARS> zidIsoYearStarts;
+
+/* Monday of ISO week 1 of `year`, from the table.
+ * REQUIRES: ZID_FIRST_TABLED_YEAR <= year <= ZID_LAST_TABLED_YEAR. */
+inline int64_t zidTabledYearStart(int64_t year)
+{
+    return zidIsoYearStarts[size_t(year - ZID_FIRST_TABLED_YEAR)];
+}
+
+/* An ISO week-year and the Monday of its week 1. */
+struct ZidIsoYear {
+    int64_t year;
+    int64_t start;
+};
+
+/* The ISO week-year of a day of the valid range (or a week next to it),
+ * from the table: the year that 400 / 146097 years per day reaches from
+ * the first tabled start, one year back or on (the estimate is never
+ * further off).  REQUIRES: ZINT_FIRST_DAY - 7 <= day <= ZINT_LAST_DAY + 7. */
+inline ZidIsoYear zidTabledIsoYear(int64_t day)
+{
+    const uint64_t sinceFirst = uint64_t(day - (zidIsoYearStarts[0] - 180)); /* < 2^23 */
+    /* 11759337 / 2^32 is 400 / 146097 to 3.4e-8: under a day over the table. */
+    const size_t estimate = size_t(sinceFirst * 11759337 >> 32);
+    const int64_t start = zidIsoYearStarts[estimate];
+    const int64_t next = zidIsoYearStarts[estimate + 1];
+    const size_t index = estimate - size_t(day < start) + size_t(day >= next);
+    return ZidIsoYear{int64_t(index) + ZID_FIRST_TABLED_YEAR, zidIsoYearStarts[index]};
 }
 
 /* Day number of the first day (a Sunday) of Sunday-based week-year `year`:

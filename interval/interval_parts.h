@@ -10,8 +10,8 @@
  * Exports: ZintParts, zintPartsOf, zintPartIndex, zintPartStart (inline for
  * the ordinary calendar), zintSplitPartIndex, zintRetailPartStart, and the
  * parts with their first days, ZintPartAt, ZintPartSpan, zintCivilPartAt,
- * zintCivilPartInYears, zintCivilPartSpan, zintRetailPartAt,
- * zintRetailPartSpan.
+ * zintCivilPartInYears, zintCivilPartSpan, zintRetailPartIn,
+ * zintRetailPartAt, zintRetailPartSpanBy, zintRetailPartSpan.
  */
 #ifndef ORV_INTERVAL_INTERVAL_PARTS_H
 #define ORV_INTERVAL_INTERVAL_PARTS_H
@@ -103,28 +103,42 @@ constexpr ZintPartSpan zintCivilPartSpan(int64_t perYear, int64_t part)
     return ZintPartSpan{start, start + orvDaysInMonth(y, month)};
 }
 
-/* The retail month of a day: a retail month is a run of whole ISO weeks
- * of its ISO week-year.  REQUIRES: |day| <= 2^50. */
+/* The retail month of a day, given the ISO week-year that holds it and
+ * the Monday of that year's week 1: a retail month is a run of whole ISO
+ * weeks of its week-year. */
+constexpr ZintPartAt zintRetailPartIn(const ZintRetailWeeks &weeks, int64_t isoYear,
+                                      int64_t yearStart, int64_t day)
+{
+    const uint32_t week0 = uint32_t(day - yearStart) / 7; /* [0, 52] */
+    const int month = weeks.monthOfWeek[week0];
+    return ZintPartAt{12 * (isoYear - 1960) + (month - 1), yearStart + 7 * weeks.firstWeek[month - 1]};
+}
+
+/* The retail month of a day.  REQUIRES: |day| <= 2^50. */
 constexpr ZintPartAt zintRetailPartAt(const ZintRetailWeeks &weeks, int64_t day)
 {
     const ZidIsoWeekDate iso = zidIsoWeekDate(day);
-    const int week0 = iso.week - 1;
-    const int month = weeks.monthOfWeek[week0];
-    const int64_t monday = day - (iso.day - 1);
-    return ZintPartAt{12 * (iso.year - 1960) + (month - 1),
-                      monday - 7 * (week0 - weeks.firstWeek[month - 1])};
+    return zintRetailPartIn(weeks, iso.year, day - (iso.day - 1) - 7 * (iso.week - 1), day);
 }
 
 /* First days of retail month `part` (months from January 1960) and of
- * the next one.  REQUIRES: |part| <= 2^40. */
-constexpr ZintPartSpan zintRetailPartSpan(const ZintRetailWeeks &weeks, int64_t part)
+ * the next one, given yearStart(y), the Monday of ISO week 1 of year y. */
+template <class YearStart>
+constexpr ZintPartSpan zintRetailPartSpanBy(const ZintRetailWeeks &weeks, int64_t part,
+                                            YearStart yearStart)
 {
     const int64_t yearsOn = orvFloorDiv(part, 12);
     const int month = int(part - 12 * yearsOn); /* [0, 11] */
-    const int64_t year = 1960 + yearsOn;
-    const int64_t start = zidIsoWeekStart(year, weeks.firstWeek[month] + 1);
-    if (month < 11) return ZintPartSpan{start, start + 7 * (weeks.firstWeek[month + 1] - weeks.firstWeek[month])};
-    return ZintPartSpan{start, zidIsoWeekStart(year + 1, 1)}; /* December ends its week-year */
+    const int64_t first = yearStart(1960 + yearsOn);
+    const int64_t following = yearStart(1960 + yearsOn + 1); /* December ends its week-year */
+    const int64_t next = month < 11 ? first + 7 * weeks.firstWeek[month + 1] : following;
+    return ZintPartSpan{first + 7 * weeks.firstWeek[month], next};
+}
+
+/* zintRetailPartSpanBy for any part.  REQUIRES: |part| <= 2^40. */
+constexpr ZintPartSpan zintRetailPartSpan(const ZintRetailWeeks &weeks, int64_t part)
+{
+    return zintRetailPartSpanBy(weeks, part, [](int64_t year) { return zidIsoWeekStart(year, 1); });
 }
 
 /* The two functions below for a retail calendar (445, 454 or 544); the

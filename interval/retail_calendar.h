@@ -24,7 +24,7 @@ inline constexpr int r544mon_index[12] = {0, 5, 9, 13, 18, 22, 26, 31, 35, 39, 4
  * 0-based ISO week 0 to 52, and the first 0-based week of each month. */
 struct ZintRetailWeeks {
     int monthOfWeek[53];
-    int firstWeek[12];
+    int firstWeek[13]; /* [12], 52, stands for the next year's first week */
 };
 
 constexpr ZintRetailWeeks zintRetailWeeksOf(const int (&firstWeeks)[12])
@@ -36,6 +36,7 @@ constexpr ZintRetailWeeks zintRetailWeeksOf(const int (&firstWeeks)[12])
         weeks.monthOfWeek[week0] = month;
     }
     for (int month = 0; month < 12; ++month) weeks.firstWeek[month] = firstWeeks[month];
+    weeks.firstWeek[12] = 52;
     return weeks;
 }
 

@@ -132,19 +132,21 @@ struct CivilParts {
     }
 };
 
-/* Retail months: runs of whole ISO weeks. */
+/* Retail months: runs of whole ISO weeks, their week-years from the
+ * table of calendar_weeks.h. */
 struct RetailMonths {
     static constexpr bool kWorking = false;
-    static constexpr int64_t index(const ZintUnits &u, int64_t day) { return zintRetailPartAt(*u.retail, day).index; }
-    static constexpr ZintUnitAt locate(const ZintUnits &u, int64_t day)
+    static ZintUnitAt locate(const ZintUnits &u, int64_t day)
     {
-        const ZintPartAt at = zintRetailPartAt(*u.retail, day);
+        const ZidIsoYear iso = zidTabledIsoYear(day);
+        const ZintPartAt at = zintRetailPartIn(*u.retail, iso.year, iso.start, day);
         return ZintUnitAt{at.index, at.start};
     }
-    static int64_t start(const ZintUnits &u, int64_t k) { return zintRetailPartSpan(*u.retail, k).start; }
+    static int64_t index(const ZintUnits &u, int64_t day) { return locate(u, day).index; }
+    static int64_t start(const ZintUnits &u, int64_t k) { return span(u, k).start; }
     static ZintUnitSpan span(const ZintUnits &u, int64_t k)
     {
-        const ZintPartSpan s = zintRetailPartSpan(*u.retail, k);
+        const ZintPartSpan s = zintRetailPartSpanBy(*u.retail, k, zidTabledYearStart);
         return ZintUnitSpan{s.start, s.next};
     }
 };

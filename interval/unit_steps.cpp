@@ -15,6 +15,8 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
+#include <type_traits>
 
 #include "interval/closed_values.h"
 #include "interval/day_math.h"
@@ -95,16 +97,15 @@ constexpr UnitBounds boundsOf(const ZintUnits &u)
     return UnitBounds{F::index(u, ZINT_FIRST_DAY - 1) + 1, F::index(u, ZINT_LAST_DAY)};
 }
 
-constexpr UnitBounds kTendayBounds = boundsOf<CivilParts<36>>(ZintUnits{});
-constexpr UnitBounds kSemimonthBounds = boundsOf<CivilParts<24>>(ZintUnits{});
-constexpr UnitBounds kMonthBounds = boundsOf<CivilParts<12>>(ZintUnits{});
-static_assert(kMonthBounds.first == 12 * (1582 - 1960) && kMonthBounds.last == 12 * (20000 - 1960) + 11);
+static_assert(boundsOf<CivilParts<12>>(ZintUnits{}).first == 12 * (1582 - 1960) &&
+              boundsOf<CivilParts<12>>(ZintUnits{}).last == 12 * (20000 - 1960) + 11);
 
+/* Retail months: the month of a day by the ISO week date. */
 constexpr UnitBounds retailBounds(size_t calendar)
 {
-    ZintUnits u{};
-    u.retail = &zintRetailWeeks[calendar];
-    return boundsOf<RetailMonths>(u);
+    const ZintRetailWeeks &weeks = zintRetailWeeks[calendar];
+    return UnitBounds{zintRetailPartAt(weeks, ZINT_FIRST_DAY - 1).index + 1,
+                      zintRetailPartAt(weeks, ZINT_LAST_DAY).index};
 }
 /* ORDER: zintRetailWeeks. */
 constexpr UnitBounds kRetailBounds[3] = {retailBounds(0), retailBounds(1), retailBounds(2)};
@@ -120,64 +121,44 @@ constexpr auto kLengthInverses = [] {
 
 int64_t leadOf(int64_t length, int64_t shift) { return shift != 0 ? length - shift : 0; }
 
-/* The units of desc; Family::None for the intervals left to the general
- * code. */
-[[gnu::always_inline]] inline Family unitsOf(const ZINT_DESC &desc, ZintUnits *u)
+/* The units of desc, of family F; false for the intervals left to the
+ * general code. */
+template <class F>
+[[gnu::always_inline]] inline bool unitsOf(const ZINT_DESC &desc, const CodeUnits &c, ZintUnits *u)
 {
-    if (desc.kind != 'd' && desc.kind != 's') return Family::None;
-    const CodeUnits c = kCodeUnits[desc.code];
     const int64_t s = desc.shift;
     u->seconds = desc.kind == 's';
     u->length = c.perBase * zintMultiplierOf(desc);
     u->lead = leadOf(u->length, s);
-    switch (c.family) {
-    case Family::None:
-        return Family::None;
-    case Family::Days: {
+    if constexpr (std::is_same_v<F, DayUnits>) {
         const int64_t offset = s + c.dayOffset;
         u->lead = offset != 0 ? u->length - offset : 0;
         u->firstUnit = ZINT_FIRST_DAY;
         u->lastUnit = ZINT_LAST_DAY;
-        break;
-    }
-    case Family::WorkingDays: {
+    } else if constexpr (std::is_same_v<F, WorkingDayUnits>) {
         u->week = &zintWorkWeek(desc);
-        if (u->week->working == 0) return Family::None;
+        if (u->week->working == 0) return false;
         const UnitBounds b = boundsOf<WorkingDayUnits>(*u);
         u->firstUnit = b.first;
         u->lastUnit = b.last;
-        break;
-    }
-    case Family::Seconds:
-    case Family::Minutes:
-    case Family::Hours:
+    } else if constexpr (requires { F::kSecondsPerUnit; }) {
         /* Times and datetimes in seconds; starts are seconds too. */
-        if (desc.kind != 's') return Family::None;
+        if (desc.kind != 's') return false;
         u->seconds = false;
-        u->lastUnit = int64_t(ZINT_CLOSED_SECONDS_LIMIT) / zintSecondsPerUnit(desc.code);
+        u->lastUnit = int64_t(ZINT_CLOSED_SECONDS_LIMIT) / F::kSecondsPerUnit;
         u->firstUnit = -u->lastUnit;
-        break;
-    case Family::Tendays:
-        u->firstUnit = kTendayBounds.first;
-        u->lastUnit = kTendayBounds.last;
-        break;
-    case Family::Semimonths:
-        u->firstUnit = kSemimonthBounds.first;
-        u->lastUnit = kSemimonthBounds.last;
-        break;
-    case Family::Months:
-        u->firstUnit = kMonthBounds.first;
-        u->lastUnit = kMonthBounds.last;
-        break;
-    case Family::RetailMonths:
+    } else if constexpr (std::is_same_v<F, RetailMonths>) {
         u->retail = &zintRetailWeeks[size_t(c.retail)];
         u->firstUnit = kRetailBounds[size_t(c.retail)].first;
         u->lastUnit = kRetailBounds[size_t(c.retail)].last;
-        break;
+    } else {
+        constexpr UnitBounds b = boundsOf<F>(ZintUnits{});
+        u->firstUnit = b.first;
+        u->lastUnit = b.last;
     }
-    if (u->length > int64_t(ZINT_CLOSED_MOST_STEPS)) return Family::None;
+    if (u->length > int64_t(ZINT_CLOSED_MOST_STEPS)) return false;
     u->lengthInverse = u->length <= 64 ? kLengthInverses[size_t(u->length)] : 0;
-    return c.family;
+    return true;
 }
 
 bool startsInRange(const ZintUnits &u, int64_t k) { return k >= u.firstUnit && k <= u.lastUnit; }
@@ -236,19 +217,22 @@ template <class F>
     return true;
 }
 
-/* zintClosedStep in the units of family F. */
-template <class F>
-bool stepIn(const ZintUnits &u, char align, double x, int64_t count, double *result)
+/* zintClosedStep in the units of family F with alignment Align ('B', 'M',
+ * 'E' or 'S'). */
+template <class F, char Align>
+bool stepIn(const ZINT_DESC &desc, double x, double n, double *result)
 {
-    int64_t day = 0;
-    if (!dayOf<F>(u, x, true, &day)) return false;
-    if (align == 'S') {
+    ZintUnits u;
+    int64_t count = 0, day = 0;
+    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !zintClosedSteps(n, &count) ||
+        !dayOf<F>(u, x, true, &day))
+        return false;
+    if constexpr (Align == 'S') {
         const ZintUnitAt at = F::locate(u, day);
         return samePosition<F>(u, at, zintIntervalOf(u, at.index), x, count, result);
     }
     const int64_t first = u.length * (zintIntervalOf(u, F::index(u, day)) + count) - u.lead;
-    switch (align) {
-    case 'E': {
+    if constexpr (Align == 'E') {
         /* The general code asks only that the next interval start in range. */
         if (!startsInRange(u, first + u.length)) return false;
         if (!F::kWorking) {
@@ -259,8 +243,7 @@ bool stepIn(const ZintUnits &u, char align, double x, int64_t count, double *res
         const int64_t last = F::start(u, first + u.length - 1);
         *result = u.seconds ? double((last + 1) * ZINT_SECONDS_PER_DAY - 1) : double(last);
         return true;
-    }
-    case 'M': {
+    } else if constexpr (Align == 'M') {
         if (!startsInRange(u, first) || !startsInRange(u, first + u.length)) return false;
         if (!F::kWorking) {
             /* floor((begin - 1 + next) / 2) of whole values, in integers. */
@@ -280,8 +263,7 @@ bool stepIn(const ZintUnits &u, char align, double x, int64_t count, double *res
         const int64_t middleDay = F::start(u, first + middle / ZINT_SECONDS_PER_DAY);
         *result = double(middleDay * ZINT_SECONDS_PER_DAY + middle % ZINT_SECONDS_PER_DAY);
         return true;
-    }
-    default:
+    } else {
         if (!startsInRange(u, first)) return false;
         *result = valueOfDay(u, F::start(u, first));
         return true;
@@ -290,12 +272,15 @@ bool stepIn(const ZintUnits &u, char align, double x, int64_t count, double *res
 
 /* zintClosedCount in the units of family F. */
 template <class F>
-bool countIn(const ZintUnits &u, double from, double to, bool continuous, double *result)
+bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, double *result)
 {
+    ZintUnits u;
     int64_t fromDay = 0, toDay = 0;
     /* The continuous count steps from `from` as INTNX does, nudge and
      * all. */
-    if (!dayOf<F>(u, from, continuous, &fromDay) || !dayOf<F>(u, to, false, &toDay)) return false;
+    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !dayOf<F>(u, from, continuous, &fromDay) ||
+        !dayOf<F>(u, to, false, &toDay))
+        return false;
     const int64_t toInterval = zintIntervalOf(u, F::index(u, toDay));
     if (!continuous) {
         *result = double(toInterval - zintIntervalOf(u, F::index(u, fromDay)));
@@ -319,46 +304,55 @@ bool countIn(const ZintUnits &u, double from, double to, bool continuous, double
     return true;
 }
 
+using StepFn = bool (*)(const ZINT_DESC &, double, double, double *);
+using CountFn = bool (*)(const ZINT_DESC &, double, double, bool, double *);
+
+/* The closed forms of one family: its steps by alignment and its count. */
+struct FamilyForms {
+    StepFn steps[4]; /* ORDER: 'B', 'M', 'E', 'S' (alignSlot) */
+    CountFn count;
+};
+
+template <class F>
+constexpr FamilyForms formsOf()
+{
+    return FamilyForms{{stepIn<F, 'B'>, stepIn<F, 'M'>, stepIn<F, 'E'>, stepIn<F, 'S'>}, countIn<F>};
+}
+
+/* ORDER: Family, from Days on. */
+constexpr FamilyForms kForms[] = {
+    formsOf<DayUnits>(),        formsOf<WorkingDayUnits>(), formsOf<TimeUnits<1>>(),
+    formsOf<TimeUnits<60>>(),   formsOf<TimeUnits<3600>>(), formsOf<CivilParts<36>>(),
+    formsOf<CivilParts<24>>(),  formsOf<CivilParts<12>>(),  formsOf<RetailMonths>(),
+};
+static_assert(std::size(kForms) == size_t(Family::RetailMonths));
+
+/* Position of an alignment in FamilyForms::steps; any other character
+ * aligns as 'B'. */
+constexpr int alignSlot(char align) { return align == 'M' ? 1 : align == 'E' ? 2 : align == 'S' ? 3 : 0; }
+
+/* The closed forms of desc's family; null for the intervals left to the
+ * general code (YEARV has forms of its own). */
+const FamilyForms *formsFor(const ZINT_DESC &desc)
+{
+    if (desc.kind != 'd' && desc.kind != 's') return nullptr;
+    const Family family = kCodeUnits[desc.code].family;
+    return family == Family::None ? nullptr : &kForms[size_t(family) - 1];
+}
+
 }  // namespace
 
 bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
 {
     if (desc.code == ZINT_YEARV) return zintWeekYearStep(desc, align, x, n, result);
-    ZintUnits u;
-    const Family family = unitsOf(desc, &u);
-    int64_t count = 0;
-    if (family == Family::None || !zintClosedSteps(n, &count)) return false;
-    switch (family) {
-    case Family::Days: return stepIn<DayUnits>(u, align, x, count, result);
-    case Family::WorkingDays: return stepIn<WorkingDayUnits>(u, align, x, count, result);
-    case Family::Seconds: return stepIn<TimeUnits<1>>(u, align, x, count, result);
-    case Family::Minutes: return stepIn<TimeUnits<60>>(u, align, x, count, result);
-    case Family::Hours: return stepIn<TimeUnits<3600>>(u, align, x, count, result);
-    case Family::Tendays: return stepIn<CivilParts<36>>(u, align, x, count, result);
-    case Family::Semimonths: return stepIn<CivilParts<24>>(u, align, x, count, result);
-    case Family::Months: return stepIn<CivilParts<12>>(u, align, x, count, result);
-    case Family::RetailMonths: return stepIn<RetailMonths>(u, align, x, count, result);
-    case Family::None: break;
-    }
-    return false;
+    const FamilyForms *forms = formsFor(desc);
+    return forms != nullptr && forms->steps[alignSlot(align)](desc, x, n, result);
 }
 
 bool zintClosedCount(const ZINT_DESC &desc, double from, double to, bool continuous,
                      double *result)
 {
     if (desc.code == ZINT_YEARV) return zintWeekYearCount(desc, from, to, continuous, result);
-    ZintUnits u;
-    switch (unitsOf(desc, &u)) {
-    case Family::Days: return countIn<DayUnits>(u, from, to, continuous, result);
-    case Family::WorkingDays: return countIn<WorkingDayUnits>(u, from, to, continuous, result);
-    case Family::Seconds: return countIn<TimeUnits<1>>(u, from, to, continuous, result);
-    case Family::Minutes: return countIn<TimeUnits<60>>(u, from, to, continuous, result);
-    case Family::Hours: return countIn<TimeUnits<3600>>(u, from, to, continuous, result);
-    case Family::Tendays: return countIn<CivilParts<36>>(u, from, to, continuous, result);
-    case Family::Semimonths: return countIn<CivilParts<24>>(u, from, to, continuous, result);
-    case Family::Months: return countIn<CivilParts<12>>(u, from, to, continuous, result);
-    case Family::RetailMonths: return countIn<RetailMonths>(u, from, to, continuous, result);
-    case Family::None: break;
-    }
-    return false;
+    const FamilyForms *forms = formsFor(desc);
+    return forms != nullptr && forms->count(desc, from, to, continuous, result);
 }

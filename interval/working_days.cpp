@@ -4,8 +4,6 @@
  */
 #include "interval/working_days.h"
 
-#include <array>
-
 namespace {
 
 /* The working week of a days-off mask (bit d: day d of the week is off). */
@@ -28,21 +26,13 @@ constexpr ZintWorkWeek workWeekOfMask(unsigned mask)
     return week;
 }
 
-/* Every working week, by days-off mask. */
-constexpr auto kWorkWeeks = [] {
+}  // namespace
+
+constexpr std::array<ZintWorkWeek, 128> zintWorkWeeks = [] {
     std::array<ZintWorkWeek, 128> weeks{};
     for (unsigned mask = 0; mask < 128; ++mask) weeks[mask] = workWeekOfMask(mask);
     return weeks;
 }();
-
-}  // namespace
-
-const ZintWorkWeek &zintWorkWeek(const ZINT_DESC &desc)
-{
-    unsigned mask = 0;
-    for (int d = 0; d < 7; ++d) mask |= unsigned(desc.daysOff[d] != 0) << d;
-    return kWorkWeeks[mask];
-}
 
 bool zintIsDayOff(const ZintWorkWeek &week, int64_t day) { return week.off[zintDayOfWeek(day)]; }
 

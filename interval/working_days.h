@@ -7,13 +7,17 @@
  * origin, so consecutive working days have consecutive indices.  A day off
  * takes the index of the working day before it.
  *
- * Exports: ZintWorkWeek, zintWorkWeek, zintIsDayOff, zintBackToWorkingDay,
- * zintStepWorkingDays, zintWorkingDayIndex, zintWorkingDayAt.
+ * Exports: ZintWorkWeek, zintWorkWeeks, zintWorkWeek, zintIsDayOff,
+ * zintBackToWorkingDay, zintStepWorkingDays, zintWorkingDayIndex, zintWorkingDayAt.
  */
 #ifndef ORV_INTERVAL_WORKING_DAYS_H
 #define ORV_INTERVAL_WORKING_DAYS_H
 
+#include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "interval/day_math.h"
 #include "interval/interval_desc.h"
@@ -32,11 +36,29 @@ struct ZintWorkWeek {
                          is below working <= 2^3 = 2^(31 - 28)) */
 };
 
+/* Every working week, by days-off mask (bit d: day d of the week is
+ * off). */
+extern const std::array<ZintWorkWeek, 128> zintWorkWeeks;
+
 /* The working week of desc, counted from its days-off flags (the stored
  * working-day count is not trusted).  working == 0 means that no day is a
  * working day: every routine below then has nothing to step over and the
  * callers give missing. */
-const ZintWorkWeek &zintWorkWeek(const ZINT_DESC &desc);
+inline const ZintWorkWeek &zintWorkWeek(const ZINT_DESC &desc)
+{
+    /* The high bit of each flag byte set when the byte is not 0, those
+     * bits gathered into bits 0 to 6 by one multiplication: bit 8d moves
+     * to bit 56 + d, and no two partial products meet.  The flags are read
+     * in one 8-byte load with the working-day count before them. */
+    static_assert(offsetof(ZINT_DESC, daysOff) == offsetof(ZINT_DESC, workingDays) + 1);
+    static_assert(std::endian::native == std::endian::little);
+    uint64_t flags = 0;
+    std::memcpy(&flags, &desc.workingDays, sizeof flags);
+    flags >>= 8; /* little-endian: the count was the low byte */
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+    const uint64_t nonZero = (((flags & kLow7) + kLow7) | flags) & 0x0080808080808080;
+    return zintWorkWeeks[size_t((nonZero >> 7) * 0x0102040810204080 >> 56)];
+}
 
 bool zintIsDayOff(const ZintWorkWeek &week, int64_t day);
 

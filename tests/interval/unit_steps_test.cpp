@@ -34,7 +34,8 @@ const char *const kIntervals[] = {
     "R445YR.3",   "DTWEEKDAY",  "DTMONTH",    "DTQTR.3",    "DTR454QTR",  "DTR544QTR2.4",
     "DTWEEK.3",   "DTDAY",      "DTTENDAY",   "DTSEMIYEAR", "DTR445YR",   "DTYEAR",
     "QTR2.5",     "HOUR",       "MINUTE15.4", "SECOND",     "HOUR30.7",   "YEARV",
-    "YEARV2.60",  "DTYEARV",    "DTYEARV3.3",
+    "YEARV2.60",  "DTYEARV",    "DTYEARV3.3", "DAY70.3",    "YEAR5.7",    "R454YR5.40",
+    "DTWEEKDAY3.2", "DTR445MON4.2", "SEMIMONTH48.7",
 };
 const char kAlignments[] = {'B', 'M', 'E', 'S', 'X'};
 const double kSteps[] = {-1048577, -1048576, -40000, -25, -3, -1, 0, 1, 2, 7, 53, 40000,
@@ -132,6 +133,32 @@ TEST(UnitSteps, DeclinesWhatTheGeneralCodeDecides)
         ASSERT_EQ(zintstr(c.interval, -1, &desc), 0) << c.id;
         double result = 0;
         EXPECT_FALSE(zintClosedStep(desc, c.align, c.x, c.n, &result)) << c.id;
+    }
+}
+
+/* Any non-zero days-off flag marks a day off, as a 1 does. */
+TEST(WorkingDays, EveryNonZeroFlagIsADayOff)
+{
+    struct Case {
+        const char *id;
+        uint8_t flags[7];
+        int working;
+    };
+    const Case cases[] = {
+        {"no day off", {0, 0, 0, 0, 0, 0, 0}, 7},
+        {"weekend of ones", {1, 0, 0, 0, 0, 0, 1}, 5},
+        {"weekend of 0x80 and 0xFF", {0x80, 0, 0, 0, 0, 0, 0xFF}, 5},
+        {"Wednesday 2", {0, 0, 0, 2, 0, 0, 0}, 6},
+        {"all but Monday, mixed", {7, 0, 0x40, 1, 0x10, 0xFE, 3}, 1},
+        {"every day off", {1, 1, 1, 1, 1, 1, 1}, 0},
+    };
+    for (const Case &c : cases) {
+        ZINT_DESC desc{};
+        for (int d = 0; d < 7; ++d) desc.daysOff[d] = c.flags[d];
+        desc.name[0] = 'X'; /* the byte after the flags must not count */
+        const ZintWorkWeek &week = zintWorkWeek(desc);
+        EXPECT_EQ(week.working, c.working) << c.id;
+        for (int d = 0; d < 7; ++d) EXPECT_EQ(week.off[d], c.flags[d] != 0) << c.id << " day " << d;
     }
 }
 
