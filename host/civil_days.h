@@ -49,9 +49,11 @@ constexpr int64_t orvFloorDiv(int64_t a, int64_t b)
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
+/* Written with & and | so that it compiles without branches, which dates
+ * in no particular order would mispredict. */
 constexpr bool orvIsLeapYear(int64_t year)
 {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return (year % 4 == 0) & ((year % 100 != 0) | (year % 400 == 0));
 }
 
 /* Days in month (1 to 12) of year; 0 for a month outside 1 to 12. */
@@ -59,7 +61,7 @@ constexpr int orvDaysInMonth(int64_t year, int month)
 {
     constexpr int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
-    return month == 2 && orvIsLeapYear(year) ? 29 : lengths[month - 1];
+    return lengths[month - 1] + int((month == 2) & orvIsLeapYear(year));
 }
 
 /* The fast range: 82 eras (11979954 days, 32800 years) are added to every

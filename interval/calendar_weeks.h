@@ -9,7 +9,7 @@
  * Exports: zidywdd, ziddywd, ziddywds, zintyrse, zidywdds, diff_actact, and
  * the integer helpers ZidIsoWeekDate, zidIsoWeekDate, zidIsoWeekStart, the
  * table of ISO week-year starts (zidIsoYearStarts, zidTabledYearStart,
- * ZidIsoYear, zidTabledIsoYear),
+ * ZidIsoYear, zidTabledIsoYear, zidTabledIsoWeekDate),
  * zidSundayYearStart.
  */
 #ifndef ORV_INTERVAL_CALENDAR_WEEKS_H
@@ -84,6 +84,13 @@ inline ZidIsoYear zidTabledIsoYear(int64_t day)
     const int64_t next = zidIsoYearStarts[estimate + 1];
     const size_t index = estimate - size_t(day < start) + size_t(day >= next);
     return ZidIsoYear{int64_t(index) + ZID_FIRST_TABLED_YEAR, zidIsoYearStarts[index]};
+}
+
+/* zidIsoWeekDate from the table.  REQUIRES: as zidTabledIsoYear. */
+inline ZidIsoWeekDate zidTabledIsoWeekDate(int64_t day)
+{
+    const ZidIsoYear iso = zidTabledIsoYear(day);
+    return ZidIsoWeekDate{iso.year, int(uint32_t(day - iso.start) / 7) + 1, zintIsoDayOfWeek(day)};
 }
 
 /* Day number of the first day (a Sunday) of Sunday-based week-year `year`:

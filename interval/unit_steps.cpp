@@ -293,14 +293,17 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
      * `to` (counting back, must not fall short of it). */
     double reached = 0;
     if (!samePosition<F>(u, at, q, from, count, &reached)) return false;
-    if (reached > to) {
-        --count;
-        if (!samePosition<F>(u, at, q, from, count, &reached) || reached > to) return false;
-    } else if (count < 0 && reached < to) {
+    const bool back = reached > to;
+    if (!back && count < 0 && reached < to) {
         ++count;
         if (!samePosition<F>(u, at, q, from, count, &reached) || reached < to) return false;
     }
-    *result = double(count);
+    /* One interval back: the same position there lies before the interval
+     * of `to` (clipped, at most at its first value), so before `to`; only
+     * that interval must start in range.  No branch on `back`, which
+     * unordered values would mispredict. */
+    if (back & !startsInRange(u, u.length * (q + count - 1) - u.lead)) return false;
+    *result = double(count - int64_t(back));
     return true;
 }
 

@@ -42,8 +42,9 @@ bool weekYearsOf(const ZINT_DESC &desc, double x, bool nudged, WeekYears *w)
     w->m = zintMultiplierOf(desc);
     w->startWeek = zintFloorMod(desc.shift, 52) + 1;
     w->yearShift = zintFloorDiv(desc.shift, 52);
-    const ZidIsoWeekDate iso = zidIsoWeekDate(w->day);
-    int64_t first = iso.year - zintFloorMod(iso.year - 1960, w->m) + w->yearShift;
+    const ZidIsoWeekDate iso = zidTabledIsoWeekDate(w->day);
+    const int64_t into = w->m == 1 ? 0 : zintFloorMod(iso.year - 1960, w->m);
+    int64_t first = iso.year - into + w->yearShift;
     if (iso.year < first || (iso.year == first && iso.week < w->startWeek)) first -= w->m;
     w->firstYear = first;
     return w->m <= int64_t(ZINT_CLOSED_MOST_STEPS) && first >= kFirstWeekYear;
@@ -55,7 +56,7 @@ bool weekYearStart(const WeekYears &w, int64_t count, int64_t *day)
 {
     const int64_t year = w.firstYear + w.m * count;
     if (year < kFirstWeekYear || year + w.m > kLastWeekYear) return false;
-    *day = zidIsoWeekStart(year, w.startWeek);
+    *day = zidTabledYearStart(year) + 7 * (w.startWeek - 1);
     return true;
 }
 
@@ -111,7 +112,7 @@ namespace {
  * 53 counting as week 52. */
 int64_t weekYearIndex(int64_t day)
 {
-    const ZidIsoWeekDate iso = zidIsoWeekDate(day);
+    const ZidIsoWeekDate iso = zidTabledIsoWeekDate(day);
     return 52 * iso.year + (iso.week < 52 ? iso.week : 52) - 101921;
 }
 
@@ -125,8 +126,12 @@ bool zintWeekYearCount(const ZINT_DESC &desc, double from, double to, bool conti
         return false;
     const int64_t period = 52 * w.m;
     const int64_t lead = desc.shift != 0 ? period - desc.shift : 0;
-    int64_t count = zintFloorDiv(weekYearIndex(toDay) + lead, period) -
-                    zintFloorDiv(weekYearIndex(w.day) + lead, period);
+    /* Plain YEARV (52 weeks) divides by a constant. */
+    const auto intervalOf = [&](int64_t day) {
+        const int64_t a = weekYearIndex(day) + lead;
+        return period == 52 ? zintFloorDiv(a, 52) : zintFloorDiv(a, period);
+    };
+    int64_t count = intervalOf(toDay) - intervalOf(w.day);
     if (!continuous) {
         *result = double(count);
         return true;
