@@ -37,7 +37,9 @@ inline int64_t zintFloorOf(double x)
 {
     if (!(std::fabs(x) <= ZINT_CLOSED_SECONDS_LIMIT)) return false; /* also false for NaN */
     *whole = zintFloorOf(x);
-    return !nudged || zintFloorOf(x + ZINT_CLOSED_NUDGE) == *whole;
+    /* x + nudge >= x >= whole, so its floor is whole when it stays below
+     * whole + 1 (an exact double here). */
+    return !nudged || x + ZINT_CLOSED_NUDGE < double(*whole + 1);
 }
 
 /* The day of a date (seconds false) or datetime value, as zintClosedWhole
@@ -47,8 +49,14 @@ inline int64_t zintFloorOf(double x)
     int64_t whole = 0;
     if (!zintClosedWhole(x, nudged, &whole)) return false;
     /* Seconds of valid days lie far inside 2^50; there the integer floor
-     * division gives floor(whole / 86400) exactly. */
-    *day = seconds ? zintFloorDiv(whole, ZINT_SECONDS_PER_DAY) : whole;
+     * division gives floor(whole / 86400) exactly.  Moved up by 2^34 days
+     * (under 2^51 seconds) every whole of at most 2^50 in magnitude is
+     * positive, where the division by a constant is a multiplication. */
+    constexpr int64_t kBiasDays = int64_t(1) << 34;
+    *day = seconds ? int64_t(uint64_t(whole + kBiasDays * ZINT_SECONDS_PER_DAY) /
+                             uint64_t(ZINT_SECONDS_PER_DAY)) -
+                         kBiasDays
+                   : whole;
     return *day >= ZINT_FIRST_DAY && *day <= ZINT_LAST_DAY;
 }
 

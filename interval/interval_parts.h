@@ -33,10 +33,12 @@ struct ZintParts {
  * code that is not month-based. */
 bool zintPartsOf(int code, int64_t m, ZintParts *parts);
 
-/* A part that holds a day: its index and its first day. */
+/* A part that holds a day: its index and its first day (and, from
+ * zintCivilPartAt, the first day of the next part). */
 struct ZintPartAt {
     int64_t index;
     int64_t start;
+    int64_t next;
 };
 
 /* The first days of a part and of the part after it. */
@@ -51,15 +53,19 @@ constexpr ZintPartAt zintCivilPartAt(int64_t perYear, int64_t day)
 {
     const OrvCivilDate date = orvCivilFromDaysFast(day);
     const int64_t monthIndex = 12 * (date.year - 1960) + (date.month - 1);
+    const int64_t monthStart = day - (date.day - 1);
+    const int64_t monthEnd = monthStart + orvDaysInMonth(date.year, date.month);
     if (perYear == 36) {
         const int into = (date.day > 20) + (date.day > 10); /* [0, 2]: days 1, 11, 21 */
-        return ZintPartAt{3 * monthIndex + into, day - (date.day - 1 - 10 * into)};
+        return ZintPartAt{3 * monthIndex + into, monthStart + 10 * into,
+                          into < 2 ? monthStart + 10 * (into + 1) : monthEnd};
     }
     if (perYear == 24) {
         const int into = date.day > 15; /* days 1, 16 */
-        return ZintPartAt{2 * monthIndex + into, day - (date.day - 1 - 15 * into)};
+        return ZintPartAt{2 * monthIndex + into, monthStart + 15 * into,
+                          into == 0 ? monthStart + 15 : monthEnd};
     }
-    return ZintPartAt{monthIndex, day - (date.day - 1)};
+    return ZintPartAt{monthIndex, monthStart, monthEnd};
 }
 
 /* True when an ordinary-calendar part lies in the years 1581 to 20001
@@ -111,7 +117,8 @@ constexpr ZintPartAt zintRetailPartIn(const ZintRetailWeeks &weeks, int64_t isoY
 {
     const uint32_t week0 = uint32_t(day - yearStart) / 7; /* [0, 52] */
     const int month = weeks.monthOfWeek[week0];
-    return ZintPartAt{12 * (isoYear - 1960) + (month - 1), yearStart + 7 * weeks.firstWeek[month - 1]};
+    return ZintPartAt{12 * (isoYear - 1960) + (month - 1), yearStart + 7 * weeks.firstWeek[month - 1],
+                      0 /* not worked out here */};
 }
 
 /* The retail month of a day.  REQUIRES: |day| <= 2^50. */

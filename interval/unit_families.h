@@ -6,7 +6,8 @@
  * A family answers four questions about its units, inline, for days (for
  * the time units, seconds) in or next to the valid range:
  *   index(u, day)   the unit index k of the unit that holds the day;
- *   locate(u, day)  k and the first day of unit k;
+ *   locate(u, day)  k and the first days of units k and k + 1 (unused
+ *                   parts of it cost nothing: everything is inline);
  *   start(u, k)     the first day of unit k;
  *   span(u, k)      the first days of units k and k + 1.
  * The families: DayUnits (DAY, WEEK, WEEKV), WorkingDayUnits (WEEKDAY),
@@ -56,10 +57,12 @@ struct ZintUnits {
     return zintFloorDiv(k + u.lead, u.length);
 }
 
-/* A unit that holds a day: its index and first day. */
+/* A unit that holds a day: its index, its first day and the first day of
+ * the unit after it. */
 struct ZintUnitAt {
     int64_t index;
     int64_t start;
+    int64_t next;
 };
 
 /* The first days of a unit and of the unit after it. */
@@ -72,7 +75,7 @@ struct ZintUnitSpan {
 struct DayUnits {
     static constexpr bool kWorking = false;
     static constexpr int64_t index(const ZintUnits &, int64_t day) { return day; }
-    static constexpr ZintUnitAt locate(const ZintUnits &, int64_t day) { return ZintUnitAt{day, day}; }
+    static constexpr ZintUnitAt locate(const ZintUnits &, int64_t day) { return ZintUnitAt{day, day, day + 1}; }
     static int64_t start(const ZintUnits &, int64_t k) { return k; }
     static ZintUnitSpan span(const ZintUnits &, int64_t k) { return ZintUnitSpan{k, k + 1}; }
 };
@@ -85,7 +88,7 @@ struct WorkingDayUnits {
     static ZintUnitAt locate(const ZintUnits &u, int64_t day)
     {
         const int64_t k = index(u, day);
-        return ZintUnitAt{k, zintWorkingDayAt(*u.week, k)};
+        return ZintUnitAt{k, zintWorkingDayAt(*u.week, k), zintWorkingDayAt(*u.week, k + 1)};
     }
     static int64_t start(const ZintUnits &u, int64_t k) { return zintWorkingDayAt(*u.week, k); }
     static ZintUnitSpan span(const ZintUnits &u, int64_t k)
@@ -104,7 +107,7 @@ struct TimeUnits {
     static constexpr ZintUnitAt locate(const ZintUnits &u, int64_t second)
     {
         const int64_t k = index(u, second);
-        return ZintUnitAt{k, k * Seconds};
+        return ZintUnitAt{k, k * Seconds, k * Seconds + Seconds};
     }
     static int64_t start(const ZintUnits &, int64_t k) { return k * Seconds; }
     static ZintUnitSpan span(const ZintUnits &, int64_t k)
@@ -122,7 +125,7 @@ struct CivilParts {
     static constexpr ZintUnitAt locate(const ZintUnits &, int64_t day)
     {
         const ZintPartAt at = zintCivilPartAt(PerYear, day);
-        return ZintUnitAt{at.index, at.start};
+        return ZintUnitAt{at.index, at.start, at.next};
     }
     static int64_t start(const ZintUnits &, int64_t k) { return zintCivilPartSpan(PerYear, k).start; }
     static ZintUnitSpan span(const ZintUnits &, int64_t k)
@@ -140,7 +143,7 @@ struct RetailMonths {
     {
         const ZidIsoYear iso = zidTabledIsoYear(day);
         const ZintPartAt at = zintRetailPartIn(*u.retail, iso.year, iso.start, day);
-        return ZintUnitAt{at.index, at.start};
+        return ZintUnitAt{at.index, at.start, span(u, at.index).next};
     }
     static int64_t index(const ZintUnits &u, int64_t day) { return locate(u, day).index; }
     static int64_t start(const ZintUnits &u, int64_t k) { return span(u, k).start; }

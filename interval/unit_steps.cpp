@@ -185,7 +185,8 @@ double valueOfDay(const ZintUnits &u, int64_t day) { return zintDayValue(u.secon
  * the valid range. */
 template <class F>
 [[gnu::always_inline]] inline bool samePosition(const ZintUnits &u, const ZintUnitAt &at, int64_t q,
-                                                double x, int64_t n, double *result)
+                                                double x, int64_t n, double *result,
+                                                const ZintUnitSpan *known = nullptr)
 {
     const int64_t own = u.length * q - u.lead;
     /* A count of seconds between two datetimes may be large: a product
@@ -199,7 +200,8 @@ template <class F>
      * then do too. */
     if (!startsInRange(u, own) || !startsInRange(u, first) || !startsInRange(u, first + u.length))
         return false;
-    const ZintUnitSpan target = F::span(u, targetUnit);
+    /* `known`: the caller's span of the target unit. */
+    const ZintUnitSpan target = known != nullptr ? *known : F::span(u, targetUnit);
     const double limit = valueOfDay(u, target.next);
     const double targetValue = valueOfDay(u, target.start);
     const double value = targetValue + (x - valueOfDay(u, at.start));
@@ -281,29 +283,47 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
     if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !dayOf<F>(u, from, continuous, &fromDay) ||
         !dayOf<F>(u, to, false, &toDay))
         return false;
-    const int64_t toInterval = zintIntervalOf(u, F::index(u, toDay));
     if (!continuous) {
-        *result = double(toInterval - zintIntervalOf(u, F::index(u, fromDay)));
+        *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
         return true;
+    }
+    /* Intervals of one unit: the same position `count` intervals on lies
+     * in the unit of `to`, whose span comes with it. */
+    const bool oneUnit = u.length == 1;
+    ZintUnitSpan toSpan{};
+    int64_t toUnit = 0;
+    if (oneUnit) {
+        const ZintUnitAt toAt = F::locate(u, toDay);
+        toUnit = toAt.index;
+        toSpan = ZintUnitSpan{toAt.start, toAt.next};
+    } else {
+        toUnit = F::index(u, toDay);
     }
     const ZintUnitAt at = F::locate(u, fromDay);
     const int64_t q = zintIntervalOf(u, at.index);
-    int64_t count = toInterval - q;
+    int64_t count = zintIntervalOf(u, toUnit) - q;
     /* Whole intervals: the same position `count` intervals on must not pass
      * `to` (counting back, must not fall short of it). */
     double reached = 0;
-    if (!samePosition<F>(u, at, q, from, count, &reached)) return false;
+    if (!samePosition<F>(u, at, q, from, count, &reached, oneUnit ? &toSpan : nullptr)) return false;
+    /* One interval back (forward, counting back): the same position there
+     * lies before (after) the interval of `to`, so before (after) `to`.
+     * The same position one interval back is at most the first value of
+     * the interval after it; the one forward at least the first value of
+     * its unit, but for a datetime in the last second of its day whose
+     * time of day may round below 0 when clipped: that one is checked.
+     * Otherwise only the interval reached must start in range.  No branch
+     * on `back`, which unordered values would mispredict. */
     const bool back = reached > to;
-    if (!back && count < 0 && reached < to) {
-        ++count;
-        if (!samePosition<F>(u, at, q, from, count, &reached) || reached < to) return false;
+    const bool forward = !back && count < 0 && reached < to;
+    if (forward && u.seconds && !(from < zintDayValue(true, fromDay + 1) - 1)) {
+        if (!samePosition<F>(u, at, q, from, count + 1, &reached) || reached < to) return false;
     }
-    /* One interval back: the same position there lies before the interval
-     * of `to` (clipped, at most at its first value), so before `to`; only
-     * that interval must start in range.  No branch on `back`, which
-     * unordered values would mispredict. */
-    if (back & !startsInRange(u, u.length * (q + count - 1) - u.lead)) return false;
-    *result = double(count - int64_t(back));
+    const int64_t first = u.length * (q + count) - u.lead;
+    if ((back & !startsInRange(u, first - u.length)) |
+        (forward & !startsInRange(u, first + 2 * u.length)))
+        return false;
+    *result = double(count + int64_t(forward) - int64_t(back));
     return true;
 }
 
