@@ -123,7 +123,7 @@ constexpr int64_t orvDaysFromCivilFast(int64_t year, int month, int day)
 {
     const uint32_t j = month <= 2 ? 1 : 0;
     const uint32_t y = uint32_t(year + 400 * ORV_FAST_ERAS) - j; /* [2800, 1932800] */
-    const uint32_t m = j != 0 ? uint32_t(month) + 12 : uint32_t(month); /* [3, 14] */
+    const uint32_t m = uint32_t(month) + 12 * j; /* [3, 14]; no branch on the month */
     const uint32_t c = orvDivideByMultiply(y, 0x51EB851F, 37); /* y / 100 */
     const uint32_t yearDays = (1461 * y >> 2) - c + (c >> 2); /* < 2^30 */
     const uint32_t monthDays = (979 * m - 2919) >> 5;    /* [0, 337], March = 0 */
@@ -150,7 +150,7 @@ constexpr OrvCivilDate orvCivilFromDaysFast(int64_t days)
     const int day = int(orvDivideByMultiply(n3 & 0xFFFF, 0x3D38514F, 41)) + 1; /* [1, 31] */
     const bool janFeb = dayOfYear >= 306;
     const int64_t year = int64_t(100 * century + yearOfCentury) - 400 * ORV_FAST_ERAS + janFeb;
-    return OrvCivilDate{year, int(janFeb ? monthFromMarch - 12 : monthFromMarch), day};
+    return OrvCivilDate{year, int(monthFromMarch - 12 * uint32_t(janFeb)), day};
 }
 
 /*

@@ -53,19 +53,21 @@ constexpr ZintPartAt zintCivilPartAt(int64_t perYear, int64_t day)
 {
     const OrvCivilDate date = orvCivilFromDaysFast(day);
     const int64_t monthIndex = 12 * (date.year - 1960) + (date.month - 1);
+    /* Parts chosen by arithmetic, not branches, which days in no order
+     * would mispredict. */
     const int64_t monthStart = day - (date.day - 1);
-    const int64_t monthEnd = monthStart + orvDaysInMonth(date.year, date.month);
+    const int64_t monthLength = orvDaysInMonth(date.year, date.month);
     if (perYear == 36) {
         const int into = (date.day > 20) + (date.day > 10); /* [0, 2]: days 1, 11, 21 */
         return ZintPartAt{3 * monthIndex + into, monthStart + 10 * into,
-                          into < 2 ? monthStart + 10 * (into + 1) : monthEnd};
+                          monthStart + 10 * (into + 1) + (into == 2) * (monthLength - 30)};
     }
     if (perYear == 24) {
         const int into = date.day > 15; /* days 1, 16 */
         return ZintPartAt{2 * monthIndex + into, monthStart + 15 * into,
-                          into == 0 ? monthStart + 15 : monthEnd};
+                          monthStart + 15 + into * (monthLength - 15)};
     }
-    return ZintPartAt{monthIndex, monthStart, monthEnd};
+    return ZintPartAt{monthIndex, monthStart, monthStart + monthLength};
 }
 
 /* True when an ordinary-calendar part lies in the years 1581 to 20001
@@ -89,7 +91,7 @@ constexpr ZintPartSpan zintCivilPartSpan(int64_t perYear, int64_t part)
         const uint32_t third = inYear - 3 * month;                           /* [0, 2] */
         const int64_t y = int64_t(year) + 1561;
         const int64_t start = orvDaysFromCivilFast(y, int(month) + 1, 1 + 10 * int(third));
-        const int64_t length = third < 2 ? 10 : orvDaysInMonth(y, int(month) + 1) - 20;
+        const int64_t length = 10 + (third == 2) * (orvDaysInMonth(y, int(month) + 1) - 30);
         return ZintPartSpan{start, start + length};
     }
     if (perYear == 24) {
@@ -97,9 +99,9 @@ constexpr ZintPartSpan zintCivilPartSpan(int64_t perYear, int64_t part)
         const uint32_t inYear = fromBase - 24 * year;                        /* [0, 23] */
         const int month = int(inYear / 2) + 1;
         const int64_t y = int64_t(year) + 1561;
-        const bool first = inYear % 2 == 0;
-        const int64_t start = orvDaysFromCivilFast(y, month, first ? 1 : 16);
-        const int64_t length = first ? 15 : orvDaysInMonth(y, month) - 15;
+        const int second = int(inYear % 2); /* the half from the 16th */
+        const int64_t start = orvDaysFromCivilFast(y, month, 1 + 15 * second);
+        const int64_t length = 15 + second * (orvDaysInMonth(y, month) - 30);
         return ZintPartSpan{start, start + length};
     }
     const uint32_t year = orvDivideByMultiply(fromBase, 0xAAAAAAAB, 35); /* / 12 */

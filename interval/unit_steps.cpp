@@ -178,6 +178,19 @@ template <class F>
  * 's', else as it is (days, or the seconds of a time unit). */
 double valueOfDay(const ZintUnits &u, int64_t day) { return zintDayValue(u.seconds, day); }
 
+/* zintTimeOfDay(x) of a datetime on valid day xDay, without the library
+ * call of floor: x / 86400 rounds to xDay or, in the last instants of the
+ * day, to xDay + 1 (both exact doubles), so its floor is one of them.
+ * More than a second before midnight it cannot round up (its distance to
+ * xDay + 1 is far above the rounding error, 2^-29 here), so the division
+ * is left to the last second. */
+double timeOfDay(double x, int64_t xDay)
+{
+    const double next = double(xDay + 1);
+    const bool roundsUp = !(x < kDay * next - 1) && x / kDay >= next;
+    return x - kDay * (roundsUp ? next : double(xDay));
+}
+
 /* Same-position alignment n intervals after x's (interval q, unit `at`),
  * in value units: the unit as far into the target interval as x's unit
  * is into its own, plus x's offset into its unit, clipped to the last day
@@ -185,7 +198,7 @@ double valueOfDay(const ZintUnits &u, int64_t day) { return zintDayValue(u.secon
  * the valid range. */
 template <class F>
 [[gnu::always_inline]] inline bool samePosition(const ZintUnits &u, const ZintUnitAt &at, int64_t q,
-                                                double x, int64_t n, double *result,
+                                                double x, int64_t xDay, int64_t n, double *result,
                                                 const ZintUnitSpan *known = nullptr)
 {
     const int64_t own = u.length * q - u.lead;
@@ -205,17 +218,13 @@ template <class F>
     const double limit = valueOfDay(u, target.next);
     const double targetValue = valueOfDay(u, target.start);
     const double value = targetValue + (x - valueOfDay(u, at.start));
-    if (value < limit) {
-        *result = value;
-        return true;
-    }
-    /* Past the target unit: its last day (a working-day unit is one day). */
-    double lastDay = 0;
-    if (F::kWorking)
-        lastDay = targetValue;
-    else
-        lastDay = u.seconds ? limit - kDay : limit - 1;
-    *result = u.seconds ? lastDay + zintTimeOfDay(x) : lastDay;
+    /* Past the target unit: its last day (a working-day unit is one day),
+     * for a datetime at x's time of day.  Chosen without a branch: a
+     * working day's unit often runs past the target's (a weekend on a
+     * Thursday). */
+    const double lastDay = F::kWorking ? targetValue : u.seconds ? limit - kDay : limit - 1;
+    const double clipped = u.seconds ? lastDay + timeOfDay(x, xDay) : lastDay;
+    *result = value < limit ? value : clipped;
     return true;
 }
 
@@ -231,7 +240,7 @@ bool stepIn(const ZINT_DESC &desc, double x, double n, double *result)
         return false;
     if constexpr (Align == 'S') {
         const ZintUnitAt at = F::locate(u, day);
-        return samePosition<F>(u, at, zintIntervalOf(u, at.index), x, count, result);
+        return samePosition<F>(u, at, zintIntervalOf(u, at.index), x, day, count, result);
     }
     const int64_t first = u.length * (zintIntervalOf(u, F::index(u, day)) + count) - u.lead;
     if constexpr (Align == 'E') {
@@ -305,7 +314,8 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
     /* Whole intervals: the same position `count` intervals on must not pass
      * `to` (counting back, must not fall short of it). */
     double reached = 0;
-    if (!samePosition<F>(u, at, q, from, count, &reached, oneUnit ? &toSpan : nullptr)) return false;
+    if (!samePosition<F>(u, at, q, from, fromDay, count, &reached, oneUnit ? &toSpan : nullptr))
+        return false;
     /* One interval back (forward, counting back): the same position there
      * lies before (after) the interval of `to`, so before (after) `to`.
      * The same position one interval back is at most the first value of
@@ -315,9 +325,10 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
      * Otherwise only the interval reached must start in range.  No branch
      * on `back`, which unordered values would mispredict. */
     const bool back = reached > to;
-    const bool forward = !back && count < 0 && reached < to;
-    if (forward && u.seconds && !(from < zintDayValue(true, fromDay + 1) - 1)) {
-        if (!samePosition<F>(u, at, q, from, count + 1, &reached) || reached < to) return false;
+    const bool forward = !back & (count < 0) & (reached < to);
+    if (u.seconds & forward & !(from < zintDayValue(true, fromDay + 1) - 1)) {
+        if (!samePosition<F>(u, at, q, from, fromDay, count + 1, &reached) || reached < to)
+            return false;
     }
     const int64_t first = u.length * (q + count) - u.lead;
     if ((back & !startsInRange(u, first - u.length)) |
