@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -62,7 +63,10 @@ std::vector<double> valuesOn(char kind, int64_t d)
     const double day = double(d);
     if (kind == 'd') return {day, day + 0.5, day - 1e-13};
     const double s = day * 86400.0;
-    return {s, s + 0.25, s + 43200, s + 86399, s + 86400 - 1e-7};
+    /* The last double before midnight: its quotient by 86400 may round up
+     * to the next day, which the time of day must follow. */
+    const double lastInstant = std::nextafter(s + 86400, -HUGE_VAL);
+    return {s, s + 0.25, s + 43200, s + 86399, s + 86400 - 1e-7, lastInstant};
 }
 
 TEST(UnitSteps, ClosedFormsMatchTheGeneralCode)
