@@ -8,8 +8,10 @@
  * quarters, half-years and years, retail ones included) or time units
  * (SECOND, MINUTE, HOUR of kind 's').  Its own shift-base interval has the
  * same units with length 1, so every alignment, same position included, is
- * a handful of unit indices and unit starts.  YEARV (week-years of ISO
- * weeks) has closed forms of its own.
+ * a handful of unit indices and unit starts (unit_families.h), and the
+ * same position takes two: x's unit and the target unit.  YEARV
+ * (week-years of ISO weeks) has closed forms of its own
+ * (week_year_steps.h).
  *
  * The closed forms decline (return false) whenever the general code must
  * decide: custom and observation intervals, a WEEKDAY without working

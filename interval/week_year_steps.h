@@ -9,12 +9,9 @@
 
 #include "interval/interval_desc.h"
 
-/* zintClosedStep for a YEARV descriptor: true with the value in *result,
- * or false (result untouched) when the general code must compute it. */
+/* zintClosedStep and zintClosedCount (unit_steps.h) of a YEARV
+ * descriptor, with their inputs, outputs and results. */
 bool zintWeekYearStep(const ZINT_DESC &desc, char align, double x, double n, double *result);
-
-/* zintClosedCount for a YEARV descriptor, likewise. */
-bool zintWeekYearCount(const ZINT_DESC &desc, double from, double to, bool continuous,
-                       double *result);
+bool zintWeekYearCount(const ZINT_DESC &desc, double from, double to, bool continuous, double *result);
 
 #endif
