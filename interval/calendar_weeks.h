@@ -73,17 +73,22 @@ struct ZidIsoYear {
 
 /* The ISO week-year of a day of the valid range (or a week next to it),
  * from the table: the year that 400 / 146097 years per day reaches from
- * the first tabled start, one year back or on (the estimate is never
- * further off).  REQUIRES: ZINT_FIRST_DAY - 7 <= day <= ZINT_LAST_DAY + 7. */
+ * half a year before the first tabled start, or the one before it.  ISO
+ * years start within a few days of 365.2425 days apart, so the estimate
+ * is the year or the next (tests/interval/calendar_weeks_test.cpp checks
+ * every day); both candidate starts are read at once.
+ * REQUIRES: ZINT_FIRST_DAY - 7 <= day <= ZINT_LAST_DAY + 7. */
 inline ZidIsoYear zidTabledIsoYear(int64_t day)
 {
     const uint64_t sinceFirst = uint64_t(day - (zidIsoYearStarts[0] - 180)); /* < 2^23 */
     /* 11759337 / 2^32 is 400 / 146097 to 3.4e-8: under a day over the table. */
-    const size_t estimate = size_t(sinceFirst * 11759337 >> 32);
+    const size_t estimate = size_t(sinceFirst * 11759337 >> 32); /* at least 2 here */
+    const int64_t before = zidIsoYearStarts[estimate - 1];
     const int64_t start = zidIsoYearStarts[estimate];
-    const int64_t next = zidIsoYearStarts[estimate + 1];
-    const size_t index = estimate - size_t(day < start) + size_t(day >= next);
-    return ZidIsoYear{int64_t(index) + ZID_FIRST_TABLED_YEAR, zidIsoYearStarts[index]};
+    /* Chosen by arithmetic: a branch would mispredict half the year. */
+    const int64_t earlier = int64_t(day < start);
+    return ZidIsoYear{int64_t(estimate) - earlier + ZID_FIRST_TABLED_YEAR,
+                      start - earlier * (start - before)};
 }
 
 /* zidIsoWeekDate from the table.  REQUIRES: as zidTabledIsoYear. */

@@ -118,9 +118,8 @@ constexpr ZintPartAt zintRetailPartIn(const ZintRetailWeeks &weeks, int64_t isoY
                                       int64_t yearStart, int64_t day)
 {
     const uint32_t week0 = uint32_t(day - yearStart) / 7; /* [0, 52] */
-    const int month = weeks.monthOfWeek[week0];
-    return ZintPartAt{12 * (isoYear - 1960) + (month - 1), yearStart + 7 * weeks.firstWeek[month - 1],
-                      0 /* not worked out here */};
+    return ZintPartAt{12 * (isoYear - 1960) + (weeks.monthOfWeek[week0] - 1),
+                      yearStart + 7 * weeks.monthStartOfWeek[week0], 0 /* not worked out here */};
 }
 
 /* The retail month of a day.  REQUIRES: |day| <= 2^50. */
