@@ -138,9 +138,8 @@ template <class F>
     } else if constexpr (std::is_same_v<F, WorkingDayUnits>) {
         u->week = &zintWorkWeek(desc);
         if (u->week->working == 0) return false;
-        const UnitBounds b = boundsOf<WorkingDayUnits>(*u);
-        u->firstUnit = b.first;
-        u->lastUnit = b.last;
+        u->firstUnit = u->week->firstIndex;
+        u->lastUnit = u->week->lastIndex;
     } else if constexpr (requires { F::kSecondsPerUnit; }) {
         /* Times and datetimes in seconds; starts are seconds too. */
         if (desc.kind != 's') return false;
@@ -338,55 +337,41 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
     return true;
 }
 
-using StepFn = bool (*)(const ZINT_DESC &, double, double, double *);
-using CountFn = bool (*)(const ZINT_DESC &, double, double, bool, double *);
-
-/* The closed forms of one family: its steps by alignment and its count. */
-struct FamilyForms {
-    StepFn steps[4]; /* ORDER: 'B', 'M', 'E', 'S' (alignSlot) */
-    CountFn count;
-};
-
 template <class F>
-constexpr FamilyForms formsOf()
+constexpr ZintClosedForms formsOf()
 {
-    return FamilyForms{{stepIn<F, 'B'>, stepIn<F, 'M'>, stepIn<F, 'E'>, stepIn<F, 'S'>}, countIn<F>};
+    return ZintClosedForms{{stepIn<F, 'B'>, stepIn<F, 'M'>, stepIn<F, 'E'>, stepIn<F, 'S'>},
+                           countIn<F>};
+}
+
+template <char Align>
+bool weekYearStepAs(const ZINT_DESC &desc, double x, double n, double *result)
+{
+    return zintWeekYearStep(desc, Align, x, n, result);
 }
 
 /* ORDER: Family, from Days on. */
-constexpr FamilyForms kForms[] = {
+constexpr ZintClosedForms kForms[] = {
     formsOf<DayUnits>(),        formsOf<WorkingDayUnits>(), formsOf<TimeUnits<1>>(),
     formsOf<TimeUnits<60>>(),   formsOf<TimeUnits<3600>>(), formsOf<CivilParts<36>>(),
     formsOf<CivilParts<24>>(),  formsOf<CivilParts<12>>(),  formsOf<RetailMonths>(),
 };
 static_assert(std::size(kForms) == size_t(Family::RetailMonths));
 
-/* Position of an alignment in FamilyForms::steps; any other character
- * aligns as 'B'. */
-constexpr int alignSlot(char align) { return align == 'M' ? 1 : align == 'E' ? 2 : align == 'S' ? 3 : 0; }
-
-/* The closed forms of desc's family; null for the intervals left to the
- * general code (YEARV has forms of its own). */
-const FamilyForms *formsFor(const ZINT_DESC &desc)
-{
-    if (desc.kind != 'd' && desc.kind != 's') return nullptr;
-    const Family family = kCodeUnits[desc.code].family;
-    return family == Family::None ? nullptr : &kForms[size_t(family) - 1];
-}
+constexpr ZintClosedForms kWeekYearForms{
+    {weekYearStepAs<'B'>, weekYearStepAs<'M'>, weekYearStepAs<'E'>, weekYearStepAs<'S'>},
+    zintWeekYearCount};
 
 }  // namespace
 
-bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
-{
-    if (desc.code == ZINT_YEARV) return zintWeekYearStep(desc, align, x, n, result);
-    const FamilyForms *forms = formsFor(desc);
-    return forms != nullptr && forms->steps[alignSlot(align)](desc, x, n, result);
-}
-
-bool zintClosedCount(const ZINT_DESC &desc, double from, double to, bool continuous,
-                     double *result)
-{
-    if (desc.code == ZINT_YEARV) return zintWeekYearCount(desc, from, to, continuous, result);
-    const FamilyForms *forms = formsFor(desc);
-    return forms != nullptr && forms->count(desc, from, to, continuous, result);
-}
+constexpr std::array<const ZintClosedForms *, 256> zintClosedFormsOf = [] {
+    std::array<const ZintClosedForms *, 256> forms{};
+    for (size_t code = 0; code < 256; ++code) {
+        const Family family = kCodeUnits[code].family;
+        if (code == ZINT_YEARV)
+            forms[code] = &kWeekYearForms;
+        else if (family != Family::None)
+            forms[code] = &kForms[size_t(family) - 1];
+    }
+    return forms;
+}();

@@ -23,6 +23,8 @@ constexpr ZintWorkWeek workWeekOfMask(unsigned mask)
         if (!week.off[(f + 5) % 7]) week.dayAt[r++] = f;
     if (week.working > 0)
         week.inverse = ((uint64_t(1) << 31) + uint64_t(week.working) - 1) / uint64_t(week.working);
+    week.firstIndex = zintWorkingDayIndex(week, ZINT_FIRST_DAY - 1) + 1;
+    week.lastIndex = zintWorkingDayIndex(week, ZINT_LAST_DAY);
     return week;
 }
 

@@ -30,6 +30,9 @@ struct ZintWorkWeek {
                        number divisible by 7 (the days 7q + 1 to 7q + f) */
     int dayAt[7];   /* dayAt[r], r < working: f (1 to 7) of the (r + 1)-th
                        working day among the days 7q + 1 to 7q + 7 */
+    int64_t firstIndex; /* the working days that start in the valid range: */
+    int64_t lastIndex;  /* the indices of ZINT_FIRST_DAY - 1, plus 1, and of
+                           ZINT_LAST_DAY */
     uint64_t inverse; /* ceil(2^31 / working), 0 without working days: a
                          divides by working as a x inverse >> 31 for
                          0 <= a < 2^28 (the error inverse x working - 2^31
@@ -74,7 +77,7 @@ int64_t zintStepWorkingDays(const ZintWorkWeek &week, int64_t day, int64_t n);
  * it).  The working days among 7q + 1 to 7q + 7 have the indices
  * working x q + 1 to working x q + working, so no walk is needed.
  * REQUIRES: week.working > 0. */
-inline int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
+constexpr int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
 {
     const int64_t q = zintFloorDiv(day, 7);
     return int64_t(week.working) * q + week.before[day - 7 * q];
