@@ -21,65 +21,57 @@ namespace {
 
 int64_t day(int64_t y, int m, int d) { return orvDaysFromCivil(y, m, d); }
 
-/* The part that holds a day: its first day and the next part's. */
-TEST(UnitFamilies, CivilPartsByHand)
-{
-    struct Case {
-        const char *id;
-        int64_t perYear;
-        int64_t on, start, next;
-    };
-    const Case cases[] = {
-        {"third of a leap February", 36, day(2024, 2, 25), day(2024, 2, 21), day(2024, 3, 1)},
-        {"third of a common February", 36, day(2023, 2, 28), day(2023, 2, 21), day(2023, 3, 1)},
-        {"second third", 36, day(2023, 7, 11), day(2023, 7, 11), day(2023, 7, 21)},
-        {"third of a 31-day month", 36, day(2023, 12, 31), day(2023, 12, 21), day(2024, 1, 1)},
-        {"first half", 24, day(1999, 4, 15), day(1999, 4, 1), day(1999, 4, 16)},
-        {"second half of a common February", 24, day(2023, 2, 16), day(2023, 2, 16), day(2023, 3, 1)},
-        {"February 2100, not leap", 12, day(2100, 2, 28), day(2100, 2, 1), day(2100, 3, 1)},
-        {"February 2000, leap", 12, day(2000, 2, 29), day(2000, 2, 1), day(2000, 3, 1)},
-        {"first valid day", 12, ZINT_FIRST_DAY, day(1582, 1, 1), day(1582, 2, 1)},
-        {"last valid day", 12, ZINT_LAST_DAY, day(20000, 12, 1), day(20001, 1, 1)},
-    };
-    for (const Case &c : cases) {
-        const ZintPartAt at = zintCivilPartAt(c.perYear, c.on);
-        EXPECT_EQ(at.start, c.start) << c.id;
-        EXPECT_EQ(at.next, c.next) << c.id;
-        const ZintPartSpan span = zintCivilPartSpan(c.perYear, at.index);
-        EXPECT_EQ(span.start, c.start) << c.id;
-        EXPECT_EQ(span.next, c.next) << c.id;
-    }
-}
-
-/* Retail months: ISO 2020 has 53 weeks (1 January a leap-year
- * Wednesday), so its 4-4-5 December runs from the Monday of week 48 to
- * the end of week 53. */
-TEST(UnitFamilies, RetailMonthsByHand)
+/* The part that holds a day: its first day and the next part's, in the
+ * ordinary calendar (calendar 0: thirds, halves and months) and the retail
+ * ones.  ISO 2020 has 53 weeks (1 January a leap-year Wednesday), so its
+ * 4-4-5 December runs from the Monday of week 48 to the end of week 53. */
+TEST(UnitFamilies, PartsByHand)
 {
     struct Case {
         const char *id;
         int calendar;
+        int64_t perYear;
         int64_t on, start, next;
     };
     const Case cases[] = {
-        {"445 December of a 53-week year", 445, day(2020, 12, 31), day(2020, 11, 23), day(2021, 1, 4)},
-        {"445 January starts in the year before", 445, day(2019, 12, 30), day(2019, 12, 30),
+        {"third of a leap February", 0, 36, day(2024, 2, 25), day(2024, 2, 21), day(2024, 3, 1)},
+        {"third of a common February", 0, 36, day(2023, 2, 28), day(2023, 2, 21), day(2023, 3, 1)},
+        {"second third", 0, 36, day(2023, 7, 11), day(2023, 7, 11), day(2023, 7, 21)},
+        {"third of a 31-day month", 0, 36, day(2023, 12, 31), day(2023, 12, 21), day(2024, 1, 1)},
+        {"first half", 0, 24, day(1999, 4, 15), day(1999, 4, 1), day(1999, 4, 16)},
+        {"second half of a common February", 0, 24, day(2023, 2, 16), day(2023, 2, 16), day(2023, 3, 1)},
+        {"February 2100, not leap", 0, 12, day(2100, 2, 28), day(2100, 2, 1), day(2100, 3, 1)},
+        {"February 2000, leap", 0, 12, day(2000, 2, 29), day(2000, 2, 1), day(2000, 3, 1)},
+        {"first valid day", 0, 12, ZINT_FIRST_DAY, day(1582, 1, 1), day(1582, 2, 1)},
+        {"last valid day", 0, 12, ZINT_LAST_DAY, day(20000, 12, 1), day(20001, 1, 1)},
+        {"445 December of a 53-week year", 445, 12, day(2020, 12, 31), day(2020, 11, 23), day(2021, 1, 4)},
+        {"445 January starts in the year before", 445, 12, day(2019, 12, 30), day(2019, 12, 30),
          day(2020, 1, 27)},
-        {"454 March, four weeks", 454, day(2021, 3, 20), day(2021, 3, 8), day(2021, 4, 5)},
-        {"544 January, five weeks", 544, day(2021, 2, 7), day(2021, 1, 4), day(2021, 2, 8)},
+        {"454 March, four weeks", 454, 12, day(2021, 3, 20), day(2021, 3, 8), day(2021, 4, 5)},
+        {"544 January, five weeks", 544, 12, day(2021, 2, 7), day(2021, 1, 4), day(2021, 2, 8)},
     };
     for (const Case &c : cases) {
+        if (c.calendar == 0) {
+            const ZintPartAt at = zintCivilPartAt(c.perYear, c.on);
+            const ZintPartSpan span = zintCivilPartSpan(c.perYear, at.index);
+            EXPECT_EQ(at.start, c.start) << c.id;
+            EXPECT_EQ(at.next, c.next) << c.id;
+            EXPECT_EQ(span.start, c.start) << c.id;
+            EXPECT_EQ(span.next, c.next) << c.id;
+            continue;
+        }
+        /* Retail: by the ISO week date and by the table of week-years. */
         const ZintRetailWeeks &weeks = zintRetailWeeks[zintRetailIndex(c.calendar)];
         const ZintPartAt at = zintRetailPartAt(weeks, c.on);
-        EXPECT_EQ(at.start, c.start) << c.id;
+        const ZidIsoYear iso = zidTabledIsoYear(c.on);
         const ZintPartSpan general = zintRetailPartSpan(weeks, at.index);
         const ZintPartSpan tabled = zintRetailPartSpanBy(weeks, at.index, zidTabledYearStart);
+        EXPECT_EQ(at.start, c.start) << c.id;
+        EXPECT_EQ(zintRetailPartIn(weeks, iso.year, iso.start, c.on).index, at.index) << c.id;
         EXPECT_EQ(general.start, c.start) << c.id;
         EXPECT_EQ(general.next, c.next) << c.id;
         EXPECT_EQ(tabled.start, c.start) << c.id;
         EXPECT_EQ(tabled.next, c.next) << c.id;
-        const ZidIsoYear iso = zidTabledIsoYear(c.on);
-        EXPECT_EQ(zintRetailPartIn(weeks, iso.year, iso.start, c.on).index, at.index) << c.id;
     }
 }
 
