@@ -49,9 +49,11 @@ constexpr int64_t orvFloorDiv(int64_t a, int64_t b)
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
+/* Written with & and | so that it compiles without branches, which dates
+ * in no particular order would mispredict. */
 constexpr bool orvIsLeapYear(int64_t year)
 {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return (year % 4 == 0) & ((year % 100 != 0) | (year % 400 == 0));
 }
 
 /* Days in month (1 to 12) of year; 0 for a month outside 1 to 12. */
@@ -59,7 +61,7 @@ constexpr int orvDaysInMonth(int64_t year, int month)
 {
     constexpr int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
-    return month == 2 && orvIsLeapYear(year) ? 29 : lengths[month - 1];
+    return lengths[month - 1] + int((month == 2) & orvIsLeapYear(year));
 }
 
 /* The fast range: 82 eras (11979954 days, 32800 years) are added to every
@@ -121,7 +123,7 @@ constexpr int64_t orvDaysFromCivilFast(int64_t year, int month, int day)
 {
     const uint32_t j = month <= 2 ? 1 : 0;
     const uint32_t y = uint32_t(year + 400 * ORV_FAST_ERAS) - j; /* [2800, 1932800] */
-    const uint32_t m = j != 0 ? uint32_t(month) + 12 : uint32_t(month); /* [3, 14] */
+    const uint32_t m = uint32_t(month) + 12 * j; /* [3, 14]; no branch on the month */
     const uint32_t c = orvDivideByMultiply(y, 0x51EB851F, 37); /* y / 100 */
     const uint32_t yearDays = (1461 * y >> 2) - c + (c >> 2); /* < 2^30 */
     const uint32_t monthDays = (979 * m - 2919) >> 5;    /* [0, 337], March = 0 */
@@ -148,7 +150,7 @@ constexpr OrvCivilDate orvCivilFromDaysFast(int64_t days)
     const int day = int(orvDivideByMultiply(n3 & 0xFFFF, 0x3D38514F, 41)) + 1; /* [1, 31] */
     const bool janFeb = dayOfYear >= 306;
     const int64_t year = int64_t(100 * century + yearOfCentury) - 400 * ORV_FAST_ERAS + janFeb;
-    return OrvCivilDate{year, int(janFeb ? monthFromMarch - 12 : monthFromMarch), day};
+    return OrvCivilDate{year, int(monthFromMarch - 12 * uint32_t(janFeb)), day};
 }
 
 /*

@@ -47,21 +47,12 @@ bool validDate(int month, int day, int year)
 
 }  // namespace
 
-ZidIsoWeekDate zidIsoWeekDate(int64_t day)
-{
-    const int isoDay = zintIsoDayOfWeek(day);
-    /* A week belongs to the year of its Thursday. */
-    const int64_t thursday = day - isoDay + 4;
-    const int64_t year = orvCivilFromDays(thursday).year;
-    const int week = int((thursday - firstOfYear(year)) / 7) + 1;
-    return ZidIsoWeekDate{year, week, isoDay};
-}
-
-int64_t zidIsoWeekStart(int64_t year, int64_t week)
-{
-    const int64_t january4 = orvDaysFromCivil(year, 1, 4);
-    return january4 + 1 - zintIsoDayOfWeek(january4) + 7 * (week - 1);
-}
+constexpr std::array<int32_t, ZID_TABLED_YEARS> zidIsoYearStarts = [] {
+    std::array<int32_t, ZID_TABLED_YEARS> starts{};
+    for (size_t i = 0; i < ZID_TABLED_YEARS; ++i)
+        starts[i] = int32_t(zidIsoWeekStart(ZID_FIRST_TABLED_YEAR + int64_t(i), 1));
+    return starts;
+}();
 
 int64_t zidSundayYearStart(int64_t year)
 {

@@ -7,13 +7,20 @@
  * Dates are day numbers (day 0 = 1 January 1960).
  *
  * Exports: zidywdd, ziddywd, ziddywds, zintyrse, zidywdds, diff_actact, and
- * the integer helpers ZidIsoWeekDate, zidIsoWeekDate, zidIsoWeekStart,
+ * the integer helpers ZidIsoWeekDate, zidIsoWeekDate, zidIsoWeekStart, the
+ * table of ISO week-year starts (zidIsoYearStarts, zidTabledYearStart,
+ * ZidIsoYear, zidTabledIsoYear, zidTabledIsoWeekDate),
  * zidSundayYearStart.
  */
 #ifndef ORV_INTERVAL_CALENDAR_WEEKS_H
 #define ORV_INTERVAL_CALENDAR_WEEKS_H
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+
+#include "host/civil_days.h"
+#include "interval/day_math.h"
 
 /* An ISO 8601 week date. */
 struct ZidIsoWeekDate {
@@ -22,12 +29,74 @@ struct ZidIsoWeekDate {
     int day;      /* 1 = Monday to 7 = Sunday */
 };
 
-/* ISO week date of a day number.  REQUIRES: |day| <= 2^50. */
-ZidIsoWeekDate zidIsoWeekDate(int64_t day);
+/* ISO week date of a day number (inline: the closed forms of INTNX and
+ * INTCK call it per value).  REQUIRES: |day| <= 2^50. */
+constexpr ZidIsoWeekDate zidIsoWeekDate(int64_t day)
+{
+    const int isoDay = zintIsoDayOfWeek(day);
+    /* A week belongs to the year of its Thursday. */
+    const int64_t thursday = day - isoDay + 4;
+    const int64_t year = orvCivilFromDays(thursday).year;
+    const int week = int((thursday - orvDaysFromCivil(year, 1, 1)) / 7) + 1; /* [1, 53] */
+    return ZidIsoWeekDate{year, week, isoDay};
+}
 
 /* Day number of the Monday of ISO week `week` of ISO week-year `year`;
  * weeks outside 1 to 53 count on from week 1.  REQUIRES: |year| <= 2^40. */
-int64_t zidIsoWeekStart(int64_t year, int64_t week);
+constexpr int64_t zidIsoWeekStart(int64_t year, int64_t week)
+{
+    const int64_t january4 = orvDaysFromCivil(year, 1, 4);
+    return january4 + 1 - zintIsoDayOfWeek(january4) + 7 * (week - 1);
+}
+
+/* The ISO week-years whose week 1 Monday is tabled: every one that holds
+ * a day of the valid range, with a year to spare on each side. */
+constexpr int64_t ZID_FIRST_TABLED_YEAR = 1579;
+constexpr int64_t ZID_LAST_TABLED_YEAR = 20003;
+constexpr size_t ZID_TABLED_YEARS = size_t(ZID_LAST_TABLED_YEAR - ZID_FIRST_TABLED_YEAR + 1);
+
+/* zidIsoWeekStart(year, 1) of each tabled year, from the first. */
+extern const std::array<int32_t, ZID_TABLED_YEARS> zidIsoYearStarts;
+
+/* Monday of ISO week 1 of `year`, from the table.
+ * REQUIRES: ZID_FIRST_TABLED_YEAR <= year <= ZID_LAST_TABLED_YEAR. */
+inline int64_t zidTabledYearStart(int64_t year)
+{
+    return zidIsoYearStarts[size_t(year - ZID_FIRST_TABLED_YEAR)];
+}
+
+/* An ISO week-year and the Monday of its week 1. */
+struct ZidIsoYear {
+    int64_t year;
+    int64_t start;
+};
+
+/* The ISO week-year of a day of the valid range (or a week next to it),
+ * from the table: the year that 400 / 146097 years per day reaches from
+ * half a year before the first tabled start, or the one before it.  ISO
+ * years start within a few days of 365.2425 days apart, so the estimate
+ * is the year or the next (tests/interval/calendar_weeks_test.cpp checks
+ * every day); both candidate starts are read at once.
+ * REQUIRES: ZINT_FIRST_DAY - 7 <= day <= ZINT_LAST_DAY + 7. */
+inline ZidIsoYear zidTabledIsoYear(int64_t day)
+{
+    const uint64_t sinceFirst = uint64_t(day - (zidIsoYearStarts[0] - 180)); /* < 2^23 */
+    /* 11759337 / 2^32 is 400 / 146097 to 3.4e-8: under a day over the table. */
+    const size_t estimate = size_t(sinceFirst * 11759337 >> 32); /* at least 2 here */
+    const int64_t before = zidIsoYearStarts[estimate - 1];
+    const int64_t start = zidIsoYearStarts[estimate];
+    /* Chosen by arithmetic: a branch would mispredict half the year. */
+    const int64_t earlier = int64_t(day < start);
+    return ZidIsoYear{int64_t(estimate) - earlier + ZID_FIRST_TABLED_YEAR,
+                      start - earlier * (start - before)};
+}
+
+/* zidIsoWeekDate from the table.  REQUIRES: as zidTabledIsoYear. */
+inline ZidIsoWeekDate zidTabledIsoWeekDate(int64_t day)
+{
+    const ZidIsoYear iso = zidTabledIsoYear(day);
+    return ZidIsoWeekDate{iso.year, int(uint32_t(day - iso.start) / 7) + 1, zintIsoDayOfWeek(day)};
+}
 
 /* Day number of the first day (a Sunday) of Sunday-based week-year `year`:
  * the Sunday on or before 4 January.  REQUIRES: |year| <= 2^40. */

@@ -4,8 +4,6 @@
  */
 #include "interval/interval_parts.h"
 
-#include <array>
-
 #include "host/civil_days.h"
 #include "interval/calendar_weeks.h"
 #include "interval/day_math.h"
@@ -40,41 +38,10 @@ bool zintPartsOf(int code, int64_t m, ZintParts *parts)
     }
 }
 
-namespace {
-
-/* Retail month (1 to 12) of each 0-based ISO week 0 to 52, per calendar
- * 445, 454, 544: the number of months whose first week is at or before
- * it. */
-const int *retailMonthOfWeek(int calendar)
-{
-    static const auto months = [] {
-        std::array<std::array<int, 53>, 3> out{};
-        const int calendars[] = {445, 454, 544};
-        for (size_t c = 0; c < 3; ++c) {
-            const int *table = zintRetailTable(calendars[c]);
-            for (int week0 = 0; week0 < 53; ++week0) {
-                int m = 0;
-                while (m < 12 && table[m] <= week0) ++m;
-                out[c][size_t(week0)] = m;
-            }
-        }
-        return out;
-    }();
-    return months[calendar == 445 ? 0 : calendar == 454 ? 1 : 2].data();
-}
-
-}  // namespace
-
 bool zintSplitPartIndex(const ZintParts &parts, int64_t day, int64_t *index)
 {
     if (parts.calendar != 0 && day >= ORV_FAST_FIRST_DAY + 7 && day <= ORV_FAST_LAST_DAY - 7) {
-        /* The ISO week of the day (its Thursday's year) and the retail month
-         * that holds it. */
-        const int64_t thursday = day - zintIsoDayOfWeek(day) + 4;
-        const int64_t year = orvCivilFromDaysFast(thursday).year;
-        const int64_t week0 = (thursday - orvDaysFromCivilFast(year, 1, 1)) / 7; /* [0, 52] */
-        const int month = retailMonthOfWeek(parts.calendar)[week0];
-        *index = 12 * (year - 1960) + (month - 1);
+        *index = zintRetailPartAt(zintRetailWeeks[zintRetailIndex(parts.calendar)], day).index;
         return true;
     }
     int month = 0, dayOfMonth = 0, year = 0;
@@ -93,8 +60,7 @@ bool zintRetailPartStart(const ZintParts &parts, int64_t part, int64_t *day)
 {
     const int64_t year = 1960 + zintFloorDiv(part, parts.perYear);
     if (year < 1581 || year > 20001) return false;
-    const int month = int(zintFloorMod(part, parts.perYear)) + 1;
     /* A retail month starts on the Monday of its first ISO week. */
-    *day = zidIsoWeekStart(year, zintRetailTable(parts.calendar)[month - 1] + 1);
+    *day = zintRetailPartSpan(zintRetailWeeks[zintRetailIndex(parts.calendar)], part).start;
     return true;
 }

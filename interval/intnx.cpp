@@ -12,6 +12,7 @@
 #include "interval/intnx.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -91,19 +92,41 @@ char plainKind(int code)
     return code < ZINT_FIRST_CALENDAR_CODE ? 's' : 'd';
 }
 
+/* The shift-base interval of each code: its code and its kind for a
+ * descriptor of kind 's' and of any other kind; known false for a code
+ * without an entry. */
+struct ShiftBaseOf {
+    bool known;
+    uint8_t code;
+    char kindOfSeconds;
+    char kindOfOthers;
+};
+
+/* Made once from the base-code table (constant-initialized, so ready
+ * before this), so that the per-call check of the cache is a lookup. */
+const std::array<ShiftBaseOf, 256> kShiftBases = [] {
+    std::array<ShiftBaseOf, 256> bases{};
+    for (int code = 0; code < 256; ++code) {
+        const ZintBaseEntry *entry = zintBaseEntry(code);
+        if (entry == nullptr) continue;
+        const ZintBaseEntry *base = zintBaseEntry(entry->shiftBaseCode);
+        const char plain = plainKind(base->code);
+        bases[size_t(code)] = ShiftBaseOf{true, base->code, base->hasDtForm ? 's' : plain, plain};
+    }
+    return bases;
+}();
+
 /* True when `cached` is the shift-base interval of desc: it is keyed on
  * everything zintshft derives it from (code, kind and, for WEEKDAY, the
  * days off). */
 bool cacheFits(const ZINT_DESC &desc, const ZINT_DESC &cached)
 {
-    const ZintBaseEntry *entry = zintBaseEntry(desc.code);
-    if (entry == nullptr) return false;
-    const ZintBaseEntry *base = zintBaseEntry(entry->shiftBaseCode);
-    const char kind = desc.kind == 's' && base->hasDtForm ? 's' : plainKind(base->code);
-    if (cached.code != base->code || cached.kind != kind || cached.multiplier != 1 ||
+    const ShiftBaseOf &base = kShiftBases[desc.code];
+    const char kind = desc.kind == 's' ? base.kindOfSeconds : base.kindOfOthers;
+    if (!base.known || cached.code != base.code || cached.kind != kind || cached.multiplier != 1 ||
         cached.shift != 0)
         return false;
-    return base->code != ZINT_WEEKDAY || std::memcmp(cached.daysOff, desc.daysOff, 7) == 0;
+    return base.code != ZINT_WEEKDAY || std::memcmp(cached.daysOff, desc.daysOff, 7) == 0;
 }
 
 /* The shift-base interval of desc: the cached one when it fits, else built

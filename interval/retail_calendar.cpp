@@ -12,10 +12,6 @@
 #include "interval/calendar_weeks.h"
 #include "interval/interval_desc.h"
 
-const int r445mon_index[12] = {0, 4, 8, 13, 17, 21, 26, 30, 34, 39, 43, 47};
-const int r454mon_index[12] = {0, 4, 9, 13, 17, 22, 26, 30, 35, 39, 43, 48};
-const int r544mon_index[12] = {0, 5, 9, 13, 18, 22, 26, 31, 35, 39, 44, 48};
-
 namespace {
 /* Years are returned as int: dates further out than this are refused. */
 constexpr double kSplitLimit = 365.0 * 2000000000.0;

@@ -8,8 +8,10 @@
  * quarters, half-years and years, retail ones included) or time units
  * (SECOND, MINUTE, HOUR of kind 's').  Its own shift-base interval has the
  * same units with length 1, so every alignment, same position included, is
- * a handful of unit indices and unit starts.  YEARV (week-years of ISO
- * weeks) has closed forms of its own.
+ * a handful of unit indices and unit starts (unit_families.h), and the
+ * same position takes two: x's unit and the target unit.  YEARV
+ * (week-years of ISO weeks) has closed forms of its own
+ * (week_year_steps.h).
  *
  * The closed forms decline (return false) whenever the general code must
  * decide: custom and observation intervals, a WEEKDAY without working
@@ -21,12 +23,34 @@
  * accept, the result is the one the general code gives
  * (tests/interval/unit_steps_test.cpp compares them over sweeps).
  *
- * Exports: zintClosedStep, zintClosedCount.
+ * Exports: zintClosedStep, zintClosedCount, and the table they look up,
+ * ZintClosedForms, zintClosedFormsOf, zintClosedFormsFor.
  */
 #ifndef ORV_INTERVAL_UNIT_STEPS_H
 #define ORV_INTERVAL_UNIT_STEPS_H
 
+#include <array>
+
 #include "interval/interval_desc.h"
+
+/* The closed forms of one kind of interval: INTNX by alignment and INTCK
+ * (as zintClosedStep and zintClosedCount, the alignment chosen). */
+struct ZintClosedForms {
+    bool (*steps[4])(const ZINT_DESC &desc, double x, double n, double *result); /* B, M, E, S */
+    bool (*count)(const ZINT_DESC &desc, double from, double to, bool continuous, double *result);
+};
+
+/* The closed forms of each base code; null for the codes left to the
+ * general code. */
+extern const std::array<const ZintClosedForms *, 256> zintClosedFormsOf;
+
+/* The closed forms of desc, null when it has none.  Inline, with the two
+ * entry points below, so that INTNX and INTCK reach the forms of their
+ * interval in one call. */
+inline const ZintClosedForms *zintClosedFormsFor(const ZINT_DESC &desc)
+{
+    return desc.kind == 'd' || desc.kind == 's' ? zintClosedFormsOf[desc.code] : nullptr;
+}
 
 /*
  * INTNX of desc from x by n intervals with alignment align ('B' or any
@@ -34,14 +58,23 @@
  * Returns true with the value in *result, or false (result untouched)
  * when the general code must compute it.
  */
-bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result);
+inline bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
+{
+    const ZintClosedForms *forms = zintClosedFormsFor(desc);
+    const int slot = align == 'M' ? 1 : align == 'E' ? 2 : align == 'S' ? 3 : 0;
+    return forms != nullptr && forms->steps[slot](desc, x, n, result);
+}
 
 /*
  * INTCK of desc from `from` to `to`, discrete (continuous false) or
  * continuous.  Returns true with the count in *result, or false when the
  * general code must compute it.
  */
-bool zintClosedCount(const ZINT_DESC &desc, double from, double to, bool continuous,
-                     double *result);
+inline bool zintClosedCount(const ZINT_DESC &desc, double from, double to, bool continuous,
+                            double *result)
+{
+    const ZintClosedForms *forms = zintClosedFormsFor(desc);
+    return forms != nullptr && forms->count(desc, from, to, continuous, result);
+}
 
 #endif

@@ -4,8 +4,6 @@
  */
 #include "interval/working_days.h"
 
-#include <array>
-
 namespace {
 
 /* The working week of a days-off mask (bit d: day d of the week is off). */
@@ -23,24 +21,20 @@ constexpr ZintWorkWeek workWeekOfMask(unsigned mask)
     int r = 0;
     for (int f = 1; f <= 7; ++f)
         if (!week.off[(f + 5) % 7]) week.dayAt[r++] = f;
+    if (week.working > 0)
+        week.inverse = ((uint64_t(1) << 31) + uint64_t(week.working) - 1) / uint64_t(week.working);
+    week.firstIndex = zintWorkingDayIndex(week, ZINT_FIRST_DAY - 1) + 1;
+    week.lastIndex = zintWorkingDayIndex(week, ZINT_LAST_DAY);
     return week;
 }
 
-/* Every working week, by days-off mask. */
-constexpr auto kWorkWeeks = [] {
+}  // namespace
+
+constexpr std::array<ZintWorkWeek, 128> zintWorkWeeks = [] {
     std::array<ZintWorkWeek, 128> weeks{};
     for (unsigned mask = 0; mask < 128; ++mask) weeks[mask] = workWeekOfMask(mask);
     return weeks;
 }();
-
-}  // namespace
-
-const ZintWorkWeek &zintWorkWeek(const ZINT_DESC &desc)
-{
-    unsigned mask = 0;
-    for (int d = 0; d < 7; ++d) mask |= unsigned(desc.daysOff[d] != 0) << d;
-    return kWorkWeeks[mask];
-}
 
 bool zintIsDayOff(const ZintWorkWeek &week, int64_t day) { return week.off[zintDayOfWeek(day)]; }
 

@@ -7,13 +7,17 @@
  * origin, so consecutive working days have consecutive indices.  A day off
  * takes the index of the working day before it.
  *
- * Exports: ZintWorkWeek, zintWorkWeek, zintIsDayOff, zintBackToWorkingDay,
- * zintStepWorkingDays, zintWorkingDayIndex, zintWorkingDayAt.
+ * Exports: ZintWorkWeek, zintWorkWeeks, zintWorkWeek, zintIsDayOff,
+ * zintBackToWorkingDay, zintStepWorkingDays, zintWorkingDayIndex, zintWorkingDayAt.
  */
 #ifndef ORV_INTERVAL_WORKING_DAYS_H
 #define ORV_INTERVAL_WORKING_DAYS_H
 
+#include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "interval/day_math.h"
 #include "interval/interval_desc.h"
@@ -26,13 +30,38 @@ struct ZintWorkWeek {
                        number divisible by 7 (the days 7q + 1 to 7q + f) */
     int dayAt[7];   /* dayAt[r], r < working: f (1 to 7) of the (r + 1)-th
                        working day among the days 7q + 1 to 7q + 7 */
+    int64_t firstIndex; /* the working days that start in the valid range: */
+    int64_t lastIndex;  /* the indices of ZINT_FIRST_DAY - 1, plus 1, and of
+                           ZINT_LAST_DAY */
+    uint64_t inverse; /* ceil(2^31 / working), 0 without working days: a
+                         divides by working as a x inverse >> 31 for
+                         0 <= a < 2^28 (the error inverse x working - 2^31
+                         is below working <= 2^3 = 2^(31 - 28)) */
 };
+
+/* Every working week, by days-off mask (bit d: day d of the week is
+ * off). */
+extern const std::array<ZintWorkWeek, 128> zintWorkWeeks;
 
 /* The working week of desc, counted from its days-off flags (the stored
  * working-day count is not trusted).  working == 0 means that no day is a
  * working day: every routine below then has nothing to step over and the
  * callers give missing. */
-const ZintWorkWeek &zintWorkWeek(const ZINT_DESC &desc);
+inline const ZintWorkWeek &zintWorkWeek(const ZINT_DESC &desc)
+{
+    /* The high bit of each flag byte set when the byte is not 0, those
+     * bits gathered into bits 0 to 6 by one multiplication: bit 8d moves
+     * to bit 56 + d, and no two partial products meet.  The flags are read
+     * in one 8-byte load with the working-day count before them. */
+    static_assert(offsetof(ZINT_DESC, daysOff) == offsetof(ZINT_DESC, workingDays) + 1);
+    static_assert(std::endian::native == std::endian::little);
+    uint64_t flags = 0;
+    std::memcpy(&flags, &desc.workingDays, sizeof flags);
+    flags >>= 8; /* little-endian: the count was the low byte */
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+    const uint64_t nonZero = (((flags & kLow7) + kLow7) | flags) & 0x0080808080808080;
+    return zintWorkWeeks[size_t((nonZero >> 7) * 0x0102040810204080 >> 56)];
+}
 
 bool zintIsDayOff(const ZintWorkWeek &week, int64_t day);
 
@@ -48,7 +77,7 @@ int64_t zintStepWorkingDays(const ZintWorkWeek &week, int64_t day, int64_t n);
  * it).  The working days among 7q + 1 to 7q + 7 have the indices
  * working x q + 1 to working x q + working, so no walk is needed.
  * REQUIRES: week.working > 0. */
-inline int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
+constexpr int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
 {
     const int64_t q = zintFloorDiv(day, 7);
     return int64_t(week.working) * q + week.before[day - 7 * q];
@@ -58,9 +87,14 @@ inline int64_t zintWorkingDayIndex(const ZintWorkWeek &week, int64_t day)
  * 0, |k| <= 2^53. */
 inline int64_t zintWorkingDayAt(const ZintWorkWeek &week, int64_t k)
 {
-    if (k > 0 && k < (int64_t(1) << 31)) { /* a 32-bit division is faster */
-        const uint32_t q = uint32_t(k - 1) / uint32_t(week.working);
-        return 7 * int64_t(q) + week.dayAt[uint32_t(k - 1) - q * uint32_t(week.working)];
+    /* k - 1 moved up by 2^22 weeks of working days is a small non-negative
+     * number for every index near the valid range; there the division is a
+     * multiplication. */
+    constexpr int64_t kBiasWeeks = int64_t(1) << 22;
+    const uint64_t a = uint64_t(k - 1 + week.working * kBiasWeeks);
+    if (a < (uint64_t(1) << 28)) {
+        const uint64_t q = a * week.inverse >> 31;
+        return 7 * (int64_t(q) - kBiasWeeks) + week.dayAt[a - q * uint64_t(week.working)];
     }
     const int64_t q = zintFloorDiv(k - 1, week.working);
     return 7 * q + week.dayAt[k - 1 - q * week.working];

@@ -58,6 +58,44 @@ TEST(CalendarWalk, EveryValidDayRoundTrips)
     EXPECT_EQ(previous.day, 26);
 }
 
+/* The table of ISO week-year starts against the ISO week dates, every day
+ * of the valid range and a week on each side. */
+TEST(CalendarWalk, TabledIsoYearsMatchTheWeekDates)
+{
+    int failures = 0;
+    for (int64_t day = ZINT_FIRST_DAY - 7; day <= ZINT_LAST_DAY + 7 && failures < 10; ++day) {
+        const ZidIsoWeekDate iso = zidIsoWeekDate(day);
+        const ZidIsoYear tabled = zidTabledIsoYear(day);
+        const int64_t weekOne = day - (iso.day - 1) - 7 * (iso.week - 1);
+        if (tabled.year != iso.year || tabled.start != weekOne ||
+            zidTabledYearStart(iso.year) != weekOne) {
+            ++failures;
+            ADD_FAILURE() << "day " << day << ": tabled " << tabled.year << " from " << tabled.start
+                          << ", iso " << iso.year << " from " << weekOne;
+        }
+    }
+}
+
+/* Mondays of ISO week 1 worked out from the weekday of 1 January. */
+TEST(CalendarWeeks, TabledYearStartsByHand)
+{
+    struct Case {
+        const char *id;
+        int64_t year;
+        int64_t month, day; /* the Monday of week 1 */
+    };
+    const Case cases[] = {
+        {"2016: 1 Jan a Friday", 2016, 1, 4},   {"2020: 1 Jan a Wednesday", 2020, 12, 30},
+        {"2021: 1 Jan a Friday", 2021, 1, 4},   {"2026: 1 Jan a Thursday", 2026, 12, 29},
+        {"1960: 1 Jan a Friday", 1960, 1, 4},   {"2001: 1 Jan a Monday", 2001, 1, 1},
+    };
+    for (const Case &c : cases) {
+        const int64_t year = c.month == 12 ? c.year - 1 : c.year;
+        EXPECT_EQ(zidTabledYearStart(c.year), orvDaysFromCivil(year, int(c.month), int(c.day)))
+            << c.id;
+    }
+}
+
 TEST(CalendarWeeks, WeekNumbersMatchPython)
 {
     const auto rows = orvtest::readOracleCsv("interval_weeks.csv");

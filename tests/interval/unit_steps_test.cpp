@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,7 +36,8 @@ const char *const kIntervals[] = {
     "R445YR.3",   "DTWEEKDAY",  "DTMONTH",    "DTQTR.3",    "DTR454QTR",  "DTR544QTR2.4",
     "DTWEEK.3",   "DTDAY",      "DTTENDAY",   "DTSEMIYEAR", "DTR445YR",   "DTYEAR",
     "QTR2.5",     "HOUR",       "MINUTE15.4", "SECOND",     "HOUR30.7",   "YEARV",
-    "YEARV2.60",  "DTYEARV",    "DTYEARV3.3",
+    "YEARV2.60",  "DTYEARV",    "DTYEARV3.3", "DAY70.3",    "YEAR5.7",    "R454YR5.40",
+    "DTWEEKDAY3.2", "DTR445MON4.2", "SEMIMONTH48.7",
 };
 const char kAlignments[] = {'B', 'M', 'E', 'S', 'X'};
 const double kSteps[] = {-1048577, -1048576, -40000, -25, -3, -1, 0, 1, 2, 7, 53, 40000,
@@ -61,7 +64,10 @@ std::vector<double> valuesOn(char kind, int64_t d)
     const double day = double(d);
     if (kind == 'd') return {day, day + 0.5, day - 1e-13};
     const double s = day * 86400.0;
-    return {s, s + 0.25, s + 43200, s + 86399, s + 86400 - 1e-7};
+    /* The last double before midnight: its quotient by 86400 may round up
+     * to the next day, which the time of day must follow. */
+    const double lastInstant = std::nextafter(s + 86400, -HUGE_VAL);
+    return {s, s + 0.25, s + 43200, s + 86399, s + 86400 - 1e-7, lastInstant};
 }
 
 TEST(UnitSteps, ClosedFormsMatchTheGeneralCode)
@@ -132,6 +138,70 @@ TEST(UnitSteps, DeclinesWhatTheGeneralCodeDecides)
         ASSERT_EQ(zintstr(c.interval, -1, &desc), 0) << c.id;
         double result = 0;
         EXPECT_FALSE(zintClosedStep(desc, c.align, c.x, c.n, &result)) << c.id;
+    }
+}
+
+/* Descriptors built by hand may hold shifts no name gives; the interval
+ * number k + lead then leaves 32 bits, and the closed forms must still
+ * agree with the general code (or leave the value to it). */
+TEST(UnitSteps, ExtremeShiftsOfHandBuiltDescriptors)
+{
+    orvtest::moduleHost();
+    struct Case {
+        const char *id;
+        const char *interval;
+        int32_t shift;
+    };
+    const Case cases[] = {
+        {"QTR, most negative shift", "QTR", INT32_MIN},
+        {"QTR, largest shift", "QTR", INT32_MAX},
+        {"MONTH2, shift -2^30", "MONTH2", -(1 << 30)},
+        {"WEEK3, most negative shift", "WEEK3", INT32_MIN},
+        {"WEEKDAY2, most negative shift", "WEEKDAY2", INT32_MIN},
+        {"R445QTR, most negative shift", "R445QTR", INT32_MIN},
+    };
+    for (const Case &c : cases) {
+        ZINT_DESC desc{};
+        ASSERT_EQ(zintstr(c.interval, -1, &desc), 0) << c.id;
+        desc.shift = c.shift;
+        for (double x : {0.0, 15000.5, -40000.0, 2000000.0}) {
+            for (double n : {-2.0, 0.0, 3.0}) {
+                for (char align : {'B', 'M', 'E', 'S'})
+                    ASSERT_TRUE(sameBits(zintnx3(&desc, align, nullptr, x, n),
+                                         zintnx3General(&desc, align, nullptr, x, n)))
+                        << c.id << " " << align << " x=" << x << " n=" << n;
+                ASSERT_TRUE(sameBits(zintck3(&desc, x, x + 400 * n), zintck3General(&desc, x, x + 400 * n)))
+                    << c.id << " x=" << x << " n=" << n;
+                ASSERT_TRUE(sameBits(zintck2(&desc, x, x + 400 * n), zintck2General(&desc, x, x + 400 * n)))
+                    << c.id << " x=" << x << " n=" << n;
+            }
+        }
+    }
+}
+
+/* Any non-zero days-off flag marks a day off, as a 1 does. */
+TEST(WorkingDays, EveryNonZeroFlagIsADayOff)
+{
+    struct Case {
+        const char *id;
+        uint8_t flags[7];
+        int working;
+    };
+    const Case cases[] = {
+        {"no day off", {0, 0, 0, 0, 0, 0, 0}, 7},
+        {"weekend of ones", {1, 0, 0, 0, 0, 0, 1}, 5},
+        {"weekend of 0x80 and 0xFF", {0x80, 0, 0, 0, 0, 0, 0xFF}, 5},
+        {"Wednesday 2", {0, 0, 0, 2, 0, 0, 0}, 6},
+        {"all but Monday, mixed", {7, 0, 0x40, 1, 0x10, 0xFE, 3}, 1},
+        {"every day off", {1, 1, 1, 1, 1, 1, 1}, 0},
+    };
+    for (const Case &c : cases) {
+        ZINT_DESC desc{};
+        for (int d = 0; d < 7; ++d) desc.daysOff[d] = c.flags[d];
+        desc.name[0] = 'X'; /* the byte after the flags must not count */
+        const ZintWorkWeek &week = zintWorkWeek(desc);
+        EXPECT_EQ(week.working, c.working) << c.id;
+        for (int d = 0; d < 7; ++d) EXPECT_EQ(week.off[d], c.flags[d] != 0) << c.id << " day " << d;
     }
 }
 
