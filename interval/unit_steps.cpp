@@ -330,8 +330,8 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
             return false;
     }
     const int64_t first = u.length * (q + count) - u.lead;
-    if ((back & !startsInRange(u, first - u.length)) |
-        (forward & !startsInRange(u, first + 2 * u.length)))
+    if (int(back & !startsInRange(u, first - u.length)) |
+        int(forward & !startsInRange(u, first + 2 * u.length)))
         return false;
     *result = double(count + int64_t(forward) - int64_t(back));
     return true;

@@ -36,8 +36,7 @@ int yearCutoff() { return Host::current().options().yearCutoff(); }
 StatementParser::StatementParser(const GrammarView &grammar, PARSE_CONTROL &control,
                                  int traceLevel, ParseEnvironment &environment,
                                  const StepSource &step)
-    : grammar_(grammar), control_(control), traceLevel_(traceLevel), environment_(environment),
-      step_(step),
+    : grammar_(grammar), control_(control), traceLevel_(traceLevel), step_(step),
       lexer_(step, yearCutoff(),
              [this](size_t offset, const std::string &message) { statementError(offset, message); }),
       builder_(control, environment, *this)

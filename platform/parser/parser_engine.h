@@ -76,7 +76,6 @@ private:
     const GrammarView &grammar_;
     PARSE_CONTROL &control_;
     int traceLevel_;
-    ParseEnvironment &environment_;
     const StepSource &step_;
     Lexer lexer_;
     std::deque<Token> ahead_;
