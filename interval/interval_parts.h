@@ -79,7 +79,7 @@ constexpr bool zintCivilPartInYears(int64_t perYear, int64_t part)
 
 /* First days of an ordinary-calendar part and of the next one.
  * REQUIRES: zintCivilPartInYears(perYear, part). */
-constexpr ZintPartSpan zintCivilPartSpan(int64_t perYear, int64_t part)
+[[gnu::always_inline]] constexpr ZintPartSpan zintCivilPartSpan(int64_t perYear, int64_t part)
 {
     /* Parts counted from 1561, so that the divisions by the parts per year
      * work on small unsigned numbers. */

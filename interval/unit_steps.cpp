@@ -295,40 +295,33 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
         *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
         return true;
     }
-    /* Intervals of one unit: the same position `count` intervals on lies
-     * in the unit of `to`, whose span comes with it. */
-    const bool oneUnit = u.length == 1;
-    ZintUnitSpan toSpan{};
-    int64_t toUnit = 0;
-    if (oneUnit) {
-        const ZintUnitAt toAt = F::locate(u, toDay);
-        toUnit = toAt.index;
-        toSpan = ZintUnitSpan{toAt.start, toAt.next};
-    } else {
-        toUnit = F::index(u, toDay);
-    }
+    /* A datetime in the last second of its day: its time of day may round
+     * to 0 or a whole day when clipped, and the same position then leaves
+     * its unit; left to the general code. */
+    if (u.seconds && !(from < zintDayValue(true, fromDay + 1) - 1)) return false;
+    const ZintUnitAt toAt = F::locate(u, toDay);
     const ZintUnitAt at = F::locate(u, fromDay);
     const int64_t q = zintIntervalOf(u, at.index);
-    int64_t count = zintIntervalOf(u, toUnit) - q;
+    const int64_t count = zintIntervalOf(u, toAt.index) - q;
     /* Whole intervals: the same position `count` intervals on must not pass
-     * `to` (counting back, must not fall short of it). */
+     * `to` (counting back, must not fall short of it).  It lies in its
+     * unit, the one `count` intervals after from's: a unit before (after)
+     * to's puts it before (after) `to`, and only in to's own unit are the
+     * values compared, so the span taken is always to's, which comes with
+     * its index and does not wait for the count. */
+    const int64_t reachedUnit = at.index + u.length * count;
+    const ZintUnitSpan toSpan{toAt.start, toAt.next};
     double reached = 0;
-    if (!samePosition<F>(u, at, q, from, fromDay, count, &reached, oneUnit ? &toSpan : nullptr))
-        return false;
+    if (!samePosition<F>(u, at, q, from, fromDay, count, &reached, &toSpan)) return false;
+    const bool inToUnit = reachedUnit == toAt.index;
     /* One interval back (forward, counting back): the same position there
      * lies before (after) the interval of `to`, so before (after) `to`.
      * The same position one interval back is at most the first value of
      * the interval after it; the one forward at least the first value of
-     * its unit, but for a datetime in the last second of its day whose
-     * time of day may round below 0 when clipped: that one is checked.
-     * Otherwise only the interval reached must start in range.  No branch
-     * on `back`, which unordered values would mispredict. */
-    const bool back = reached > to;
-    const bool forward = !back & (count < 0) & (reached < to);
-    if (u.seconds & forward & !(from < zintDayValue(true, fromDay + 1) - 1)) {
-        if (!samePosition<F>(u, at, q, from, fromDay, count + 1, &reached) || reached < to)
-            return false;
-    }
+     * its unit.  So only the interval reached must start in range.  No
+     * branch on `back`, which unordered values would mispredict. */
+    const bool back = (reachedUnit > toAt.index) | (inToUnit & (reached > to));
+    const bool forward = !back & (count < 0) & ((reachedUnit < toAt.index) | (inToUnit & (reached < to)));
     const int64_t first = u.length * (q + count) - u.lead;
     if (int(back & !startsInRange(u, first - u.length)) |
         int(forward & !startsInRange(u, first + 2 * u.length)))
