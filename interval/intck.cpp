@@ -194,12 +194,15 @@ double zintck3General(const ZINT_DESC *desc, double from, double to)
     if (orvIsMissing(reached)) return orvMissing();
     /* A boundary crossed is a whole interval only when the same position in
      * the interval is reached too; counting backwards the same holds with
-     * the comparison turned round. */
-    if (reached > to) {
+     * the comparison turned round.  The direction is that of from and to,
+     * not the count's sign: a count of 0 or -1 backwards that has not yet
+     * reached `to` is whole already. */
+    const bool countingBack = to < from;
+    if (!countingBack && reached > to) {
         c -= 1;
         const double back = stepSame(desc, from, c);
         if (orvIsMissing(back) || back > to) return orvMissing();
-    } else if (c < 0 && reached < to) {
+    } else if (countingBack && reached < to) {
         c += 1;
         const double forward = stepSame(desc, from, c);
         if (orvIsMissing(forward) || forward < to) return orvMissing();

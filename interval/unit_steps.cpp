@@ -320,8 +320,10 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
      * the interval after it; the one forward at least the first value of
      * its unit.  So only the interval reached must start in range.  No
      * branch on `back`, which unordered values would mispredict. */
-    const bool back = (reachedUnit > toAt.index) | (inToUnit & (reached > to));
-    const bool forward = !back & (count < 0) & ((reachedUnit < toAt.index) | (inToUnit & (reached < to)));
+    const bool countingBack = to < from;
+    const bool countingForward = !countingBack;
+    const bool back = countingForward & ((reachedUnit > toAt.index) | (inToUnit & (reached > to)));
+    const bool forward = countingBack & ((reachedUnit < toAt.index) | (inToUnit & (reached < to)));
     const int64_t first = u.length * (q + count) - u.lead;
     if (int(back & !startsInRange(u, first - u.length)) |
         int(forward & !startsInRange(u, first + 2 * u.length)))

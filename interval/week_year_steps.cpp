@@ -138,10 +138,12 @@ bool zintWeekYearCount(const ZINT_DESC &desc, double from, double to, bool conti
     }
     double reached = 0;
     if (!weekYearSame(w, from, count, &reached)) return false;
-    if (reached > to) {
+    /* Whole intervals in the direction of from and to (as zintck3). */
+    const bool countingBack = to < from;
+    if (!countingBack && reached > to) {
         --count;
         if (!weekYearSame(w, from, count, &reached) || reached > to) return false;
-    } else if (count < 0 && reached < to) {
+    } else if (countingBack && reached < to) {
         ++count;
         if (!weekYearSame(w, from, count, &reached) || reached < to) return false;
     }

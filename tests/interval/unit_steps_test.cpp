@@ -174,6 +174,16 @@ TEST(UnitSteps, ContinuousCountsByHand)
         {"DTQTR: at the same time", "DTQTR", 2024, 1, 31, 36000, 2024, 4, 30, 36000, 1, true},
         {"DTYEAR back, a second short", "DTYEAR", 2024, 6, 1, 60, 2023, 6, 1, 61, 0, true},
         {"DTYEAR back, a whole year", "DTYEAR", 2024, 6, 1, 60, 2023, 6, 1, 60, -1, true},
+        /* Counting back more than a whole interval but less than two, or
+         * less than one: whole intervals are those of from and to's
+         * direction (dateutil's relativedelta gives -1, 0, -2 and -1). */
+        {"YEAR back: a year and two months", "YEAR", 2024, 3, 10, 0, 2023, 1, 5, 0, -1, true},
+        {"YEAR back: two months", "YEAR", 2024, 3, 10, 0, 2024, 1, 5, 0, 0, true},
+        {"MONTH back: two months and five days", "MONTH", 2024, 3, 10, 0, 2024, 1, 5, 0, -2, true},
+        {"DTYEAR back, a year and a second", "DTYEAR", 2024, 6, 1, 60, 2023, 6, 1, 59, -1, true},
+        /* 2024-W10-7 back to 2023-W01-4: the same position a week-year
+         * back, 2023-W10-7 (12 March 2023), is not yet past it. */
+        {"YEARV back: a week-year and nine weeks", "YEARV", 2024, 3, 10, 0, 2023, 1, 5, 0, -1, true},
         {"DTMONTH from the last second", "DTMONTH", 2024, 1, 31, 86399, 2024, 2, 29, 86399, 1, false},
         {"DTQTR from the last second", "DTQTR", 2024, 1, 31, 86399, 2024, 4, 30, 86398, 0, false},
     };
