@@ -204,17 +204,13 @@ int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, Z
 {
     DummyWork *work = workOf(list);
     if (work == nullptr || series.count < 1) return 0;
-    bool written = false; /* some data set holds rows of the group */
     for (ZTSEV_DSREC *record = list->dummyOutputs; record != nullptr; record = record->next) {
         if (record->info.handle == nullptr || record->rowBinding == nullptr) continue;
-        /* Rows already written cannot be taken back: the group can be
-         * skipped only while no data set holds any; after that the step
-         * ends. */
-        if (ztsevDummyBlockRows(list, &work->block, &series, record->summaryRequested != 0) != 0) {
-            if (written) xexit(ORV_RC_OUT_OF_MEMORY, 0);
+        /* Every data set of the group takes its rows from one block, which
+         * the first reserves for the group: only that one can find no
+         * memory, before any row of the group is written. */
+        if (ztsevDummyBlockRows(list, &work->block, &series, record->summaryRequested != 0) != 0)
             return ZTSEV_ROWS_NO_MEMORY;
-        }
-        written = true;
         RowContext context{live,         series.timeIds, series.count, observations, 0, orvMissing(), nullptr,
                            alignedOf(live, live->maxId), orvMissing(), axisIdsAligned(live), false,
                            work->analysis, work->analysisCount, &list->outTimeId};

@@ -67,12 +67,10 @@ int ZTSEVPutEVDum_init(ZTSEV_LIST *list, ZTSEV_DSREC *record, int32_t byCount, i
  * variable, SETMISSING, the group's largest time ID); observations are the
  * group's observations, whose analysis values the rows take.  A list
  * without event columns and without a sum still gets one row per time ID.
- * Returns 0, or ZTSEV_ROWS_NO_MEMORY when the block of the first data
- * set's rows could not grow to the group for want of memory: the memory
- * message is written and no row of the group has reached any data set, so
- * that the caller can skip the group as a whole.  When a later data set's
- * block runs out of memory, the rows of the earlier ones cannot be taken
- * back: the step ends with the memory message and 1016.
+ * Returns 0, or ZTSEV_ROWS_NO_MEMORY when the block of the group's rows
+ * could not grow to the group for want of memory: the memory message is
+ * written and no row of the group has reached any data set, so that the
+ * caller can skip the group as a whole.
  */
 enum : int { ZTSEV_ROWS_NO_MEMORY = 7 };
 int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, ZTSEV_OBSERVATIONS observations);
