@@ -378,12 +378,6 @@ NumberCellWriter numberCellWriter(FormatFamily family)
     }
 }
 
-void appendNumberCell(std::string &out, double value, FormatFamily family)
-{
-    char text[kLongestNumberCell];
-    out.append(text, numberCellWriter(family)(text, value));
-}
-
 char *putIsoDate(char *out, long long days)
 {
     if (days < kFirstIsoDay || days > kLastIsoDay) return nullptr;

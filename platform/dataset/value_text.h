@@ -22,7 +22,7 @@
  *
  * Exports: CellKind, readNumberCell, kLongestNumberCell, NumberCellWriter,
  * putGeneralNumberCell, numberCellWriter, putPlainNumberCell, LastIsoDay,
- * putDateCell, appendNumberCell, putIsoDate, putIsoDateTime, numberCellKind.
+ * putDateCell, putIsoDate, putIsoDateTime, numberCellKind.
  */
 #ifndef ORV_PLATFORM_DATASET_VALUE_TEXT_H
 #define ORV_PLATFORM_DATASET_VALUE_TEXT_H
@@ -30,7 +30,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "platform/formats.h"
@@ -101,10 +100,6 @@ struct LastIsoDay {
  * (room for kLongestNumberCell bytes), as the Date family's cell writer
  * does, through last (updated); returns the end. */
 char *putDateCell(char *out, double value, LastIsoDay &last);
-
-/* Appends the cell text of value for a variable whose format is of family
- * `family`. */
-void appendNumberCell(std::string &out, double value, FormatFamily family);
 
 /* Writes YYYY-MM-DD of a day number at out (10 bytes); returns the end, or
  * null (nothing written) outside the years 1 to 9999. */

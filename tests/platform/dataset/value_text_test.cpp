@@ -21,6 +21,14 @@ namespace {
 using orvhost::CellKind;
 using orvhost::FormatFamily;
 
+/* Appends the cell text of value as the writer writes it for a variable
+ * of family `family`. */
+void appendNumberCell(std::string &out, double value, FormatFamily family)
+{
+    char text[orvhost::kLongestNumberCell];
+    out.append(text, orvhost::numberCellWriter(family)(text, value));
+}
+
 uint64_t bits(double value) { return std::bit_cast<uint64_t>(value); }
 
 TEST(ValueText, ReadsEveryFormOfCell)
@@ -159,7 +167,7 @@ TEST(ValueText, WritesCellsThatReadBack)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
         std::string text;
-        orvhost::appendNumberCell(text, c.value, c.family);
+        appendNumberCell(text, c.value, c.family);
         EXPECT_EQ(text, c.text);
         EXPECT_LE(text.size(), orvhost::kLongestNumberCell);
         double back = 0;
@@ -178,7 +186,7 @@ TEST(ValueText, AllMissingValuesRoundTripBitForBit)
         SCOPED_TRACE(pattern);
         double value = std::bit_cast<double>(pattern);
         std::string text;
-        orvhost::appendNumberCell(text, value, FormatFamily::Numeric);
+        appendNumberCell(text, value, FormatFamily::Numeric);
         double back = 0;
         EXPECT_EQ(orvhost::readNumberCell(text, &back), CellKind::Missing);
         EXPECT_EQ(bits(back), bits(value));
@@ -220,7 +228,7 @@ TEST(ValueText, IntegerShortcutsMatchTheGeneralNumberCode)
         values.push_back(value);
     for (double value : values) {
         std::string text;
-        orvhost::appendNumberCell(text, value, FormatFamily::Numeric);
+        appendNumberCell(text, value, FormatFamily::Numeric);
         EXPECT_EQ(text, shortestText(value)) << value;
     }
     /* Reading: digit runs of every length the shortcut takes and one more,
@@ -281,7 +289,7 @@ TEST(ValueText, DatesSteppedFromTheLastDayMatchLoneDates)
             char text[orvhost::kLongestNumberCell];
             const std::string stepped(text, orvhost::putDateCell(text, value, last));
             std::string lone;
-            orvhost::appendNumberCell(lone, value, FormatFamily::Date);
+            appendNumberCell(lone, value, FormatFamily::Date);
             EXPECT_EQ(stepped, lone) << value;
         }
     }
