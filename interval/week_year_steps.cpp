@@ -26,7 +26,6 @@ struct WeekYears {
     int64_t startWeek;  /* w */
     int64_t yearShift;  /* floor(s / 52), below m */
     int64_t day;        /* the day of the value */
-    int64_t index;      /* its YEARV index (weekYearIndex) */
     int64_t firstYear;  /* the week-year that starts its interval */
 };
 
@@ -51,7 +50,6 @@ bool weekYearsOf(const ZINT_DESC &desc, double x, bool nudged, WeekYears *w)
     w->startWeek = zintFloorMod(desc.shift, 52) + 1;
     w->yearShift = zintFloorDiv(desc.shift, 52);
     const ZidIsoWeekDate iso = zidTabledIsoWeekDate(w->day);
-    w->index = weekYearIndex(iso);
     const int64_t into = w->m == 1 ? 0 : zintFloorMod(iso.year - 1960, w->m);
     int64_t first = iso.year - into + w->yearShift;
     if (iso.year < first || (iso.year == first && iso.week < w->startWeek)) first -= w->m;
@@ -160,7 +158,7 @@ bool plainWeekYearCount(bool seconds, double from, double to, bool continuous, d
     }
     /* The week-years weekYearSame takes: from's, to's and the one after. */
     if (f.year + 1 > kLastWeekYear || t.year < kFirstWeekYear || t.year + 2 > kLastWeekYear) return false;
-    const double reached = sameIn(seconds, from, fromDay, f.start, t.start, zidTabledYearStart(t.year + 1));
+    const double reached = sameIn(seconds, from, fromDay, f.start, t.start, t.next);
     const WholeCount whole = wholeCount(from, to, reached, count);
     if (int(whole.back & (t.year - 1 < kFirstWeekYear)) | int(whole.forward & (t.year + 3 > kLastWeekYear)))
         return false;
@@ -182,7 +180,8 @@ bool zintWeekYearCount(const ZINT_DESC &desc, double from, double to, bool conti
     const int64_t period = 52 * w.m;
     const int64_t lead = desc.shift != 0 ? period - desc.shift : 0;
     const auto intervalOf = [&](int64_t index) { return zintFloorDiv(index + lead, period); };
-    const int64_t count = intervalOf(weekYearIndex(zidTabledIsoWeekDate(toDay))) - intervalOf(w.index);
+    const int64_t count = intervalOf(weekYearIndex(zidTabledIsoWeekDate(toDay))) -
+                          intervalOf(weekYearIndex(zidTabledIsoWeekDate(w.day)));
     if (!continuous) {
         *result = double(count);
         return true;
