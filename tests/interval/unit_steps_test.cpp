@@ -192,6 +192,10 @@ TEST(UnitSteps, ContinuousCountsByHand)
          * its week 53 clips to the last day of ISO 2021, 2 January 2022. */
         {"YEARV: week 53 clipped, a day short", "YEARV", 2021, 1, 1, 0, 2021, 12, 31, 0, 0, true},
         {"YEARV: week 53 clipped, reached", "YEARV", 2021, 1, 1, 0, 2022, 1, 2, 0, 1, true},
+        /* 2015-12-31 is 2015-W53-4; ISO 2020 has a week 53 too, and its
+         * Thursday is 31 December 2020. */
+        {"YEARV: week 53 to week 53, a day short", "YEARV", 2015, 12, 31, 0, 2020, 12, 30, 0, 4, true},
+        {"YEARV: week 53 to week 53, reached", "YEARV", 2015, 12, 31, 0, 2020, 12, 31, 0, 5, true},
         /* 2026-01-01 (2026-W01-4) back to 2020-W53-4: six week-years back
          * is 2020-W01-4 (2 January 2020), past `to`; five is not. */
         {"YEARV back over a 53-week year", "YEARV", 2026, 1, 1, 0, 2020, 12, 31, 0, -5, true},
@@ -208,6 +212,10 @@ TEST(UnitSteps, ContinuousCountsByHand)
          35999, 0, true},
         {"DTR445MON: clipped at the time of day, reached", "DTR445MON", 2020, 12, 28, 36000, 2021, 1, 31,
          36000, 1, true},
+        /* 28 December 2015, 35 days into the six-week R445 December 2015
+         * (from 23 November), to the same day of December 2020. */
+        {"R445MON: week 53 to week 53, a day short", "R445MON", 2015, 12, 28, 0, 2020, 12, 27, 0, 59, true},
+        {"R445MON: week 53 to week 53, reached", "R445MON", 2015, 12, 28, 0, 2020, 12, 28, 0, 60, true},
         /* 26 January 2020, 27 days into R445 January 2020 (from 30 December
          * 2019): 27 days into December 2020 is 20 December. */
         {"R445MON: January to the 53-week December, reached", "R445MON", 2020, 1, 26, 0, 2020, 12, 20, 0,
