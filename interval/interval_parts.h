@@ -118,7 +118,7 @@ constexpr bool zintCivilPartInYears(int64_t perYear, int64_t part)
 constexpr ZintPartAt zintRetailPartIn(const ZintRetailWeeks &weeks, int64_t isoYear,
                                       int64_t yearStart, int64_t nextYearStart, int64_t day)
 {
-    const uint32_t week0 = uint32_t(day - yearStart) / 7; /* [0, 52] */
+    const uint32_t week0 = zidWholeWeeks(uint32_t(day - yearStart)); /* [0, 52] */
     const int month = weeks.monthOfWeek[week0];
     /* Chosen by a mask: a branch would mispredict one month in twelve. */
     const int64_t december = -int64_t(month == 12);
