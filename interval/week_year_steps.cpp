@@ -135,7 +135,6 @@ bool zintWeekYearStep(const ZINT_DESC &desc, char align, double x, double n, dou
     return true;
 }
 
-
 namespace {
 
 /* zintWeekYearCount of plain YEARV (week-years from ISO week 1), with its
