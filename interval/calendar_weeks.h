@@ -9,7 +9,7 @@
  * Exports: zidywdd, ziddywd, ziddywds, zintyrse, zidywdds, diff_actact, and
  * the integer helpers ZidIsoWeekDate, zidIsoWeekDate, zidIsoWeekStart, the
  * table of ISO week-year starts (zidIsoYearStarts, zidTabledYearStart,
- * ZidIsoYear, zidTabledIsoYear, zidTabledIsoWeekDate),
+ * ZidIsoYear, zidTabledIsoYear, zidTabledIsoWeekDate), zidWholeWeeks,
  * zidSundayYearStart.
  */
 #ifndef ORV_INTERVAL_CALENDAR_WEEKS_H
@@ -65,10 +65,12 @@ inline int64_t zidTabledYearStart(int64_t year)
     return zidIsoYearStarts[size_t(year - ZID_FIRST_TABLED_YEAR)];
 }
 
-/* An ISO week-year and the Monday of its week 1. */
+/* An ISO week-year, the Monday of its week 1 and that of the next
+ * year's. */
 struct ZidIsoYear {
     int64_t year;
     int64_t start;
+    int64_t next;
 };
 
 /* The ISO week-year of a day of the valid range (or a week next to it),
@@ -76,7 +78,7 @@ struct ZidIsoYear {
  * half a year before the first tabled start, or the one before it.  ISO
  * years start within a few days of 365.2425 days apart, so the estimate
  * is the year or the next (tests/interval/calendar_weeks_test.cpp checks
- * every day); both candidate starts are read at once.
+ * every day); both candidate starts and the one after are read at once.
  * REQUIRES: ZINT_FIRST_DAY - 7 <= day <= ZINT_LAST_DAY + 7. */
 inline ZidIsoYear zidTabledIsoYear(int64_t day)
 {
@@ -85,17 +87,27 @@ inline ZidIsoYear zidTabledIsoYear(int64_t day)
     const size_t estimate = size_t(sinceFirst * 11759337 >> 32); /* at least 2 here */
     const int64_t before = zidIsoYearStarts[estimate - 1];
     const int64_t start = zidIsoYearStarts[estimate];
+    const int64_t after = zidIsoYearStarts[estimate + 1];
     /* Chosen by arithmetic: a branch would mispredict half the year. */
     const int64_t earlier = int64_t(day < start);
     return ZidIsoYear{int64_t(estimate) - earlier + ZID_FIRST_TABLED_YEAR,
-                      start - earlier * (start - before)};
+                      start - earlier * (start - before), after - earlier * (after - start)};
 }
+
+/* Whole weeks in `days`, days / 7, by one multiplication (a division by
+ * 7 of any 32-bit number takes several steps).  REQUIRES: days < 13110. */
+constexpr uint32_t zidWholeWeeks(uint32_t days) { return days * 9363 >> 16; }
+static_assert([] {
+    for (uint32_t days = 0; days < 13110; ++days)
+        if (zidWholeWeeks(days) != days / 7) return false;
+    return true;
+}());
 
 /* zidIsoWeekDate from the table.  REQUIRES: as zidTabledIsoYear. */
 inline ZidIsoWeekDate zidTabledIsoWeekDate(int64_t day)
 {
     const ZidIsoYear iso = zidTabledIsoYear(day);
-    return ZidIsoWeekDate{iso.year, int(uint32_t(day - iso.start) / 7) + 1, zintIsoDayOfWeek(day)};
+    return ZidIsoWeekDate{iso.year, int(zidWholeWeeks(uint32_t(day - iso.start))) + 1, zintIsoDayOfWeek(day)};
 }
 
 /* Day number of the first day (a Sunday) of Sunday-based week-year `year`:

@@ -112,21 +112,28 @@ constexpr bool zintCivilPartInYears(int64_t perYear, int64_t part)
 }
 
 /* The retail month of a day, given the ISO week-year that holds it and
- * the Monday of that year's week 1: a retail month is a run of whole ISO
- * weeks of its week-year. */
+ * the Mondays of that year's week 1 and of the next year's: a retail
+ * month is a run of whole ISO weeks of its week-year, December running to
+ * the next year. */
 constexpr ZintPartAt zintRetailPartIn(const ZintRetailWeeks &weeks, int64_t isoYear,
-                                      int64_t yearStart, int64_t day)
+                                      int64_t yearStart, int64_t nextYearStart, int64_t day)
 {
-    const uint32_t week0 = uint32_t(day - yearStart) / 7; /* [0, 52] */
-    return ZintPartAt{12 * (isoYear - 1960) + (weeks.monthOfWeek[week0] - 1),
-                      yearStart + 7 * weeks.monthStartOfWeek[week0], 0 /* not worked out here */};
+    const uint32_t week0 = zidWholeWeeks(uint32_t(day - yearStart)); /* [0, 52] */
+    const int month = weeks.monthOfWeek[week0];
+    /* Chosen by a mask: a branch would mispredict one month in twelve. */
+    const int64_t december = -int64_t(month == 12);
+    const int64_t next = ((yearStart + 7 * weeks.nextMonthStartOfWeek[week0]) & ~december) |
+                         (nextYearStart & december);
+    return ZintPartAt{12 * (isoYear - 1960) + (month - 1), yearStart + 7 * weeks.monthStartOfWeek[week0],
+                      next};
 }
 
 /* The retail month of a day.  REQUIRES: |day| <= 2^50. */
 constexpr ZintPartAt zintRetailPartAt(const ZintRetailWeeks &weeks, int64_t day)
 {
     const ZidIsoWeekDate iso = zidIsoWeekDate(day);
-    return zintRetailPartIn(weeks, iso.year, day - (iso.day - 1) - 7 * (iso.week - 1), day);
+    return zintRetailPartIn(weeks, iso.year, day - (iso.day - 1) - 7 * (iso.week - 1),
+                            zidIsoWeekStart(iso.year + 1, 1), day);
 }
 
 /* First days of retail month `part` (months from January 1960) and of

@@ -21,12 +21,13 @@ inline constexpr int r454mon_index[12] = {0, 4, 9, 13, 17, 22, 26, 30, 35, 39, 4
 inline constexpr int r544mon_index[12] = {0, 5, 9, 13, 18, 22, 26, 31, 35, 39, 44, 48};
 
 /* A retail calendar's months by ISO week: the month (1 to 12) of each
- * 0-based ISO week 0 to 52 and its first week, and the first 0-based week
- * of each month. */
+ * 0-based ISO week 0 to 52, its first week and that of the month after,
+ * and the first 0-based week of each month. */
 struct ZintRetailWeeks {
     int monthOfWeek[53];
     int monthStartOfWeek[53]; /* firstWeek of the month of each week, so
-                                 that both come from one index */
+                                 that all come from one index */
+    int nextMonthStartOfWeek[53]; /* firstWeek of the month after */
     int firstWeek[13]; /* [12], 52, stands for the next year's first week */
 };
 
@@ -40,8 +41,10 @@ constexpr ZintRetailWeeks zintRetailWeeksOf(const int (&firstWeeks)[12])
     }
     for (int month = 0; month < 12; ++month) weeks.firstWeek[month] = firstWeeks[month];
     weeks.firstWeek[12] = 52;
-    for (int week0 = 0; week0 < 53; ++week0)
-        weeks.monthStartOfWeek[week0] = firstWeeks[weeks.monthOfWeek[week0] - 1];
+    for (int week0 = 0; week0 < 53; ++week0) {
+        weeks.monthStartOfWeek[week0] = weeks.firstWeek[weeks.monthOfWeek[week0] - 1];
+        weeks.nextMonthStartOfWeek[week0] = weeks.firstWeek[weeks.monthOfWeek[week0]];
+    }
     return weeks;
 }
 

@@ -142,8 +142,8 @@ struct RetailMonths {
     static ZintUnitAt locate(const ZintUnits &u, int64_t day)
     {
         const ZidIsoYear iso = zidTabledIsoYear(day);
-        const ZintPartAt at = zintRetailPartIn(*u.retail, iso.year, iso.start, day);
-        return ZintUnitAt{at.index, at.start, span(u, at.index).next};
+        const ZintPartAt at = zintRetailPartIn(*u.retail, iso.year, iso.start, iso.next, day);
+        return ZintUnitAt{at.index, at.start, at.next};
     }
     static int64_t index(const ZintUnits &u, int64_t day) { return locate(u, day).index; }
     static int64_t start(const ZintUnits &u, int64_t k) { return span(u, k).start; }

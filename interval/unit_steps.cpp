@@ -190,15 +190,32 @@ double timeOfDay(double x, int64_t xDay)
     return x - kDay * (roundsUp ? next : double(xDay));
 }
 
+/* x (on day xDay, in unit `at`) moved to the unit `target`, in value
+ * units: the target's start plus x's offset into its own unit, clipped
+ * to the target's last day (keeping the time of day). */
+template <class F>
+[[gnu::always_inline]] inline double positionIn(const ZintUnits &u, const ZintUnitAt &at,
+                                                const ZintUnitSpan &target, double x, int64_t xDay)
+{
+    const double limit = valueOfDay(u, target.next);
+    const double targetValue = valueOfDay(u, target.start);
+    const double value = targetValue + (x - valueOfDay(u, at.start));
+    /* Past the target unit: its last day (a working-day unit is one day),
+     * for a datetime at x's time of day.  Chosen without a branch: a
+     * working day's unit often runs past the target's (a weekend on a
+     * Thursday). */
+    const double lastDay = F::kWorking ? targetValue : u.seconds ? limit - kDay : limit - 1;
+    const double clipped = u.seconds ? lastDay + timeOfDay(x, xDay) : lastDay;
+    return value < limit ? value : clipped;
+}
+
 /* Same-position alignment n intervals after x's (interval q, unit `at`),
  * in value units: the unit as far into the target interval as x's unit
- * is into its own, plus x's offset into its unit, clipped to the last day
- * of that unit (keeping the time of day).  False when a boundary leaves
- * the valid range. */
+ * is into its own, positioned as positionIn.  False when a boundary
+ * leaves the valid range. */
 template <class F>
 [[gnu::always_inline]] inline bool samePosition(const ZintUnits &u, const ZintUnitAt &at, int64_t q,
-                                                double x, int64_t xDay, int64_t n, double *result,
-                                                const ZintUnitSpan *known = nullptr)
+                                                double x, int64_t xDay, int64_t n, double *result)
 {
     const int64_t own = u.length * q - u.lead;
     /* A count of seconds between two datetimes may be large: a product
@@ -212,18 +229,7 @@ template <class F>
      * then do too. */
     if (!startsInRange(u, own) || !startsInRange(u, first) || !startsInRange(u, first + u.length))
         return false;
-    /* `known`: the caller's span of the target unit. */
-    const ZintUnitSpan target = known != nullptr ? *known : F::span(u, targetUnit);
-    const double limit = valueOfDay(u, target.next);
-    const double targetValue = valueOfDay(u, target.start);
-    const double value = targetValue + (x - valueOfDay(u, at.start));
-    /* Past the target unit: its last day (a working-day unit is one day),
-     * for a datetime at x's time of day.  Chosen without a branch: a
-     * working day's unit often runs past the target's (a weekend on a
-     * Thursday). */
-    const double lastDay = F::kWorking ? targetValue : u.seconds ? limit - kDay : limit - 1;
-    const double clipped = u.seconds ? lastDay + timeOfDay(x, xDay) : lastDay;
-    *result = value < limit ? value : clipped;
+    *result = positionIn<F>(u, at, F::span(u, targetUnit), x, xDay);
     return true;
 }
 
@@ -302,7 +308,20 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
     const ZintUnitAt toAt = F::locate(u, toDay);
     const ZintUnitAt at = F::locate(u, fromDay);
     const int64_t q = zintIntervalOf(u, at.index);
-    const int64_t count = zintIntervalOf(u, toAt.index) - q;
+    const int64_t toInterval = zintIntervalOf(u, toAt.index);
+    const int64_t count = toInterval - q;
+    /* The intervals the general code steps to must start in the valid
+     * range: from's, to's (the same position `count` intervals on), the
+     * one after it, and the one before or the one after that (a step back
+     * or forward below).  All are asked for at once, declining a little
+     * more near the ends of the range.  Units of valid days start in the
+     * range, so from's interval can leave it only below, the others only
+     * as far as the outer two. */
+    const int64_t own = u.length * q - u.lead;
+    const int64_t first = u.length * toInterval - u.lead;
+    if (!startsInRange(u, own) || !startsInRange(u, first - u.length) ||
+        !startsInRange(u, first + 2 * u.length))
+        return false;
     /* Whole intervals: the same position `count` intervals on must not pass
      * `to` (counting back, must not fall short of it).  It lies in its
      * unit, the one `count` intervals after from's: a unit before (after)
@@ -310,24 +329,15 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
      * values compared, so the span taken is always to's, which comes with
      * its index and does not wait for the count. */
     const int64_t reachedUnit = at.index + u.length * count;
-    const ZintUnitSpan toSpan{toAt.start, toAt.next};
-    double reached = 0;
-    if (!samePosition<F>(u, at, q, from, fromDay, count, &reached, &toSpan)) return false;
+    const double reached = positionIn<F>(u, at, ZintUnitSpan{toAt.start, toAt.next}, from, fromDay);
     const bool inToUnit = reachedUnit == toAt.index;
     /* One interval back (forward, counting back): the same position there
      * lies before (after) the interval of `to`, so before (after) `to`.
-     * The same position one interval back is at most the first value of
-     * the interval after it; the one forward at least the first value of
-     * its unit.  So only the interval reached must start in range.  No
-     * branch on `back`, which unordered values would mispredict. */
+     * No branch on `back`, which unordered values would mispredict. */
     const bool countingBack = to < from;
     const bool countingForward = !countingBack;
     const bool back = countingForward & ((reachedUnit > toAt.index) | (inToUnit & (reached > to)));
     const bool forward = countingBack & ((reachedUnit < toAt.index) | (inToUnit & (reached < to)));
-    const int64_t first = u.length * (q + count) - u.lead;
-    if (int(back & !startsInRange(u, first - u.length)) |
-        int(forward & !startsInRange(u, first + 2 * u.length)))
-        return false;
     *result = double(count + int64_t(forward) - int64_t(back));
     return true;
 }

@@ -32,6 +32,13 @@ struct WeekYears {
 constexpr int64_t kFirstWeekYear = 1583;
 constexpr int64_t kLastWeekYear = 19999;
 
+/* YEARV index of an ISO week date as zintck2 counts it: ISO weeks from
+ * 1960, a week 53 counting as week 52. */
+int64_t weekYearIndex(const ZidIsoWeekDate &iso)
+{
+    return 52 * iso.year + (iso.week < 52 ? iso.week : 52) - 101921;
+}
+
 /* The week-years of desc and the interval of x, as zintnx2 finds them;
  * false for a value or an interval the general code must take. */
 bool weekYearsOf(const ZINT_DESC &desc, double x, bool nudged, WeekYears *w)
@@ -60,30 +67,52 @@ bool weekYearStart(const WeekYears &w, int64_t count, int64_t *day)
     return true;
 }
 
-double weekYearValue(const WeekYears &w, int64_t day)
+double weekYearValue(bool seconds, int64_t day) { return seconds ? double(day) * kDay : double(day); }
+
+/* Same position of x (on day xDay) in the interval from day begin to day
+ * next, x's own interval starting on day own: as many ISO weeks into the
+ * target interval as x's week is into its own, clipped to the target's
+ * end. */
+double sameIn(bool seconds, double x, int64_t xDay, int64_t own, int64_t begin, int64_t next)
 {
-    return w.seconds ? double(day) * kDay : double(day);
+    /* x's ISO week starts on its Monday; weeks are whole from `own`. */
+    const int64_t weekStart = xDay - (zintIsoDayOfWeek(xDay) - 1);
+    const int64_t target = begin + (weekStart - own);
+    const double limit = weekYearValue(seconds, std::min(next, target + 7));
+    const double value = weekYearValue(seconds, target) + (x - weekYearValue(seconds, weekStart));
+    if (value < limit) return value;
+    return seconds ? limit - kDay + zintTimeOfDay(x) : limit - 1;
 }
 
-/* Same position `count` week-years on: as many ISO weeks into the target
- * interval as x's week is into its own, clipped to the target's end. */
+/* Same position `count` week-years on; false when an interval start
+ * leaves the week-years taken here. */
 bool weekYearSame(const WeekYears &w, double x, int64_t count, double *result)
 {
     int64_t own = 0, begin = 0, next = 0;
     if (!weekYearStart(w, 0, &own) || !weekYearStart(w, count, &begin) ||
         !weekYearStart(w, count + 1, &next))
         return false;
-    /* x's ISO week starts on its Monday; weeks are whole from `own`. */
-    const int64_t weekStart = w.day - (zintIsoDayOfWeek(w.day) - 1);
-    const int64_t target = begin + (weekStart - own);
-    const double limit = weekYearValue(w, std::min(next, target + 7));
-    const double value = weekYearValue(w, target) + (x - weekYearValue(w, weekStart));
-    if (value < limit) {
-        *result = value;
-        return true;
-    }
-    *result = w.seconds ? limit - kDay + zintTimeOfDay(x) : limit - 1;
+    *result = sameIn(w.seconds, x, w.day, own, begin, next);
     return true;
+}
+
+/* Whole intervals in the direction of from and to (as zintck3), given
+ * the count of boundaries and the same position reached over them: the
+ * same position one interval back (forward, counting back) lies in the
+ * interval before (after) to's, so before (after) `to`, and is not
+ * worked out; the caller checks that its week-years are ones taken here.
+ * No branch on the comparison, which values in no order would
+ * mispredict. */
+struct WholeCount {
+    int64_t count;
+    bool back, forward;
+};
+WholeCount wholeCount(double from, double to, double reached, int64_t count)
+{
+    const bool countingBack = to < from;
+    const bool back = !countingBack & (reached > to);
+    const bool forward = countingBack & (reached < to);
+    return WholeCount{count + int64_t(forward) - int64_t(back), back, forward};
 }
 
 }  // namespace
@@ -108,46 +137,60 @@ bool zintWeekYearStep(const ZINT_DESC &desc, char align, double x, double n, dou
 
 namespace {
 
-/* YEARV index of a day as zintck2 counts it: ISO weeks from 1960, a week
- * 53 counting as week 52. */
-int64_t weekYearIndex(int64_t day)
+/* zintWeekYearCount of plain YEARV (week-years from ISO week 1), with its
+ * inputs and results: the interval of a day is its ISO week-year, so the
+ * count is the difference of the week-years of from and to, and the
+ * starts of from's and to's week-years and of the one after to's come
+ * with the two table lookups of their days. */
+bool plainWeekYearCount(bool seconds, double from, double to, bool continuous, double *result)
 {
-    const ZidIsoWeekDate iso = zidTabledIsoWeekDate(day);
-    return 52 * iso.year + (iso.week < 52 ? iso.week : 52) - 101921;
+    int64_t fromDay = 0, toDay = 0;
+    if (!zintClosedDay(from, seconds, continuous, &fromDay) || !zintClosedDay(to, seconds, false, &toDay))
+        return false;
+    const ZidIsoYear f = zidTabledIsoYear(fromDay);
+    const ZidIsoYear t = zidTabledIsoYear(toDay);
+    if (f.year < kFirstWeekYear) return false;
+    const int64_t count = t.year - f.year;
+    if (!continuous) {
+        *result = double(count);
+        return true;
+    }
+    /* The week-years weekYearSame takes: from's, to's and the one after. */
+    if (f.year + 1 > kLastWeekYear || t.year < kFirstWeekYear || t.year + 2 > kLastWeekYear) return false;
+    const double reached = sameIn(seconds, from, fromDay, f.start, t.start, t.next);
+    const WholeCount whole = wholeCount(from, to, reached, count);
+    if (int(whole.back & (t.year - 1 < kFirstWeekYear)) | int(whole.forward & (t.year + 3 > kLastWeekYear)))
+        return false;
+    *result = double(whole.count);
+    return true;
 }
 
 }  // namespace
 
 bool zintWeekYearCount(const ZINT_DESC &desc, double from, double to, bool continuous, double *result)
 {
+    if (desc.kind != 'd' && desc.kind != 's') return false;
+    if (zintMultiplierOf(desc) == 1 && desc.shift == 0)
+        return plainWeekYearCount(desc.kind == 's', from, to, continuous, result);
     WeekYears w;
     int64_t toDay = 0;
     if (!weekYearsOf(desc, from, continuous, &w) || !zintClosedDay(to, w.seconds, false, &toDay))
         return false;
     const int64_t period = 52 * w.m;
     const int64_t lead = desc.shift != 0 ? period - desc.shift : 0;
-    /* Plain YEARV (52 weeks) divides by a constant. */
-    const auto intervalOf = [&](int64_t day) {
-        const int64_t a = weekYearIndex(day) + lead;
-        return period == 52 ? zintFloorDiv(a, 52) : zintFloorDiv(a, period);
-    };
-    int64_t count = intervalOf(toDay) - intervalOf(w.day);
+    const auto intervalOf = [&](int64_t index) { return zintFloorDiv(index + lead, period); };
+    const int64_t count = intervalOf(weekYearIndex(zidTabledIsoWeekDate(toDay))) -
+                          intervalOf(weekYearIndex(zidTabledIsoWeekDate(w.day)));
     if (!continuous) {
         *result = double(count);
         return true;
     }
     double reached = 0;
     if (!weekYearSame(w, from, count, &reached)) return false;
-    /* Whole intervals in the direction of from and to (as zintck3). */
-    const bool countingBack = to < from;
-    if (!countingBack && reached > to) {
-        --count;
-        if (!weekYearSame(w, from, count, &reached) || reached > to) return false;
-    } else if (countingBack && reached < to) {
-        ++count;
-        if (!weekYearSame(w, from, count, &reached) || reached < to) return false;
-    }
-    *result = double(count);
+    const WholeCount whole = wholeCount(from, to, reached, count);
+    const int64_t year = w.firstYear + w.m * count;
+    if (int(whole.back & (year - w.m < kFirstWeekYear)) | int(whole.forward & (year + 3 * w.m > kLastWeekYear)))
+        return false;
+    *result = double(whole.count);
     return true;
 }
-

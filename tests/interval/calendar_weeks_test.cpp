@@ -68,7 +68,7 @@ TEST(CalendarWalk, TabledIsoYearsMatchTheWeekDates)
         const ZidIsoYear tabled = zidTabledIsoYear(day);
         const int64_t weekOne = day - (iso.day - 1) - 7 * (iso.week - 1);
         if (tabled.year != iso.year || tabled.start != weekOne ||
-            zidTabledYearStart(iso.year) != weekOne) {
+            zidTabledYearStart(iso.year) != weekOne || tabled.next != zidIsoWeekStart(iso.year + 1, 1)) {
             ++failures;
             ADD_FAILURE() << "day " << day << ": tabled " << tabled.year << " from " << tabled.start
                           << ", iso " << iso.year << " from " << weekOne;

@@ -66,8 +66,12 @@ TEST(UnitFamilies, PartsByHand)
         const ZidIsoYear iso = zidTabledIsoYear(c.on);
         const ZintPartSpan general = zintRetailPartSpan(weeks, at.index);
         const ZintPartSpan tabled = zintRetailPartSpanBy(weeks, at.index, zidTabledYearStart);
+        const ZintPartAt tabledAt = zintRetailPartIn(weeks, iso.year, iso.start, iso.next, c.on);
         EXPECT_EQ(at.start, c.start) << c.id;
-        EXPECT_EQ(zintRetailPartIn(weeks, iso.year, iso.start, c.on).index, at.index) << c.id;
+        EXPECT_EQ(at.next, c.next) << c.id;
+        EXPECT_EQ(tabledAt.index, at.index) << c.id;
+        EXPECT_EQ(tabledAt.start, c.start) << c.id;
+        EXPECT_EQ(tabledAt.next, c.next) << c.id;
         EXPECT_EQ(general.start, c.start) << c.id;
         EXPECT_EQ(general.next, c.next) << c.id;
         EXPECT_EQ(tabled.start, c.start) << c.id;

@@ -45,10 +45,14 @@ const double kSteps[] = {-1048577, -1048576, -40000, -25, -3, -1, 0, 1, 2, 7, 53
 
 bool sameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
 
-/* Days near both ends of the valid range and spread in between. */
+/* Days near both ends of the valid range and spread in between, and
+ * every day around the ends of the 53-week ISO years 2020 and 2026 (the
+ * week-years and retail Decembers of 53 weeks). */
 std::vector<int64_t> sweepDays()
 {
     std::vector<int64_t> days;
+    for (int64_t d = orvDaysFromCivil(2020, 12, 21); d <= orvDaysFromCivil(2021, 1, 10); ++d) days.push_back(d);
+    for (int64_t d = orvDaysFromCivil(2026, 12, 24); d <= orvDaysFromCivil(2027, 1, 8); ++d) days.push_back(d);
     for (int64_t d = ZINT_FIRST_DAY - 3; d < ZINT_FIRST_DAY + 800; d += 3) days.push_back(d);
     for (int64_t d = ZINT_LAST_DAY - 800; d <= ZINT_LAST_DAY + 3; d += 3) days.push_back(d);
     for (int64_t d = orvDaysFromCivil(1900, 1, 1); d < orvDaysFromCivil(2100, 1, 1); d += 41)
@@ -184,6 +188,44 @@ TEST(UnitSteps, ContinuousCountsByHand)
         /* 2024-W10-7 back to 2023-W01-4: the same position a week-year
          * back, 2023-W10-7 (12 March 2023), is not yet past it. */
         {"YEARV back: a week-year and nine weeks", "YEARV", 2024, 3, 10, 0, 2023, 1, 5, 0, -1, true},
+        /* ISO 2020 has 53 weeks: 2021-01-01 is 2020-W53-5.  A week-year on,
+         * its week 53 clips to the last day of ISO 2021, 2 January 2022. */
+        {"YEARV: week 53 clipped, a day short", "YEARV", 2021, 1, 1, 0, 2021, 12, 31, 0, 0, true},
+        {"YEARV: week 53 clipped, reached", "YEARV", 2021, 1, 1, 0, 2022, 1, 2, 0, 1, true},
+        /* 2015-12-31 is 2015-W53-4; ISO 2020 has a week 53 too, and its
+         * Thursday is 31 December 2020. */
+        {"YEARV: week 53 to week 53, a day short", "YEARV", 2015, 12, 31, 0, 2020, 12, 30, 0, 4, true},
+        {"YEARV: week 53 to week 53, reached", "YEARV", 2015, 12, 31, 0, 2020, 12, 31, 0, 5, true},
+        /* 2026-01-01 (2026-W01-4) back to 2020-W53-4: six week-years back
+         * is 2020-W01-4 (2 January 2020), past `to`; five is not. */
+        {"YEARV back over a 53-week year", "YEARV", 2026, 1, 1, 0, 2020, 12, 31, 0, -5, true},
+        {"DTYEARV: last second of week 53, a second short", "DTYEARV", 2021, 1, 3, 86399, 2022, 1, 2,
+         86398, 0, true},
+        {"DTYEARV: last second of week 53, reached", "DTYEARV", 2021, 1, 3, 86399, 2022, 1, 2, 86399, 1,
+         true},
+        /* R445 December 2020 runs six weeks, 23 November 2020 to 3 January
+         * 2021 (ISO 2020 has 53 weeks); January 2021 four, 4 to 31 January.
+         * 28 December is 35 days into December: clipped to 31 January. */
+        {"R445MON: December's week 53 clipped, reached", "R445MON", 2020, 12, 28, 0, 2021, 1, 31, 0, 1, true},
+        {"R445MON: December's week 53 clipped, short", "R445MON", 2020, 12, 28, 0, 2021, 1, 30, 0, 0, true},
+        {"DTR445MON: clipped at the time of day, short", "DTR445MON", 2020, 12, 28, 36000, 2021, 1, 31,
+         35999, 0, true},
+        {"DTR445MON: clipped at the time of day, reached", "DTR445MON", 2020, 12, 28, 36000, 2021, 1, 31,
+         36000, 1, true},
+        /* 28 December 2015, 35 days into the six-week R445 December 2015
+         * (from 23 November), to the same day of December 2020. */
+        {"R445MON: week 53 to week 53, a day short", "R445MON", 2015, 12, 28, 0, 2020, 12, 27, 0, 59, true},
+        {"R445MON: week 53 to week 53, reached", "R445MON", 2015, 12, 28, 0, 2020, 12, 28, 0, 60, true},
+        /* 26 January 2020, 27 days into R445 January 2020 (from 30 December
+         * 2019): 27 days into December 2020 is 20 December. */
+        {"R445MON: January to the 53-week December, reached", "R445MON", 2020, 1, 26, 0, 2020, 12, 20, 0,
+         11, true},
+        {"R445MON: January to the 53-week December, short", "R445MON", 2020, 1, 26, 0, 2020, 12, 19, 0,
+         10, true},
+        /* 31 January 2021 back to December 2020: 27 days into it is 20
+         * December. */
+        {"R445MON back: a whole month", "R445MON", 2021, 1, 31, 0, 2020, 12, 20, 0, -1, true},
+        {"R445MON back: a day short of a month", "R445MON", 2021, 1, 31, 0, 2020, 12, 21, 0, 0, true},
         {"DTMONTH from the last second", "DTMONTH", 2024, 1, 31, 86399, 2024, 2, 29, 86399, 1, false},
         {"DTQTR from the last second", "DTQTR", 2024, 1, 31, 86399, 2024, 4, 30, 86398, 0, false},
     };
