@@ -127,6 +127,7 @@ bool InputDataSet::open(const std::string &csvPath, const std::string &sidecarPa
     /* A zero-size row still needs an address: a null row means "no row". */
     current_.assign(std::max<size_t>(rowSize_, 1), 0);
     next_ = groupRow_ = current_;
+    lastMonths_.assign(description_.variables.size(), LastIsoMonth{});
     checkpoints_.push_back(dataStart_);
     return true;
 }
@@ -281,7 +282,7 @@ bool InputDataSet::parseRow(std::span<const std::string_view> fields, std::vecto
         const Variable &variable = variables[i];
         if (variable.type == VariableType::Numeric) {
             double value = 0;
-            if (readNumberCell(fields[i], &value) == CellKind::Text) {
+            if (readNumberCell(fields[i], &value, lastMonths_[i]) == CellKind::Text) {
                 error = reader_.where(line) + "the value " + quoted(fields[i]) +
                         " of the numeric variable " + variable.name + " is not a number.";
                 return false;
@@ -544,7 +545,7 @@ int64_t InputDataSet::countedObservations()
 size_t InputDataSet::heldBytes() const
 {
     return reader_.heldBytes() + current_.capacity() + next_.capacity() + groupRow_.capacity() +
-           checkpoints_.capacity() * sizeof(Position);
+           lastMonths_.capacity() * sizeof(LastIsoMonth) + checkpoints_.capacity() * sizeof(Position);
 }
 
 }  // namespace orvhost

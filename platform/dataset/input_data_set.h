@@ -28,6 +28,7 @@
 
 #include "platform/dataset/csv_reader.h"
 #include "platform/dataset/data_set.h"
+#include "platform/dataset/value_text.h"
 
 namespace orvhost {
 
@@ -126,6 +127,7 @@ private:
     std::string path_;
     size_t rowSize_ = 0;
     std::vector<uint8_t> current_, next_, groupRow_;
+    std::vector<LastIsoMonth> lastMonths_; /* of each column, for parseRow */
     Position dataStart_, groupStart_, nextPosition_;
     std::vector<Position> checkpoints_; /* every checkpointInterval_ rows */
     int64_t checkpointInterval_;
