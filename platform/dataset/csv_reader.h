@@ -29,7 +29,7 @@ namespace orvhost {
 
 class CsvReader {
 public:
-    enum class Result { Record, End, Error };
+    enum class Result { Record, End, Error, NotPlain };
 
     CsvReader() = default;
     ~CsvReader();
@@ -47,6 +47,16 @@ public:
      * unquoted field, a record of more than 16 MiB) or a read error; error
      * names the file and line. */
     Result next(std::string &error);
+
+    /* Reads the next record as next() does when it holds no quote, has at
+     * most the fields limitFields() allows and lies in the buffer; NotPlain
+     * (nothing more to be read) for any other record and on a read error.
+     * It never allocates memory, so it may run on a thread of its own. */
+    Result nextPlain();
+
+    /* Reserves room for the fields of a record of at most `most` fields;
+     * nextPlain() then takes a record of more as NotPlain. */
+    void limitFields(size_t most);
 
     std::span<const std::string_view> fields() const { return fields_; }
 
@@ -88,6 +98,10 @@ private:
      * consumed and fields_ empty, when the general loop must read it (also
      * after a read error, which that loop reports). */
     bool splitPlainRecord();
+    /* Skips a byte-order mark at the start of the file and empty lines, and
+     * notes where the record there starts.  False at the end of the file
+     * or after a read error (readFailed_). */
+    bool startRecord();
     Result fail(std::string &error, int64_t line, const std::string &what);
 
     std::string path_;
@@ -105,6 +119,7 @@ private:
     std::string text_;                          /* the record's field texts */
     std::vector<size_t> ends_;                  /* end of each field in text_ */
     std::vector<std::string_view> fields_;
+    size_t fieldLimit_ = SIZE_MAX; /* splitPlainRecord leaves longer records */
 };
 
 }  // namespace orvhost

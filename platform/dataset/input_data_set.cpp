@@ -11,6 +11,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "platform/dataset/column_guess.h"
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/libraries.h"
@@ -99,15 +100,6 @@ int compareValues(const Variable &va, const uint8_t *a, const Variable &vb, cons
     if (va.type == VariableType::Numeric) return compareNumbers(numberAt(a, va), numberAt(b, vb));
     return compareTexts(a + va.offset, size_t(va.length), b + vb.offset, size_t(vb.length));
 }
-
-/* How a column's values are read when there is no sidecar. */
-struct ColumnGuess {
-    bool numbers = true;   /* every value so far is a number or missing */
-    bool dates = true;     /* every non-missing value is an ISO date */
-    bool datetimes = true; /* every non-missing value is an ISO datetime */
-    bool anyValue = false;
-    size_t longest = 0;
-};
 
 }  // namespace
 
@@ -203,35 +195,12 @@ bool InputDataSet::checkHeader(std::span<const std::string_view> header, bool fr
  * scales (days, seconds, plain numbers) cannot be told apart afterwards. */
 bool InputDataSet::infer(std::string &error)
 {
-    CsvReader scan;
-    if (!scan.open(path_, error)) return false;
     std::vector<ColumnGuess> guesses(description_.variables.size());
-    int64_t rows = -1; /* the header is the first record */
-    for (;;) {
-        CsvReader::Result result = scan.next(error);
-        if (result == CsvReader::Result::Error) return false;
-        if (result == CsvReader::Result::End) break;
-        if (++rows == 0) continue;
-        std::span<const std::string_view> fields = scan.fields();
-        if (fields.size() != guesses.size()) {
-            error = scan.where(scan.recordLine()) + "the row has " + fieldCount(fields.size()) +
-                    "; the header has " + fieldCount(guesses.size()) + ".";
-            return false;
-        }
-        for (size_t i = 0; i < fields.size(); ++i) {
-            ColumnGuess &guess = guesses[i];
-            guess.longest = std::max(guess.longest, fields[i].size());
-            /* A column known to be character needs only its length. */
-            if (!guess.numbers && !guess.dates && !guess.datetimes) continue;
-            switch (numberCellKind(fields[i])) {
-            case CellKind::Missing: break;
-            case CellKind::Number: guess.dates = guess.datetimes = false; guess.anyValue = true; break;
-            case CellKind::Date: guess.numbers = guess.datetimes = false; guess.anyValue = true; break;
-            case CellKind::DateTime: guess.numbers = guess.dates = false; guess.anyValue = true; break;
-            case CellKind::Text: guess.numbers = guess.dates = guess.datetimes = false; break;
-            }
-        }
-    }
+    int64_t rows = 0;
+    if (!guessInPieces(path_, dataStart_.offset, usableProcessors(), kLeastBytesPerPiece, guesses,
+                       &rows) &&
+        !inferInOnePass(guesses, &rows, error))
+        return false;
     for (size_t i = 0; i < guesses.size(); ++i) {
         Variable &variable = description_.variables[i];
         const ColumnGuess &guess = guesses[i];
@@ -248,14 +217,37 @@ bool InputDataSet::infer(std::string &error)
             variable.type = VariableType::Character;
             variable.length = int(std::clamp<size_t>(guess.longest, 1, kLongestCharacterVariable));
             if (guess.longest > size_t(kLongestCharacterVariable)) {
-                error = scan.path() + ": the values of column " + quoted(variable.name) +
+                error = path_ + ": the values of column " + quoted(variable.name) +
                         " are longer than " + std::to_string(kLongestCharacterVariable) +
                         " bytes.";
                 return false;
             }
         }
     }
-    knownObservations_ = countedObservations_ = std::max<int64_t>(rows, 0);
+    knownObservations_ = countedObservations_ = rows;
+    return true;
+}
+
+bool InputDataSet::inferInOnePass(std::vector<ColumnGuess> &guesses, int64_t *rows,
+                                  std::string &error)
+{
+    CsvReader scan;
+    if (!scan.open(path_, error)) return false;
+    int64_t records = 0; /* the header is the first */
+    for (;;) {
+        CsvReader::Result result = scan.next(error);
+        if (result == CsvReader::Result::Error) return false;
+        if (result == CsvReader::Result::End) break;
+        if (++records == 1) continue;
+        std::span<const std::string_view> fields = scan.fields();
+        if (fields.size() != guesses.size()) {
+            error = scan.where(scan.recordLine()) + "the row has " + fieldCount(fields.size()) +
+                    "; the header has " + fieldCount(guesses.size()) + ".";
+            return false;
+        }
+        guessRow(fields, guesses);
+    }
+    *rows = std::max<int64_t>(records - 1, 0);
     return true;
 }
 

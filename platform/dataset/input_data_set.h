@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dataset/column_guess.h"
 #include "platform/dataset/csv_reader.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/value_text.h"
@@ -105,7 +106,13 @@ private:
     enum class Phase { BeforeGroups, InGroup, GroupEnded, AfterGroups, Failed };
 
     bool describe(const std::string &sidecarPath, std::string &error);
+    /* Describes the columns by their cells: over pieces of the file on
+     * threads when it can, else in one pass. */
     bool infer(std::string &error);
+    /* Guesses the columns in one pass over the file, counting its rows.
+     * False with a message in error when a row cannot be read or has the
+     * wrong number of fields. */
+    bool inferInOnePass(std::vector<ColumnGuess> &guesses, int64_t *rows, std::string &error);
     bool checkHeader(std::span<const std::string_view> header, bool fromSidecar,
                      const std::string &sidecarPath, std::string &error);
 
