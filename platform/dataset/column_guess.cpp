@@ -12,7 +12,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -110,8 +109,8 @@ void mergeGuesses(std::span<const ColumnGuess> other, std::span<ColumnGuess> int
     }
 }
 
-bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces, int64_t leastBytes,
-                   std::vector<ColumnGuess> &guesses, int64_t *rows)
+bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces,
+                   int64_t leastBytes, std::vector<ColumnGuess> &guesses, int64_t *rows)
 {
     if (mostPieces < 2 || leastBytes < 1) return false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -134,7 +133,8 @@ bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces
     for (size_t k = 0; k < pieces.size(); ++k) {
         Piece &piece = pieces[k];
         std::string error;
-        if (!piece.reader.open(path, error) || !piece.reader.seek(starts[k], 1, error)) return false;
+        if (!piece.reader.open(path, error) || !piece.reader.seek(starts[k], 1, error))
+            return false;
         piece.reader.limitFields(guesses.size());
         piece.start = starts[k];
         piece.end = k + 1 < starts.size() ? starts[k + 1] : size;
@@ -144,7 +144,8 @@ bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces
     threads.reserve(pieces.size() - 1);
     bool started = true;
     try {
-        for (size_t k = 1; k < pieces.size(); ++k) threads.emplace_back(guessPiece, std::ref(pieces[k]));
+        for (size_t k = 1; k < pieces.size(); ++k)
+            threads.emplace_back(guessPiece, std::ref(pieces[k]));
     } catch (const std::system_error &) {
         started = false;
     } catch (const std::bad_alloc &) {

@@ -51,8 +51,8 @@ constexpr int64_t kLeastBytesPerPiece = int64_t{4} << 20;
  * not guesses.size(), a read error, or no thread to be had.  The caller
  * then reads the file in one pass, which reports what is wrong.  The
  * threads allocate no memory. */
-bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces, int64_t leastBytes,
-                   std::vector<ColumnGuess> &guesses, int64_t *rows);
+bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces,
+                   int64_t leastBytes, std::vector<ColumnGuess> &guesses, int64_t *rows);
 
 }  // namespace orvhost
 

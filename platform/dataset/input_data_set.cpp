@@ -537,7 +537,8 @@ int64_t InputDataSet::countedObservations()
 size_t InputDataSet::heldBytes() const
 {
     return reader_.heldBytes() + current_.capacity() + next_.capacity() + groupRow_.capacity() +
-           lastMonths_.capacity() * sizeof(LastIsoMonth) + checkpoints_.capacity() * sizeof(Position);
+           lastMonths_.capacity() * sizeof(LastIsoMonth) +
+           checkpoints_.capacity() * sizeof(Position);
 }
 
 }  // namespace orvhost

@@ -6,6 +6,7 @@
  */
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/dataset/column_guess.h"
@@ -22,8 +23,9 @@ std::string shown(const std::vector<ColumnGuess> &guesses, int64_t rows)
 {
     std::string text;
     for (const ColumnGuess &g : guesses)
-        text += std::string(g.numbers ? "n" : "-") + (g.dates ? "d" : "-") + (g.datetimes ? "t" : "-") +
-                (g.anyValue ? "a" : "-") + std::to_string(g.longest) + " ";
+        text += std::string(g.numbers ? "n" : "-") + (g.dates ? "d" : "-") +
+                (g.datetimes ? "t" : "-") + (g.anyValue ? "a" : "-") + std::to_string(g.longest) +
+                " ";
     return text + "rows " + std::to_string(rows);
 }
 
@@ -57,7 +59,8 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
     std::string many = "s,d,v\n";
     for (int i = 0; i < 300; ++i)
         many += "S" + std::to_string(i % 7) + ",2011-0" + std::to_string(1 + i % 9) + "-1" +
-                std::to_string(i % 10) + "," + (i % 13 == 0 ? "" : std::to_string(i * 37 % 1000)) + "\n";
+                std::to_string(i % 10) + "," +
+                (i % 13 == 0 ? "" : std::to_string(i * 37 % 1000)) + "\n";
     const std::vector<Case> cases = {
         {"plain rows", many, true},
         {"missing values", "a,b,c\n1,,.\n.A,2020-01-01,\n,2020-01-02,NA\n3,,x\n", true},
@@ -88,10 +91,12 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
             for (int64_t least = 1; least <= 16; least *= 2) {
                 SCOPED_TRACE(std::string(c.id) + ", pieces " + std::to_string(pieces) + ", least " +
                              std::to_string(least));
-                const size_t columns = size_t(std::count(c.text.begin(), c.text.begin() + dataStart, ',')) + 1;
+                const size_t columns =
+                    size_t(std::count(c.text.begin(), c.text.begin() + dataStart, ',')) + 1;
                 std::vector<ColumnGuess> guesses(columns);
                 int64_t rows = -7;
-                const bool read = orvhost::guessInPieces(file, dataStart, pieces, least, guesses, &rows);
+                const bool read =
+                    orvhost::guessInPieces(file, dataStart, pieces, least, guesses, &rows);
                 if (!c.piecesRead) {
                     EXPECT_FALSE(read);
                     EXPECT_EQ(rows, -7);
