@@ -109,6 +109,8 @@ InputDataSet::InputDataSet(DataSetStore &store, std::string libref, std::string 
 {
 }
 
+InputDataSet::~InputDataSet() { ahead_.stop(); }
+
 bool InputDataSet::open(const std::string &csvPath, const std::string &sidecarPath,
                         std::string &error)
 {
@@ -120,6 +122,13 @@ bool InputDataSet::open(const std::string &csvPath, const std::string &sidecarPa
     current_.assign(std::max<size_t>(rowSize_, 1), 0);
     next_ = groupRow_ = current_;
     lastMonths_.assign(description_.variables.size(), LastIsoMonth{});
+    /* Rows are read ahead on a thread when another processor can take it. */
+    aheadWanted_ = aheadUsable_ = usableProcessors() > 1;
+    if (aheadWanted_) {
+        aheadMonths_ = lastMonths_;
+        reader_.limitFields(description_.variables.size());
+        ahead_.open(reader_, rowSize_, fillAheadRow, this);
+    }
     checkpoints_.push_back(dataStart_);
     return true;
 }
@@ -261,33 +270,36 @@ int InputDataSet::fail(int status, const std::string &message)
     return status;
 }
 
-bool InputDataSet::parseRow(std::span<const std::string_view> fields, std::vector<uint8_t> &row,
-                            int64_t line, std::string &error)
+bool InputDataSet::fillRow(std::span<const std::string_view> fields, uint8_t *row,
+                           LastIsoMonth *months, int64_t line, std::string *error) const
 {
     const std::vector<Variable> &variables = description_.variables;
     if (fields.size() != variables.size()) {
-        error = reader_.where(line) + "the row has " + fieldCount(fields.size()) +
-                "; the header has " + fieldCount(variables.size()) + ".";
+        if (error != nullptr)
+            *error = reader_.where(line) + "the row has " + fieldCount(fields.size()) +
+                     "; the header has " + fieldCount(variables.size()) + ".";
         return false;
     }
     for (size_t i = 0; i < fields.size(); ++i) {
         const Variable &variable = variables[i];
         if (variable.type == VariableType::Numeric) {
             double value = 0;
-            if (readNumberCell(fields[i], &value, lastMonths_[i]) == CellKind::Text) {
-                error = reader_.where(line) + "the value " + quoted(fields[i]) +
-                        " of the numeric variable " + variable.name + " is not a number.";
+            if (readNumberCell(fields[i], &value, months[i]) == CellKind::Text) {
+                if (error != nullptr)
+                    *error = reader_.where(line) + "the value " + quoted(fields[i]) +
+                             " of the numeric variable " + variable.name + " is not a number.";
                 return false;
             }
-            std::memcpy(row.data() + variable.offset, &value, sizeof value);
+            std::memcpy(row + variable.offset, &value, sizeof value);
         } else {
             if (fields[i].size() > size_t(variable.length)) {
-                error = reader_.where(line) + "the value " + quoted(fields[i]) +
-                        " is longer than the " + std::to_string(variable.length) +
-                        " bytes of the character variable " + variable.name + ".";
+                if (error != nullptr)
+                    *error = reader_.where(line) + "the value " + quoted(fields[i]) +
+                             " is longer than the " + std::to_string(variable.length) +
+                             " bytes of the character variable " + variable.name + ".";
                 return false;
             }
-            uint8_t *field = row.data() + variable.offset;
+            uint8_t *field = row + variable.offset;
             std::memcpy(field, fields[i].data(), fields[i].size());
             std::memset(field + fields[i].size(), ' ', size_t(variable.length) - fields[i].size());
         }
@@ -295,15 +307,43 @@ bool InputDataSet::parseRow(std::span<const std::string_view> fields, std::vecto
     return true;
 }
 
-int InputDataSet::readRow(std::vector<uint8_t> &row, Position &where)
+bool InputDataSet::fillAheadRow(void *owner, std::span<const std::string_view> fields,
+                                uint8_t *row)
 {
+    auto *self = static_cast<InputDataSet *>(owner);
+    return self->fillRow(fields, row, self->aheadMonths_.data(), 0, nullptr);
+}
+
+bool InputDataSet::takeAheadRow(std::vector<uint8_t> &row, Position &where, int *status)
+{
+    if (!aheadUsable_) return false;
+    if (!ahead_.running() && !ahead_.start()) {
+        aheadUsable_ = false;
+        return false;
+    }
+    const uint8_t *aheadRow = nullptr;
+    const ReadAhead::Where *at = nullptr;
+    if (ahead_.next(&aheadRow, &at)) {
+        std::memcpy(row.data(), aheadRow, rowSize_);
+        where = {at->offset, at->line, ++rowsRead_};
+        noteCheckpoint(where);
+        *status = 0;
+        return true;
+    }
+    /* The thread ended: this data set's own reader goes on after the last
+     * row taken, and reports whatever stopped the thread. */
+    ahead_.stop();
+    aheadUsable_ = false;
     std::string error;
-    CsvReader::Result result = reader_.next(error);
-    if (result == CsvReader::Result::End) return ORV_DS_END_OF_GROUP;
-    if (result == CsvReader::Result::Error) return fail(kDataSetStatusReadFailed, error);
-    if (!parseRow(reader_.fields(), row, reader_.recordLine(), error))
-        return fail(kDataSetStatusReadFailed, error);
-    where = {reader_.recordOffset(), reader_.recordLine(), ++rowsRead_};
+    if (!reader_.seek(ahead_.resume().offset, ahead_.resume().line, error)) {
+        *status = fail(kDataSetStatusReadFailed, error);
+        return true;
+    }
+    return false;
+}
+
+void InputDataSet::noteCheckpoint(const Position &where)
+{
     if (where.observation == checkpoints_.back().observation + checkpointInterval_) {
         checkpoints_.push_back(where);
         if (checkpoints_.size() > kMostCheckpoints) {
@@ -313,11 +353,27 @@ int InputDataSet::readRow(std::vector<uint8_t> &row, Position &where)
             checkpointInterval_ *= 2;
         }
     }
+}
+
+int InputDataSet::readRow(std::vector<uint8_t> &row, Position &where)
+{
+    int status = 0;
+    if (takeAheadRow(row, where, &status)) return status;
+    std::string error;
+    CsvReader::Result result = reader_.next(error);
+    if (result == CsvReader::Result::End) return ORV_DS_END_OF_GROUP;
+    if (result == CsvReader::Result::Error) return fail(kDataSetStatusReadFailed, error);
+    if (!fillRow(reader_.fields(), row.data(), lastMonths_.data(), reader_.recordLine(), &error))
+        return fail(kDataSetStatusReadFailed, error);
+    where = {reader_.recordOffset(), reader_.recordLine(), ++rowsRead_};
+    noteCheckpoint(where);
     return 0;
 }
 
 bool InputDataSet::seekTo(const Position &position)
 {
+    ahead_.stop();
+    aheadUsable_ = aheadWanted_;
     std::string error;
     if (!reader_.seek(position.offset, position.line, error)) {
         fail(kDataSetStatusReadFailed, error);
@@ -537,7 +593,7 @@ int64_t InputDataSet::countedObservations()
 size_t InputDataSet::heldBytes() const
 {
     return reader_.heldBytes() + current_.capacity() + next_.capacity() + groupRow_.capacity() +
-           lastMonths_.capacity() * sizeof(LastIsoMonth) +
+           2 * lastMonths_.capacity() * sizeof(LastIsoMonth) + ahead_.heldBytes() +
            checkpoints_.capacity() * sizeof(Position);
 }
 
