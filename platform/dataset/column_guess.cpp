@@ -12,12 +12,10 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <new>
-#include <system_error>
-#include <thread>
 
 #include "platform/dataset/csv_reader.h"
 #include "platform/dataset/value_text.h"
+#include "platform/dataset/worker_thread.h"
 
 namespace orvhost {
 
@@ -140,20 +138,13 @@ bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces
         piece.end = k + 1 < starts.size() ? starts[k + 1] : size;
         piece.guesses.assign(guesses.size(), ColumnGuess{});
     }
-    std::vector<std::thread> threads;
-    threads.reserve(pieces.size() - 1);
-    bool started = true;
-    try {
-        for (size_t k = 1; k < pieces.size(); ++k)
-            threads.emplace_back(guessPiece, std::ref(pieces[k]));
-    } catch (const std::system_error &) {
-        started = false;
-    } catch (const std::bad_alloc &) {
-        started = false;
-    }
-    if (started) guessPiece(pieces[0]);
-    for (std::thread &thread : threads) thread.join();
-    if (!started) return false;
+    /* The calling thread reads the first piece; a piece whose thread
+     * cannot be made is left unread, and the one pass reads the file. */
+    std::array<WorkerThread, kMostPieces> threads;
+    for (size_t k = 1; k < pieces.size(); ++k)
+        threads[k].start([](void *piece) { guessPiece(*static_cast<Piece *>(piece)); }, &pieces[k]);
+    guessPiece(pieces[0]);
+    for (WorkerThread &thread : threads) thread.join();
     for (const Piece &piece : pieces)
         if (!piece.read) return false;
 

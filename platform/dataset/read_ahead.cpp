@@ -3,12 +3,7 @@
  */
 #include "platform/dataset/read_ahead.h"
 
-#include <pthread.h>
-#include <signal.h>
-
 #include <algorithm>
-#include <new>
-#include <system_error>
 
 namespace orvhost {
 
@@ -40,14 +35,7 @@ size_t ReadAhead::rowsPerChunk(size_t rowSize)
 bool ReadAhead::start()
 {
     stop();
-    try {
-        thread_ = std::thread(&ReadAhead::run, this);
-    } catch (const std::system_error &) {
-        return false;
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
-    return true;
+    return thread_.start([](void *self) { static_cast<ReadAhead *>(self)->run(); }, this);
 }
 
 void ReadAhead::waitUntil(const std::atomic<bool> &flag, bool value, std::atomic<bool> &waiting)
@@ -78,10 +66,6 @@ void ReadAhead::wake(const std::atomic<bool> &waiting)
 
 void ReadAhead::run()
 {
-    /* Signals go to the main thread, whose handlers clean up. */
-    sigset_t all;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, nullptr);
     for (size_t k = 0;; k = (k + 1) % kChunks) {
         Chunk &chunk = chunks_[k];
         waitUntil(chunk.full, false, producerWaiting_);

@@ -28,10 +28,10 @@
 #include <mutex>
 #include <span>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "platform/dataset/csv_reader.h"
+#include "platform/dataset/worker_thread.h"
 
 namespace orvhost {
 
@@ -112,7 +112,7 @@ private:
     void *owner_ = nullptr;
     Chunk chunks_[kChunks];
 
-    std::thread thread_;
+    WorkerThread thread_;
     std::mutex mutex_;
     std::condition_variable changed_;
     alignas(kLine) std::atomic<bool> stopRequested_{false};
