@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/dataset/cache_line.h"
+
 namespace orvhost {
 
 class CsvReader {
@@ -118,7 +120,8 @@ private:
     int64_t recordLine_ = 0;
     std::string text_;                          /* the record's field texts */
     std::vector<size_t> ends_;                  /* end of each field in text_ */
-    std::vector<std::string_view> fields_;
+    /* Written per record by the read-ahead thread: on lines of its own. */
+    std::vector<std::string_view, CacheLineAllocator<std::string_view>> fields_;
     size_t fieldLimit_ = SIZE_MAX; /* splitPlainRecord leaves longer records */
 };
 

@@ -95,6 +95,21 @@ int compareTexts(const uint8_t *a, size_t lengthA, const uint8_t *b, size_t leng
     return 0;
 }
 
+/* Writes text blank-padded to length bytes at field.  Short texts (BY
+ * keys, codes) are copied here, without a call.  REQUIRES: text.size() <=
+ * length. */
+void putText(uint8_t *field, std::string_view text, size_t length)
+{
+    constexpr size_t kInlineBytes = 16;
+    if (length > kInlineBytes) {
+        std::memcpy(field, text.data(), text.size());
+        std::memset(field + text.size(), ' ', length - text.size());
+        return;
+    }
+    for (size_t i = 0; i < text.size(); ++i) field[i] = uint8_t(text[i]);
+    for (size_t i = text.size(); i < length; ++i) field[i] = ' ';
+}
+
 /* True when the bytes of a variable's value are the same at a and b (then
  * compareValues gives 0: equal bits are the same number or the same
  * missing value). */
@@ -106,7 +121,13 @@ bool sameBytes(const uint8_t *a, const uint8_t *b, const Variable &variable)
         std::memcpy(&bitsB, b, sizeof bitsB);
         return bitsA == bitsB;
     }
-    return std::memcmp(a, b, size_t(variable.length)) == 0;
+    /* BY texts are mostly short: compared here, without a call. */
+    const size_t length = size_t(variable.length);
+    constexpr size_t kInlineBytes = 16;
+    if (length > kInlineBytes) return std::memcmp(a, b, length) == 0;
+    uint8_t differ = 0;
+    for (size_t i = 0; i < length; ++i) differ |= a[i] ^ b[i];
+    return differ == 0;
 }
 
 int compareValues(const Variable &va, const uint8_t *a, const Variable &vb, const uint8_t *b)
@@ -139,7 +160,7 @@ bool InputDataSet::open(const std::string &csvPath, const std::string &sidecarPa
     /* Rows are read ahead on a thread when another processor can take it. */
     aheadWanted_ = aheadUsable_ = usableProcessors() > 1;
     if (aheadWanted_) {
-        aheadMonths_ = lastMonths_;
+        aheadMonths_.assign(lastMonths_.size(), LastIsoMonth{});
         reader_.limitFields(description_.variables.size());
         ahead_.open(reader_, rowSize_, fillAheadRow, this);
     }
@@ -313,9 +334,7 @@ bool InputDataSet::fillRow(std::span<const std::string_view> fields, uint8_t *ro
                              " bytes of the character variable " + variable.name + ".";
                 return false;
             }
-            uint8_t *field = row + variable.offset;
-            std::memcpy(field, fields[i].data(), fields[i].size());
-            std::memset(field + fields[i].size(), ' ', size_t(variable.length) - fields[i].size());
+            putText(row + variable.offset, fields[i], size_t(variable.length));
         }
     }
     return true;

@@ -152,12 +152,14 @@ private:
      * 1-based number of the first BY variable that differs (0 when none). */
     int compareBy(const uint8_t *a, const uint8_t *b, int *firstDifferent) const;
 
-    CsvReader reader_;
-    std::string path_;
+    /* The read-ahead thread writes the reader: it has lines of its own. */
+    alignas(kCacheLine) CsvReader reader_;
+    alignas(kCacheLine) std::string path_;
     size_t rowSize_ = 0;
     std::vector<uint8_t> current_, next_, groupRow_;
     std::vector<LastIsoMonth> lastMonths_; /* of each column, for fillRow */
-    std::vector<LastIsoMonth> aheadMonths_; /* the same, on the read-ahead thread */
+    /* The same, on the read-ahead thread. */
+    std::vector<LastIsoMonth, CacheLineAllocator<LastIsoMonth>> aheadMonths_;
     Position dataStart_, groupStart_, nextPosition_;
     std::vector<Position> checkpoints_; /* every checkpointInterval_ rows */
     int64_t checkpointInterval_;

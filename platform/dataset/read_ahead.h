@@ -35,7 +35,7 @@
 
 namespace orvhost {
 
-class ReadAhead {
+class alignas(kCacheLine) ReadAhead {
 public:
     /* Fills the binary row at row from the fields of one record; false when
      * a cell cannot be taken (the data set's own parse reports it).  Must
@@ -85,10 +85,10 @@ public:
 private:
     static constexpr size_t kChunks = 4;
     /* A cache line: what one side writes often stays off the other's. */
-    static constexpr size_t kLine = 64;
+    static constexpr size_t kLine = kCacheLine;
     struct alignas(kLine) Chunk {
-        std::vector<uint8_t> rows;
-        std::vector<Where> wheres;
+        std::vector<uint8_t, CacheLineAllocator<uint8_t>> rows;
+        std::vector<Where, CacheLineAllocator<Where>> wheres;
         size_t count = 0;
         bool ended = false; /* the thread ended after this chunk */
         Where resume{};     /* when ended: after its last row */
