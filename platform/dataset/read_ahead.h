@@ -95,7 +95,7 @@ private:
         std::atomic<bool> full{false}; /* handed to the data set */
     };
     /* Spins of a side waiting before it sleeps. */
-    static constexpr int kSpins = 4096;
+    static constexpr int kSpins = 1024;
 
     /* The thread: fills the chunks in turn until the end or a stop. */
     void run();
