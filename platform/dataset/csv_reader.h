@@ -11,7 +11,8 @@
  * lies in the buffer is split in place (its fields point into the buffer);
  * others are copied field by field.  Each record comes with the byte
  * offset and line number where it starts, and seek() returns to a noted
- * record.
+ * record.  nextPlain() reads only the records split in place, allocating
+ * nothing, so that another thread may read with it.
  *
  * Exports: class CsvReader.
  */
@@ -95,10 +96,11 @@ private:
      * file, when the buffer is full, or after a read error (readFailed_). */
     bool refill();
     /* Splits the record at position_ into fields_ in place when it has no
-     * quote and its line end (or the end of the file) fits in the buffer,
-     * reading more when needed, and moves past it.  False, with nothing
-     * consumed and fields_ empty, when the general loop must read it (also
-     * after a read error, which that loop reports). */
+     * quote, no more than fieldLimit_ fields, and its line end (or the end
+     * of the file) fits in the buffer, reading more when needed, and moves
+     * past it.  False, with nothing consumed and fields_ empty, when the
+     * general loop must read it (also after a read error, which that loop
+     * reports). */
     bool splitPlainRecord();
     /* Skips a byte-order mark at the start of the file and empty lines, and
      * notes where the record there starts.  False at the end of the file
