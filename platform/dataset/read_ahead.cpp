@@ -38,11 +38,9 @@ bool ReadAhead::start()
     return thread_.start([](void *self) { static_cast<ReadAhead *>(self)->run(); }, this);
 }
 
-void ReadAhead::waitUntil(const std::atomic<bool> &flag, bool value, std::atomic<bool> &waiting)
+template <class Ready>
+void ReadAhead::waitUntil(Ready ready, std::atomic<bool> &waiting)
 {
-    auto ready = [&] {
-        return flag.load() == value || (&waiting == &producerWaiting_ && stopRequested_.load());
-    };
     /* A chunk takes microseconds: spinning a little saves the sleep and
      * wake-up of both sides. */
     for (int spin = 0; spin < kSpins; ++spin) {
@@ -68,7 +66,15 @@ void ReadAhead::run()
 {
     for (size_t k = 0;; k = (k + 1) % kChunks) {
         Chunk &chunk = chunks_[k];
-        waitUntil(chunk.full, false, producerWaiting_);
+        if (chunk.full.load()) {
+            /* The ring is full: the thread waits until the data set has
+             * taken this chunk and the next, so that it is woken once for
+             * two chunks when the data set is the slower side. */
+            const size_t next = (k + 1) % kChunks;
+            producerWaitsFor_.store(next);
+            waitUntil([&] { return stopRequested_.load() || !chunks_[next].full.load(); },
+                      producerWaiting_);
+        }
         if (stopRequested_.load()) return;
         size_t count = 0;
         bool ended = false;
@@ -99,7 +105,7 @@ bool ReadAhead::next(const uint8_t **row, const Where **where)
     for (;;) {
         Chunk &chunk = chunks_[taking_];
         if (!holding_) {
-            waitUntil(chunk.full, true, consumerWaiting_);
+            waitUntil([&] { return chunk.full.load(); }, consumerWaiting_);
             holding_ = true;
             taken_ = 0;
             heldCount_ = chunk.count;
@@ -117,7 +123,7 @@ bool ReadAhead::next(const uint8_t **row, const Where **where)
             return false;
         }
         chunk.full.store(false);
-        wake(producerWaiting_);
+        if (producerWaitsFor_.load() == taking_) wake(producerWaiting_);
         holding_ = false;
         taking_ = (taking_ + 1) % kChunks;
     }

@@ -99,9 +99,10 @@ private:
 
     /* The thread: fills the chunks in turn until the end or a stop. */
     void run();
-    /* Waits until flag holds value (for the thread, also until a stop is
-     * asked), spinning a little, then sleeping with waiting set. */
-    void waitUntil(const std::atomic<bool> &flag, bool value, std::atomic<bool> &waiting);
+    /* Waits until ready(), spinning a little, then sleeping with waiting
+     * set. */
+    template <class Ready>
+    void waitUntil(Ready ready, std::atomic<bool> &waiting);
     /* Wakes the other side when it sleeps (waiting set). */
     void wake(const std::atomic<bool> &waiting);
 
@@ -117,6 +118,7 @@ private:
     std::condition_variable changed_;
     alignas(kLine) std::atomic<bool> stopRequested_{false};
     std::atomic<bool> producerWaiting_{false}; /* the thread sleeps */
+    std::atomic<size_t> producerWaitsFor_{kChunks}; /* the chunk it waits for */
     alignas(kLine) std::atomic<bool> consumerWaiting_{false}; /* the data set sleeps */
 
     /* The data set's side: the chunk held (a copy of what it needs of it). */

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "platform/dataset/column_guess.h"
@@ -57,10 +58,13 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
         bool piecesRead; /* false: the pieces are given up for the one pass */
     };
     std::string many = "s,d,v\n";
-    for (int i = 0; i < 300; ++i)
-        many += "S" + std::to_string(i % 7) + ",2011-0" + std::to_string(1 + i % 9) + "-1" +
-                std::to_string(i % 10) + "," +
-                (i % 13 == 0 ? "" : std::to_string(i * 37 % 1000)) + "\n";
+    for (int i = 0; i < 300; ++i) {
+        char row[48];
+        std::snprintf(row, sizeof row, "S%d,2011-0%d-1%d,", i % 7, 1 + i % 9, i % 10);
+        many += row;
+        if (i % 13 != 0) many += std::to_string(i * 37 % 1000);
+        many += '\n';
+    }
     const std::vector<Case> cases = {
         {"plain rows", many, true},
         {"missing values", "a,b,c\n1,,.\n.A,2020-01-01,\n,2020-01-02,NA\n3,,x\n", true},
