@@ -277,7 +277,9 @@ int checkid(ZTS_PROC *ctx)
         ctx->steppedAt = at + 1;
         return 0;
     }
-    ctx->steppedAt = steppedEntry(ctx, current);
+    /* After a gap the IDs may follow the table again; IDs that were never
+     * in it (off the stepped alignment) are not looked for row by row. */
+    ctx->steppedAt = at >= 0 ? steppedEntry(ctx, current) : -1;
     const double n = zintck2(&raw.interval, raw.previous, current);
     if (orvIsMissing(n)) return ZTS_OFF_INTERVAL;
     if (n >= kTwo53) return ZTS_COUNT_TOO_LARGE;
