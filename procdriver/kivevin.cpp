@@ -174,6 +174,14 @@ bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs, int64_t *usable)
 {
     ZTS_PROC *series = &state->series;
     resetForReadNext(series);
+    /* The time IDs stepped for the group before lie one interval apart:
+     * the order check takes a group's IDs that follow them without
+     * counting.  (Not for the intervals whose IDs are not stepped dates.) */
+    const uint8_t code = series->rawTime.interval.code;
+    const bool stepped = code != ZINT_NONE && code != ZINT_OBS && code != ZINT_CUSTOM;
+    series->steppedIds = stepped && state->idsStepped > 0 ? state->groupTimeIds : nullptr;
+    series->steppedCount = series->steppedIds != nullptr ? state->idsStepped : 0;
+    series->steppedAt = -1;
     state->groupRowCount = 0;
     const bool keepRows = state->events.dummyOutputs != nullptr;
     for (;;) {
@@ -349,7 +357,9 @@ void kivevin(PROC_STATE *state, KIV_MESSAGES msgs)
     ZTS_TIMEID &raw = series->rawTime;
     state->groupCount = 0;
     int64_t usable = 0;
-    if (!readGroup(state, msgs, &usable)) return;
+    const bool read = readGroup(state, msgs, &usable);
+    series->steppedIds = nullptr; /* the table may move before the next group */
+    if (!read) return;
 
     const int64_t kept = series->obsCount;
     if (raw.idVarNo <= 0) {

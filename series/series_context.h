@@ -251,6 +251,13 @@ struct ZTS_PROC {
     int64_t *accRowOf;
     int64_t accRowCapacity;
     int64_t accRowsWritten;
+    /* Time IDs each in the interval after the one before (those stepped
+     * for an earlier group), or null: checkid takes a time ID that follows
+     * its predecessor in this table as one interval on, without counting.
+     * steppedAt is the entry of the previous time ID, -1 when unknown. */
+    const double *steppedIds;
+    int64_t steppedCount;
+    int64_t steppedAt;
 };
 
 /* Slot numbers of ZTS_OPS. */

@@ -238,6 +238,18 @@ void resetForReadNext(ZTS_PROC *ctx)
     ctx->minMaxChanged = 0;
     ctx->rawTime.current = ctx->rawTime.previous = orvMissing();
     ctx->hostObsNumbers = 1;
+    ctx->steppedIds = nullptr;
+    ctx->steppedCount = 0;
+    ctx->steppedAt = -1;
+}
+
+/* The entry of the stepped time IDs that equals value, or -1. */
+int64_t steppedEntry(const ZTS_PROC *ctx, double value)
+{
+    const double *ids = ctx->steppedIds;
+    if (ids == nullptr) return -1;
+    const double *found = std::lower_bound(ids, ids + ctx->steppedCount, value);
+    return found != ids + ctx->steppedCount && *found == value ? found - ids : -1;
 }
 
 int checkid(ZTS_PROC *ctx)
@@ -245,7 +257,10 @@ int checkid(ZTS_PROC *ctx)
     ZTS_TIMEID &raw = ctx->rawTime;
     const double current = raw.current;
     if (orvIsMissing(current)) return ZTS_MISSING_ID;
-    if (ctx->obsCount == 0) return 0;
+    if (ctx->obsCount == 0) {
+        ctx->steppedAt = steppedEntry(ctx, current);
+        return 0;
+    }
     if (raw.unsortedOk != 0) {
         const bool fromMinimum = current - ctx->minId > ctx->maxId - current;
         const double n = fromMinimum ? zintck2(&raw.interval, ctx->minId, current)
@@ -255,6 +270,16 @@ int checkid(ZTS_PROC *ctx)
     }
     if (current < ctx->maxId) return ZTS_NOT_ASCENDING;
     if (isCustom(raw.interval)) return 0;
+    /* The next stepped time ID after the previous one: one interval on. */
+    const int64_t at = ctx->steppedAt;
+    if (at >= 0 && at + 1 < ctx->steppedCount && ctx->steppedIds[at] == raw.previous &&
+        ctx->steppedIds[at + 1] == current) {
+        ctx->steppedAt = at + 1;
+        return 0;
+    }
+    /* After a gap the IDs may follow the table again; IDs that were never
+     * in it (off the stepped alignment) are not looked for row by row. */
+    ctx->steppedAt = at >= 0 ? steppedEntry(ctx, current) : -1;
     const double n = zintck2(&raw.interval, raw.previous, current);
     if (orvIsMissing(n)) return ZTS_OFF_INTERVAL;
     if (n >= kTwo53) return ZTS_COUNT_TOO_LARGE;

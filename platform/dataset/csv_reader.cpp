@@ -165,6 +165,10 @@ bool CsvReader::splitPlainRecord()
             found &= found - 1;
             const char c = data[at];
             if (c == ',') {
+                if (fields_.size() + 2 > fieldLimit_) {
+                    fields_.clear();
+                    return false;
+                }
                 fields_.emplace_back(data + start, at - start);
                 start = at + 1;
                 continue;
@@ -228,10 +232,8 @@ CsvReader::Result CsvReader::fail(std::string &error, int64_t line, const std::s
     return Result::Error;
 }
 
-CsvReader::Result CsvReader::next(std::string &error)
+bool CsvReader::startRecord()
 {
-    fields_.clear();
-
     if (atStart_) {
         atStart_ = false;
         /* At the start of the file the buffer holds its first bytes. */
@@ -256,12 +258,32 @@ CsvReader::Result CsvReader::next(std::string &error)
             break;
         }
     }
-    if (peek() < 0) {
+    if (peek() < 0) return false;
+    recordOffset_ = bufferOffset_ + int64_t(position_);
+    recordLine_ = line_;
+    return true;
+}
+
+void CsvReader::limitFields(size_t most)
+{
+    fieldLimit_ = most;
+    fields_.reserve(most);
+}
+
+CsvReader::Result CsvReader::nextPlain()
+{
+    fields_.clear();
+    if (!startRecord()) return readFailed_ ? Result::NotPlain : Result::End;
+    return splitPlainRecord() ? Result::Record : Result::NotPlain;
+}
+
+CsvReader::Result CsvReader::next(std::string &error)
+{
+    fields_.clear();
+    if (!startRecord()) {
         if (readFailed_) return fail(error, line_, "the file cannot be read.");
         return Result::End;
     }
-    recordOffset_ = bufferOffset_ + int64_t(position_);
-    recordLine_ = line_;
     if (splitPlainRecord()) return Result::Record;
 
     /* The general loop: quoted fields, and records longer than the buffer,

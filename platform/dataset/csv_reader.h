@@ -11,7 +11,8 @@
  * lies in the buffer is split in place (its fields point into the buffer);
  * others are copied field by field.  Each record comes with the byte
  * offset and line number where it starts, and seek() returns to a noted
- * record.
+ * record.  nextPlain() reads only the records split in place, allocating
+ * nothing, so that another thread may read with it.
  *
  * Exports: class CsvReader.
  */
@@ -25,11 +26,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/dataset/cache_line.h"
+
 namespace orvhost {
 
 class CsvReader {
 public:
-    enum class Result { Record, End, Error };
+    enum class Result { Record, End, Error, NotPlain };
 
     CsvReader() = default;
     ~CsvReader();
@@ -47,6 +50,16 @@ public:
      * unquoted field, a record of more than 16 MiB) or a read error; error
      * names the file and line. */
     Result next(std::string &error);
+
+    /* Reads the next record as next() does when it holds no quote, has at
+     * most the fields limitFields() allows and lies in the buffer; NotPlain
+     * (nothing more to be read) for any other record and on a read error.
+     * It never allocates memory, so it may run on a thread of its own. */
+    Result nextPlain();
+
+    /* Reserves room for the fields of a record of at most `most` fields;
+     * nextPlain() then takes a record of more as NotPlain. */
+    void limitFields(size_t most);
 
     std::span<const std::string_view> fields() const { return fields_; }
 
@@ -83,11 +96,16 @@ private:
      * file, when the buffer is full, or after a read error (readFailed_). */
     bool refill();
     /* Splits the record at position_ into fields_ in place when it has no
-     * quote and its line end (or the end of the file) fits in the buffer,
-     * reading more when needed, and moves past it.  False, with nothing
-     * consumed and fields_ empty, when the general loop must read it (also
-     * after a read error, which that loop reports). */
+     * quote, no more than fieldLimit_ fields, and its line end (or the end
+     * of the file) fits in the buffer, reading more when needed, and moves
+     * past it.  False, with nothing consumed and fields_ empty, when the
+     * general loop must read it (also after a read error, which that loop
+     * reports). */
     bool splitPlainRecord();
+    /* Skips a byte-order mark at the start of the file and empty lines, and
+     * notes where the record there starts.  False at the end of the file
+     * or after a read error (readFailed_). */
+    bool startRecord();
     Result fail(std::string &error, int64_t line, const std::string &what);
 
     std::string path_;
@@ -104,7 +122,9 @@ private:
     int64_t recordLine_ = 0;
     std::string text_;                          /* the record's field texts */
     std::vector<size_t> ends_;                  /* end of each field in text_ */
-    std::vector<std::string_view> fields_;
+    /* Written per record by the read-ahead thread: on lines of its own. */
+    std::vector<std::string_view, CacheLineAllocator<std::string_view>> fields_;
+    size_t fieldLimit_ = SIZE_MAX; /* splitPlainRecord leaves longer records */
 };
 
 }  // namespace orvhost

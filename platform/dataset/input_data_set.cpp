@@ -11,6 +11,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "platform/dataset/column_guess.h"
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/libraries.h"
@@ -94,20 +95,46 @@ int compareTexts(const uint8_t *a, size_t lengthA, const uint8_t *b, size_t leng
     return 0;
 }
 
+/* Writes text blank-padded to length bytes at field.  Short texts (BY
+ * keys, codes) are copied here, without a call.  REQUIRES: text.size() <=
+ * length. */
+void putText(uint8_t *field, std::string_view text, size_t length)
+{
+    constexpr size_t kInlineBytes = 16;
+    if (length > kInlineBytes) {
+        std::memcpy(field, text.data(), text.size());
+        std::memset(field + text.size(), ' ', length - text.size());
+        return;
+    }
+    for (size_t i = 0; i < text.size(); ++i) field[i] = uint8_t(text[i]);
+    for (size_t i = text.size(); i < length; ++i) field[i] = ' ';
+}
+
+/* True when the bytes of a variable's value are the same at a and b (then
+ * compareValues gives 0: equal bits are the same number or the same
+ * missing value). */
+bool sameBytes(const uint8_t *a, const uint8_t *b, const Variable &variable)
+{
+    if (variable.type == VariableType::Numeric) {
+        uint64_t bitsA, bitsB;
+        std::memcpy(&bitsA, a, sizeof bitsA);
+        std::memcpy(&bitsB, b, sizeof bitsB);
+        return bitsA == bitsB;
+    }
+    /* BY texts are mostly short: compared here, without a call. */
+    const size_t length = size_t(variable.length);
+    constexpr size_t kInlineBytes = 16;
+    if (length > kInlineBytes) return std::memcmp(a, b, length) == 0;
+    uint8_t differ = 0;
+    for (size_t i = 0; i < length; ++i) differ |= a[i] ^ b[i];
+    return differ == 0;
+}
+
 int compareValues(const Variable &va, const uint8_t *a, const Variable &vb, const uint8_t *b)
 {
     if (va.type == VariableType::Numeric) return compareNumbers(numberAt(a, va), numberAt(b, vb));
     return compareTexts(a + va.offset, size_t(va.length), b + vb.offset, size_t(vb.length));
 }
-
-/* How a column's values are read when there is no sidecar. */
-struct ColumnGuess {
-    bool numbers = true;   /* every value so far is a number or missing */
-    bool dates = true;     /* every non-missing value is an ISO date */
-    bool datetimes = true; /* every non-missing value is an ISO datetime */
-    bool anyValue = false;
-    size_t longest = 0;
-};
 
 }  // namespace
 
@@ -116,6 +143,8 @@ InputDataSet::InputDataSet(DataSetStore &store, std::string libref, std::string 
       checkpointInterval_(kFirstCheckpointInterval)
 {
 }
+
+InputDataSet::~InputDataSet() { ahead_.stop(); }
 
 bool InputDataSet::open(const std::string &csvPath, const std::string &sidecarPath,
                         std::string &error)
@@ -127,6 +156,14 @@ bool InputDataSet::open(const std::string &csvPath, const std::string &sidecarPa
     /* A zero-size row still needs an address: a null row means "no row". */
     current_.assign(std::max<size_t>(rowSize_, 1), 0);
     next_ = groupRow_ = current_;
+    lastMonths_.assign(description_.variables.size(), LastIsoMonth{});
+    /* Rows are read ahead on a thread when another processor can take it. */
+    aheadWanted_ = aheadUsable_ = usableProcessors() > 1;
+    if (aheadWanted_) {
+        aheadMonths_.assign(lastMonths_.size(), LastIsoMonth{});
+        reader_.limitFields(description_.variables.size());
+        ahead_.open(reader_, rowSize_, fillAheadRow, this);
+    }
     checkpoints_.push_back(dataStart_);
     return true;
 }
@@ -202,35 +239,12 @@ bool InputDataSet::checkHeader(std::span<const std::string_view> header, bool fr
  * scales (days, seconds, plain numbers) cannot be told apart afterwards. */
 bool InputDataSet::infer(std::string &error)
 {
-    CsvReader scan;
-    if (!scan.open(path_, error)) return false;
     std::vector<ColumnGuess> guesses(description_.variables.size());
-    int64_t rows = -1; /* the header is the first record */
-    for (;;) {
-        CsvReader::Result result = scan.next(error);
-        if (result == CsvReader::Result::Error) return false;
-        if (result == CsvReader::Result::End) break;
-        if (++rows == 0) continue;
-        std::span<const std::string_view> fields = scan.fields();
-        if (fields.size() != guesses.size()) {
-            error = scan.where(scan.recordLine()) + "the row has " + fieldCount(fields.size()) +
-                    "; the header has " + fieldCount(guesses.size()) + ".";
-            return false;
-        }
-        for (size_t i = 0; i < fields.size(); ++i) {
-            ColumnGuess &guess = guesses[i];
-            guess.longest = std::max(guess.longest, fields[i].size());
-            /* A column known to be character needs only its length. */
-            if (!guess.numbers && !guess.dates && !guess.datetimes) continue;
-            switch (numberCellKind(fields[i])) {
-            case CellKind::Missing: break;
-            case CellKind::Number: guess.dates = guess.datetimes = false; guess.anyValue = true; break;
-            case CellKind::Date: guess.numbers = guess.datetimes = false; guess.anyValue = true; break;
-            case CellKind::DateTime: guess.numbers = guess.dates = false; guess.anyValue = true; break;
-            case CellKind::Text: guess.numbers = guess.dates = guess.datetimes = false; break;
-            }
-        }
-    }
+    int64_t rows = 0;
+    if (!guessInPieces(path_, dataStart_.offset, usableProcessors(), kLeastBytesPerPiece, guesses,
+                       &rows) &&
+        !inferInOnePass(guesses, &rows, error))
+        return false;
     for (size_t i = 0; i < guesses.size(); ++i) {
         Variable &variable = description_.variables[i];
         const ColumnGuess &guess = guesses[i];
@@ -247,14 +261,37 @@ bool InputDataSet::infer(std::string &error)
             variable.type = VariableType::Character;
             variable.length = int(std::clamp<size_t>(guess.longest, 1, kLongestCharacterVariable));
             if (guess.longest > size_t(kLongestCharacterVariable)) {
-                error = scan.path() + ": the values of column " + quoted(variable.name) +
+                error = path_ + ": the values of column " + quoted(variable.name) +
                         " are longer than " + std::to_string(kLongestCharacterVariable) +
                         " bytes.";
                 return false;
             }
         }
     }
-    knownObservations_ = countedObservations_ = std::max<int64_t>(rows, 0);
+    knownObservations_ = countedObservations_ = rows;
+    return true;
+}
+
+bool InputDataSet::inferInOnePass(std::vector<ColumnGuess> &guesses, int64_t *rows,
+                                  std::string &error)
+{
+    CsvReader scan;
+    if (!scan.open(path_, error)) return false;
+    int64_t records = 0; /* the header is the first */
+    for (;;) {
+        CsvReader::Result result = scan.next(error);
+        if (result == CsvReader::Result::Error) return false;
+        if (result == CsvReader::Result::End) break;
+        if (++records == 1) continue;
+        std::span<const std::string_view> fields = scan.fields();
+        if (fields.size() != guesses.size()) {
+            error = scan.where(scan.recordLine()) + "the row has " + fieldCount(fields.size()) +
+                    "; the header has " + fieldCount(guesses.size()) + ".";
+            return false;
+        }
+        guessRow(fields, guesses);
+    }
+    *rows = std::max<int64_t>(records - 1, 0);
     return true;
 }
 
@@ -268,49 +305,78 @@ int InputDataSet::fail(int status, const std::string &message)
     return status;
 }
 
-bool InputDataSet::parseRow(std::span<const std::string_view> fields, std::vector<uint8_t> &row,
-                            int64_t line, std::string &error)
+bool InputDataSet::fillRow(std::span<const std::string_view> fields, uint8_t *row,
+                           LastIsoMonth *months, int64_t line, std::string *error) const
 {
     const std::vector<Variable> &variables = description_.variables;
     if (fields.size() != variables.size()) {
-        error = reader_.where(line) + "the row has " + fieldCount(fields.size()) +
-                "; the header has " + fieldCount(variables.size()) + ".";
+        if (error != nullptr)
+            *error = reader_.where(line) + "the row has " + fieldCount(fields.size()) +
+                     "; the header has " + fieldCount(variables.size()) + ".";
         return false;
     }
     for (size_t i = 0; i < fields.size(); ++i) {
         const Variable &variable = variables[i];
         if (variable.type == VariableType::Numeric) {
             double value = 0;
-            if (readNumberCell(fields[i], &value) == CellKind::Text) {
-                error = reader_.where(line) + "the value " + quoted(fields[i]) +
-                        " of the numeric variable " + variable.name + " is not a number.";
+            if (readNumberCell(fields[i], &value, months[i]) == CellKind::Text) {
+                if (error != nullptr)
+                    *error = reader_.where(line) + "the value " + quoted(fields[i]) +
+                             " of the numeric variable " + variable.name + " is not a number.";
                 return false;
             }
-            std::memcpy(row.data() + variable.offset, &value, sizeof value);
+            std::memcpy(row + variable.offset, &value, sizeof value);
         } else {
             if (fields[i].size() > size_t(variable.length)) {
-                error = reader_.where(line) + "the value " + quoted(fields[i]) +
-                        " is longer than the " + std::to_string(variable.length) +
-                        " bytes of the character variable " + variable.name + ".";
+                if (error != nullptr)
+                    *error = reader_.where(line) + "the value " + quoted(fields[i]) +
+                             " is longer than the " + std::to_string(variable.length) +
+                             " bytes of the character variable " + variable.name + ".";
                 return false;
             }
-            uint8_t *field = row.data() + variable.offset;
-            std::memcpy(field, fields[i].data(), fields[i].size());
-            std::memset(field + fields[i].size(), ' ', size_t(variable.length) - fields[i].size());
+            putText(row + variable.offset, fields[i], size_t(variable.length));
         }
     }
     return true;
 }
 
-int InputDataSet::readRow(std::vector<uint8_t> &row, Position &where)
+bool InputDataSet::fillAheadRow(void *owner, std::span<const std::string_view> fields,
+                                uint8_t *row)
 {
+    auto *self = static_cast<InputDataSet *>(owner);
+    return self->fillRow(fields, row, self->aheadMonths_.data(), 0, nullptr);
+}
+
+bool InputDataSet::takeAheadRow(std::vector<uint8_t> &row, Position &where, int *status)
+{
+    if (!aheadUsable_) return false;
+    if (!ahead_.running() && !ahead_.start()) {
+        aheadUsable_ = false;
+        return false;
+    }
+    const uint8_t *aheadRow = nullptr;
+    const ReadAhead::Where *at = nullptr;
+    if (ahead_.next(&aheadRow, &at)) {
+        std::memcpy(row.data(), aheadRow, rowSize_);
+        where = {at->offset, at->line, ++rowsRead_};
+        noteCheckpoint(where);
+        *status = 0;
+        return true;
+    }
+    /* The thread ended: this data set's own reader goes on after the last
+     * row taken, and reports whatever stopped the thread. */
+    ahead_.stop();
+    aheadUsable_ = false;
     std::string error;
-    CsvReader::Result result = reader_.next(error);
-    if (result == CsvReader::Result::End) return ORV_DS_END_OF_GROUP;
-    if (result == CsvReader::Result::Error) return fail(kDataSetStatusReadFailed, error);
-    if (!parseRow(reader_.fields(), row, reader_.recordLine(), error))
-        return fail(kDataSetStatusReadFailed, error);
-    where = {reader_.recordOffset(), reader_.recordLine(), ++rowsRead_};
+    if (!reader_.seek(ahead_.resume().offset, ahead_.resume().line, error)) {
+        *status = fail(kDataSetStatusReadFailed, error);
+        return true;
+    }
+    return false;
+}
+
+void InputDataSet::noteCheckpoint(const Position &where)
+{
     if (where.observation == checkpoints_.back().observation + checkpointInterval_) {
         checkpoints_.push_back(where);
         if (checkpoints_.size() > kMostCheckpoints) {
@@ -320,11 +386,27 @@ int InputDataSet::readRow(std::vector<uint8_t> &row, Position &where)
             checkpointInterval_ *= 2;
         }
     }
+}
+
+int InputDataSet::readRow(std::vector<uint8_t> &row, Position &where)
+{
+    int status = 0;
+    if (takeAheadRow(row, where, &status)) return status;
+    std::string error;
+    CsvReader::Result result = reader_.next(error);
+    if (result == CsvReader::Result::End) return ORV_DS_END_OF_GROUP;
+    if (result == CsvReader::Result::Error) return fail(kDataSetStatusReadFailed, error);
+    if (!fillRow(reader_.fields(), row.data(), lastMonths_.data(), reader_.recordLine(), &error))
+        return fail(kDataSetStatusReadFailed, error);
+    where = {reader_.recordOffset(), reader_.recordLine(), ++rowsRead_};
+    noteCheckpoint(where);
     return 0;
 }
 
 bool InputDataSet::seekTo(const Position &position)
 {
+    ahead_.stop();
+    aheadUsable_ = aheadWanted_;
     std::string error;
     if (!reader_.seek(position.offset, position.line, error)) {
         fail(kDataSetStatusReadFailed, error);
@@ -339,6 +421,8 @@ int InputDataSet::compareBy(const uint8_t *a, const uint8_t *b, int *firstDiffer
     *firstDifferent = 0;
     for (size_t i = 0; i < byList_.size(); ++i) {
         const Variable &variable = description_.variables[size_t(std::abs(byList_[i])) - 1];
+        /* Mostly the same group: the same bytes are the same value. */
+        if (sameBytes(a + variable.offset, b + variable.offset, variable)) continue;
         int order = compareValues(variable, a, variable, b);
         if (order == 0) continue;
         *firstDifferent = int(i) + 1;
@@ -544,6 +628,7 @@ int64_t InputDataSet::countedObservations()
 size_t InputDataSet::heldBytes() const
 {
     return reader_.heldBytes() + current_.capacity() + next_.capacity() + groupRow_.capacity() +
+           2 * lastMonths_.capacity() * sizeof(LastIsoMonth) + ahead_.heldBytes() +
            checkpoints_.capacity() * sizeof(Position);
 }
 

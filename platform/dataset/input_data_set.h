@@ -13,6 +13,11 @@
  * back to the start of the group seeks to the byte offset noted for it.  So
  * memory does not grow with the file or with the groups.
  *
+ * When another processor is at hand, the rows are read and parsed ahead on
+ * a thread (read_ahead.h) into a small fixed ring; the data set's own
+ * reader takes over at the first record the thread cannot take, so what
+ * is read and reported is the same either way.
+ *
  * States: before the first group; in a group (rows remain, perhaps); at the
  * end of a group (the next group's first row held, or the end of the file
  * reached); after the last group; failed.
@@ -26,14 +31,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/dataset/column_guess.h"
 #include "platform/dataset/csv_reader.h"
 #include "platform/dataset/data_set.h"
+#include "platform/dataset/read_ahead.h"
+#include "platform/dataset/value_text.h"
 
 namespace orvhost {
 
 class InputDataSet : public DataSet {
 public:
     InputDataSet(DataSetStore &store, std::string libref, std::string member);
+    /* Joins the read-ahead thread. */
+    ~InputDataSet() override;
 
     /* Opens csvPath, described by the sidecar at sidecarPath, or by
      * inference when sidecarPath is "", and reads the header.  False with a
@@ -104,15 +114,35 @@ private:
     enum class Phase { BeforeGroups, InGroup, GroupEnded, AfterGroups, Failed };
 
     bool describe(const std::string &sidecarPath, std::string &error);
+    /* Describes the columns by their cells: over pieces of the file on
+     * threads when it can, else in one pass. */
     bool infer(std::string &error);
+    /* Guesses the columns in one pass over the file, counting its rows.
+     * False with a message in error when a row cannot be read or has the
+     * wrong number of fields. */
+    bool inferInOnePass(std::vector<ColumnGuess> &guesses, int64_t *rows, std::string &error);
     bool checkHeader(std::span<const std::string_view> header, bool fromSidecar,
                      const std::string &sidecarPath, std::string &error);
 
     /* Reads the next row of the file into row.  0; ORV_DS_END_OF_GROUP at
      * the end of the file; a failure status (logged, the data set failed). */
     int readRow(std::vector<uint8_t> &row, Position &where);
-    bool parseRow(std::span<const std::string_view> fields, std::vector<uint8_t> &row,
-                  int64_t line, std::string &error);
+    /* Fills the binary row from the fields of a record through the date
+     * columns' months.  False when a field does not fit its variable (or
+     * the count is wrong), with the message for line in *error unless error
+     * is null; with a null error nothing is allocated. */
+    bool fillRow(std::span<const std::string_view> fields, uint8_t *row, LastIsoMonth *months,
+                 int64_t line, std::string *error) const;
+    /* The read-ahead thread's fill routine (see ReadAhead::FillRow). */
+    static bool fillAheadRow(void *owner, std::span<const std::string_view> fields, uint8_t *row);
+    /* Takes the next row from the read-ahead thread, starting it when it
+     * does not run.  True when that settled the read: *status 0 with the
+     * row, or a failure status.  False when this data set's own reader is
+     * to read the row (no thread, or the thread ended; the reader then
+     * stands after the last row taken). */
+    bool takeAheadRow(std::vector<uint8_t> &row, Position &where, int *status);
+    /* Notes a checkpoint at where when one is due. */
+    void noteCheckpoint(const Position &where);
     int fail(int status, const std::string &message);
     bool seekTo(const Position &position);
     int waitBeforeCurrentGroup();
@@ -122,10 +152,14 @@ private:
      * 1-based number of the first BY variable that differs (0 when none). */
     int compareBy(const uint8_t *a, const uint8_t *b, int *firstDifferent) const;
 
-    CsvReader reader_;
-    std::string path_;
+    /* The read-ahead thread writes the reader: it has lines of its own. */
+    alignas(kCacheLine) CsvReader reader_;
+    alignas(kCacheLine) std::string path_;
     size_t rowSize_ = 0;
     std::vector<uint8_t> current_, next_, groupRow_;
+    std::vector<LastIsoMonth> lastMonths_; /* of each column, for fillRow */
+    /* The same, on the read-ahead thread. */
+    std::vector<LastIsoMonth, CacheLineAllocator<LastIsoMonth>> aheadMonths_;
     Position dataStart_, groupStart_, nextPosition_;
     std::vector<Position> checkpoints_; /* every checkpointInterval_ rows */
     int64_t checkpointInterval_;
@@ -139,6 +173,9 @@ private:
     int64_t knownObservations_ = -1;
     int64_t countedObservations_ = -1;
     int failure_ = 0;
+    bool aheadWanted_ = false; /* another processor is at hand */
+    bool aheadUsable_ = false; /* the thread may read on (until it ends or a seek) */
+    ReadAhead ahead_;          /* last: joined before the rest goes */
 };
 
 }  // namespace orvhost

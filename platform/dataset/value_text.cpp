@@ -61,8 +61,14 @@ int digits(std::string_view text, size_t at, size_t count)
     return value;
 }
 
-/* YYYY-MM-DD at the start of text into a day number. */
-bool readIsoDate(std::string_view text, int64_t *days)
+/* The year, month and day of a valid YYYY-MM-DD at the start of text. */
+struct IsoDateParts {
+    int year, month, day;
+};
+
+/* YYYY-MM-DD at the start of text into *parts, checked (years 1 to 9999,
+ * a day of the month) but not converted. */
+bool readIsoDateParts(std::string_view text, IsoDateParts *parts)
 {
     if (text.size() < kIsoDateLength || text[4] != '-' || text[7] != '-') return false;
     /* Each byte less '0', as unsigned: above 9 unless a digit.  The eight
@@ -77,7 +83,16 @@ bool readIsoDate(std::string_view text, int64_t *days)
     if (year < kFirstIsoYear || month < 1 || month > 12 || day < 1) return false;
     /* Every month has 28 days: only later days need the month's length. */
     if (day > 28 && day > orvDaysInMonth(year, month)) return false;
-    *days = orvDaysFromCivil(year, month, day);
+    *parts = {year, month, day};
+    return true;
+}
+
+/* YYYY-MM-DD at the start of text into a day number. */
+bool readIsoDate(std::string_view text, int64_t *days)
+{
+    IsoDateParts parts{};
+    if (!readIsoDateParts(text, &parts)) return false;
+    *days = orvDaysFromCivil(parts.year, parts.month, parts.day);
     return true;
 }
 
@@ -268,19 +283,30 @@ bool scanPlainDecimal(std::string_view cell, size_t *point)
  * general number reader.  That holds when its digits without the point
  * make an integer of at most 2^53: integer and power of ten are then exact
  * doubles, and one correctly rounded division gives the nearest double to
- * the decimal.  False for any other cell (the general reader takes it). */
+ * the decimal.  False for any other cell (the general reader takes it).
+ * One pass checks the form and gathers the digits. */
 bool readPlainDecimal(std::string_view cell, double *value)
 {
-    size_t point = 0;
+    const size_t size = cell.size();
     /* A sign and a point besides the digits. */
-    if (cell.size() > kMostShortDigits + 2 || !scanPlainDecimal(cell, &point)) return false;
-    const bool negative = cell[0] == '-';
+    if (size == 0 || size > kMostShortDigits + 2) return false;
+    const char *text = cell.data();
+    const bool negative = text[0] == '-';
     const size_t first = negative ? 1 : 0;
-    const size_t fractionDigits = point == cell.size() ? 0 : cell.size() - point - 1;
-    if (cell.size() - first - (fractionDigits == 0 ? 0 : 1) > kMostShortDigits) return false;
-    uint64_t whole = 0; /* below 10^16 */
-    for (size_t at = first; at < cell.size(); ++at)
-        if (at != point) whole = whole * 10 + unsigned(cell[at] - '0');
+    if (first == size) return false;
+    size_t point = size;
+    uint64_t whole = 0; /* at most 18 digits: below 10^18, no overflow */
+    for (size_t at = first; at < size; ++at) {
+        const unsigned digit = unsigned(static_cast<unsigned char>(text[at])) - '0';
+        if (digit <= 9) {
+            whole = whole * 10 + digit;
+            continue;
+        }
+        if (text[at] != '.' || point != size || at == first || at + 1 == size) return false;
+        point = at;
+    }
+    const size_t fractionDigits = point == size ? 0 : size - point - 1;
+    if (size - first - (fractionDigits == 0 ? 0 : 1) > kMostShortDigits) return false;
     if (whole > kLargestExactInteger) return false;
     /* "-0" and "-0.0" read as negative zero, as from_chars reads them. */
     const double magnitude = fractionDigits == 0 ? double(whole)
@@ -293,13 +319,37 @@ bool readPlainDecimal(std::string_view cell, double *value)
 
 CellKind readNumberCell(std::string_view cell, double *value)
 {
-    int64_t days = 0;
+    LastIsoMonth none;
+    return readNumberCell(cell, value, none);
+}
+
+CellKind readNumberCell(std::string_view cell, double *value, LastIsoMonth &last)
+{
     /* Bare dates and plain decimals, the common cells, need no trimming. */
-    if (cell.size() == kIsoDateLength && readIsoDate(cell, &days)) {
-        *value = double(days);
-        return CellKind::Date;
+    if (cell.size() == kIsoDateLength) {
+        if (last.prefix != 0 && std::memcmp(&last.prefix, cell.data(), sizeof last.prefix) == 0) {
+            /* A day of the month read last: its number counts from that
+             * month's day 0, without the civil conversion. */
+            const unsigned d0 = unsigned(static_cast<unsigned char>(cell[8])) - '0';
+            const unsigned d1 = unsigned(static_cast<unsigned char>(cell[9])) - '0';
+            const unsigned day = d0 * 10 + d1;
+            if ((d0 <= 9) & (d1 <= 9) & (day >= 1) & (day <= last.days)) {
+                *value = double(last.dayZero + int64_t(day));
+                return CellKind::Date;
+            }
+        }
+        IsoDateParts parts{};
+        if (readIsoDateParts(cell, &parts)) {
+            const int64_t days = orvDaysFromCivil(parts.year, parts.month, parts.day);
+            std::memcpy(&last.prefix, cell.data(), sizeof last.prefix);
+            last.dayZero = days - parts.day;
+            last.days = unsigned(orvDaysInMonth(parts.year, parts.month));
+            *value = double(days);
+            return CellKind::Date;
+        }
     }
     if (readPlainDecimal(cell, value)) return CellKind::Number;
+    int64_t days = 0;
     cell = trimmed(cell);
     CellKind missing = readMissing(cell, value);
     if (missing != CellKind::Text) return missing;
@@ -335,6 +385,9 @@ CellKind numberCellKind(std::string_view cell)
     if (cell.size() != kIsoDateLength && cell.size() <= kLongestInRangeDecimal &&
         scanPlainDecimal(cell, &point))
         return CellKind::Number;
+    /* A bare date is checked without converting it. */
+    IsoDateParts parts{};
+    if (cell.size() == kIsoDateLength && readIsoDateParts(cell, &parts)) return CellKind::Date;
     double value = 0;
     return readNumberCell(cell, &value);
 }

@@ -20,7 +20,7 @@
  * double (whole days of the years 1 to 9999; datetimes to the nanosecond),
  * otherwise as a number.
  *
- * Exports: CellKind, readNumberCell, kLongestNumberCell, NumberCellWriter,
+ * Exports: CellKind, readNumberCell, LastIsoMonth, kLongestNumberCell, NumberCellWriter,
  * putGeneralNumberCell, numberCellWriter, putPlainNumberCell, LastIsoDay,
  * putDateCell, putIsoDate, putIsoDateTime, numberCellKind.
  */
@@ -41,6 +41,18 @@ enum class CellKind { Missing, Number, Date, DateTime, Text };
 /* Reads a numeric cell into *value.  Returns the kind of text it held; Text
  * (the cell is not numeric) leaves *value unchanged. */
 CellKind readNumberCell(std::string_view cell, double *value);
+
+/* The month of the bare date a column read last.  Most dates of a daily
+ * series fall in the month of the one before: their day number is that
+ * month's day 0 plus the day, without the civil conversion. */
+struct LastIsoMonth {
+    uint64_t prefix = 0; /* the bytes "YYYY-MM-", 0 before the first date */
+    int64_t dayZero = 0; /* day number of the day before the month's first */
+    unsigned days = 0;   /* days in the month */
+};
+
+/* readNumberCell through last (updated when the cell is a bare date). */
+CellKind readNumberCell(std::string_view cell, double *value, LastIsoMonth &last);
 
 /* The kind of a numeric cell, as readNumberCell gives it, without working
  * out the value of a plain decimal (which may need the general reader). */

@@ -391,4 +391,39 @@ TEST(ValueText, PlainDecimalsReadAsFromCharsReadsThem)
     }
 }
 
+/* A date column read through its last month gives what the plain reader
+ * gives, cell by cell, whatever came before: month ends, leap days, days
+ * that do not exist, a changed month or year and cells that are no dates. */
+TEST(ValueText, DateCellsThroughTheLastMonthReadAsAlone)
+{
+    struct Case {
+        const char *id;
+        std::vector<std::string> cells;
+    };
+    const std::vector<Case> cases = {
+        {"days of a month", {"2011-01-01", "2011-01-02", "2011-01-28", "2011-01-31", "2011-02-01"}},
+        {"leap day and after", {"2020-02-28", "2020-02-29", "2020-02-30", "2020-03-01"}},
+        {"no leap day", {"2021-02-28", "2021-02-29", "2021-02-01"}},
+        {"30-day month", {"2021-04-29", "2021-04-30", "2021-04-31", "2021-04-30"}},
+        {"day 00 and bad digits",
+         {"2021-05-01", "2021-05-00", "2021-05-3x", "2021-05-x3", "2021-05-99"}},
+        {"same month, other year", {"2021-05-01", "2022-05-01", "2021-05-31"}},
+        {"not dates between",
+         {"2021-06-01", "", "12", "2021-06-02T10:00", " 2021-06-03", "2021-06-04"}},
+        {"numbers of ten bytes", {"2021-07-01", "1234567890", "2021-07-01"}},
+        {"year 1 and 9999", {"0001-01-01", "0001-01-31", "9999-12-30", "9999-12-31", "0000-01-01"}},
+    };
+    for (const Case &c : cases) {
+        orvhost::LastIsoMonth last;
+        for (const std::string &cell : c.cells) {
+            SCOPED_TRACE(std::string(c.id) + ": " + cell);
+            double alone = 1.5, through = 1.5;
+            const CellKind kind = orvhost::readNumberCell(cell, &alone);
+            EXPECT_EQ(orvhost::readNumberCell(cell, &through, last), kind);
+            EXPECT_EQ(orvhost::numberCellKind(cell), kind);
+            EXPECT_EQ(bits(through), bits(alone));
+        }
+    }
+}
+
 }  // namespace
