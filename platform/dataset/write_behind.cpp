@@ -90,7 +90,7 @@ void WriteBehind::run()
     }
 }
 
-bool WriteBehind::handOver(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber)
+bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber)
 {
     if (rowBytes > kBatchBytes) return false;
     if (!running_ && !start()) return false;

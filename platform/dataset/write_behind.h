@@ -29,6 +29,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -54,7 +55,18 @@ public:
      * too wide for a batch or the thread cannot be had: the caller writes
      * the row itself.  REQUIRES: every earlier row of output was handed
      * over, or written by the caller before the thread last finished. */
-    bool handOver(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber);
+    bool handOver(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber)
+    {
+        /* Most rows go into the batch being filled, which they leave with
+         * room for one more. */
+        if (filling_ != nullptr && filling_->output == &output && (filling_->count + 2) * rowBytes <= kBatchBytes) {
+            std::memcpy(filling_->rows + filling_->count * rowBytes, row, rowBytes);
+            ++filling_->count;
+            ++seq_;
+            return true;
+        }
+        return handOverToNewBatch(output, row, rowBytes, rowNumber);
+    }
 
     /* Waits until every row handed over is written, logs the failures
      * among them, writes the lines held back and ends the thread.  A no-op
@@ -96,6 +108,9 @@ private:
         int64_t row = 0; /* the output's number of the failed row */
     };
 
+    /* handOver when the row needs a new batch, or ends the one being
+     * filled. */
+    bool handOverToNewBatch(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber);
     bool start();
     void run();
     /* Hands the batch being filled (if any rows) to the thread. */
