@@ -5,6 +5,7 @@
 #include "platform/dataset/write_behind.h"
 
 #include <pthread.h>
+#include <sched.h>
 
 #include <csignal>
 #include <cstring>
@@ -15,14 +16,28 @@
 namespace orvhost {
 
 namespace {
-bool writeBehindOn = true;
+
+WriteBehindUse writeBehindUse = WriteBehindUse::AsCpusAllow;
+
+/* True when the process may run on more than one CPU: on one, the thread
+ * would only take turns with the step and add its switches. */
+bool severalCpus()
+{
+    cpu_set_t cpus;
+    return sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1;
+}
+
 }  // namespace
 
-void setWriteBehindForTests(bool on) { writeBehindOn = on; }
+void setWriteBehindForTests(WriteBehindUse use) { writeBehindUse = use; }
 
 bool WriteBehind::start()
 {
-    if (unavailable_ || !writeBehindOn) return false;
+    if (unavailable_ || writeBehindUse == WriteBehindUse::Never) return false;
+    if (writeBehindUse == WriteBehindUse::AsCpusAllow && !severalCpus()) {
+        unavailable_ = true;
+        return false;
+    }
     try {
         if (!batchBytes_) {
             batchBytes_ = std::make_unique_for_overwrite<uint8_t[]>(kBatchBytes * size_t(kBatches));

@@ -19,9 +19,10 @@
  * have failed.
  *
  * Rows too wide for a batch, and every row when the thread cannot be had
- * (no memory for it), are written on the step's thread as before.
+ * (no memory for it) or the process may use only one CPU, are written on
+ * the step's thread as before.
  *
- * Exports: class WriteBehind, setWriteBehindForTests.
+ * Exports: class WriteBehind, WriteBehindUse, setWriteBehindForTests.
  */
 #ifndef ORV_PLATFORM_DATASET_WRITE_BEHIND_H
 #define ORV_PLATFORM_DATASET_WRITE_BEHIND_H
@@ -151,9 +152,12 @@ private:
     bool stop_ = false;
 };
 
-/* For tests: false makes every row be written on the step's thread (as
- * when the thread cannot be had); true (the default) hands rows over. */
-void setWriteBehindForTests(bool on);
+/* When rows are handed over: as the CPUs allow (the default), always
+ * (even on one CPU), or never (as when the thread cannot be had). */
+enum class WriteBehindUse { AsCpusAllow, Always, Never };
+
+/* For tests: sets when rows are handed over. */
+void setWriteBehindForTests(WriteBehindUse use);
 
 }  // namespace orvhost
 

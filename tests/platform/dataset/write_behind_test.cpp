@@ -167,7 +167,7 @@ class WriteBehindTest : public orvtest::DataSetTest {
 protected:
     void TearDown() override
     {
-        orvhost::setWriteBehindForTests(true);
+        orvhost::setWriteBehindForTests(orvhost::WriteBehindUse::AsCpusAllow);
         orvhost::setDiskSpaceForTests(-1);
         DataSetTest::TearDown();
     }
@@ -181,7 +181,7 @@ protected:
     Run run(const StepPlan &step, bool behind, int64_t room = -1)
     {
         plan = &step;
-        orvhost::setWriteBehindForTests(behind);
+        orvhost::setWriteBehindForTests(behind ? orvhost::WriteBehindUse::Always : orvhost::WriteBehindUse::Never);
         orvhost::setDiskSpaceForTests(room);
         Run result;
         result.returnCode = host_->runStep(writeStep);
