@@ -80,8 +80,8 @@ public:
 
 private:
     /* Bytes of the rows of one batch, and batches in the ring. */
-    static constexpr size_t kBatchBytes = size_t{256} << 10;
-    static constexpr int64_t kBatches = 4;
+    static constexpr size_t kBatchBytes = size_t{32} << 10;
+    static constexpr int64_t kBatches = 32;
     /* Bytes and lines of the log that may be held back. */
     static constexpr size_t kHeldBytes = size_t{64} << 10;
     static constexpr size_t kHeldLines = 512;
