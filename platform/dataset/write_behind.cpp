@@ -119,6 +119,14 @@ bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, 
             if (failure_.pending) settle(lock);
             else settled_.wait(lock);
         }
+        /* Lines held back go out as soon as their rows are written, not
+         * only with the next line or at the end. */
+        if (heldCount_ > 0) {
+            const int64_t written = written_;
+            lock.unlock();
+            releaseUpTo(written);
+            lock.lock();
+        }
         /* A failure logged while waiting may be this output's: the row
          * is lost with the rest (the caller sees the output failed). */
         if (output.failed()) return true;
