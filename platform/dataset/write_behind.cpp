@@ -76,7 +76,9 @@ void WriteBehind::run()
 {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
+        threadIdle_ = true;
         wake_.wait(lock, [this] { return stop_ || done_ < handed_; });
+        threadIdle_ = false;
         if (done_ == handed_) return;
         Batch &batch = batches_[done_ % kBatches];
         size_t at = 0;
@@ -95,13 +97,13 @@ void WriteBehind::run()
              * nothing more is written. */
             failure_ = {true, batch.output, batch.firstSeq + int64_t(at), batch.firstRow + int64_t(at)};
             written_ = batch.firstSeq + int64_t(at);
-            settled_.notify_all();
+            settled_.notify_one();
             wake_.wait(lock, [this] { return !failure_.pending; });
             ++at; /* the failed row is lost, as its write was */
         }
         written_ = batch.firstSeq + int64_t(batch.count);
         ++done_;
-        settled_.notify_all();
+        if (stepWaiting_ && handed_ - done_ <= kBatches - kWakeBatches) settled_.notify_one();
     }
 }
 
@@ -117,7 +119,7 @@ bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, 
         std::unique_lock<std::mutex> lock(mutex_);
         while (handed_ - done_ >= kBatches || failure_.pending) {
             if (failure_.pending) settle(lock);
-            else settled_.wait(lock);
+            else waitForThread(lock);
         }
         /* Lines held back go out as soon as their rows are written, not
          * only with the next line or at the end. */
@@ -154,7 +156,7 @@ void WriteBehind::handFilling(std::unique_lock<std::mutex> &)
     if (filling_ == nullptr) return;
     if (filling_->count > 0) {
         ++handed_;
-        wake_.notify_one();
+        if (threadIdle_ && handed_ - done_ >= kWakeBatches) wake_.notify_one();
     }
     filling_ = nullptr;
 }
@@ -175,12 +177,20 @@ void WriteBehind::settle(std::unique_lock<std::mutex> &lock)
     wake_.notify_one();
 }
 
+void WriteBehind::waitForThread(std::unique_lock<std::mutex> &lock)
+{
+    stepWaiting_ = true;
+    settled_.wait(lock);
+    stepWaiting_ = false;
+}
+
 void WriteBehind::drain(std::unique_lock<std::mutex> &lock)
 {
     handFilling(lock);
+    wake_.notify_one(); /* fewer batches than wake it may wait */
     while (done_ < handed_ || failure_.pending) {
         if (failure_.pending) settle(lock);
-        else settled_.wait(lock);
+        else waitForThread(lock);
     }
 }
 

@@ -82,6 +82,10 @@ private:
     /* Bytes of the rows of one batch, and batches in the ring. */
     static constexpr size_t kBatchBytes = size_t{32} << 10;
     static constexpr int64_t kBatches = 32;
+    /* Every wake-up of the other thread costs a switch on each side (dear
+     * where CPUs are virtual): the idle thread is woken once this many
+     * batches wait, and the step's thread once this many are free. */
+    static constexpr int64_t kWakeBatches = kBatches / 2;
     /* Bytes and lines of the log that may be held back. */
     static constexpr size_t kHeldBytes = size_t{64} << 10;
     static constexpr size_t kHeldLines = 512;
@@ -124,6 +128,8 @@ private:
     void releaseUpTo(int64_t seq);
     /* Waits until every batch handed over is written. */
     void drain(std::unique_lock<std::mutex> &lock);
+    /* Waits until the thread has written some batches or failed. */
+    void waitForThread(std::unique_lock<std::mutex> &lock);
 
     Log &log_;
     std::thread thread_;
@@ -150,6 +156,8 @@ private:
     int64_t written_ = 0;             /* rows written or dropped, in handing order */
     Failure failure_;
     bool stop_ = false;
+    bool threadIdle_ = false;  /* the thread waits for batches */
+    bool stepWaiting_ = false; /* the step's thread waits in waitForThread */
 };
 
 /* When rows are handed over: as the CPUs allow (the default), always
