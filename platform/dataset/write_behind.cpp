@@ -4,12 +4,10 @@
  */
 #include "platform/dataset/write_behind.h"
 
-#include <pthread.h>
 #include <sched.h>
 
-#include <csignal>
 #include <cstring>
-#include <exception>
+#include <new>
 
 #include "platform/dataset/output_data_set.h"
 
@@ -50,19 +48,12 @@ bool WriteBehind::start()
         failure_ = {};
         stop_ = false;
         heldCount_ = heldFirst_ = heldUsed_ = 0;
-        /* Signals stay with the step's thread, whose handler cleans up. */
-        sigset_t all, old;
-        sigfillset(&all);
-        pthread_sigmask(SIG_BLOCK, &all, &old);
-        try {
-            thread_ = std::thread(&WriteBehind::run, this);
-        } catch (const std::exception &) {
-            pthread_sigmask(SIG_SETMASK, &old, nullptr);
-            throw;
+        if (!thread_.start(runThread, this)) {
+            unavailable_ = true;
+            return false;
         }
-        pthread_sigmask(SIG_SETMASK, &old, nullptr);
-    } catch (const std::exception &) {
-        /* No memory or no thread: the rows are written on the step's
+    } catch (const std::bad_alloc &) {
+        /* No memory for the batches: the rows are written on the step's
          * thread, as they always could be. */
         unavailable_ = true;
         return false;
@@ -71,6 +62,8 @@ bool WriteBehind::start()
     log_.setGate(this);
     return true;
 }
+
+void WriteBehind::runThread(void *self) { static_cast<WriteBehind *>(self)->run(); }
 
 void WriteBehind::run()
 {

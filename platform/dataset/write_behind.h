@@ -34,8 +34,8 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
-#include <thread>
 
+#include "platform/dataset/worker_thread.h"
 #include "platform/log.h"
 
 namespace orvhost {
@@ -117,6 +117,7 @@ private:
      * filled. */
     bool handOverToNewBatch(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber);
     bool start();
+    static void runThread(void *self);
     void run();
     /* Hands the batch being filled (if any rows) to the thread. */
     void handFilling(std::unique_lock<std::mutex> &lock);
@@ -132,7 +133,7 @@ private:
     void waitForThread(std::unique_lock<std::mutex> &lock);
 
     Log &log_;
-    std::thread thread_;
+    WorkerThread thread_;
     bool running_ = false;
     bool unavailable_ = false; /* the thread could not be had: no more tries */
     std::unique_ptr<uint8_t[]> batchBytes_;

@@ -1,0 +1,39 @@
+/*
+ * worker_thread.cpp - threads of the data-set store on POSIX threads.
+ */
+#include "platform/dataset/worker_thread.h"
+
+#include <signal.h>
+
+namespace orvhost {
+
+bool WorkerThread::start(Routine routine, void *argument)
+{
+    join();
+    routine_ = routine;
+    argument_ = argument;
+    /* The new thread inherits the mask: every signal blocked from its
+     * first instruction. */
+    sigset_t all, saved;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &saved);
+    started_ = pthread_create(&thread_, nullptr, run, this) == 0;
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    return started_;
+}
+
+void WorkerThread::join()
+{
+    if (!started_) return;
+    pthread_join(thread_, nullptr);
+    started_ = false;
+}
+
+void *WorkerThread::run(void *self)
+{
+    auto *thread = static_cast<WorkerThread *>(self);
+    thread->routine_(thread->argument_);
+    return nullptr;
+}
+
+}  // namespace orvhost
