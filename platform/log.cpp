@@ -77,6 +77,11 @@ void Log::write(LogKind kind, std::string_view text)
     }
     appendEscaped(line, text, text.size());
     line += '\n';
+    if (gate_ == nullptr || !gate_->holds(line)) writeLine(line);
+}
+
+void Log::writeLine(std::string_view line)
+{
     *out_ << line;
     out_->flush();
     if (!*out_) {

@@ -10,7 +10,7 @@
  * so that orvhost can end with a failing status instead of losing the log
  * unseen.
  *
- * Exports: LogKind, Log, shownText, shownPath, kShownTextLength,
+ * Exports: LogKind, LogGate, Log, shownText, shownPath, kShownTextLength,
  * kShownPathLength.
  */
 #ifndef ORV_PLATFORM_LOG_H
@@ -37,11 +37,29 @@ std::string shownText(std::string_view text);
 /* A path as a message repeats it: as shownText, cut at kShownPathLength. */
 std::string shownPath(std::string_view path);
 
+/* Something that may keep finished lines back to write them later, in
+ * their order, through Log::writeLine (the data-set store's write-behind,
+ * whose failures must show before the lines that came after them). */
+class LogGate {
+public:
+    /* True when the gate keeps line (its line feed included). */
+    virtual bool holds(std::string_view line) = 0;
+
+protected:
+    ~LogGate() = default;
+};
+
 class Log {
 public:
     explicit Log(std::ostream &out) : out_(&out) {}
 
     void write(LogKind kind, std::string_view text);
+
+    /* Writes a finished line (line feed included) as it stands. */
+    void writeLine(std::string_view line);
+
+    /* Lines pass gate first from now on; null: none. */
+    void setGate(LogGate *gate) { gate_ = gate; }
     void note(std::string_view text) { write(LogKind::Note, text); }
     void warning(std::string_view text) { write(LogKind::Warning, text); }
     void error(std::string_view text) { write(LogKind::Error, text); }
@@ -56,6 +74,7 @@ public:
 
 private:
     std::ostream *out_;
+    LogGate *gate_ = nullptr;
     bool writeFailed_ = false;
 };
 

@@ -97,7 +97,25 @@ void CsvWriter::plainField(std::string_view text)
     cursor_ += text.size();
 }
 
+void CsvWriter::reserveRecords(size_t bytes)
+{
+    const size_t most = kCsvFlushBytes + bytes + kRecordEndBytes;
+    if (size_t(limit_ - buffer_.get()) < most) grow(bytes + kRecordEndBytes);
+}
+
+std::string CsvWriter::writeFailure() const
+{
+    return "The file " + path_ + " cannot be written: " + std::strerror(writeErrno_) + ".";
+}
+
 bool CsvWriter::endRecord(std::string &error)
+{
+    if (closeRecord()) return true;
+    error = writeFailure();
+    return false;
+}
+
+bool CsvWriter::closeRecord()
 {
     if (size_t(limit_ - cursor_) < kRecordEndBytes) grow(kRecordEndBytes);
     if (fieldsInRecord_ == 1 && cursor_ == recordStart_) {
@@ -107,14 +125,14 @@ bool CsvWriter::endRecord(std::string &error)
     *cursor_++ = '\n';
     recordStart_ = cursor_;
     fieldsInRecord_ = 0;
-    return size_t(cursor_ - buffer_.get()) < kCsvFlushBytes || flush(error);
+    return size_t(cursor_ - buffer_.get()) < kCsvFlushBytes || flush();
 }
 
-bool CsvWriter::flush(std::string &error)
+bool CsvWriter::flush()
 {
     const size_t used = size_t(cursor_ - buffer_.get());
     if (!writeFileBytes(fd_, buffer_.get(), used)) {
-        error = "The file " + path_ + " cannot be written: " + std::strerror(errno) + ".";
+        writeErrno_ = errno;
         return false;
     }
     written_ += int64_t(used);
@@ -133,7 +151,8 @@ bool CsvWriter::finish(std::string &error)
         error = "The file " + path_ + " is not open.";
         return false;
     }
-    bool ok = flush(error);
+    bool ok = flush();
+    if (!ok) error = writeFailure();
     if (ok && ::fsync(fd_) != 0) {
         error = "The file " + path_ + " cannot be written: " + std::strerror(errno) + ".";
         ok = false;

@@ -60,10 +60,28 @@ public:
      * from recordSpace() up to end; as endRecord. */
     bool endRecordAt(char *end, int fields, std::string &error)
     {
+        if (endRecordAt(end, fields)) return true;
+        error = writeFailure();
+        return false;
+    }
+
+    /* endRecordAt without the message, allocating nothing: false when the
+     * write failed, whose message writeFailure() then gives.  REQUIRES:
+     * the room of reserveRecords() for the record. */
+    bool endRecordAt(char *end, int fields)
+    {
         cursor_ = end;
         fieldsInRecord_ = fields;
-        return endRecord(error);
+        return closeRecord();
     }
+
+    /* Makes the buffer hold a full buffer's worth and then a record of
+     * `bytes` bytes, so that recordSpace() never grows it for records of
+     * at most that size. */
+    void reserveRecords(size_t bytes);
+
+    /* The message of the last write that failed. */
+    std::string writeFailure() const;
 
     /* The most bytes putField writes for a text of `length` bytes. */
     static constexpr size_t quotedBound(size_t length) { return 2 * length + 2; }
@@ -88,7 +106,11 @@ private:
 
     /* Makes the buffer hold at least `bytes` more bytes after the cursor. */
     void grow(size_t bytes);
-    bool flush(std::string &error);
+    /* Ends the current record and writes the buffer out when it is full;
+     * false when the write failed (its errno kept). */
+    bool closeRecord();
+    /* Writes the buffer out; false when the write failed (its errno kept). */
+    bool flush();
 
     int fd_ = -1;
     std::string path_;
@@ -99,6 +121,7 @@ private:
     int64_t written_ = 0;
     int64_t writebackStart_ = 0; /* the first byte whose writing out was not started */
     int fieldsInRecord_ = 0;
+    int writeErrno_ = 0; /* of the last write that failed */
 };
 
 }  // namespace orvhost

@@ -144,13 +144,14 @@ int writeRoutine(DATA_SET_HANDLE *handle)
 }  // namespace
 
 DataSetStore::DataSetStore(Log &log, const Catalogue &catalogue, HostMemory &memory)
-    : log_(log), catalogue_(catalogue), memory_(memory)
+    : log_(log), catalogue_(catalogue), memory_(memory), writeBehind_(log)
 {
     activeStore = this;
 }
 
 DataSetStore::~DataSetStore()
 {
+    writeBehind_.finish();
     fetches_.clear();
     bindings_.clear();
     dataSets_.clear(); /* outputs never closed are discarded */
@@ -264,6 +265,7 @@ void DataSetStore::commitAtStepEnd(const void *handle)
 
 int DataSetStore::endStep(int returnCode)
 {
+    writeBehind_.finish(); /* its failures fail the step */
     if (stepFailed_) returnCode = std::max(returnCode, kDataSetErrorReturnCode);
     stepFailed_ = false;
     bool commit = stepKeepsOutputs(returnCode);

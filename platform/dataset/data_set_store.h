@@ -30,6 +30,7 @@
 #include "host/host_records.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/libraries.h"
+#include "platform/dataset/write_behind.h"
 
 namespace orvhost {
 
@@ -106,6 +107,7 @@ public:
     void logMessage(int set, int number, std::span<const MessageArg> args);
 
     Log &log() { return log_; }
+    WriteBehind &writeBehind() { return writeBehind_; }
     HostMemory &memory() { return memory_; }
 
     /* Data sets, fetch definitions and bindings now open. */
@@ -126,6 +128,7 @@ private:
     const Catalogue &catalogue_;
     HostMemory &memory_;
     Libraries libraries_;
+    WriteBehind writeBehind_;
     std::unordered_map<const void *, std::unique_ptr<DataSet>> dataSets_;
     std::unordered_map<const void *, std::unique_ptr<FetchList>> fetches_;
     std::unordered_map<const void *, std::unique_ptr<PutBindingState>> bindings_;

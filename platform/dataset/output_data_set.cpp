@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -131,6 +132,7 @@ int OutputDataSet::endDefinition()
         else
             cells_.push_back({variable.offset, 1, CellWay::PlainNumbers});
     }
+    fieldCount_ = int(description_.variables.size());
     handle.row = row_.data();
     defined_ = true;
     return 0;
@@ -140,6 +142,7 @@ bool OutputDataSet::writeHeader(std::string &error)
 {
     for (const Variable &variable : description_.variables) writer_.field(variable.name);
     headerWritten_ = true;
+    writer_.reserveRecords(recordBound_); /* rows written on the write-behind thread never grow it */
     return description_.variables.empty() || writer_.endRecord(error);
 }
 
@@ -155,39 +158,15 @@ int OutputDataSet::writeRow()
     /* A data set without variables has rows of nothing: there is no line to
      * hold them, so only the count is kept. */
     if (ok && !cells_.empty()) {
-        char *out = writer_.recordSpace(recordBound_);
-        const uint8_t *row = row_.data();
-        for (CellPlan &cell : cells_) {
-            const uint8_t *field = row + cell.offset;
-            double value;
-            switch (cell.way) {
-            case CellWay::PlainNumbers:
-                for (const uint8_t *end = field + cell.count * sizeof value; field != end; field += sizeof value) {
-                    std::memcpy(&value, field, sizeof value);
-                    out = putPlainNumberCell(out, value);
-                    *out++ = ',';
-                }
-                break;
-            case CellWay::Date:
-                std::memcpy(&value, field, sizeof value);
-                out = putDateCell(out, value, cell.lastDay);
-                *out++ = ',';
-                break;
-            case CellWay::FormattedNumber:
-                std::memcpy(&value, field, sizeof value);
-                out = cell.number(out, value);
-                *out++ = ',';
-                break;
-            case CellWay::Text: {
-                size_t length = cell.count;
-                while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
-                out = CsvWriter::putField(out, std::string_view(reinterpret_cast<const char *>(field), length));
-                *out++ = ',';
-                break;
+        if (store_.writeBehind().handOver(*this, row_.data(), row_.size(), rows_)) {
+            if (failed_) { /* an earlier row's failure, logged meanwhile */
+                noteLoggedFailure(kDataSetStatusWriteFailed);
+                return kDataSetStatusWriteFailed;
             }
-            }
+        } else if (!formatRow(row_.data())) {
+            error = writer_.writeFailure();
+            ok = false;
         }
-        ok = writer_.endRecordAt(out - 1, int(description_.variables.size()), error);
     }
     if (!ok) {
         failed_ = true;
@@ -200,9 +179,60 @@ int OutputDataSet::writeRow()
     return 0;
 }
 
+bool OutputDataSet::formatRow(const uint8_t *row)
+{
+    char *out = writer_.recordSpace(recordBound_);
+    for (CellPlan &cell : cells_) {
+        const uint8_t *field = row + cell.offset;
+        double value;
+        switch (cell.way) {
+        case CellWay::PlainNumbers:
+            for (const uint8_t *end = field + cell.count * sizeof value; field != end; field += sizeof value) {
+                std::memcpy(&value, field, sizeof value);
+                if (std::bit_cast<uint64_t>(value) == 0) { /* +0, most cells of dummies */
+                    std::memcpy(out, "0,", 2);
+                    out += 2;
+                    continue;
+                }
+                out = putPlainNumberCell(out, value);
+                *out++ = ',';
+            }
+            break;
+        case CellWay::Date:
+            std::memcpy(&value, field, sizeof value);
+            out = putDateCell(out, value, cell.lastDay);
+            *out++ = ',';
+            break;
+        case CellWay::FormattedNumber:
+            std::memcpy(&value, field, sizeof value);
+            out = cell.number(out, value);
+            *out++ = ',';
+            break;
+        case CellWay::Text: {
+            size_t length = cell.count;
+            while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
+            out = CsvWriter::putField(out, std::string_view(reinterpret_cast<const char *>(field), length));
+            *out++ = ',';
+            break;
+        }
+        }
+    }
+    return writer_.endRecordAt(out - 1, fieldCount_);
+}
+
+void OutputDataSet::failWrite(int64_t row)
+{
+    failed_ = true;
+    rows_ = row;
+    handle.observationCount = rows_;
+    store_.reportError(writer_.writeFailure());
+    noteLoggedFailure(kDataSetStatusWriteFailed);
+}
+
 bool OutputDataSet::prepare(std::string &error)
 {
     if (prepared_) return true;
+    store_.writeBehind().finish();
     if (failed_) {
         error = "The data set " + qualifiedName() +
                 " was not replaced because of the errors above.";
@@ -259,6 +289,7 @@ bool OutputDataSet::commit(std::string &error)
 
 void OutputDataSet::discard()
 {
+    store_.writeBehind().finish();
     writer_.abandon();
     if (!temporaryCsv_.empty()) ::unlink(temporaryCsv_.c_str());
     if (!temporarySidecar_.empty()) ::unlink(temporarySidecar_.c_str());

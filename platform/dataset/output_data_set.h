@@ -9,7 +9,9 @@
  *
  * Variables are defined through one output binding (xvputi ... xvpute);
  * endDefinition() fixes the row layout and gives the handle its row, into
- * which xyvput moves the values that writeRow() then writes.
+ * which xyvput moves the values that writeRow() then writes, or hands to
+ * the store's write-behind thread (platform/dataset/write_behind.h) to be
+ * written while the step goes on; prepare() and discard() wait for it.
  *
  * Exports: class OutputDataSet.
  */
@@ -47,9 +49,21 @@ public:
     int endDefinition();
     bool defined() const { return defined_; }
 
-    /* Writes handle.row as the next row.  0; kDataSetStatusNotDefined before
-     * endDefinition; kDataSetStatusWriteFailed (logged). */
+    /* Writes handle.row as the next row, or hands it to the store's
+     * write-behind.  0; kDataSetStatusNotDefined before endDefinition;
+     * kDataSetStatusWriteFailed (logged). */
     int writeRow();
+
+    /* Writes the text of a row (the bytes of handle.row as they were) into
+     * the file's buffer, and the buffer out when it is full; allocates
+     * nothing.  False when that write failed (see failWrite).  Called by
+     * the write-behind thread for the rows handed over, which the step's
+     * thread then leaves alone. */
+    bool formatRow(const uint8_t *row);
+
+    /* Logs that the write of row number `row` (0-based) failed and fails
+     * the data set: `row` rows were written. */
+    void failWrite(int64_t row);
 
     /* Writes out the rows, syncs them and writes the sidecar beside them:
      * everything of putting the data set in place that needs room on the
@@ -98,6 +112,7 @@ private:
     std::vector<uint8_t> row_;
     std::vector<CellPlan> cells_; /* of the variables, from endDefinition on */
     size_t recordBound_ = 0;      /* the most bytes of one record's text */
+    int fieldCount_ = 0;          /* of a record: the variables */
     bool defined_ = false;
     bool headerWritten_ = false;
     bool failed_ = false;

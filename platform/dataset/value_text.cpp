@@ -398,7 +398,7 @@ char *putGeneralNumberCell(char *out, double value)
     return putNumber(out, value);
 }
 
-char *putDateCell(char *out, double value, LastIsoDay &last)
+char *putAnyDateCell(char *out, double value, LastIsoDay &last)
 {
     /* Within the range (never for a NaN) the conversion is exact, so it
      * tells whole days from parts of a day without a call to floor. */

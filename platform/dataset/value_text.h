@@ -22,7 +22,7 @@
  *
  * Exports: CellKind, readNumberCell, LastIsoMonth, kLongestNumberCell, NumberCellWriter,
  * putGeneralNumberCell, numberCellWriter, putPlainNumberCell, LastIsoDay,
- * putDateCell, putIsoDate, putIsoDateTime, numberCellKind.
+ * putDateCell, putAnyDateCell, putIsoDate, putIsoDateTime, numberCellKind.
  */
 #ifndef ORV_PLATFORM_DATASET_VALUE_TEXT_H
 #define ORV_PLATFORM_DATASET_VALUE_TEXT_H
@@ -30,6 +30,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "platform/formats.h"
@@ -108,10 +109,33 @@ struct LastIsoDay {
     char text[10] = {};
 };
 
+/* putDateCell for any value (see there). */
+char *putAnyDateCell(char *out, double value, LastIsoDay &last);
+
 /* Writes the cell text of a value of a variable with a date format at out
  * (room for kLongestNumberCell bytes), as the Date family's cell writer
- * does, through last (updated); returns the end. */
-char *putDateCell(char *out, double value, LastIsoDay &last);
+ * does, through last (updated); returns the end.  The day after the last
+ * one within its month is written inline, the rest by putAnyDateCell. */
+inline char *putDateCell(char *out, double value, LastIsoDay &last)
+{
+    /* Every month has 28 days, so the next day of one up to the 27th keeps
+     * its year and month.  Compared bit for bit: -0 is no day 0. */
+    if (last.dayOfMonth > 0 && last.dayOfMonth < 28 &&
+        std::bit_cast<uint64_t>(value) == std::bit_cast<uint64_t>(double(last.day + 1))) {
+        ++last.day;
+        ++last.dayOfMonth;
+        char &units = last.text[9];
+        if (units == '9') {
+            units = '0';
+            ++last.text[8];
+        } else {
+            ++units;
+        }
+        std::memcpy(out, last.text, sizeof last.text);
+        return out + sizeof last.text;
+    }
+    return putAnyDateCell(out, value, last);
+}
 
 /* Writes YYYY-MM-DD of a day number at out (10 bytes); returns the end, or
  * null (nothing written) outside the years 1 to 9999. */
