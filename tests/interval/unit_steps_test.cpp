@@ -2,8 +2,9 @@
  * unit_steps_test.cpp - the closed forms of INTNX and INTCK against the
  * general code, bit for bit, over sweeps of intervals (multipliers,
  * shifts, days off, date and datetime kinds), alignments, values near the
- * ends of the valid range and in between, and step counts; and the
- * closed-form working-day functions against walking day by day.
+ * ends of the valid range and in between, and step counts; the
+ * closed-form working-day functions against walking day by day; and the
+ * month table against the civil-date conversions.
  */
 #include <gtest/gtest.h>
 
@@ -19,7 +20,9 @@
 #include "interval/day_math.h"
 #include "interval/intck.h"
 #include "interval/interval_names.h"
+#include "interval/interval_parts.h"
 #include "interval/intnx.h"
+#include "interval/month_starts.h"
 #include "interval/unit_steps.h"
 #include "interval/working_days.h"
 #include "tests/support/module_host.h"
@@ -310,6 +313,28 @@ TEST(UnitSteps, OneDayWorkingStepsOfEveryWorkingWeek)
             else
                 EXPECT_GT(closed, long(days.size()) * 10) << shape.id << " mask " << mask;
         }
+    }
+}
+
+/* The month table against the civil-date conversions, for every day of
+ * the valid range and the day before it (which covers every month, its
+ * first guess included, of a whole 400-year cycle many times over) and
+ * for every month from 1581 to 20001. */
+TEST(MonthStarts, EveryDayAndMonthAsTheCivilConversions)
+{
+    for (int64_t day = ZINT_FIRST_DAY - 1; day <= ZINT_LAST_DAY; ++day) {
+        const ZintMonthAt at = zintMonthAt(day);
+        const ZintPartAt civil = zintCivilPartAt(12, day);
+        if (at.index != civil.index || at.start != civil.start || at.next != civil.next)
+            FAIL() << "day " << day << ": month " << at.index << " from " << at.start << " to "
+                   << at.next << ", civil " << civil.index << " from " << civil.start << " to "
+                   << civil.next;
+    }
+    for (int64_t month = 12 * (1581 - 1960); month < 12 * (20002 - 1960); ++month) {
+        const ZintMonthSpan span = zintMonthSpan(month);
+        const ZintPartSpan civil = zintCivilPartSpan(12, month);
+        ASSERT_EQ(span.start, civil.start) << "month " << month;
+        ASSERT_EQ(span.next, civil.next) << "month " << month;
     }
 }
 
