@@ -398,10 +398,11 @@ double zintnx3(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x
     return forms->aligned[zintAlignSlot(align)](*desc, shiftBase, x, n);
 }
 
-void zintKeepShiftBase(const ZINT_DESC &desc, ZINT_DESC *shiftBase)
+double zintKeepShiftBase(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double result)
 {
     ZINT_DESC local;
     shiftBaseFor(desc, shiftBase, &local);
+    return result;
 }
 
 double zintnx3General(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n)

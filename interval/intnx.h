@@ -57,9 +57,10 @@ double zintnx2(const ZINT_DESC *desc, double x, double n);
 double zintnx3(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n);
 
 /* The caller's shift-base record of a same-position zintnx3 call that a
- * closed form answered, kept (built when it does not belong to desc) as
- * the general code keeps it.  REQUIRES: shiftBase not null. */
-void zintKeepShiftBase(const ZINT_DESC &desc, ZINT_DESC *shiftBase);
+ * closed form answered with `result`, kept (built when it does not belong
+ * to desc) as the general code keeps it.  Returns result, so that the
+ * closed form ends in this call.  REQUIRES: shiftBase not null. */
+double zintKeepShiftBase(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double result);
 
 /* zintnx2 and zintnx3 without the closed forms of unit_steps.h. */
 double zintnx2General(const ZINT_DESC *desc, double x, double n);

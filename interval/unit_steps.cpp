@@ -377,7 +377,7 @@ double alignedBy(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double x, double n
     double result = 0;
     if (!Step(desc, x, n, &result)) return zintnx3General(&desc, Align, shiftBase, x, n);
     if constexpr (Align == 'S') {
-        if (shiftBase != nullptr) zintKeepShiftBase(desc, shiftBase);
+        if (shiftBase != nullptr) return zintKeepShiftBase(desc, shiftBase, result);
     }
     return result;
 }
