@@ -9,8 +9,7 @@
  * Months are numbered from January 1960 (month 0), as zintCivilPartAt and
  * zintCivilPartSpan (interval_parts.h) number them with 12 parts a year.
  *
- * Exports: zintMonthStarts, ZintMonthAt, zintMonthAt, ZintMonthSpan,
- * zintMonthSpan.
+ * Exports: zintMonthStarts, zintMonthAt, zintMonthSpan.
  */
 #ifndef ORV_INTERVAL_MONTH_STARTS_H
 #define ORV_INTERVAL_MONTH_STARTS_H
@@ -19,6 +18,7 @@
 #include <cstdint>
 
 #include "host/civil_days.h"
+#include "interval/interval_parts.h"
 
 namespace zint_month_cycle {
 
@@ -26,12 +26,12 @@ namespace zint_month_cycle {
 constexpr int64_t kFirstYear = 1200;
 constexpr int64_t kFirstDay = orvDaysFromCivil(kFirstYear, 1, 1);
 constexpr int64_t kFirstMonth = 12 * (kFirstYear - 1960);
-constexpr int64_t kDays = 146097;
+constexpr int64_t kDays = ORV_DAYS_PER_ERA;
 constexpr int64_t kMonths = 4800;
 /* guess(r) = floor((r - 15) x kMonths / kDays), in 32-bit fixed point, is
  * the month of day r of a cycle or the month before it (the table test
  * checks every day), so one look-up settles it. */
-constexpr int64_t kGuessScale = 141110653; /* round(2^32 x kMonths / kDays) */
+constexpr int64_t kGuessScale = ((int64_t(1) << 32) * kMonths + kDays / 2) / kDays;
 constexpr int64_t kGuessLead = 15;
 
 }  // namespace zint_month_cycle
@@ -48,17 +48,21 @@ inline constexpr std::array<int32_t, 4801> zintMonthStarts = [] {
 }();
 static_assert(zintMonthStarts[4799] == zint_month_cycle::kDays - 31);
 
-/* A month that holds a day: its index and its first day and the first day
- * of the month after it. */
-struct ZintMonthAt {
-    int64_t index;
-    int64_t start;
-    int64_t next;
-};
+namespace zint_month_cycle {
 
-/* The month of a day.  REQUIRES: 1 January 1200 <= day < 2^31 days after
- * it. */
-constexpr ZintMonthAt zintMonthAt(int64_t day)
+/* First days of month m (0 to 4799) of cycle `cycle` and of the month
+ * after it. */
+constexpr ZintPartSpan spanIn(uint32_t cycle, int64_t m)
+{
+    const int64_t cycleStart = kFirstDay + kDays * cycle;
+    return ZintPartSpan{cycleStart + zintMonthStarts[size_t(m)], cycleStart + zintMonthStarts[size_t(m + 1)]};
+}
+
+}  // namespace zint_month_cycle
+
+/* The month of a day, as zintCivilPartAt(12, day).  REQUIRES: 1 January
+ * 1200 <= day < 2^31 days after it. */
+constexpr ZintPartAt zintMonthAt(int64_t day)
 {
     using namespace zint_month_cycle;
     const uint32_t fromFirst = uint32_t(day - kFirstDay);
@@ -66,27 +70,19 @@ constexpr ZintMonthAt zintMonthAt(int64_t day)
     const int64_t r = int64_t(fromFirst - cycle * uint32_t(kDays)); /* [0, 146096] */
     const int64_t guess = ((r - kGuessLead) * kGuessScale) >> 32;   /* [-1, 4799] */
     const int64_t m = guess + (zintMonthStarts[size_t(guess + 1)] <= r);
-    const int64_t cycleStart = kFirstDay + kDays * cycle;
-    return ZintMonthAt{kFirstMonth + kMonths * cycle + m, cycleStart + zintMonthStarts[size_t(m)],
-                       cycleStart + zintMonthStarts[size_t(m + 1)]};
+    const ZintPartSpan span = spanIn(cycle, m);
+    return ZintPartAt{kFirstMonth + kMonths * cycle + m, span.start, span.next};
 }
 
-/* The first days of a month and of the month after it. */
-struct ZintMonthSpan {
-    int64_t start;
-    int64_t next;
-};
-
-/* First days of month `month` and of the next one.  REQUIRES: the month
- * lies from January 1200 to 2^31 months after it. */
-constexpr ZintMonthSpan zintMonthSpan(int64_t month)
+/* First days of month `month` and of the next one, as
+ * zintCivilPartSpan(12, month).  REQUIRES: the month lies from January
+ * 1200 to 2^31 months after it. */
+constexpr ZintPartSpan zintMonthSpan(int64_t month)
 {
     using namespace zint_month_cycle;
     const uint32_t fromFirst = uint32_t(month - kFirstMonth);
     const uint32_t cycle = fromFirst / uint32_t(kMonths);
-    const uint32_t m = fromFirst - cycle * uint32_t(kMonths); /* [0, 4799] */
-    const int64_t cycleStart = kFirstDay + kDays * cycle;
-    return ZintMonthSpan{cycleStart + zintMonthStarts[m], cycleStart + zintMonthStarts[m + 1]};
+    return spanIn(cycle, fromFirst - cycle * uint32_t(kMonths));
 }
 
 #endif

@@ -127,7 +127,7 @@ struct CivilParts {
     static constexpr ZintUnitAt locate(const ZintUnits &, int64_t day)
     {
         if constexpr (PerYear == 12) {
-            const ZintMonthAt at = zintMonthAt(day);
+            const ZintPartAt at = zintMonthAt(day);
             return ZintUnitAt{at.index, at.start, at.next};
         } else {
             const ZintPartAt at = zintCivilPartAt(PerYear, day);
@@ -138,7 +138,7 @@ struct CivilParts {
     static ZintUnitSpan span(const ZintUnits &, int64_t k)
     {
         if constexpr (PerYear == 12) {
-            const ZintMonthSpan s = zintMonthSpan(k);
+            const ZintPartSpan s = zintMonthSpan(k);
             return ZintUnitSpan{s.start, s.next};
         } else {
             const ZintPartSpan s = zintCivilPartSpan(PerYear, k);

@@ -323,7 +323,7 @@ TEST(UnitSteps, OneDayWorkingStepsOfEveryWorkingWeek)
 TEST(MonthStarts, EveryDayAndMonthAsTheCivilConversions)
 {
     for (int64_t day = ZINT_FIRST_DAY - 1; day <= ZINT_LAST_DAY; ++day) {
-        const ZintMonthAt at = zintMonthAt(day);
+        const ZintPartAt at = zintMonthAt(day);
         const ZintPartAt civil = zintCivilPartAt(12, day);
         if (at.index != civil.index || at.start != civil.start || at.next != civil.next)
             FAIL() << "day " << day << ": month " << at.index << " from " << at.start << " to "
@@ -331,7 +331,7 @@ TEST(MonthStarts, EveryDayAndMonthAsTheCivilConversions)
                    << civil.next;
     }
     for (int64_t month = 12 * (1581 - 1960); month < 12 * (20002 - 1960); ++month) {
-        const ZintMonthSpan span = zintMonthSpan(month);
+        const ZintPartSpan span = zintMonthSpan(month);
         const ZintPartSpan civil = zintCivilPartSpan(12, month);
         ASSERT_EQ(span.start, civil.start) << "month " << month;
         ASSERT_EQ(span.next, civil.next) << "month " << month;
