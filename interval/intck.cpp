@@ -91,9 +91,9 @@ double customCount(const ZINT_DESC &desc, double from, double to)
 
 double zintck2(const ZINT_DESC *desc, double from, double to)
 {
-    double result = 0;
-    if (desc != nullptr && zintClosedCount(*desc, from, to, false, &result)) return result;
-    return zintck2General(desc, from, to);
+    const ZintClosedForms *forms = desc != nullptr ? zintClosedFormsFor(*desc) : nullptr;
+    if (forms == nullptr) return zintck2General(desc, from, to);
+    return forms->counted[0](*desc, from, to);
 }
 
 double zintck2General(const ZINT_DESC *desc, double from, double to)
@@ -181,9 +181,9 @@ double zintck2General(const ZINT_DESC *desc, double from, double to)
 
 double zintck3(const ZINT_DESC *desc, double from, double to)
 {
-    double result = 0;
-    if (desc != nullptr && zintClosedCount(*desc, from, to, true, &result)) return result;
-    return zintck3General(desc, from, to);
+    const ZintClosedForms *forms = desc != nullptr ? zintClosedFormsFor(*desc) : nullptr;
+    if (forms == nullptr) return zintck3General(desc, from, to);
+    return forms->counted[1](*desc, from, to);
 }
 
 double zintck3General(const ZINT_DESC *desc, double from, double to)

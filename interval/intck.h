@@ -10,7 +10,8 @@
  * built-in calendar intervals; the general code answers the rest.
  *
  * Exports: zintck2, zintck3, and the general code alone, zintck2General,
- * zintck3General (for tests that compare it with the closed forms).
+ * zintck3General (for tests that compare it with the closed forms, and
+ * for the closed forms to fall back on).
  */
 #ifndef ORV_INTERVAL_INTCK_H
 #define ORV_INTERVAL_INTCK_H

@@ -393,14 +393,15 @@ double zintnx2General(const ZINT_DESC *desc, double x, double n)
 
 double zintnx3(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n)
 {
-    double result = 0;
-    if (desc == nullptr || !zintClosedStep(*desc, align, x, n, &result))
-        return zintnx3General(desc, align, shiftBase, x, n);
-    /* The caller's shift-base record is kept as the general code keeps it. */
-    if (align == 'S' && shiftBase != nullptr) {
-        ZINT_DESC local;
-        shiftBaseFor(*desc, shiftBase, &local);
-    }
+    const ZintClosedForms *forms = desc != nullptr ? zintClosedFormsFor(*desc) : nullptr;
+    if (forms == nullptr) return zintnx3General(desc, align, shiftBase, x, n);
+    return forms->aligned[zintAlignSlot(align)](*desc, shiftBase, x, n);
+}
+
+double zintKeepShiftBase(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double result)
+{
+    ZINT_DESC local;
+    shiftBaseFor(desc, shiftBase, &local);
     return result;
 }
 

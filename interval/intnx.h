@@ -18,9 +18,10 @@
  * The closed forms of unit_steps.h answer the ordinary calls of the
  * built-in calendar intervals; the general code answers the rest.
  *
- * Exports: zintnx2, zintnx3, zintnx4, weekday, yearbase, and the general
+ * Exports: zintnx2, zintnx3, zintnx4, weekday, yearbase, the general
  * code alone, zintnx2General, zintnx3General (for tests that compare it
- * with the closed forms).
+ * with the closed forms, and for the closed forms to fall back on), and
+ * zintKeepShiftBase.
  */
 #ifndef ORV_INTERVAL_INTNX_H
 #define ORV_INTERVAL_INTNX_H
@@ -54,6 +55,12 @@ double zintnx2(const ZINT_DESC *desc, double x, double n);
  * Returns the aligned value or missing.
  */
 double zintnx3(const ZINT_DESC *desc, char align, ZINT_DESC *shiftBase, double x, double n);
+
+/* The caller's shift-base record of a same-position zintnx3 call that a
+ * closed form answered with `result`, kept (built when it does not belong
+ * to desc) as the general code keeps it.  Returns result, so that the
+ * closed form ends in this call.  REQUIRES: shiftBase not null. */
+double zintKeepShiftBase(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double result);
 
 /* zintnx2 and zintnx3 without the closed forms of unit_steps.h. */
 double zintnx2General(const ZINT_DESC *desc, double x, double n);

@@ -25,6 +25,7 @@
 
 #include "interval/day_math.h"
 #include "interval/interval_parts.h"
+#include "interval/month_starts.h"
 #include "interval/retail_calendar.h"
 #include "interval/working_days.h"
 
@@ -116,22 +117,33 @@ struct TimeUnits {
     }
 };
 
-/* Thirds of months (PerYear 36), half months (24) or months (12) of the
- * ordinary calendar.  REQUIRES (start, span): u.firstUnit <= k <= u.lastUnit. */
+/* Thirds of months (PerYear 36), half months (24) or months (12, by the
+ * table of month_starts.h) of the ordinary calendar.
+ * REQUIRES (start, span): u.firstUnit <= k <= u.lastUnit. */
 template <int64_t PerYear>
 struct CivilParts {
     static constexpr bool kWorking = false;
-    static constexpr int64_t index(const ZintUnits &, int64_t day) { return zintCivilPartAt(PerYear, day).index; }
+    static constexpr int64_t index(const ZintUnits &u, int64_t day) { return locate(u, day).index; }
     static constexpr ZintUnitAt locate(const ZintUnits &, int64_t day)
     {
-        const ZintPartAt at = zintCivilPartAt(PerYear, day);
-        return ZintUnitAt{at.index, at.start, at.next};
+        if constexpr (PerYear == 12) {
+            const ZintPartAt at = zintMonthAt(day);
+            return ZintUnitAt{at.index, at.start, at.next};
+        } else {
+            const ZintPartAt at = zintCivilPartAt(PerYear, day);
+            return ZintUnitAt{at.index, at.start, at.next};
+        }
     }
-    static int64_t start(const ZintUnits &, int64_t k) { return zintCivilPartSpan(PerYear, k).start; }
+    static int64_t start(const ZintUnits &u, int64_t k) { return span(u, k).start; }
     static ZintUnitSpan span(const ZintUnits &, int64_t k)
     {
-        const ZintPartSpan s = zintCivilPartSpan(PerYear, k);
-        return ZintUnitSpan{s.start, s.next};
+        if constexpr (PerYear == 12) {
+            const ZintPartSpan s = zintMonthSpan(k);
+            return ZintUnitSpan{s.start, s.next};
+        } else {
+            const ZintPartSpan s = zintCivilPartSpan(PerYear, k);
+            return ZintUnitSpan{s.start, s.next};
+        }
     }
 };
 

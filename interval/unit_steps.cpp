@@ -20,6 +20,8 @@
 
 #include "interval/closed_values.h"
 #include "interval/day_math.h"
+#include "interval/intck.h"
+#include "interval/intnx.h"
 #include "interval/unit_families.h"
 #include "interval/week_year_steps.h"
 
@@ -233,10 +235,27 @@ template <class F>
     return true;
 }
 
+/* Beginning alignment on intervals of one working day: the working day
+ * n on from x's, found from x's day of the week and n's whole weeks. */
+[[gnu::always_inline]] inline bool workingDayStep(const ZINT_DESC &desc, double x, double n, double *result)
+{
+    const ZintWorkWeek &week = zintWorkWeek(desc);
+    const bool seconds = desc.kind == 's';
+    int64_t count = 0, day = 0;
+    if (week.working == 0 || !zintClosedSteps(n, &count) || !zintClosedDay(x, seconds, true, &day))
+        return false;
+    /* Working days keep their order, so the target's index lies in the
+     * valid range's when its day does. */
+    const int64_t target = zintWorkingDaysOn(week, day, count);
+    if (target < ZINT_FIRST_DAY || target > ZINT_LAST_DAY) return false;
+    *result = zintDayValue(seconds, target);
+    return true;
+}
+
 /* zintClosedStep in the units of family F with alignment Align ('B', 'M',
- * 'E' or 'S'). */
+ * 'E' or 'S'), over intervals of any length. */
 template <class F, char Align>
-bool stepIn(const ZINT_DESC &desc, double x, double n, double *result)
+[[gnu::always_inline]] inline bool stepOver(const ZINT_DESC &desc, double x, double n, double *result)
 {
     ZintUnits u;
     int64_t count = 0, day = 0;
@@ -286,9 +305,23 @@ bool stepIn(const ZINT_DESC &desc, double x, double n, double *result)
     }
 }
 
+/* zintClosedStep in the units of family F with alignment Align ('B', 'M',
+ * 'E' or 'S'). */
+template <class F, char Align>
+[[gnu::always_inline]] inline bool stepIn(const ZINT_DESC &desc, double x, double n, double *result)
+{
+    /* A one-day interval numbers as its units do, whatever its shift. */
+    if constexpr (F::kWorking && Align == 'B')
+        return zintMultiplierOf(desc) == 1 ? workingDayStep(desc, x, n, result)
+                                           : stepOver<F, Align>(desc, x, n, result);
+    else
+        return stepOver<F, Align>(desc, x, n, result);
+}
+
 /* zintClosedCount in the units of family F. */
 template <class F>
-bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, double *result)
+[[gnu::always_inline]] inline bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous,
+                                           double *result)
 {
     ZintUnits u;
     int64_t fromDay = 0, toDay = 0;
@@ -342,11 +375,67 @@ bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous, dou
     return true;
 }
 
+using StepFn = bool (*)(const ZINT_DESC &desc, double x, double n, double *result);
+using CountFn = bool (*)(const ZINT_DESC &desc, double from, double to, bool continuous, double *result);
+
+/* zintnx3 with alignment Align: the closed form Step, else the general
+ * code; a same position that the closed form answers keeps the caller's
+ * shift-base record as the general code would. */
+template <StepFn Step, char Align>
+double alignedBy(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double x, double n)
+{
+    double result = 0;
+    if (!Step(desc, x, n, &result)) return zintnx3General(&desc, Align, shiftBase, x, n);
+    if constexpr (Align == 'S') {
+        if (shiftBase != nullptr) return zintKeepShiftBase(desc, shiftBase, result);
+    }
+    return result;
+}
+
+/* zintck2 (Continuous false) or zintck3: the closed form Count, else the
+ * general code. */
+template <CountFn Count, bool Continuous>
+double countedBy(const ZINT_DESC &desc, double from, double to)
+{
+    double result = 0;
+    if (Count(desc, from, to, Continuous, &result)) return result;
+    return Continuous ? zintck3General(&desc, from, to) : zintck2General(&desc, from, to);
+}
+
+/* The forms of the step functions B, M, E, S and the count function. */
+template <StepFn B, StepFn M, StepFn E, StepFn S, CountFn Count>
+constexpr ZintClosedForms formsBy()
+{
+    return ZintClosedForms{{B, M, E, S},
+                           Count,
+                           {alignedBy<B, 'B'>, alignedBy<M, 'M'>, alignedBy<E, 'E'>, alignedBy<S, 'S'>},
+                           {countedBy<Count, false>, countedBy<Count, true>}};
+}
+
+/* zintnx3 with beginning alignment on intervals of several working days;
+ * out of line, so that its registers do not weigh on the one-day
+ * intervals of workingDayAligned. */
+[[gnu::noinline]] double workingDaysAligned(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double x, double n)
+{
+    return alignedBy<stepOver<WorkingDayUnits, 'B'>, 'B'>(desc, shiftBase, x, n);
+}
+
+/* zintnx3 with beginning alignment on WEEKDAY intervals. */
+double workingDayAligned(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double x, double n)
+{
+    if (zintMultiplierOf(desc) != 1) return workingDaysAligned(desc, shiftBase, x, n);
+    double result = 0;
+    if (workingDayStep(desc, x, n, &result)) return result;
+    return zintnx3General(&desc, 'B', shiftBase, x, n);
+}
+
 template <class F>
 constexpr ZintClosedForms formsOf()
 {
-    return ZintClosedForms{{stepIn<F, 'B'>, stepIn<F, 'M'>, stepIn<F, 'E'>, stepIn<F, 'S'>},
-                           countIn<F>};
+    ZintClosedForms forms =
+        formsBy<stepIn<F, 'B'>, stepIn<F, 'M'>, stepIn<F, 'E'>, stepIn<F, 'S'>, countIn<F>>();
+    if constexpr (F::kWorking) forms.aligned[0] = workingDayAligned;
+    return forms;
 }
 
 template <char Align>
@@ -363,9 +452,9 @@ constexpr ZintClosedForms kForms[] = {
 };
 static_assert(std::size(kForms) == size_t(Family::RetailMonths));
 
-constexpr ZintClosedForms kWeekYearForms{
-    {weekYearStepAs<'B'>, weekYearStepAs<'M'>, weekYearStepAs<'E'>, weekYearStepAs<'S'>},
-    zintWeekYearCount};
+constexpr ZintClosedForms kWeekYearForms =
+    formsBy<weekYearStepAs<'B'>, weekYearStepAs<'M'>, weekYearStepAs<'E'>, weekYearStepAs<'S'>,
+            zintWeekYearCount>();
 
 }  // namespace
 

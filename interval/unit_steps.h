@@ -23,8 +23,9 @@
  * accept, the result is the one the general code gives
  * (tests/interval/unit_steps_test.cpp compares them over sweeps).
  *
- * Exports: zintClosedStep, zintClosedCount, and the table they look up,
- * ZintClosedForms, zintClosedFormsOf, zintClosedFormsFor.
+ * Exports: zintClosedStep, zintClosedCount, and the table they (and
+ * zintnx3, zintck2 and zintck3) look up, ZintClosedForms,
+ * zintClosedFormsOf, zintClosedFormsFor, zintAlignSlot.
  */
 #ifndef ORV_INTERVAL_UNIT_STEPS_H
 #define ORV_INTERVAL_UNIT_STEPS_H
@@ -34,10 +35,16 @@
 #include "interval/interval_desc.h"
 
 /* The closed forms of one kind of interval: INTNX by alignment and INTCK
- * (as zintClosedStep and zintClosedCount, the alignment chosen). */
+ * (as zintClosedStep and zintClosedCount, the alignment chosen), and the
+ * same with the general code behind them: aligned[slot] answers zintnx3,
+ * counted[0] zintck2 and counted[1] zintck3 whole, so that those entry
+ * points pass their arguments on in one jump and keep nothing across
+ * it. */
 struct ZintClosedForms {
     bool (*steps[4])(const ZINT_DESC &desc, double x, double n, double *result); /* B, M, E, S */
     bool (*count)(const ZINT_DESC &desc, double from, double to, bool continuous, double *result);
+    double (*aligned[4])(const ZINT_DESC &desc, ZINT_DESC *shiftBase, double x, double n); /* B, M, E, S */
+    double (*counted[2])(const ZINT_DESC &desc, double from, double to); /* discrete, continuous */
 };
 
 /* The closed forms of each base code; null for the codes left to the
@@ -52,6 +59,13 @@ inline const ZintClosedForms *zintClosedFormsFor(const ZINT_DESC &desc)
     return desc.kind == 'd' || desc.kind == 's' ? zintClosedFormsOf[desc.code] : nullptr;
 }
 
+/* The slot of alignment align in ZintClosedForms::steps and aligned: 'M'
+ * 1, 'E' 2, 'S' 3, and 0 for 'B' and every other character. */
+inline int zintAlignSlot(char align)
+{
+    return align == 'M' ? 1 : align == 'E' ? 2 : align == 'S' ? 3 : 0;
+}
+
 /*
  * INTNX of desc from x by n intervals with alignment align ('B' or any
  * other character, 'M', 'E', 'S' as zintnx3).
@@ -61,8 +75,7 @@ inline const ZintClosedForms *zintClosedFormsFor(const ZINT_DESC &desc)
 inline bool zintClosedStep(const ZINT_DESC &desc, char align, double x, double n, double *result)
 {
     const ZintClosedForms *forms = zintClosedFormsFor(desc);
-    const int slot = align == 'M' ? 1 : align == 'E' ? 2 : align == 'S' ? 3 : 0;
-    return forms != nullptr && forms->steps[slot](desc, x, n, result);
+    return forms != nullptr && forms->steps[zintAlignSlot(align)](desc, x, n, result);
 }
 
 /*

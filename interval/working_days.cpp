@@ -21,8 +21,18 @@ constexpr ZintWorkWeek workWeekOfMask(unsigned mask)
     int r = 0;
     for (int f = 1; f <= 7; ++f)
         if (!week.off[(f + 5) % 7]) week.dayAt[r++] = f;
-    if (week.working > 0)
+    if (week.working > 0) {
         week.inverse = ((uint64_t(1) << 31) + uint64_t(week.working) - 1) / uint64_t(week.working);
+        /* Day f (week q = 0) has working-day index before[f]; the working
+         * day of index k is 7 floor((k - 1) / working) + dayAt[(k - 1) mod
+         * working]. */
+        for (int f = 0; f < 7; ++f)
+            for (int b = 0; b < week.working; ++b) {
+                const int64_t k = week.before[f] + b;
+                const int64_t q = zintFloorDiv(k - 1, week.working);
+                week.stepFrom[f][b] = int8_t(7 * q + week.dayAt[k - 1 - q * week.working] - f);
+            }
+    }
     week.firstIndex = zintWorkingDayIndex(week, ZINT_FIRST_DAY - 1) + 1;
     week.lastIndex = zintWorkingDayIndex(week, ZINT_LAST_DAY);
     return week;

@@ -8,7 +8,8 @@
  * takes the index of the working day before it.
  *
  * Exports: ZintWorkWeek, zintWorkWeeks, zintWorkWeek, zintIsDayOff,
- * zintBackToWorkingDay, zintStepWorkingDays, zintWorkingDayIndex, zintWorkingDayAt.
+ * zintBackToWorkingDay, zintStepWorkingDays, zintWorkingDayIndex, zintWorkingDayAt,
+ * zintWorkingDaysOn.
  */
 #ifndef ORV_INTERVAL_WORKING_DAYS_H
 #define ORV_INTERVAL_WORKING_DAYS_H
@@ -37,6 +38,10 @@ struct ZintWorkWeek {
                          divides by working as a x inverse >> 31 for
                          0 <= a < 2^28 (the error inverse x working - 2^31
                          is below working <= 2^3 = 2^(31 - 28)) */
+    int8_t stepFrom[7][8]; /* stepFrom[f][b], b < working: the working day
+                              b working days after day 7q + f (a day off
+                              counting as the working day before it), in
+                              days from 7q + f: -12 to 14 */
 };
 
 /* Every working week, by days-off mask (bit d: day d of the week is
@@ -98,6 +103,25 @@ inline int64_t zintWorkingDayAt(const ZintWorkWeek &week, int64_t k)
     }
     const int64_t q = zintFloorDiv(k - 1, week.working);
     return 7 * q + week.dayAt[k - 1 - q * week.working];
+}
+
+/* The working day n working days after day `day` (a day off counting as
+ * the working day before it): zintWorkingDayAt(week,
+ * zintWorkingDayIndex(week, day) + n) by whole weeks and one look-up.
+ * REQUIRES: week.working > 0, |day| <= 2^26, |n| <= 2^24. */
+inline int64_t zintWorkingDaysOn(const ZintWorkWeek &week, int64_t day, int64_t n)
+{
+    /* n = working x weeks + rest, 0 <= rest < working; the day moved up by
+     * 2^24 weeks and n by 2^24 working weeks are non-negative and below
+     * 2^28, where the divisions are multiplications. */
+    constexpr int64_t kBias = int64_t(1) << 24;
+    const uint64_t up = uint64_t(n + week.working * kBias);
+    const uint64_t weeks = up * week.inverse >> 31;
+    const uint64_t rest = up - weeks * uint64_t(week.working);
+    constexpr uint64_t kSevenInverse = ((uint64_t(1) << 31) + 6) / 7; /* as ZintWorkWeek::inverse */
+    const uint64_t dayUp = uint64_t(day + 7 * kBias);
+    const uint64_t f = dayUp - 7 * (dayUp * kSevenInverse >> 31);
+    return day + 7 * (int64_t(weeks) - kBias) + week.stepFrom[f][rest];
 }
 
 #endif

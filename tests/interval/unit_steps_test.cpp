@@ -2,8 +2,9 @@
  * unit_steps_test.cpp - the closed forms of INTNX and INTCK against the
  * general code, bit for bit, over sweeps of intervals (multipliers,
  * shifts, days off, date and datetime kinds), alignments, values near the
- * ends of the valid range and in between, and step counts; and the
- * closed-form working-day functions against walking day by day.
+ * ends of the valid range and in between, and step counts; the
+ * closed-form working-day functions against walking day by day; and the
+ * month table against the civil-date conversions.
  */
 #include <gtest/gtest.h>
 
@@ -19,7 +20,9 @@
 #include "interval/day_math.h"
 #include "interval/intck.h"
 #include "interval/interval_names.h"
+#include "interval/interval_parts.h"
 #include "interval/intnx.h"
+#include "interval/month_starts.h"
 #include "interval/unit_steps.h"
 #include "interval/working_days.h"
 #include "tests/support/module_host.h"
@@ -37,7 +40,8 @@ const char *const kIntervals[] = {
     "DTWEEK.3",   "DTDAY",      "DTTENDAY",   "DTSEMIYEAR", "DTR445YR",   "DTYEAR",
     "QTR2.5",     "HOUR",       "MINUTE15.4", "SECOND",     "HOUR30.7",   "YEARV",
     "YEARV2.60",  "DTYEARV",    "DTYEARV3.3", "DAY70.3",    "YEAR5.7",    "R454YR5.40",
-    "DTWEEKDAY3.2", "DTR445MON4.2", "SEMIMONTH48.7",
+    "DTWEEKDAY3.2", "DTR445MON4.2", "SEMIMONTH48.7", "WEEKDAY67W",  "WEEKDAY123456W",
+    "DTWEEKDAY246W",
 };
 const char kAlignments[] = {'B', 'M', 'E', 'S', 'X'};
 const double kSteps[] = {-1048577, -1048576, -40000, -25, -3, -1, 0, 1, 2, 7, 53, 40000,
@@ -136,6 +140,14 @@ TEST(UnitSteps, DeclinesWhatTheGeneralCodeDecides)
         {"nudged x", "DAY", 'B', 31 - 1e-13, 0},
         {"first day of the range, back a month", "MONTH", 'B', double(ZINT_FIRST_DAY), -1},
         {"last day, end of next month", "MONTH", 'E', double(ZINT_LAST_DAY), 1},
+        /* The range runs from a Friday to a Tuesday. */
+        {"working day after the last day", "WEEKDAY", 'B', double(ZINT_LAST_DAY), 1},
+        {"working day before the first day", "WEEKDAY", 'B', double(ZINT_FIRST_DAY), -1},
+        {"from the first Saturday back one", "WEEKDAY", 'B', double(ZINT_FIRST_DAY + 1), -1},
+        {"WEEKDAY, n beyond 2^20", "WEEKDAY", 'B', 0, -1048577},
+        {"WEEKDAY, fractional n", "WEEKDAY", 'B', 0, 0.5},
+        {"WEEKDAY, nudged x", "WEEKDAY", 'B', 3 - 1e-13, 1},
+        {"DTWEEKDAY, missing x", "DTWEEKDAY", 'B', missing, 1},
     };
     for (const Case &c : cases) {
         ZINT_DESC desc{};
@@ -284,6 +296,90 @@ TEST(UnitSteps, ExtremeShiftsOfHandBuiltDescriptors)
     }
 }
 
+/* Beginning alignment on one-day WEEKDAY intervals over every working
+ * week, by hand-built days-off flags (the stored working-day count
+ * wrong on purpose), in both kinds, with multipliers and shifts no name
+ * gives, near both ends of the range and with the largest step counts:
+ * the same bits as the general code, and the closed form taking the
+ * values it should. */
+TEST(UnitSteps, OneDayWorkingStepsOfEveryWorkingWeek)
+{
+    orvtest::moduleHost();
+    struct Shape {
+        const char *id;
+        char kind;
+        int32_t multiplier, shift;
+    };
+    const Shape shapes[] = {
+        {"dates", 'd', 1, 0},
+        {"datetimes", 's', 1, 0},
+        {"dates, multiplier 0, shift 5", 'd', 0, 5},
+        {"dates, most negative shift", 'd', 1, INT32_MIN},
+        {"datetimes, multiplier -3, largest shift", 's', -3, INT32_MAX},
+    };
+    const double steps[] = {-1048577, -1048576, -1048575, -40001, -7, -6, -5, -1, 0,
+                            1,        4,        5,        6,      13, 40001, 1048575, 1048576, 1048577};
+    std::vector<int64_t> days;
+    for (int64_t d = -9; d <= 9; ++d) days.push_back(d);
+    for (int64_t d = 0; d < 9; ++d) days.push_back(ZINT_FIRST_DAY - 2 + d);
+    for (int64_t d = 0; d < 9; ++d) days.push_back(ZINT_LAST_DAY - 6 + d);
+    for (unsigned mask = 0; mask < 128; ++mask) {
+        for (const Shape &shape : shapes) {
+            ZINT_DESC desc{};
+            desc.kind = shape.kind;
+            desc.code = ZINT_WEEKDAY;
+            desc.multiplier = shape.multiplier;
+            desc.shift = shape.shift;
+            desc.workingDays = 9;
+            for (int d = 0; d < 7; ++d) desc.daysOff[d] = uint8_t(mask >> d & 1);
+            long closed = 0;
+            for (int64_t day : days) {
+                for (double x : valuesOn(shape.kind, day)) {
+                    for (double n : steps) {
+                        SCOPED_TRACE(std::string(shape.id) + " mask " + std::to_string(mask) +
+                                     " x=" + std::to_string(x) + " n=" + std::to_string(n));
+                        double result = 0;
+                        closed += zintClosedStep(desc, 'B', x, n, &result);
+                        const double general = zintnx3General(&desc, 'B', nullptr, x, n);
+                        ASSERT_TRUE(sameBits(zintnx3(&desc, 'B', nullptr, x, n), general));
+                        ASSERT_TRUE(sameBits(zintnx3(&desc, 'X', nullptr, x, n), general));
+                        ASSERT_TRUE(sameBits(zintnx2(&desc, x, n), zintnx2General(&desc, x, n)));
+                    }
+                }
+            }
+            /* Every week with a working day steps most values in closed
+             * form; a week without one leaves them all to the general
+             * code. */
+            if (mask == 127)
+                EXPECT_EQ(closed, 0) << shape.id;
+            else
+                EXPECT_GT(closed, long(days.size()) * 10) << shape.id << " mask " << mask;
+        }
+    }
+}
+
+/* The month table against the civil-date conversions, for every day of
+ * the valid range and the day before it (which covers every month, its
+ * first guess included, of a whole 400-year cycle many times over) and
+ * for every month from 1581 to 20001. */
+TEST(MonthStarts, EveryDayAndMonthAsTheCivilConversions)
+{
+    for (int64_t day = ZINT_FIRST_DAY - 1; day <= ZINT_LAST_DAY; ++day) {
+        const ZintPartAt at = zintMonthAt(day);
+        const ZintPartAt civil = zintCivilPartAt(12, day);
+        if (at.index != civil.index || at.start != civil.start || at.next != civil.next)
+            FAIL() << "day " << day << ": month " << at.index << " from " << at.start << " to "
+                   << at.next << ", civil " << civil.index << " from " << civil.start << " to "
+                   << civil.next;
+    }
+    for (int64_t month = 12 * (1581 - 1960); month < 12 * (20002 - 1960); ++month) {
+        const ZintPartSpan span = zintMonthSpan(month);
+        const ZintPartSpan civil = zintCivilPartSpan(12, month);
+        ASSERT_EQ(span.start, civil.start) << "month " << month;
+        ASSERT_EQ(span.next, civil.next) << "month " << month;
+    }
+}
+
 /* Any non-zero days-off flag marks a day off, as a 1 does. */
 TEST(WorkingDays, EveryNonZeroFlagIsADayOff)
 {
@@ -327,6 +423,16 @@ TEST(WorkingDays, ClosedFormsMatchWalking)
             day = zintStepWorkingDays(week, day, 1);
             ++k;
         }
+        /* n working days on by whole weeks and the offset table, as by
+         * the working-day index, from working days and days off, up to
+         * the largest step count taken. */
+        for (int64_t from = -10; from <= 10; ++from)
+            for (int64_t n : {-(int64_t(1) << 24), int64_t(-1048576), int64_t(-50), int64_t(-8), int64_t(-7),
+                              int64_t(-6), int64_t(-1), int64_t(0), int64_t(1), int64_t(5), int64_t(6),
+                              int64_t(7), int64_t(13), int64_t(1048576), int64_t(1) << 24})
+                ASSERT_EQ(zintWorkingDaysOn(week, from, n),
+                          zintWorkingDayAt(week, zintWorkingDayIndex(week, from) + n))
+                    << "mask " << mask << " from " << from << " n " << n;
         /* Far from day 0, past the 32-bit division. */
         const int64_t far = int64_t(1) << 40;
         const int64_t farDay = zintWorkingDayAt(week, far);
