@@ -8,6 +8,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -71,8 +72,18 @@ void removeDirectory(const char *path)
     ::rmdir(path);
 }
 
+/* Temporary files of outputs being written, which a signal handler
+ * removes: a slot's path is written only while its flag is clear, and read
+ * by the handler only while it is set. */
+constexpr int kFileSlots = 32;
+char filesForSignals[kFileSlots][PATH_MAX];
+std::atomic<bool> fileSlotUsed[kFileSlots];
+static_assert(std::atomic<bool>::is_always_lock_free);
+
 extern "C" void removeWorkAndStop(int signal)
 {
+    for (int slot = 0; slot < kFileSlots; ++slot)
+        if (fileSlotUsed[slot].load()) ::unlink(filesForSignals[slot]);
     if (workForSignals[0] != '\0') removeDirectory(workForSignals);
     ::signal(signal, SIG_DFL);
     ::raise(signal);
@@ -89,6 +100,23 @@ void removeWorkOnSignals()
     sigaddset(&action.sa_mask, SIGINT);
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+}
+
+void removeFileOnSignals(const std::string &path)
+{
+    if (path.size() >= PATH_MAX) return;
+    for (int slot = 0; slot < kFileSlots; ++slot) {
+        if (fileSlotUsed[slot].load()) continue;
+        std::memcpy(filesForSignals[slot], path.c_str(), path.size() + 1);
+        fileSlotUsed[slot].store(true);
+        return;
+    }
+}
+
+void forgetFileOnSignals(const std::string &path)
+{
+    for (int slot = 0; slot < kFileSlots; ++slot)
+        if (fileSlotUsed[slot].load() && path == filesForSignals[slot]) fileSlotUsed[slot].store(false);
 }
 
 bool isValidName(std::string_view name, size_t maxLength)

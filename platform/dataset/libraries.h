@@ -8,10 +8,12 @@
  * the user assigned WORK to a directory of their own.
  *
  * A run stopped by SIGTERM or SIGINT removes its temporary WORK directory
- * too, once removeWorkOnSignals has been called.
+ * too, and the temporary files of the outputs it was writing, once
+ * removeWorkOnSignals has been called.
  *
  * Exports: class Libraries; isValidName (the rule for library references,
- * member names and variable names), upperName; removeWorkOnSignals.
+ * member names and variable names), upperName; removeWorkOnSignals,
+ * removeFileOnSignals, forgetFileOnSignals.
  */
 #ifndef ORV_PLATFORM_DATASET_LIBRARIES_H
 #define ORV_PLATFORM_DATASET_LIBRARIES_H
@@ -33,6 +35,13 @@ std::string upperName(std::string_view name);
  * directory of the running Libraries (its files and the directory itself;
  * async-signal-safe) and then end the process by the signal as before. */
 void removeWorkOnSignals();
+
+/* The handler of removeWorkOnSignals also removes the file at path (the
+ * temporary file of an output being written) until forgetFileOnSignals is
+ * called with the same path.  At most 32 files are held; a path beyond them,
+ * or longer than PATH_MAX, is not removed. */
+void removeFileOnSignals(const std::string &path);
+void forgetFileOnSignals(const std::string &path);
 
 class Libraries {
 public:

@@ -37,6 +37,7 @@ int makeTemporaryBeside(const std::string &target, std::string &temporary)
         mode_t mask = umask(0);
         umask(mask);
         fchmod(fd, 0666 & ~mask);
+        removeFileOnSignals(temporary); /* a stopped run leaves no half-written file */
     }
     return fd;
 }
@@ -273,12 +274,16 @@ bool OutputDataSet::commit(std::string &error)
                 std::strerror(errno) + ".";
         ok = false;
     }
-    if (ok) temporarySidecar_.clear();
+    if (ok) {
+        forgetFileOnSignals(temporarySidecar_);
+        temporarySidecar_.clear();
+    }
     if (ok && std::rename(temporaryCsv_.c_str(), finalCsv_.c_str()) != 0) {
         error = "The data set file " + finalCsv_ + " cannot be put in place: " +
                 std::strerror(errno) + ".";
         ok = false;
     }
+    if (ok) forgetFileOnSignals(temporaryCsv_);
     if (!ok) {
         discard();
         return false;
@@ -291,8 +296,11 @@ void OutputDataSet::discard()
 {
     store_.writeBehind().finish();
     writer_.abandon();
-    if (!temporaryCsv_.empty()) ::unlink(temporaryCsv_.c_str());
-    if (!temporarySidecar_.empty()) ::unlink(temporarySidecar_.c_str());
+    for (const std::string *temporary : {&temporaryCsv_, &temporarySidecar_}) {
+        if (temporary->empty()) continue;
+        ::unlink(temporary->c_str());
+        forgetFileOnSignals(*temporary);
+    }
     temporaryCsv_.clear();
     temporarySidecar_.clear();
     finished_ = true;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -314,6 +315,55 @@ TEST_F(CommandLine, SignalsRemoveTheWorkDirectory)
         EXPECT_EQ(waitFor(child), 128 + signal);
         ::close(pipeEnds[0]);
         EXPECT_FALSE(std::filesystem::exists(work)) << work;
+    }
+}
+
+/* A run stopped by a signal while it writes an output to a library of the
+ * user's removes the output's temporary file and leaves the earlier version
+ * of the output as it was.  The step notes every one of 6,000 BY groups,
+ * more than the log pipe holds, and the log is read only up to the first
+ * group's page, so the step is still writing when the signal comes. */
+TEST_F(CommandLine, SignalsRemoveTheTemporaryFileOfAnOutput)
+{
+    std::filesystem::create_directory(dir_ + "/in");
+    std::filesystem::create_directory(dir_ + "/out");
+    std::string rows = "g,date,value\n";
+    for (int i = 0; i < 6000; ++i) rows += "G" + std::to_string(10000 + i) + ",2020-01-01,1\n";
+    writeFile(dir_ + "/in/d.csv", rows);
+    writeFile(dir_ + "/job.job", "PROC VORNAK DATA=in.d;\n  ID date INTERVAL=DAY;\n  BY g;\n"
+                                 "  EVENTDEF e = christmas;\n  EVENTDUMMY OUT=out.d;\nRUN;\n");
+    writeFile(dir_ + "/out/d.csv", "earlier\n");
+    for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(pipeEnds[1], STDOUT_FILENO);
+            ::close(pipeEnds[0]);
+            ::execl(kOrvhost.c_str(), kOrvhost.c_str(), "--lib", ("in=" + dir_ + "/in").c_str(), "--lib",
+                    ("out=" + dir_ + "/out").c_str(), (dir_ + "/job.job").c_str(), nullptr);
+            ::_exit(127);
+        }
+        ::close(pipeEnds[1]);
+        std::string log;
+        char c;
+        while (log.find("---- Page 1 ----") == std::string::npos && ::read(pipeEnds[0], &c, 1) == 1) log += c;
+        auto outFiles = [&] {
+            std::vector<std::string> names;
+            for (const auto &entry : std::filesystem::directory_iterator(dir_ + "/out"))
+                names.push_back(entry.path().filename().string());
+            std::sort(names.begin(), names.end());
+            return names;
+        };
+        std::vector<std::string> during = outFiles();
+        ASSERT_EQ(during.size(), 2u) << log;
+        EXPECT_EQ(during[0].rfind(".d.csv.", 0), 0u) << during[0];
+        ::kill(child, signal);
+        EXPECT_EQ(waitFor(child), 128 + signal);
+        ::close(pipeEnds[0]);
+        EXPECT_EQ(outFiles(), std::vector<std::string>{"d.csv"});
+        EXPECT_EQ(readFile(dir_ + "/out/d.csv"), "earlier\n");
     }
 }
 
