@@ -39,9 +39,10 @@ struct CacheLineAllocator {
     {
         return static_cast<T *>(::operator new(bytesFor(n), std::align_val_t{kCacheLine}));
     }
-    void deallocate(T *block, size_t n)
+    void deallocate(T *block, size_t)
     {
-        ::operator delete(block, bytesFor(n), std::align_val_t{kCacheLine});
+        /* Unsized: clang does not declare the sized form unless asked to. */
+        ::operator delete(block, std::align_val_t{kCacheLine});
     }
     template <class U>
     bool operator==(const CacheLineAllocator<U> &) const
