@@ -66,6 +66,35 @@ int waitFor(pid_t child)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+/* Starts orvhost with args, its standard output into a pipe, and reads its
+ * log up to the first line holding mark.  Returns the child; the pipe's read
+ * end stays open in logEnd (the child blocks once the pipe is full) and the
+ * log read is in log. */
+pid_t startAndReadUntil(const std::vector<std::string> &args, const std::string &tmpdir,
+                        const std::string &mark, int &logEnd, std::string &log)
+{
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) return -1;
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeEnds[1], STDOUT_FILENO);
+        ::close(logEnd);
+        if (!tmpdir.empty()) ::setenv("TMPDIR", tmpdir.c_str(), 1);
+        std::vector<char *> argv{const_cast<char *>(kOrvhost.c_str())};
+        for (const std::string &arg : args)
+            argv.push_back(const_cast<char *>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(kOrvhost.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    logEnd = pipeEnds[0];
+    char c;
+    while (log.find(mark) == std::string::npos && ::read(logEnd, &c, 1) == 1)
+        log += c;
+    return child;
+}
+
 Finished run(const std::string &dir, const std::vector<std::string> &args, Output output)
 {
     Finished result;
@@ -289,21 +318,11 @@ TEST_F(CommandLine, SignalsRemoveTheWorkDirectory)
     std::filesystem::create_directory(dir_ + "/tmp");
     for (int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal);
-        int pipeEnds[2];
-        ASSERT_EQ(::pipe(pipeEnds), 0);
-        pid_t child = ::fork();
-        if (child == 0) {
-            ::dup2(pipeEnds[1], STDOUT_FILENO);
-            ::close(pipeEnds[0]);
-            ::setenv("TMPDIR", (dir_ + "/tmp").c_str(), 1);
-            ::execl(kOrvhost.c_str(), kOrvhost.c_str(), (dir_ + "/job.job").c_str(), nullptr);
-            ::_exit(127);
-        }
-        ::close(pipeEnds[1]);
+        int logEnd = -1;
         std::string log;
-        char c;
-        while (log.find("(line 1) ended") == std::string::npos && ::read(pipeEnds[0], &c, 1) == 1)
-            log += c;
+        pid_t child =
+            startAndReadUntil({dir_ + "/job.job"}, dir_ + "/tmp", "(line 1) ended", logEnd, log);
+        ASSERT_GT(child, 0);
         std::vector<std::string> made;
         for (const auto &entry : std::filesystem::directory_iterator(dir_ + "/tmp"))
             made.push_back(entry.path().string());
@@ -313,7 +332,7 @@ TEST_F(CommandLine, SignalsRemoveTheWorkDirectory)
         writeFile(work + "/left.csv", "x\n1\n"); /* a file the run would leave */
         ::kill(child, signal);
         EXPECT_EQ(waitFor(child), 128 + signal);
-        ::close(pipeEnds[0]);
+        ::close(logEnd);
         EXPECT_FALSE(std::filesystem::exists(work)) << work;
     }
 }
@@ -335,20 +354,12 @@ TEST_F(CommandLine, SignalsRemoveTheTemporaryFileOfAnOutput)
     writeFile(dir_ + "/out/d.csv", "earlier\n");
     for (int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal);
-        int pipeEnds[2];
-        ASSERT_EQ(::pipe(pipeEnds), 0);
-        pid_t child = ::fork();
-        if (child == 0) {
-            ::dup2(pipeEnds[1], STDOUT_FILENO);
-            ::close(pipeEnds[0]);
-            ::execl(kOrvhost.c_str(), kOrvhost.c_str(), "--lib", ("in=" + dir_ + "/in").c_str(), "--lib",
-                    ("out=" + dir_ + "/out").c_str(), (dir_ + "/job.job").c_str(), nullptr);
-            ::_exit(127);
-        }
-        ::close(pipeEnds[1]);
+        int logEnd = -1;
         std::string log;
-        char c;
-        while (log.find("---- Page 1 ----") == std::string::npos && ::read(pipeEnds[0], &c, 1) == 1) log += c;
+        pid_t child = startAndReadUntil(
+            {"--lib", "in=" + dir_ + "/in", "--lib", "out=" + dir_ + "/out", dir_ + "/job.job"}, "",
+            "---- Page 1 ----", logEnd, log);
+        ASSERT_GT(child, 0);
         auto outFiles = [&] {
             std::vector<std::string> names;
             for (const auto &entry : std::filesystem::directory_iterator(dir_ + "/out"))
@@ -361,7 +372,7 @@ TEST_F(CommandLine, SignalsRemoveTheTemporaryFileOfAnOutput)
         EXPECT_EQ(during[0].rfind(".d.csv.", 0), 0u) << during[0];
         ::kill(child, signal);
         EXPECT_EQ(waitFor(child), 128 + signal);
-        ::close(pipeEnds[0]);
+        ::close(logEnd);
         EXPECT_EQ(outFiles(), std::vector<std::string>{"d.csv"});
         EXPECT_EQ(readFile(dir_ + "/out/d.csv"), "earlier\n");
     }
