@@ -117,33 +117,56 @@ struct TimeUnits {
     }
 };
 
-/* Thirds of months (PerYear 36), half months (24) or months (12, by the
- * table of month_starts.h) of the ordinary calendar.
+/* Thirds of months (PerYear 36), half months (24) or months (12) of the
+ * ordinary calendar, all from the month table of month_starts.h: a part
+ * is its month's first day plus 10 (15) days per part before it, and the
+ * last part of a month runs to the month's end.
  * REQUIRES (start, span): u.firstUnit <= k <= u.lastUnit. */
 template <int64_t PerYear>
 struct CivilParts {
     static constexpr bool kWorking = false;
+    static constexpr int64_t kPerMonth = PerYear / 12; /* 3, 2 or 1 */
+    static constexpr int64_t kPartDays = PerYear == 36 ? 10 : 15;
     static constexpr int64_t index(const ZintUnits &u, int64_t day) { return locate(u, day).index; }
     static constexpr ZintUnitAt locate(const ZintUnits &, int64_t day)
     {
-        if constexpr (PerYear == 12) {
-            const ZintPartAt at = zintMonthAt(day);
-            return ZintUnitAt{at.index, at.start, at.next};
+        const ZintPartAt month = zintMonthAt(day);
+        if constexpr (kPerMonth == 1) {
+            return ZintUnitAt{month.index, month.start, month.next};
         } else {
-            const ZintPartAt at = zintCivilPartAt(PerYear, day);
-            return ZintUnitAt{at.index, at.start, at.next};
+            /* The part from the day of the month by comparisons, not
+             * branches, which days in no order would mispredict. */
+            const int64_t into = day - month.start; /* [0, 30] */
+            const int64_t part = kPerMonth == 3 ? (into >= 20) + (into >= 10) : (into >= 15);
+            return partIn(month, kPerMonth * month.index + part, part);
         }
     }
     static int64_t start(const ZintUnits &u, int64_t k) { return span(u, k).start; }
     static ZintUnitSpan span(const ZintUnits &, int64_t k)
     {
-        if constexpr (PerYear == 12) {
+        if constexpr (kPerMonth == 1) {
             const ZintPartSpan s = zintMonthSpan(k);
             return ZintUnitSpan{s.start, s.next};
         } else {
-            const ZintPartSpan s = zintCivilPartSpan(PerYear, k);
-            return ZintUnitSpan{s.start, s.next};
+            /* floor(k / kPerMonth): moved up by 2^24 months, k is positive
+             * and the division by a constant a multiplication. */
+            constexpr int64_t kBias = int64_t(1) << 24;
+            const int64_t month = int64_t(uint64_t(k + kPerMonth * kBias) / uint64_t(kPerMonth)) - kBias;
+            const ZintPartSpan s = zintMonthSpan(month);
+            const ZintUnitAt at = partIn(ZintPartAt{month, s.start, s.next}, k, k - kPerMonth * month);
+            return ZintUnitSpan{at.start, at.next};
         }
+    }
+
+private:
+    /* Part `part` (0 to kPerMonth - 1) of `month`, numbered k. */
+    static constexpr ZintUnitAt partIn(const ZintPartAt &month, int64_t k, int64_t part)
+    {
+        const int64_t start = month.start + kPartDays * part;
+        /* The last part runs to the month's end: chosen by arithmetic, as
+         * a branch on the part would mispredict. */
+        const int64_t last = part == kPerMonth - 1;
+        return ZintUnitAt{k, start, start + kPartDays + last * (month.next - start - kPartDays)};
     }
 };
 

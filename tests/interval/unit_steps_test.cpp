@@ -23,6 +23,7 @@
 #include "interval/interval_parts.h"
 #include "interval/intnx.h"
 #include "interval/month_starts.h"
+#include "interval/unit_families.h"
 #include "interval/unit_steps.h"
 #include "interval/working_days.h"
 #include "tests/support/module_host.h"
@@ -377,6 +378,76 @@ TEST(MonthStarts, EveryDayAndMonthAsTheCivilConversions)
         const ZintPartSpan civil = zintCivilPartSpan(12, month);
         ASSERT_EQ(span.start, civil.start) << "month " << month;
         ASSERT_EQ(span.next, civil.next) << "month " << month;
+    }
+}
+
+/* Thirds and halves of months from the month table against the
+ * civil-date conversions, for every day of the valid range and the day
+ * before it and for every part that starts in the range. */
+TEST(MonthStarts, EveryPartOfAMonthAsTheCivilConversions)
+{
+    const auto check = [](auto family, int64_t perYear) {
+        using F = decltype(family);
+        const ZintUnits u{};
+        for (int64_t day = ZINT_FIRST_DAY - 1; day <= ZINT_LAST_DAY; ++day) {
+            const ZintUnitAt at = F::locate(u, day);
+            const ZintPartAt civil = zintCivilPartAt(perYear, day);
+            if (at.index != civil.index || at.start != civil.start || at.next != civil.next)
+                FAIL() << perYear << " parts, day " << day << ": part " << at.index << " from "
+                       << at.start << " to " << at.next << ", civil " << civil.index << " from "
+                       << civil.start << " to " << civil.next;
+        }
+        const int64_t first = zintCivilPartAt(perYear, ZINT_FIRST_DAY - 1).index + 1;
+        const int64_t last = zintCivilPartAt(perYear, ZINT_LAST_DAY).index;
+        for (int64_t part = first; part <= last; ++part) {
+            const ZintUnitSpan span = F::span(u, part);
+            const ZintPartSpan civil = zintCivilPartSpan(perYear, part);
+            ASSERT_EQ(span.start, civil.start) << perYear << " parts, part " << part;
+            ASSERT_EQ(span.next, civil.next) << perYear << " parts, part " << part;
+        }
+    };
+    check(CivilParts<36>{}, 36);
+    check(CivilParts<24>{}, 24);
+}
+
+/* The parts of a month through the entry points, every day of months of
+ * 31, 28, 29 and 30 days (the 10th, 11th, 15th, 16th, 20th, 21st and the
+ * month's end), at the last instant of a datetime's day too, stepping and
+ * counting forward and back. */
+TEST(UnitSteps, MonthPartsAtTheirEdges)
+{
+    orvtest::moduleHost();
+    const char *const intervals[] = {"TENDAY",      "SEMIMONTH",   "TENDAY2.2", "SEMIMONTH3.3",
+                                     "DTTENDAY",    "DTSEMIMONTH", "DTTENDAY4.3", "DTSEMIMONTH2.2"};
+    const int months[][2] = {{2023, 1}, {2023, 2}, {2024, 2}, {2024, 4}, {1960, 1}, {1959, 12}};
+    const double steps[] = {-37, -3, -2, -1, 0, 1, 2, 3, 37};
+    for (const char *name : intervals) {
+        ZINT_DESC desc{};
+        ASSERT_EQ(zintstr(name, -1, &desc), 0) << name;
+        for (const auto &month : months) {
+            const int64_t first = orvDaysFromCivil(month[0], month[1], 1);
+            const int64_t next = month[1] == 12 ? orvDaysFromCivil(month[0] + 1, 1, 1)
+                                                : orvDaysFromCivil(month[0], month[1] + 1, 1);
+            for (int64_t d = first; d < next; ++d) {
+                for (double x : valuesOn(desc.kind, d)) {
+                    for (double n : steps) {
+                        for (char align : kAlignments) {
+                            const double general = zintnx3General(&desc, align, nullptr, x, n);
+                            ASSERT_TRUE(sameBits(zintnx3(&desc, align, nullptr, x, n), general))
+                                << name << " " << align << " x=" << x << " n=" << n;
+                        }
+                    }
+                    for (int64_t to = d - 40; to <= d + 40; to += 3) {
+                        for (double toValue : valuesOn(desc.kind, to)) {
+                            ASSERT_TRUE(sameBits(zintck2(&desc, x, toValue), zintck2General(&desc, x, toValue)))
+                                << name << " from " << x << " to " << toValue;
+                            ASSERT_TRUE(sameBits(zintck3(&desc, x, toValue), zintck3General(&desc, x, toValue)))
+                                << name << " from " << x << " to " << toValue;
+                        }
+                    }
+                }
+            }
+        }
     }
 }
 
