@@ -8,9 +8,10 @@
 namespace orvhost {
 
 namespace {
-/* Bytes of the whole ring (rows and their positions): small, as the data
- * set's memory is to stay within that of its reader. */
-constexpr size_t kRingBytes = size_t{32} << 10;
+/* Bytes of the whole ring (rows and their positions): fixed, whatever the
+ * size of the file, and large enough that the sides wake each other only
+ * every few thousand rows. */
+constexpr size_t kRingBytes = size_t{256} << 10;
 constexpr size_t kLeastRowsPerChunk = 8;
 }  // namespace
 
@@ -58,7 +59,10 @@ void ReadAhead::waitUntil(Ready ready, std::atomic<bool> &waiting)
 void ReadAhead::wake(const std::atomic<bool> &waiting)
 {
     if (!waiting.load()) return;
-    std::lock_guard<std::mutex> lock(mutex_);
+    /* Taking the lock orders this wake-up after the sleeper's last look at
+     * ready(); notifying after letting it go spares the sleeper waking only
+     * to wait for the lock. */
+    { std::lock_guard<std::mutex> lock(mutex_); }
     changed_.notify_all();
 }
 
@@ -68,11 +72,11 @@ void ReadAhead::run()
         Chunk &chunk = chunks_[k];
         if (chunk.full.load()) {
             /* The ring is full: the thread waits until the data set has
-             * taken this chunk and the next, so that it is woken once for
-             * two chunks when the data set is the slower side. */
-            const size_t next = (k + 1) % kChunks;
-            producerWaitsFor_.store(next);
-            waitUntil([&] { return stopRequested_.load() || !chunks_[next].full.load(); },
+             * taken all but one chunk, so that it is woken once for most of
+             * a ring when the data set is the slower side. */
+            const size_t last = (k + kProducerWakeChunks - 1) % kChunks;
+            producerWaitsFor_.store(last);
+            waitUntil([&] { return stopRequested_.load() || !chunks_[last].full.load(); },
                       producerWaiting_);
         }
         if (stopRequested_.load()) return;
@@ -93,8 +97,9 @@ void ReadAhead::run()
         }
         chunk.count = count;
         chunk.ended = ended;
+        if (ended) producerEnded_.store(true);
         chunk.full.store(true);
-        wake(consumerWaiting_);
+        if (ended || consumerWaitsFor_.load() == k) wake(consumerWaiting_);
         if (ended) return;
     }
 }
@@ -104,8 +109,17 @@ bool ReadAhead::next(const uint8_t **row, const Where **where)
     if (!thread_.joinable()) return false;
     for (;;) {
         Chunk &chunk = chunks_[taking_];
+        if (!holding_ && !chunk.full.load()) {
+            /* The ring is empty: the data set waits until half of it is
+             * filled, or the thread ended, so that it is woken once for
+             * half a ring when the thread is the slower side. */
+            const size_t last = (taking_ + kConsumerWakeChunks - 1) % kChunks;
+            consumerWaitsFor_.store(last);
+            waitUntil([&] { return chunks_[last].full.load() || producerEnded_.load(); },
+                      consumerWaiting_);
+            consumerWaitsFor_.store(kChunks);
+        }
         if (!holding_) {
-            waitUntil([&] { return chunk.full.load(); }, consumerWaiting_);
             holding_ = true;
             taken_ = 0;
             heldCount_ = chunk.count;
@@ -140,6 +154,7 @@ void ReadAhead::stop()
         thread_.join();
     }
     stopRequested_.store(false);
+    producerEnded_.store(false);
     for (Chunk &chunk : chunks_) chunk.full.store(false);
     taking_ = 0;
     holding_ = false;

@@ -1,6 +1,6 @@
 /*
  * read_ahead.h - a thread that reads and parses the rows of a data set's
- * CSV file ahead of the step, into a small fixed ring of binary rows.
+ * CSV file ahead of the step, into a fixed ring of binary rows.
  *
  * The thread reads with the data set's own reader, which the data set
  * leaves alone while the thread runs, and takes only what it can read
@@ -82,8 +82,16 @@ public:
     /* Bytes of memory held by the ring. */
     size_t heldBytes() const;
 
+    /* Chunks in the ring. */
+    static constexpr size_t kChunks = 8;
+
 private:
-    static constexpr size_t kChunks = 4;
+    /* A side that waits for the other is woken when this many chunks are
+     * ready for it: the thread, which parses a chunk faster than the step
+     * takes its rows, when all but one are free; the data set when half of
+     * them are full. */
+    static constexpr size_t kProducerWakeChunks = kChunks - 1;
+    static constexpr size_t kConsumerWakeChunks = kChunks / 2;
     /* A cache line: what one side writes often stays off the other's. */
     static constexpr size_t kLine = kCacheLine;
     struct alignas(kLine) Chunk {
@@ -119,7 +127,9 @@ private:
     alignas(kLine) std::atomic<bool> stopRequested_{false};
     std::atomic<bool> producerWaiting_{false}; /* the thread sleeps */
     std::atomic<size_t> producerWaitsFor_{kChunks}; /* the chunk it waits for */
+    std::atomic<bool> producerEnded_{false}; /* the thread filled its last chunk */
     alignas(kLine) std::atomic<bool> consumerWaiting_{false}; /* the data set sleeps */
+    std::atomic<size_t> consumerWaitsFor_{kChunks}; /* the chunk it waits for */
 
     /* The data set's side: the chunk held (a copy of what it needs of it). */
     alignas(kLine) size_t taking_ = 0; /* chunk whose rows are being taken */

@@ -43,9 +43,13 @@ bool WriteBehind::start()
             heldLines_ = std::make_unique_for_overwrite<HeldLine[]>(kHeldLines);
         }
         for (int64_t k = 0; k < kBatches; ++k) batches_[k].rows = batchBytes_.get() + size_t(k) * kBatchBytes;
-        seq_ = handed_ = done_ = written_ = 0;
+        seq_ = 0;
+        handed_.store(0);
+        done_.store(0);
+        written_.store(0);
         filling_ = nullptr;
         failure_ = {};
+        failurePending_.store(false);
         stop_ = false;
         heldCount_ = heldFirst_ = heldUsed_ = 0;
         if (!thread_.start(runThread, this)) {
@@ -65,18 +69,29 @@ bool WriteBehind::start()
 
 void WriteBehind::runThread(void *self) { static_cast<WriteBehind *>(self)->run(); }
 
+void WriteBehind::wakeUp(std::condition_variable &cv)
+{
+    /* Taking the lock orders the wake-up after the sleeper's last look at
+     * the counters; notifying after letting it go spares the sleeper waking
+     * only to wait for the lock. */
+    { std::lock_guard<std::mutex> lock(mutex_); }
+    cv.notify_one();
+}
+
 void WriteBehind::run()
 {
-    std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        threadIdle_ = true;
-        wake_.wait(lock, [this] { return stop_ || done_ < handed_; });
-        threadIdle_ = false;
-        if (done_ == handed_) return;
-        Batch &batch = batches_[done_ % kBatches];
+        int64_t done = done_.load();
+        if (done == handed_.load()) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            threadIdle_.store(true);
+            wake_.wait(lock, [&] { return stop_ || done < handed_.load(); });
+            threadIdle_.store(false);
+            if (done == handed_.load()) return;
+        }
+        Batch &batch = batches_[done % kBatches];
         size_t at = 0;
         while (at < batch.count && !batch.dropped) {
-            lock.unlock();
             bool ok = true;
             for (; at < batch.count; ++at) {
                 if (!batch.output->formatRow(batch.rows + at * batch.rowBytes)) {
@@ -84,19 +99,20 @@ void WriteBehind::run()
                     break;
                 }
             }
-            lock.lock();
             if (ok) break;
             /* The step's thread logs the failure in its place; until then
              * nothing more is written. */
+            std::unique_lock<std::mutex> lock(mutex_);
             failure_ = {true, batch.output, batch.firstSeq + int64_t(at), batch.firstRow + int64_t(at)};
-            written_ = batch.firstSeq + int64_t(at);
+            written_.store(batch.firstSeq + int64_t(at));
+            failurePending_.store(true);
             settled_.notify_one();
             wake_.wait(lock, [this] { return !failure_.pending; });
             ++at; /* the failed row is lost, as its write was */
         }
-        written_ = batch.firstSeq + int64_t(batch.count);
-        ++done_;
-        if (stepWaiting_ && handed_ - done_ <= kBatches - kWakeBatches) settled_.notify_one();
+        written_.store(batch.firstSeq + int64_t(batch.count));
+        done_.store(++done);
+        if (done >= stepWakesAt_.load()) wakeUp(settled_);
     }
 }
 
@@ -104,28 +120,28 @@ bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, 
 {
     if (rowBytes > kBatchBytes) return false;
     if (!running_ && !start()) return false;
-    if (filling_ != nullptr && (filling_->output != &output || (filling_->count + 1) * rowBytes > kBatchBytes)) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        handFilling(lock);
-    }
+    if (filling_ != nullptr && (filling_->output != &output || (filling_->count + 1) * rowBytes > kBatchBytes))
+        handFilling();
     if (filling_ == nullptr) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        while (handed_ - done_ >= kBatches || failure_.pending) {
-            if (failure_.pending) settle(lock);
-            else waitForThread(lock);
+        if (handed_.load() - done_.load() >= kBatches || failurePending_.load()) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            while (handed_.load() - done_.load() >= kBatches || failure_.pending) {
+                if (failure_.pending) {
+                    settle(lock);
+                } else {
+                    /* The ring is full: the step waits until half of it
+                     * is free, so that it is woken once for half a ring. */
+                    waitForThread(lock, handed_.load() - (kBatches - kStepWakeBatches));
+                }
+            }
         }
         /* Lines held back go out as soon as their rows are written, not
          * only with the next line or at the end. */
-        if (heldCount_ > 0) {
-            const int64_t written = written_;
-            lock.unlock();
-            releaseUpTo(written);
-            lock.lock();
-        }
+        if (heldCount_ > 0) releaseUpTo(written_.load());
         /* A failure logged while waiting may be this output's: the row
          * is lost with the rest (the caller sees the output failed). */
         if (output.failed()) return true;
-        Batch &batch = batches_[handed_ % kBatches];
+        Batch &batch = batches_[handed_.load() % kBatches];
         batch.output = &output;
         batch.rowBytes = rowBytes;
         batch.count = 0;
@@ -137,19 +153,17 @@ bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, 
     std::memcpy(filling_->rows + filling_->count * rowBytes, row, rowBytes);
     ++filling_->count;
     ++seq_;
-    if ((filling_->count + 1) * rowBytes > kBatchBytes) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        handFilling(lock);
-    }
+    if ((filling_->count + 1) * rowBytes > kBatchBytes) handFilling();
     return true;
 }
 
-void WriteBehind::handFilling(std::unique_lock<std::mutex> &)
+void WriteBehind::handFilling()
 {
     if (filling_ == nullptr) return;
     if (filling_->count > 0) {
-        ++handed_;
-        if (threadIdle_ && handed_ - done_ >= kWakeBatches) wake_.notify_one();
+        const int64_t handed = handed_.load() + 1;
+        handed_.store(handed);
+        if (threadIdle_.load() && handed - done_.load() >= kThreadWakeBatches) wakeUp(wake_);
     }
     filling_ = nullptr;
 }
@@ -163,27 +177,29 @@ void WriteBehind::settle(std::unique_lock<std::mutex> &lock)
     failure.output->failWrite(failure.row);
     releasing_ = false;
     lock.lock();
-    for (int64_t k = done_; k < handed_; ++k)
+    for (int64_t k = done_.load(); k < handed_.load(); ++k)
         if (batches_[k % kBatches].output == failure.output) batches_[k % kBatches].dropped = true;
     if (filling_ != nullptr && filling_->output == failure.output) filling_->dropped = true;
     failure_.pending = false;
+    failurePending_.store(false);
     wake_.notify_one();
 }
 
-void WriteBehind::waitForThread(std::unique_lock<std::mutex> &lock)
+void WriteBehind::waitForThread(std::unique_lock<std::mutex> &lock, int64_t done)
 {
-    stepWaiting_ = true;
-    settled_.wait(lock);
-    stepWaiting_ = false;
+    stepWakesAt_.store(done);
+    settled_.wait(lock, [&] { return failure_.pending || done_.load() >= done; });
+    stepWakesAt_.store(kNever);
 }
 
-void WriteBehind::drain(std::unique_lock<std::mutex> &lock)
+void WriteBehind::drain()
 {
-    handFilling(lock);
-    wake_.notify_one(); /* fewer batches than wake it may wait */
-    while (done_ < handed_ || failure_.pending) {
+    handFilling();
+    wakeUp(wake_); /* fewer batches than wake it may wait */
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (done_.load() < handed_.load() || failure_.pending) {
         if (failure_.pending) settle(lock);
-        else waitForThread(lock);
+        else waitForThread(lock, handed_.load());
     }
 }
 
@@ -201,20 +217,17 @@ void WriteBehind::releaseUpTo(int64_t seq)
 bool WriteBehind::holds(std::string_view line)
 {
     if (releasing_) return false;
-    int64_t written = 0;
-    {
+    if (failurePending_.load()) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (failure_.pending) settle(lock);
-        written = written_;
     }
+    const int64_t written = written_.load();
     releaseUpTo(written);
     if (heldCount_ == 0 && written == seq_) return false; /* no row before it is pending */
-    std::unique_lock<std::mutex> lock(mutex_);
-    handFilling(lock); /* the thread may write the rows before it now */
+    handFilling(); /* the thread may write the rows before it now */
     if (heldCount_ == kHeldLines || line.size() > kHeldBytes - heldUsed_) {
         /* No room to hold it: everything before it is written first. */
-        drain(lock);
-        lock.unlock();
+        drain();
         releaseUpTo(seq_);
         return false;
     }
@@ -227,12 +240,12 @@ bool WriteBehind::holds(std::string_view line)
 void WriteBehind::finish()
 {
     if (!running_) return;
+    drain();
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        drain(lock);
+        std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
-        wake_.notify_one();
     }
+    wake_.notify_one();
     thread_.join();
     running_ = false;
     releaseUpTo(seq_);

@@ -27,6 +27,7 @@
 #ifndef ORV_PLATFORM_DATASET_WRITE_BEHIND_H
 #define ORV_PLATFORM_DATASET_WRITE_BEHIND_H
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "platform/dataset/cache_line.h"
 #include "platform/dataset/worker_thread.h"
 #include "platform/log.h"
 
@@ -83,9 +85,11 @@ private:
     static constexpr size_t kBatchBytes = size_t{32} << 10;
     static constexpr int64_t kBatches = 32;
     /* Every wake-up of the other thread costs a switch on each side (dear
-     * where CPUs are virtual): the idle thread is woken once this many
-     * batches wait, and the step's thread once this many are free. */
-    static constexpr int64_t kWakeBatches = kBatches / 2;
+     * where CPUs are virtual): the idle thread, which formats a batch
+     * faster than the step fills one, is woken once this many batches
+     * wait, and the step's thread once this many are free. */
+    static constexpr int64_t kThreadWakeBatches = kBatches * 3 / 4;
+    static constexpr int64_t kStepWakeBatches = kBatches / 2;
     /* Bytes and lines of the log that may be held back. */
     static constexpr size_t kHeldBytes = size_t{64} << 10;
     static constexpr size_t kHeldLines = 512;
@@ -119,8 +123,9 @@ private:
     bool start();
     static void runThread(void *self);
     void run();
-    /* Hands the batch being filled (if any rows) to the thread. */
-    void handFilling(std::unique_lock<std::mutex> &lock);
+    /* Hands the batch being filled (if any rows) to the thread, waking it
+     * when it is idle and enough batches wait. */
+    void handFilling();
     /* Logs a pending failure after the lines held before it, drops the
      * failed output's rows and lets the thread go on.  REQUIRES: lock
      * held; it is let go meanwhile. */
@@ -128,9 +133,12 @@ private:
     /* Writes the held lines of rows handed over up to seq, in order. */
     void releaseUpTo(int64_t seq);
     /* Waits until every batch handed over is written. */
-    void drain(std::unique_lock<std::mutex> &lock);
-    /* Waits until the thread has written some batches or failed. */
-    void waitForThread(std::unique_lock<std::mutex> &lock);
+    void drain();
+    /* Waits, with the lock held, until the thread has written `done`
+     * batches or a failure is pending. */
+    void waitForThread(std::unique_lock<std::mutex> &lock, int64_t done);
+    /* Wakes a side sleeping on cv. */
+    void wakeUp(std::condition_variable &cv);
 
     Log &log_;
     WorkerThread thread_;
@@ -147,18 +155,26 @@ private:
     int64_t seq_ = 0;      /* rows handed over, those of the batch being filled included */
     Batch *filling_ = nullptr;
 
-    /* Shared, under mutex_ (handed_ is written by the step's thread only,
-     * which reads it without the lock). */
+    /* Shared.  The counters pass batches between the threads without a
+     * lock: handed_ is written by the step's thread only, done_ and
+     * written_ by the thread only.  A side that sleeps sets its flag under
+     * mutex_ and looks at the counters once more before it waits; the other
+     * side changes a counter before it looks at the flag, so no wake-up is
+     * lost.  failure_ and stop_ are under mutex_. */
     std::mutex mutex_;
     std::condition_variable wake_;    /* the thread waits on it */
     std::condition_variable settled_; /* the step's thread waits on it */
-    int64_t handed_ = 0;              /* batches handed over */
-    int64_t done_ = 0;                /* batches the thread has written */
-    int64_t written_ = 0;             /* rows written or dropped, in handing order */
+    alignas(kCacheLine) std::atomic<int64_t> handed_{0}; /* batches handed over */
+    /* While the step's thread waits in waitForThread: the count of batches
+     * done at which the thread wakes it. */
+    static constexpr int64_t kNever = INT64_MAX;
+    std::atomic<int64_t> stepWakesAt_{kNever};
+    alignas(kCacheLine) std::atomic<int64_t> done_{0};   /* batches the thread has written */
+    std::atomic<int64_t> written_{0};      /* rows written or dropped, in handing order */
+    std::atomic<bool> threadIdle_{false};  /* the thread waits for batches */
+    std::atomic<bool> failurePending_{false}; /* failure_.pending, read without the lock */
     Failure failure_;
     bool stop_ = false;
-    bool threadIdle_ = false;  /* the thread waits for batches */
-    bool stepWaiting_ = false; /* the step's thread waits in waitForThread */
 };
 
 /* When rows are handed over: as the CPUs allow (the default), always

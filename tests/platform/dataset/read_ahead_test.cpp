@@ -24,7 +24,6 @@ constexpr const char *kSidecar = R"({"variables": [
   {"name": "g", "type": "character", "length": 4},
   {"name": "t", "type": "numeric", "format": "DATE9."},
   {"name": "x", "type": "numeric"}]})";
-constexpr int kRows = 1200;
 constexpr int kGroupSize = 37;
 
 /* Row i of the plain file, without its line end. */
@@ -65,7 +64,7 @@ protected:
             }
             seen += "status " + std::to_string(status) + "\n";
         };
-        for (int groups = 0; groups < 100; ++groups) {
+        for (int groups = 0; groups < 1000; ++groups) {
             const int change = xbynext(handle);
             seen += "group " + std::to_string(change) + "\n";
             if (change <= 0) break;
@@ -146,17 +145,21 @@ TEST_F(ReadAheadRows, RowsReadAheadAreTheRowsReadAlone)
         {"a wide row", replaced(200, "G005,2011-01-02,1,2"), true},
         {"an unsorted group", replaced(600, "G001,2011-01-02,1"), true},
     };
-    for (int at : {int(chunk) - 1, int(chunk), int(chunk) + 1, 2 * int(chunk), 4 * int(chunk),
-                   4 * int(chunk) + 1}) {
+    /* Edges of a chunk, of the part of the ring after which a waiting side
+     * is woken, and of the whole ring. */
+    const int ring = int(orvhost::ReadAhead::kChunks * chunk);
+    for (int at : {int(chunk) - 1, int(chunk), int(chunk) + 1, 2 * int(chunk), ring / 2, ring - int(chunk),
+                   ring, ring + 1}) {
         cases.push_back({"a bad cell at a chunk's edge", replaced(at, "G000,2011-01-02,x1"), true});
         cases.push_back({"a ragged row at a chunk's edge", replaced(at, "G000"), true});
     }
-    ASSERT_LT(4 * chunk + 1, size_t(kRows));
+    const int rows = ring + int(chunk) + 5;
+    ASSERT_LT(rows, 1000 * kGroupSize);
     for (size_t k = 0; k < cases.size(); ++k) {
         const Case &c = cases[k];
         SCOPED_TRACE(std::to_string(k) + " " + c.id);
         std::string text = "g,t,x\n";
-        for (int i = 0; i < kRows; ++i) text += c.row(i);
+        for (int i = 0; i < rows; ++i) text += c.row(i);
         if (!c.finalLineEnd) text.pop_back();
         orvtest::writeFile(path("x.csv"), text);
         orvtest::writeFile(path("x.meta.json"), kSidecar);

@@ -18,8 +18,9 @@ using namespace host_routines;
 
 constexpr int64_t kRows = 1000000;
 constexpr int64_t kGroupSize = 1000;
-/* Bytes the reader may hold: its 256 KiB buffer and a few short rows. */
-constexpr size_t kHeldLimit = size_t{320} << 10;
+/* Bytes the reader may hold: its 256 KiB buffer, the 256 KiB ring of rows
+ * read ahead, and a few short rows. */
+constexpr size_t kHeldLimit = size_t{576} << 10;
 /* Heap growth allowed while reading (allocator slack included); the file is
  * about 17 MB. */
 constexpr size_t kHeapGrowthLimit = size_t{2} << 20;
