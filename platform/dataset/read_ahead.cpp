@@ -72,9 +72,9 @@ void ReadAhead::run()
         Chunk &chunk = chunks_[k];
         if (chunk.full.load()) {
             /* The ring is full: the thread waits until the data set has
-             * taken all but one chunk, so that it is woken once for most of
-             * a ring when the data set is the slower side. */
-            const size_t last = (k + kProducerWakeChunks - 1) % kChunks;
+             * taken half of it, so that it is woken once for half a ring
+             * when the data set is the slower side. */
+            const size_t last = (k + kWakeChunks - 1) % kChunks;
             producerWaitsFor_.store(last);
             waitUntil([&] { return stopRequested_.load() || !chunks_[last].full.load(); },
                       producerWaiting_);
@@ -113,7 +113,7 @@ bool ReadAhead::next(const uint8_t **row, const Where **where)
             /* The ring is empty: the data set waits until half of it is
              * filled, or the thread ended, so that it is woken once for
              * half a ring when the thread is the slower side. */
-            const size_t last = (taking_ + kConsumerWakeChunks - 1) % kChunks;
+            const size_t last = (taking_ + kWakeChunks - 1) % kChunks;
             consumerWaitsFor_.store(last);
             waitUntil([&] { return chunks_[last].full.load() || producerEnded_.load(); },
                       consumerWaiting_);

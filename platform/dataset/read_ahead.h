@@ -87,11 +87,9 @@ public:
 
 private:
     /* A side that waits for the other is woken when this many chunks are
-     * ready for it: the thread, which parses a chunk faster than the step
-     * takes its rows, when all but one are free; the data set when half of
-     * them are full. */
-    static constexpr size_t kProducerWakeChunks = kChunks - 1;
-    static constexpr size_t kConsumerWakeChunks = kChunks / 2;
+     * ready for it: few wake-ups, and enough rows left for the side that
+     * goes on while the other wakes. */
+    static constexpr size_t kWakeChunks = kChunks / 2;
     /* A cache line: what one side writes often stays off the other's. */
     static constexpr size_t kLine = kCacheLine;
     struct alignas(kLine) Chunk {

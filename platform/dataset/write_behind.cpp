@@ -131,7 +131,7 @@ bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, 
                 } else {
                     /* The ring is full: the step waits until half of it
                      * is free, so that it is woken once for half a ring. */
-                    waitForThread(lock, handed_.load() - (kBatches - kStepWakeBatches));
+                    waitForThread(lock, handed_.load() - (kBatches - kWakeBatches));
                 }
             }
         }
@@ -163,7 +163,7 @@ void WriteBehind::handFilling()
     if (filling_->count > 0) {
         const int64_t handed = handed_.load() + 1;
         handed_.store(handed);
-        if (threadIdle_.load() && handed - done_.load() >= kThreadWakeBatches) wakeUp(wake_);
+        if (threadIdle_.load() && handed - done_.load() >= kWakeBatches) wakeUp(wake_);
     }
     filling_ = nullptr;
 }

@@ -85,11 +85,9 @@ private:
     static constexpr size_t kBatchBytes = size_t{32} << 10;
     static constexpr int64_t kBatches = 32;
     /* Every wake-up of the other thread costs a switch on each side (dear
-     * where CPUs are virtual): the idle thread, which formats a batch
-     * faster than the step fills one, is woken once this many batches
-     * wait, and the step's thread once this many are free. */
-    static constexpr int64_t kThreadWakeBatches = kBatches * 3 / 4;
-    static constexpr int64_t kStepWakeBatches = kBatches / 2;
+     * where CPUs are virtual): the idle thread is woken once this many
+     * batches wait, and the step's thread once this many are free. */
+    static constexpr int64_t kWakeBatches = kBatches / 2;
     /* Bytes and lines of the log that may be held back. */
     static constexpr size_t kHeldBytes = size_t{64} << 10;
     static constexpr size_t kHeldLines = 512;
