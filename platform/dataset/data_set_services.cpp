@@ -88,15 +88,15 @@ double numberAt(const void *row, const Variable &variable)
     return value;
 }
 
-/* Moves one value of `variable` between a row and a caller's buffer. */
-void rowToBuffer(const void *row, const Variable &variable, void *buffer, int bufferLength)
+/* Moves one value of a cell between a row and a caller's buffer. */
+void rowToBuffer(const void *row, const orvhost::RowCell &cell, void *buffer, int bufferLength)
 {
-    const uint8_t *field = static_cast<const uint8_t *>(row) + variable.offset;
-    if (variable.type == VariableType::Numeric) {
+    const uint8_t *field = static_cast<const uint8_t *>(row) + cell.offset;
+    if (cell.type == VariableType::Numeric) {
         std::memcpy(buffer, field, sizeof(double));
         return;
     }
-    size_t n = std::min(size_t(bufferLength), size_t(variable.length));
+    size_t n = std::min(size_t(bufferLength), size_t(cell.length));
     std::memcpy(buffer, field, n);
     std::memset(static_cast<uint8_t *>(buffer) + n, ' ', size_t(bufferLength) - n);
 }
@@ -400,7 +400,7 @@ int xvgetd(void *fetchHandle, int variableNumber, int, void *buffer, int bufferL
     if (variable->type == VariableType::Numeric ? bufferLength < int(sizeof(double))
                                                 : bufferLength < 1)
         return orvhost::kDataSetStatusBadArgument;
-    fetch->items.push_back({variable, buffer, bufferLength});
+    fetch->items.push_back({orvhost::rowCell(*variable), buffer, bufferLength});
     return 0;
 }
 
@@ -429,7 +429,7 @@ int xyvget(void *fetchHandle, int, const void *row)
     /* Only the data set's own current row has the layout the items know. */
     if (row == nullptr || row != fetch->owner->handle.row) return orvhost::kDataSetStatusBadArgument;
     for (const orvhost::FetchItem &item : fetch->items)
-        rowToBuffer(row, *item.variable, item.buffer, item.bufferLength);
+        rowToBuffer(row, item.cell, item.buffer, item.bufferLength);
     return 0;
 }
 

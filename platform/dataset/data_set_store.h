@@ -19,7 +19,6 @@
 #ifndef ORV_PLATFORM_DATASET_DATA_SET_STORE_H
 #define ORV_PLATFORM_DATASET_DATA_SET_STORE_H
 
-#include <array>
 #include <memory>
 #include <span>
 #include <string>
@@ -132,12 +131,23 @@ private:
     std::unordered_map<const void *, std::unique_ptr<DataSet>> dataSets_;
     std::unordered_map<const void *, std::unique_ptr<FetchList>> fetches_;
     std::unordered_map<const void *, std::unique_ptr<PutBindingState>> bindings_;
-    /* The last handles found, most recent first: every row looks up its
-     * output, the BY input, the binding and the fetch list, and these skip
-     * the hashing.  Cleared whenever an entry leaves the maps. */
-    mutable std::array<std::pair<const void *, DataSet *>, 2> recentDataSets_{};
-    mutable std::array<std::pair<const void *, PutBindingState *>, 1> recentBindings_{};
-    mutable std::array<std::pair<const void *, FetchList *>, 1> recentFetches_{};
+    /* The last input and output, fetch list and binding found: every row
+     * looks up its output, the BY input, the binding and the fetch list,
+     * and a hit is one comparison, without hashing.  Cleared whenever an
+     * entry leaves the maps. */
+    template <typename T>
+    struct Found {
+        const void *handle = nullptr;
+        T *entry = nullptr;
+    };
+    mutable Found<InputDataSet> lastInput_;
+    mutable Found<OutputDataSet> lastOutput_;
+    mutable Found<FetchList> lastFetch_;
+    mutable Found<PutBindingState> lastBinding_;
+    /* Looks handle up in the maps of data sets and keeps it as the last
+     * input or output found; null when it is not open. */
+    DataSet *findOpen(const void *handle) const;
+    void forgetFound() const;
     std::vector<const void *> commitAtEnd_;
     bool stepFailed_ = false;
 };

@@ -151,7 +151,16 @@ private:
      * first, positive when b does, 0 when equal; *firstDifferent gets the
      * 1-based number of the first BY variable that differs (0 when none). */
     int compareBy(const uint8_t *a, const uint8_t *b, int *firstDifferent) const;
+    /* True when the BY cells of two rows hold the same bytes (then
+     * compareBy gives 0). */
+    bool sameByBytes(const uint8_t *a, const uint8_t *b) const;
 
+    /* The bytes of the BY values in a row: runs of adjoining cells. */
+    struct ByteRun {
+        size_t offset;
+        size_t bytes;
+    };
+    std::vector<ByteRun> byRuns_;
     /* The read-ahead thread writes the reader: it has lines of its own. */
     alignas(kCacheLine) CsvReader reader_;
     alignas(kCacheLine) std::string path_;
