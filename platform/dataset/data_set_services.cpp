@@ -16,6 +16,7 @@
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/input_data_set.h"
 #include "platform/dataset/output_data_set.h"
+#include "platform/dataset/short_bytes.h"
 #include "platform/dataset/variable_list.h"
 #include "platform/host.h"
 #include "platform/parser/parse_result.h"
@@ -109,8 +110,9 @@ void bufferToRow(const void *buffer, int bufferLength, const orvhost::RowCell &c
         return;
     }
     size_t n = std::min(size_t(bufferLength), size_t(cell.length));
-    std::memcpy(field, buffer, n);
-    std::memset(field + n, ' ', size_t(cell.length) - n);
+    /* Mostly a short BY value that fills its cell, once per row. */
+    orvhost::copyShortBytes(field, static_cast<const uint8_t *>(buffer), n);
+    if (n < size_t(cell.length)) std::memset(field + n, ' ', size_t(cell.length) - n);
 }
 
 /* Adds a column whose cell is set to the plan by which xyvput moves rows:
@@ -649,7 +651,8 @@ int xvpute(void *putBinding)
  * kDataSetStatusNotDefined before xvpute; kDataSetStatusBadArgument. */
 int xyvput(void *putBinding, int, void *row)
 {
-    PutBindingState *binding = store().findBinding(putBinding);
+    DataSetStore &dataSets = store();
+    PutBindingState *binding = dataSets.findBinding(putBinding);
     if (binding == nullptr) return orvhost::kDataSetStatusBadHandle;
     if (!binding->ended) return orvhost::kDataSetStatusNotDefined;
     DataSet *output = binding->owner;
@@ -671,7 +674,7 @@ int xyvput(void *putBinding, int, void *row)
             continue;
         }
         /* A BY column: the input's current group, missing without one. */
-        InputDataSet *input = store().findInput(column.byInput);
+        InputDataSet *input = dataSets.findInput(column.byInput);
         const uint8_t *groupRow = input != nullptr ? input->groupRow() : nullptr;
         if (groupRow != nullptr) {
             const Variable &source = *input->variable(column.inputVariable);

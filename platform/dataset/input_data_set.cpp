@@ -15,6 +15,7 @@
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/libraries.h"
+#include "platform/dataset/short_bytes.h"
 #include "platform/dataset/sidecar.h"
 #include "platform/dataset/value_text.h"
 #include "platform/log.h"
@@ -106,7 +107,7 @@ void putText(uint8_t *field, std::string_view text, size_t length)
         std::memset(field + text.size(), ' ', length - text.size());
         return;
     }
-    for (size_t i = 0; i < text.size(); ++i) field[i] = uint8_t(text[i]);
+    copyShortBytes(field, reinterpret_cast<const uint8_t *>(text.data()), text.size());
     for (size_t i = text.size(); i < length; ++i) field[i] = ' ';
 }
 
@@ -121,35 +122,7 @@ bool sameBytes(const uint8_t *a, const uint8_t *b, const Variable &variable)
         std::memcpy(&bitsB, b, sizeof bitsB);
         return bitsA == bitsB;
     }
-    /* BY texts are mostly short: compared here, without a call. */
-    const size_t length = size_t(variable.length);
-    constexpr size_t kInlineBytes = 16;
-    if (length > kInlineBytes) return std::memcmp(a, b, length) == 0;
-    uint8_t differ = 0;
-    for (size_t i = 0; i < length; ++i) differ |= a[i] ^ b[i];
-    return differ == 0;
-}
-
-/* True when the n bytes at a and b are the same; short runs (BY keys) are
- * compared by word loads that stay inside the n bytes, without a call. */
-bool equalBytes(const uint8_t *a, const uint8_t *b, size_t n)
-{
-    auto word8 = [](const uint8_t *p) {
-        uint64_t w;
-        std::memcpy(&w, p, sizeof w);
-        return w;
-    };
-    auto word4 = [](const uint8_t *p) {
-        uint32_t w;
-        std::memcpy(&w, p, sizeof w);
-        return w;
-    };
-    if (n > 16) return std::memcmp(a, b, n) == 0;
-    if (n >= 8) return word8(a) == word8(b) && word8(a + n - 8) == word8(b + n - 8);
-    if (n >= 4) return word4(a) == word4(b) && word4(a + n - 4) == word4(b + n - 4);
-    uint8_t differ = 0;
-    for (size_t i = 0; i < n; ++i) differ |= a[i] ^ b[i];
-    return differ == 0;
+    return sameShortBytes(a, b, size_t(variable.length));
 }
 
 int compareValues(const Variable &va, const uint8_t *a, const Variable &vb, const uint8_t *b)
@@ -397,16 +370,14 @@ bool InputDataSet::takeAheadRow(std::vector<uint8_t> &row, Position &where, int 
     return false;
 }
 
-void InputDataSet::noteCheckpoint(const Position &where)
+void InputDataSet::addCheckpoint(const Position &where)
 {
-    if (where.observation == checkpoints_.back().observation + checkpointInterval_) {
-        checkpoints_.push_back(where);
-        if (checkpoints_.size() > kMostCheckpoints) {
-            size_t kept = 0;
-            for (size_t i = 0; i < checkpoints_.size(); i += 2) checkpoints_[kept++] = checkpoints_[i];
-            checkpoints_.resize(kept);
-            checkpointInterval_ *= 2;
-        }
+    checkpoints_.push_back(where);
+    if (checkpoints_.size() > kMostCheckpoints) {
+        size_t kept = 0;
+        for (size_t i = 0; i < checkpoints_.size(); i += 2) checkpoints_[kept++] = checkpoints_[i];
+        checkpoints_.resize(kept);
+        checkpointInterval_ *= 2;
     }
 }
 
@@ -435,13 +406,6 @@ bool InputDataSet::seekTo(const Position &position)
         return false;
     }
     rowsRead_ = position.observation - 1;
-    return true;
-}
-
-bool InputDataSet::sameByBytes(const uint8_t *a, const uint8_t *b) const
-{
-    for (const ByteRun &run : byRuns_)
-        if (!equalBytes(a + run.offset, b + run.offset, run.bytes)) return false;
     return true;
 }
 
