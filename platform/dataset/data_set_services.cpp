@@ -110,9 +110,8 @@ void bufferToRow(const void *buffer, int bufferLength, const orvhost::RowCell &c
         return;
     }
     size_t n = std::min(size_t(bufferLength), size_t(cell.length));
-    /* Mostly a short BY value that fills its cell, once per row. */
-    orvhost::copyShortBytes(field, static_cast<const uint8_t *>(buffer), n);
-    if (n < size_t(cell.length)) std::memset(field + n, ' ', size_t(cell.length) - n);
+    std::memcpy(field, buffer, n);
+    std::memset(field + n, ' ', size_t(cell.length) - n);
 }
 
 /* Adds a column whose cell is set to the plan by which xyvput moves rows:
@@ -680,6 +679,9 @@ int xyvput(void *putBinding, int, void *row)
             const Variable &source = *input->variable(column.inputVariable);
             if (cell.type == VariableType::Numeric)
                 bufferToRow(groupRow + source.offset, sizeof(double), cell, row);
+            else if (source.length == cell.length) /* mostly: the cell is the input's */
+                orvhost::copyShortBytes(static_cast<uint8_t *>(row) + cell.offset, groupRow + source.offset,
+                                        size_t(cell.length));
             else
                 bufferToRow(groupRow + source.offset, source.length, cell, row);
         } else if (cell.type == VariableType::Numeric) {

@@ -353,29 +353,25 @@ DataSet *DataSetStore::find(const void *handle) const
     return findOpen(handle);
 }
 
-InputDataSet *DataSetStore::findInput(const void *handle) const
+InputDataSet *DataSetStore::findOtherInput(const void *handle) const
 {
-    if (handle != nullptr && handle == lastInput_.handle) return lastInput_.entry;
     DataSet *dataSet = handle != lastOutput_.handle ? findOpen(handle) : nullptr;
     return dataSet != nullptr && dataSet->isInput() ? static_cast<InputDataSet *>(dataSet) : nullptr;
 }
 
-OutputDataSet *DataSetStore::findOutput(const void *handle) const
+OutputDataSet *DataSetStore::findOtherOutput(const void *handle) const
 {
-    if (handle != nullptr && handle == lastOutput_.handle) return lastOutput_.entry;
     DataSet *dataSet = handle != lastInput_.handle ? findOpen(handle) : nullptr;
     return dataSet != nullptr && !dataSet->isInput() ? static_cast<OutputDataSet *>(dataSet) : nullptr;
 }
 
-FetchList *DataSetStore::findFetch(const void *fetch) const
+FetchList *DataSetStore::findOtherFetch(const void *fetch) const
 {
-    if (fetch != nullptr && fetch == lastFetch_.handle) return lastFetch_.entry;
     return findKept(fetches_, fetch, lastFetch_.handle, lastFetch_.entry);
 }
 
-PutBindingState *DataSetStore::findBinding(const void *binding) const
+PutBindingState *DataSetStore::findOtherBinding(const void *binding) const
 {
-    if (binding != nullptr && binding == lastBinding_.handle) return lastBinding_.entry;
     return findKept(bindings_, binding, lastBinding_.handle, lastBinding_.entry);
 }
 

@@ -86,12 +86,25 @@ public:
     int endStep(int returnCode);
 
     /* Lookups of the handles the services receive; null for anything that
-     * is not open. */
+     * is not open.  The last one found of each kind is answered inline:
+     * every row asks for them. */
     DataSet *find(const void *handle) const;
-    InputDataSet *findInput(const void *handle) const;
-    OutputDataSet *findOutput(const void *handle) const;
-    FetchList *findFetch(const void *fetch) const;
-    PutBindingState *findBinding(const void *binding) const;
+    InputDataSet *findInput(const void *handle) const
+    {
+        return handle != nullptr && handle == lastInput_.handle ? lastInput_.entry : findOtherInput(handle);
+    }
+    OutputDataSet *findOutput(const void *handle) const
+    {
+        return handle != nullptr && handle == lastOutput_.handle ? lastOutput_.entry : findOtherOutput(handle);
+    }
+    FetchList *findFetch(const void *fetch) const
+    {
+        return fetch != nullptr && fetch == lastFetch_.handle ? lastFetch_.entry : findOtherFetch(fetch);
+    }
+    PutBindingState *findBinding(const void *binding) const
+    {
+        return binding != nullptr && binding == lastBinding_.handle ? lastBinding_.entry : findOtherBinding(binding);
+    }
 
     /* A new fetch definition or output binding on a data set, or null when
      * the allocation fails (counted for xmemdef). */
@@ -147,6 +160,11 @@ private:
     /* Looks handle up in the maps of data sets and keeps it as the last
      * input or output found; null when it is not open. */
     DataSet *findOpen(const void *handle) const;
+    /* The lookups past the last one found of their kind. */
+    InputDataSet *findOtherInput(const void *handle) const;
+    OutputDataSet *findOtherOutput(const void *handle) const;
+    FetchList *findOtherFetch(const void *fetch) const;
+    PutBindingState *findOtherBinding(const void *binding) const;
     void forgetFound() const;
     std::vector<const void *> commitAtEnd_;
     bool stepFailed_ = false;
