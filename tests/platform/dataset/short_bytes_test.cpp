@@ -50,7 +50,7 @@ TEST(ShortBytes, CopiesExactlyTheBytesAsked)
 {
     for (size_t n = 0; n <= kLongest; ++n) {
         SCOPED_TRACE("n=" + std::to_string(n));
-        const std::vector<uint8_t> from = pattern(n, 3);
+        const std::vector<uint8_t> from = pattern(kLongest, 3); /* the first n copied */
         std::vector<uint8_t> to(kGuard + n + kGuard, kGuardByte);
         orvhost::copyShortBytes(to.data() + kGuard, from.data(), n);
         for (size_t i = 0; i < kGuard; ++i) {
