@@ -165,6 +165,7 @@ private:
     OutputDataSet *findOtherOutput(const void *handle) const;
     FetchList *findOtherFetch(const void *fetch) const;
     PutBindingState *findOtherBinding(const void *binding) const;
+    /* Clears the last ones found (an entry left the maps). */
     void forgetFound() const;
     std::vector<const void *> commitAtEnd_;
     bool stepFailed_ = false;

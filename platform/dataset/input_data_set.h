@@ -148,6 +148,8 @@ private:
     {
         if (where.observation == checkpoints_.back().observation + checkpointInterval_) addCheckpoint(where);
     }
+    /* Notes where as a checkpoint, thinning the notes when they are too
+     * many. */
     void addCheckpoint(const Position &where);
     int fail(int status, const std::string &message);
     bool seekTo(const Position &position);
