@@ -238,6 +238,21 @@ int put_dates(void *context, int64_t row, int64_t, double *, int)
             fillMissing(c);
         return ZT_TAKE;
     }
+    /* Mostly the row's observation is the next one, read at t itself on an
+     * aligned axis, after one aligned before t: taken as the loop below
+     * would take it. */
+    if (c->started && c->idsAligned && c->taken < c->observations.count && !orvIsMissing(c->current) &&
+        !isMarkedM(c->aligned) && c->aligned < t) {
+        const double *next = c->observations.rows + c->taken * c->observations.width;
+        if (next[0] == t) {
+            ++c->taken;
+            c->current = next[0];
+            c->values = next + 1;
+            c->aligned = t;
+            copyObservation(c);
+            return ZT_TAKE;
+        }
+    }
     bool present = c->started ? !orvIsMissing(c->current) : readNext(c, t);
     c->started = true;
     while (present && (orvIsMissing(c->current) || isMarkedM(c->aligned) || c->aligned < t))

@@ -9,20 +9,15 @@
 #include "platform/step.h"
 
 namespace orvhost {
-namespace {
-Host *runningHost = nullptr;
-}  // namespace
 
 Host::Host(std::ostream &out) : log_(out), controlBlock_(memory_, log_)
 {
     std::string fault = catalogue_.load(builtInCatalogueText());
     if (!fault.empty()) log_.error(fault);
-    runningHost = this;
+    running_ = this;
 }
 
-Host::~Host() { runningHost = nullptr; }
-
-Host &Host::current() { return *runningHost; }
+Host::~Host() { running_ = nullptr; }
 
 void Host::logMessage(int set, int number, std::span<const MessageArg> args)
 {

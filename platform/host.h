@@ -32,8 +32,9 @@ public:
     Host(const Host &) = delete;
     Host &operator=(const Host &) = delete;
 
-    /* The running host.  REQUIRES: a Host exists. */
-    static Host &current();
+    /* The running host.  REQUIRES: a Host exists.  Inline: every service
+     * call of a row reaches its data set through it. */
+    static Host &current() { return *running_; }
 
     Log &log() { return log_; }
     HostMemory &memory() { return memory_; }
@@ -61,6 +62,7 @@ public:
     int runStep(void (*entry)());
 
 private:
+    static inline Host *running_ = nullptr;
     Log log_;
     Catalogue catalogue_;
     HostMemory memory_;

@@ -13,12 +13,6 @@ DataSet::DataSet(DataSetStore &store, std::string libref, std::string member, bo
     handle.host = this;
 }
 
-const Variable *DataSet::variable(int number) const
-{
-    if (number < 1 || size_t(number) > description_.variables.size()) return nullptr;
-    return &description_.variables[size_t(number) - 1];
-}
-
 int DataSet::findVariable(std::string_view name) const
 {
     while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.remove_suffix(1);

@@ -42,7 +42,11 @@ public:
     const std::vector<Variable> &variables() const { return description_.variables; }
 
     /* The variable of a 1-based number, or null. */
-    const Variable *variable(int number) const;
+    const Variable *variable(int number) const
+    {
+        if (number < 1 || size_t(number) > description_.variables.size()) return nullptr;
+        return &description_.variables[size_t(number) - 1];
+    }
 
     /* The 1-based number of a variable by name (any case, trailing blanks
      * ignored), or 0. */
@@ -75,9 +79,10 @@ private:
     int loggedFailure_ = 0;
 };
 
-/* One variable of a fetch definition: moved from the row into buffer. */
+/* One variable of a fetch definition: moved from its cell of the row into
+ * buffer. */
 struct FetchItem {
-    const Variable *variable;
+    RowCell cell;
     void *buffer;
     int bufferLength;
 };

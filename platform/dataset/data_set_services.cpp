@@ -16,6 +16,7 @@
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/input_data_set.h"
 #include "platform/dataset/output_data_set.h"
+#include "platform/dataset/short_bytes.h"
 #include "platform/dataset/variable_list.h"
 #include "platform/host.h"
 #include "platform/parser/parse_result.h"
@@ -88,15 +89,15 @@ double numberAt(const void *row, const Variable &variable)
     return value;
 }
 
-/* Moves one value of `variable` between a row and a caller's buffer. */
-void rowToBuffer(const void *row, const Variable &variable, void *buffer, int bufferLength)
+/* Moves one value of a cell between a row and a caller's buffer. */
+void rowToBuffer(const void *row, const orvhost::RowCell &cell, void *buffer, int bufferLength)
 {
-    const uint8_t *field = static_cast<const uint8_t *>(row) + variable.offset;
-    if (variable.type == VariableType::Numeric) {
+    const uint8_t *field = static_cast<const uint8_t *>(row) + cell.offset;
+    if (cell.type == VariableType::Numeric) {
         std::memcpy(buffer, field, sizeof(double));
         return;
     }
-    size_t n = std::min(size_t(bufferLength), size_t(variable.length));
+    size_t n = std::min(size_t(bufferLength), size_t(cell.length));
     std::memcpy(buffer, field, n);
     std::memset(static_cast<uint8_t *>(buffer) + n, ' ', size_t(bufferLength) - n);
 }
@@ -400,7 +401,7 @@ int xvgetd(void *fetchHandle, int variableNumber, int, void *buffer, int bufferL
     if (variable->type == VariableType::Numeric ? bufferLength < int(sizeof(double))
                                                 : bufferLength < 1)
         return orvhost::kDataSetStatusBadArgument;
-    fetch->items.push_back({variable, buffer, bufferLength});
+    fetch->items.push_back({orvhost::rowCell(*variable), buffer, bufferLength});
     return 0;
 }
 
@@ -429,7 +430,7 @@ int xyvget(void *fetchHandle, int, const void *row)
     /* Only the data set's own current row has the layout the items know. */
     if (row == nullptr || row != fetch->owner->handle.row) return orvhost::kDataSetStatusBadArgument;
     for (const orvhost::FetchItem &item : fetch->items)
-        rowToBuffer(row, *item.variable, item.buffer, item.bufferLength);
+        rowToBuffer(row, item.cell, item.buffer, item.bufferLength);
     return 0;
 }
 
@@ -649,7 +650,8 @@ int xvpute(void *putBinding)
  * kDataSetStatusNotDefined before xvpute; kDataSetStatusBadArgument. */
 int xyvput(void *putBinding, int, void *row)
 {
-    PutBindingState *binding = store().findBinding(putBinding);
+    DataSetStore &dataSets = store();
+    PutBindingState *binding = dataSets.findBinding(putBinding);
     if (binding == nullptr) return orvhost::kDataSetStatusBadHandle;
     if (!binding->ended) return orvhost::kDataSetStatusNotDefined;
     DataSet *output = binding->owner;
@@ -671,12 +673,15 @@ int xyvput(void *putBinding, int, void *row)
             continue;
         }
         /* A BY column: the input's current group, missing without one. */
-        InputDataSet *input = store().findInput(column.byInput);
+        InputDataSet *input = dataSets.findInput(column.byInput);
         const uint8_t *groupRow = input != nullptr ? input->groupRow() : nullptr;
         if (groupRow != nullptr) {
             const Variable &source = *input->variable(column.inputVariable);
             if (cell.type == VariableType::Numeric)
                 bufferToRow(groupRow + source.offset, sizeof(double), cell, row);
+            else if (source.length == cell.length) /* mostly: the cell is the input's */
+                orvhost::copyShortBytes(static_cast<uint8_t *>(row) + cell.offset, groupRow + source.offset,
+                                        size_t(cell.length));
             else
                 bufferToRow(groupRow + source.offset, source.length, cell, row);
         } else if (cell.type == VariableType::Numeric) {

@@ -25,22 +25,16 @@ namespace orvhost {
 
 namespace {
 
-/* The entry of handle in map, looked for first among the recent finds (kept
- * most recent first). */
-template <typename T, size_t N>
-T *findRecent(const std::unordered_map<const void *, std::unique_ptr<T>> &map,
-              std::array<std::pair<const void *, T *>, N> &recent, const void *handle)
+/* The entry of handle in map, kept as *found; null when there is none. */
+template <typename T>
+T *findKept(const std::unordered_map<const void *, std::unique_ptr<T>> &map, const void *handle,
+            const void *&foundHandle, T *&found)
 {
-    for (size_t i = 0; i < N; ++i) {
-        if (recent[i].first != handle || recent[i].second == nullptr) continue;
-        std::rotate(recent.begin(), recent.begin() + ptrdiff_t(i), recent.begin() + ptrdiff_t(i) + 1);
-        return recent[0].second;
-    }
-    auto found = map.find(handle);
-    if (found == map.end()) return nullptr;
-    std::move_backward(recent.begin(), recent.end() - 1, recent.end());
-    recent[0] = {handle, found->second.get()};
-    return recent[0].second;
+    auto entry = map.find(handle);
+    if (entry == map.end()) return nullptr;
+    foundHandle = handle;
+    found = entry->second.get();
+    return found;
 }
 
 /* Catalogue messages of the store (set 1). */
@@ -225,9 +219,15 @@ void DataSetStore::forget(const void *handle)
     commitAtEnd_.erase(std::remove(commitAtEnd_.begin(), commitAtEnd_.end(), handle),
                        commitAtEnd_.end());
     dataSets_.erase(handle);
-    recentDataSets_ = {};
-    recentBindings_ = {};
-    recentFetches_ = {};
+    forgetFound();
+}
+
+void DataSetStore::forgetFound() const
+{
+    lastInput_ = {};
+    lastOutput_ = {};
+    lastFetch_ = {};
+    lastBinding_ = {};
 }
 
 int DataSetStore::close(const void *handle)
@@ -334,32 +334,45 @@ void DataSetStore::commitTogether(const std::vector<const void *> &outputs)
     for (const void *handle : outputs) close(handle);
 }
 
-DataSet *DataSetStore::find(const void *handle) const
+DataSet *DataSetStore::findOpen(const void *handle) const
 {
-    return findRecent(dataSets_, recentDataSets_, handle);
+    auto entry = dataSets_.find(handle);
+    if (entry == dataSets_.end()) return nullptr;
+    DataSet *dataSet = entry->second.get();
+    if (dataSet->isInput())
+        lastInput_ = {handle, static_cast<InputDataSet *>(dataSet)};
+    else
+        lastOutput_ = {handle, static_cast<OutputDataSet *>(dataSet)};
+    return dataSet;
 }
 
-InputDataSet *DataSetStore::findInput(const void *handle) const
+DataSet *DataSetStore::find(const void *handle) const
 {
-    DataSet *dataSet = find(handle);
+    if (handle != nullptr && handle == lastInput_.handle) return lastInput_.entry;
+    if (handle != nullptr && handle == lastOutput_.handle) return lastOutput_.entry;
+    return findOpen(handle);
+}
+
+InputDataSet *DataSetStore::findOtherInput(const void *handle) const
+{
+    DataSet *dataSet = handle != lastOutput_.handle ? findOpen(handle) : nullptr;
     return dataSet != nullptr && dataSet->isInput() ? static_cast<InputDataSet *>(dataSet) : nullptr;
 }
 
-OutputDataSet *DataSetStore::findOutput(const void *handle) const
+OutputDataSet *DataSetStore::findOtherOutput(const void *handle) const
 {
-    DataSet *dataSet = find(handle);
-    return dataSet != nullptr && !dataSet->isInput() ? static_cast<OutputDataSet *>(dataSet)
-                                                      : nullptr;
+    DataSet *dataSet = handle != lastInput_.handle ? findOpen(handle) : nullptr;
+    return dataSet != nullptr && !dataSet->isInput() ? static_cast<OutputDataSet *>(dataSet) : nullptr;
 }
 
-FetchList *DataSetStore::findFetch(const void *fetch) const
+FetchList *DataSetStore::findOtherFetch(const void *fetch) const
 {
-    return findRecent(fetches_, recentFetches_, fetch);
+    return findKept(fetches_, fetch, lastFetch_.handle, lastFetch_.entry);
 }
 
-PutBindingState *DataSetStore::findBinding(const void *binding) const
+PutBindingState *DataSetStore::findOtherBinding(const void *binding) const
 {
-    return findRecent(bindings_, recentBindings_, binding);
+    return findKept(bindings_, binding, lastBinding_.handle, lastBinding_.entry);
 }
 
 FetchList *DataSetStore::newFetch(DataSet &owner)
@@ -393,7 +406,7 @@ PutBindingState *DataSetStore::newBinding(DataSet &owner)
 void DataSetStore::releaseFetch(const void *fetch)
 {
     fetches_.erase(fetch);
-    recentFetches_ = {};
+    forgetFound();
 }
 
 void DataSetStore::reportError(const std::string &text)

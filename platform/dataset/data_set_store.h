@@ -19,7 +19,6 @@
 #ifndef ORV_PLATFORM_DATASET_DATA_SET_STORE_H
 #define ORV_PLATFORM_DATASET_DATA_SET_STORE_H
 
-#include <array>
 #include <memory>
 #include <span>
 #include <string>
@@ -87,12 +86,25 @@ public:
     int endStep(int returnCode);
 
     /* Lookups of the handles the services receive; null for anything that
-     * is not open. */
+     * is not open.  The last one found of each kind is answered inline:
+     * every row asks for them. */
     DataSet *find(const void *handle) const;
-    InputDataSet *findInput(const void *handle) const;
-    OutputDataSet *findOutput(const void *handle) const;
-    FetchList *findFetch(const void *fetch) const;
-    PutBindingState *findBinding(const void *binding) const;
+    InputDataSet *findInput(const void *handle) const
+    {
+        return handle != nullptr && handle == lastInput_.handle ? lastInput_.entry : findOtherInput(handle);
+    }
+    OutputDataSet *findOutput(const void *handle) const
+    {
+        return handle != nullptr && handle == lastOutput_.handle ? lastOutput_.entry : findOtherOutput(handle);
+    }
+    FetchList *findFetch(const void *fetch) const
+    {
+        return fetch != nullptr && fetch == lastFetch_.handle ? lastFetch_.entry : findOtherFetch(fetch);
+    }
+    PutBindingState *findBinding(const void *binding) const
+    {
+        return binding != nullptr && binding == lastBinding_.handle ? lastBinding_.entry : findOtherBinding(binding);
+    }
 
     /* A new fetch definition or output binding on a data set, or null when
      * the allocation fails (counted for xmemdef). */
@@ -132,12 +144,29 @@ private:
     std::unordered_map<const void *, std::unique_ptr<DataSet>> dataSets_;
     std::unordered_map<const void *, std::unique_ptr<FetchList>> fetches_;
     std::unordered_map<const void *, std::unique_ptr<PutBindingState>> bindings_;
-    /* The last handles found, most recent first: every row looks up its
-     * output, the BY input, the binding and the fetch list, and these skip
-     * the hashing.  Cleared whenever an entry leaves the maps. */
-    mutable std::array<std::pair<const void *, DataSet *>, 2> recentDataSets_{};
-    mutable std::array<std::pair<const void *, PutBindingState *>, 1> recentBindings_{};
-    mutable std::array<std::pair<const void *, FetchList *>, 1> recentFetches_{};
+    /* The last input and output, fetch list and binding found: every row
+     * looks up its output, the BY input, the binding and the fetch list,
+     * and a hit is one comparison, without hashing.  Cleared whenever an
+     * entry leaves the maps. */
+    template <typename T>
+    struct Found {
+        const void *handle = nullptr;
+        T *entry = nullptr;
+    };
+    mutable Found<InputDataSet> lastInput_;
+    mutable Found<OutputDataSet> lastOutput_;
+    mutable Found<FetchList> lastFetch_;
+    mutable Found<PutBindingState> lastBinding_;
+    /* Looks handle up in the maps of data sets and keeps it as the last
+     * input or output found; null when it is not open. */
+    DataSet *findOpen(const void *handle) const;
+    /* The lookups past the last one found of their kind. */
+    InputDataSet *findOtherInput(const void *handle) const;
+    OutputDataSet *findOtherOutput(const void *handle) const;
+    FetchList *findOtherFetch(const void *fetch) const;
+    PutBindingState *findOtherBinding(const void *binding) const;
+    /* Clears the last ones found (an entry left the maps). */
+    void forgetFound() const;
     std::vector<const void *> commitAtEnd_;
     bool stepFailed_ = false;
 };

@@ -15,6 +15,7 @@
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/libraries.h"
+#include "platform/dataset/short_bytes.h"
 #include "platform/dataset/sidecar.h"
 #include "platform/dataset/value_text.h"
 #include "platform/log.h"
@@ -106,7 +107,7 @@ void putText(uint8_t *field, std::string_view text, size_t length)
         std::memset(field + text.size(), ' ', length - text.size());
         return;
     }
-    for (size_t i = 0; i < text.size(); ++i) field[i] = uint8_t(text[i]);
+    copyShortBytes(field, reinterpret_cast<const uint8_t *>(text.data()), text.size());
     for (size_t i = text.size(); i < length; ++i) field[i] = ' ';
 }
 
@@ -121,13 +122,7 @@ bool sameBytes(const uint8_t *a, const uint8_t *b, const Variable &variable)
         std::memcpy(&bitsB, b, sizeof bitsB);
         return bitsA == bitsB;
     }
-    /* BY texts are mostly short: compared here, without a call. */
-    const size_t length = size_t(variable.length);
-    constexpr size_t kInlineBytes = 16;
-    if (length > kInlineBytes) return std::memcmp(a, b, length) == 0;
-    uint8_t differ = 0;
-    for (size_t i = 0; i < length; ++i) differ |= a[i] ^ b[i];
-    return differ == 0;
+    return sameShortBytes(a, b, size_t(variable.length));
 }
 
 int compareValues(const Variable &va, const uint8_t *a, const Variable &vb, const uint8_t *b)
@@ -375,16 +370,14 @@ bool InputDataSet::takeAheadRow(std::vector<uint8_t> &row, Position &where, int 
     return false;
 }
 
-void InputDataSet::noteCheckpoint(const Position &where)
+void InputDataSet::addCheckpoint(const Position &where)
 {
-    if (where.observation == checkpoints_.back().observation + checkpointInterval_) {
-        checkpoints_.push_back(where);
-        if (checkpoints_.size() > kMostCheckpoints) {
-            size_t kept = 0;
-            for (size_t i = 0; i < checkpoints_.size(); i += 2) checkpoints_[kept++] = checkpoints_[i];
-            checkpoints_.resize(kept);
-            checkpointInterval_ *= 2;
-        }
+    checkpoints_.push_back(where);
+    if (checkpoints_.size() > kMostCheckpoints) {
+        size_t kept = 0;
+        for (size_t i = 0; i < checkpoints_.size(); i += 2) checkpoints_[kept++] = checkpoints_[i];
+        checkpoints_.resize(kept);
+        checkpointInterval_ *= 2;
     }
 }
 
@@ -438,6 +431,17 @@ int InputDataSet::setByList(std::vector<int> numbers, bool notSorted)
         if (number == 0 || variable(std::abs(number)) == nullptr) return kDataSetStatusBadArgument;
     byList_ = std::move(numbers);
     notSorted_ = notSorted;
+    /* The cells of the BY variables as runs of bytes, adjoining cells
+     * joined. */
+    byRuns_.clear();
+    for (int number : byList_) {
+        const Variable &by = *variable(std::abs(number));
+        const size_t bytes = by.type == VariableType::Numeric ? sizeof(double) : size_t(by.length);
+        if (!byRuns_.empty() && byRuns_.back().offset + byRuns_.back().bytes == by.offset)
+            byRuns_.back().bytes += bytes;
+        else
+            byRuns_.push_back({by.offset, bytes});
+    }
     return 0;
 }
 
@@ -490,8 +494,10 @@ int InputDataSet::readInGroup()
             return ORV_DS_END_OF_GROUP;
         }
         if (status < 0) return status;
-        int change = 0;
-        int order = compareBy(groupRow_.data(), next_.data(), &change);
+        /* Mostly the same group: when every BY byte is the same, so is
+         * every BY value. */
+        int change = 0, order = 0;
+        if (!sameByBytes(groupRow_.data(), next_.data())) order = compareBy(groupRow_.data(), next_.data(), &change);
         if (change != 0) {
             if (order > 0 && !notSorted_) {
                 std::string list;

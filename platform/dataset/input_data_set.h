@@ -35,6 +35,7 @@
 #include "platform/dataset/csv_reader.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/read_ahead.h"
+#include "platform/dataset/short_bytes.h"
 #include "platform/dataset/value_text.h"
 
 namespace orvhost {
@@ -141,8 +142,15 @@ private:
      * to read the row (no thread, or the thread ended; the reader then
      * stands after the last row taken). */
     bool takeAheadRow(std::vector<uint8_t> &row, Position &where, int *status);
-    /* Notes a checkpoint at where when one is due. */
-    void noteCheckpoint(const Position &where);
+    /* Notes a checkpoint at where when one is due (the test inline: it is
+     * made for every row). */
+    void noteCheckpoint(const Position &where)
+    {
+        if (where.observation == checkpoints_.back().observation + checkpointInterval_) addCheckpoint(where);
+    }
+    /* Notes where as a checkpoint, thinning the notes when they are too
+     * many. */
+    void addCheckpoint(const Position &where);
     int fail(int status, const std::string &message);
     bool seekTo(const Position &position);
     int waitBeforeCurrentGroup();
@@ -151,7 +159,21 @@ private:
      * first, positive when b does, 0 when equal; *firstDifferent gets the
      * 1-based number of the first BY variable that differs (0 when none). */
     int compareBy(const uint8_t *a, const uint8_t *b, int *firstDifferent) const;
+    /* True when the BY cells of two rows hold the same bytes (then
+     * compareBy gives 0).  Inline: it is asked for every row. */
+    bool sameByBytes(const uint8_t *a, const uint8_t *b) const
+    {
+        for (const ByteRun &run : byRuns_)
+            if (!sameShortBytes(a + run.offset, b + run.offset, run.bytes)) return false;
+        return true;
+    }
 
+    /* The bytes of the BY values in a row: runs of adjoining cells. */
+    struct ByteRun {
+        size_t offset;
+        size_t bytes;
+    };
+    std::vector<ByteRun> byRuns_;
     /* The read-ahead thread writes the reader: it has lines of its own. */
     alignas(kCacheLine) CsvReader reader_;
     alignas(kCacheLine) std::string path_;

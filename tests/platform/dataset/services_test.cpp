@@ -281,6 +281,51 @@ TEST_F(DataSetServices, WalksByGroupsOfSeveralVariablesWithDescending)
     EXPECT_EQ(takeLog(), "");
 }
 
+/* Rows of one group mostly repeat the BY bytes of its first row, and that
+ * is looked at first; where the bytes differ the values decide: 0 and -0
+ * are one group, and a difference past the first 16 bytes of a long text
+ * (k and m adjoin in the row and are looked at as one run) starts one. */
+TEST_F(DataSetServices, TellsGroupsByValuesWhereTheirBytesDiffer)
+{
+    writeFile(path("keys.csv"), "k,m,name,v\n"
+                                "1,0,alpha-long-name-xx,1\n"
+                                "1,-0,alpha-long-name-xx,2\n"
+                                "1,1,alpha-long-name-xx,3\n"
+                                "1,1,alpha-long-name-xy,4\n"
+                                "2,1,alpha-long-name-xy,5\n");
+    writeFile(path("keys.meta.json"), R"({"variables": [
+    {"name": "k", "type": "numeric", "length": 8},
+    {"name": "m", "type": "numeric", "length": 8},
+    {"name": "name", "type": "character", "length": 20},
+    {"name": "v", "type": "numeric", "length": 8}]})");
+    DATA_SET_HANDLE *handle = open("keys");
+    ASSERT_NE(handle, nullptr) << takeLog();
+    ASSERT_EQ(host_->dataSets().setByList(handle, {1, 2, 3}, false), 0);
+    double value = 0;
+    void *fetch = nullptr;
+    ASSERT_EQ(xvgeti(handle, 1, &fetch), 0);
+    ASSERT_EQ(xvgetd(fetch, 4, ORV_VAR_NUMERIC, &value, 8, 8, 0, 0), 0);
+    ASSERT_EQ(xvgete(fetch), 0);
+    struct Group {
+        const char *id;
+        int change; /* xbynext: the first BY variable that differs */
+        const char *values;
+    };
+    const Group groups[] = {
+        {"first, 0 and -0 together", 1, "1;2;"},
+        {"m changes", 2, "3;"},
+        {"name changes at byte 19", 3, "4;"},
+        {"k changes", 1, "5;"},
+        {"no more", 0, ""},
+    };
+    for (const Group &group : groups) {
+        SCOPED_TRACE(group.id);
+        EXPECT_EQ(xbynext(handle), group.change);
+        EXPECT_EQ(readGroup(handle, fetch, &value), group.values);
+    }
+    EXPECT_EQ(takeLog(), "");
+}
+
 TEST_F(DataSetServices, ReadingStartsTheFirstGroupAndEmptyDataHasNone)
 {
     DATA_SET_HANDLE *handle = openSalesByRegionYear();
