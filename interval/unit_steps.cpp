@@ -318,22 +318,18 @@ template <class F, char Align>
         return stepOver<F, Align>(desc, x, n, result);
 }
 
-/* zintClosedCount in the units of family F. */
-template <class F>
-[[gnu::always_inline]] inline bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous,
-                                           double *result)
+/* The continuous count (zintClosedCount) in the units u of family F,
+ * with their kind (Seconds: datetimes) and, for One, their one unit per
+ * interval fixed at compile time, so that neither is tested again. */
+template <class F, bool Seconds, bool One>
+[[gnu::always_inline]] inline bool continuousIn(ZintUnits u, double from, double to, double *result)
 {
-    ZintUnits u;
+    u.seconds = Seconds;
+    if constexpr (One) u.length = 1;
     int64_t fromDay = 0, toDay = 0;
     /* The continuous count steps from `from` as INTNX does, nudge and
      * all. */
-    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !dayOf<F>(u, from, continuous, &fromDay) ||
-        !dayOf<F>(u, to, false, &toDay))
-        return false;
-    if (!continuous) {
-        *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
-        return true;
-    }
+    if (!dayOf<F>(u, from, true, &fromDay) || !dayOf<F>(u, to, false, &toDay)) return false;
     /* A datetime in the last second of its day: its time of day may round
      * to 0 or a whole day when clipped, and the same position then leaves
      * its unit; left to the general code. */
@@ -372,6 +368,26 @@ template <class F>
     const bool back = countingForward & ((reachedUnit > toAt.index) | (inToUnit & (reached > to)));
     const bool forward = countingBack & ((reachedUnit < toAt.index) | (inToUnit & (reached < to)));
     *result = double(count + int64_t(forward) - int64_t(back));
+    return true;
+}
+
+/* zintClosedCount in the units of family F. */
+template <class F>
+[[gnu::always_inline]] inline bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous,
+                                           double *result)
+{
+    ZintUnits u;
+    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u)) return false;
+    if (continuous) {
+        if (u.seconds)
+            return u.length == 1 ? continuousIn<F, true, true>(u, from, to, result)
+                                 : continuousIn<F, true, false>(u, from, to, result);
+        return u.length == 1 ? continuousIn<F, false, true>(u, from, to, result)
+                             : continuousIn<F, false, false>(u, from, to, result);
+    }
+    int64_t fromDay = 0, toDay = 0;
+    if (!dayOf<F>(u, from, false, &fromDay) || !dayOf<F>(u, to, false, &toDay)) return false;
+    *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
     return true;
 }
 
