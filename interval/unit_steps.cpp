@@ -320,7 +320,9 @@ template <class F, char Align>
 
 /* The continuous count (zintClosedCount) in the units u of family F,
  * with their kind (Seconds: datetimes) and, for One, their one unit per
- * interval fixed at compile time, so that neither is tested again. */
+ * interval fixed at compile time: neither is tested again per value, and
+ * a one-unit interval is its unit, so the count is the difference
+ * of the unit indices and the same position always lands in to's unit. */
 template <class F, bool Seconds, bool One>
 [[gnu::always_inline]] inline bool continuousIn(ZintUnits u, double from, double to, double *result)
 {
@@ -379,6 +381,8 @@ template <class F>
     ZintUnits u;
     if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u)) return false;
     if (continuous) {
+        /* Both hold for every call with the descriptor, so the branches
+         * that pick the form predict well. */
         if (u.seconds)
             return u.length == 1 ? continuousIn<F, true, true>(u, from, to, result)
                                  : continuousIn<F, true, false>(u, from, to, result);
