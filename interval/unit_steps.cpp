@@ -192,6 +192,19 @@ double timeOfDay(double x, int64_t xDay)
     return x - kDay * (roundsUp ? next : double(xDay));
 }
 
+/* value where it lies below limit, else other: chosen by a mask in the
+ * floating-point registers, not a branch, which the compiler may take for
+ * a plain choice and which clipped positions (a weekend on a Thursday, a
+ * retail month's fifth week) would mispredict. */
+inline double belowOr(double value, double limit, double other)
+{
+    using Pair = double __attribute__((vector_size(16)));
+    using PairMask = int64_t __attribute__((vector_size(16)));
+    const Pair values = {value, other};
+    const PairMask keep = values < Pair{limit, limit};
+    return Pair((PairMask(values) & keep) | (PairMask(Pair{other, other}) & ~keep))[0];
+}
+
 /* x (on day xDay, in unit `at`) moved to the unit `target`, in value
  * units: the target's start plus x's offset into its own unit, clipped
  * to the target's last day (keeping the time of day). */
@@ -203,12 +216,15 @@ template <class F>
     const double targetValue = valueOfDay(u, target.start);
     const double value = targetValue + (x - valueOfDay(u, at.start));
     /* Past the target unit: its last day (a working-day unit is one day),
-     * for a datetime at x's time of day.  Chosen without a branch: a
-     * working day's unit often runs past the target's (a weekend on a
-     * Thursday). */
+     * for a datetime at x's time of day. */
     const double lastDay = F::kWorking ? targetValue : u.seconds ? limit - kDay : limit - 1;
     const double clipped = u.seconds ? lastDay + timeOfDay(x, xDay) : lastDay;
-    return value < limit ? value : clipped;
+    /* Days and time units all have one length: x's offset always stays
+     * below it, and a branch predicts well. */
+    if constexpr (std::is_same_v<F, DayUnits> || requires { F::kSecondsPerUnit; })
+        return value < limit ? value : clipped;
+    else
+        return belowOr(value, limit, clipped);
 }
 
 /* Same-position alignment n intervals after x's (interval q, unit `at`),
@@ -379,20 +395,22 @@ template <class F>
                                            double *result)
 {
     ZintUnits u;
-    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u)) return false;
-    if (continuous) {
-        /* Both hold for every call with the descriptor, so the branches
-         * that pick the form predict well. */
-        if (u.seconds)
-            return u.length == 1 ? continuousIn<F, true, true>(u, from, to, result)
-                                 : continuousIn<F, true, false>(u, from, to, result);
-        return u.length == 1 ? continuousIn<F, false, true>(u, from, to, result)
-                             : continuousIn<F, false, false>(u, from, to, result);
+    if (!continuous) {
+        int64_t fromDay = 0, toDay = 0;
+        if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !dayOf<F>(u, from, false, &fromDay) ||
+            !dayOf<F>(u, to, false, &toDay))
+            return false;
+        *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
+        return true;
     }
-    int64_t fromDay = 0, toDay = 0;
-    if (!dayOf<F>(u, from, false, &fromDay) || !dayOf<F>(u, to, false, &toDay)) return false;
-    *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
-    return true;
+    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u)) return false;
+    /* The kind and the length hold for every call with the descriptor, so
+     * the branches that pick the form predict well. */
+    if (u.seconds)
+        return u.length == 1 ? continuousIn<F, true, true>(u, from, to, result)
+                             : continuousIn<F, true, false>(u, from, to, result);
+    return u.length == 1 ? continuousIn<F, false, true>(u, from, to, result)
+                         : continuousIn<F, false, false>(u, from, to, result);
 }
 
 using StepFn = bool (*)(const ZINT_DESC &desc, double x, double n, double *result);
