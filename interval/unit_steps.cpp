@@ -395,22 +395,22 @@ template <class F>
                                            double *result)
 {
     ZintUnits u;
-    if (!continuous) {
-        int64_t fromDay = 0, toDay = 0;
-        if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !dayOf<F>(u, from, false, &fromDay) ||
-            !dayOf<F>(u, to, false, &toDay))
-            return false;
-        *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
-        return true;
+    if (continuous) {
+        if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u)) return false;
+        /* The kind and the length hold for every call with the
+         * descriptor, so the branches that pick the form predict well. */
+        if (u.seconds)
+            return u.length == 1 ? continuousIn<F, true, true>(u, from, to, result)
+                                 : continuousIn<F, true, false>(u, from, to, result);
+        return u.length == 1 ? continuousIn<F, false, true>(u, from, to, result)
+                             : continuousIn<F, false, false>(u, from, to, result);
     }
-    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u)) return false;
-    /* The kind and the length hold for every call with the descriptor, so
-     * the branches that pick the form predict well. */
-    if (u.seconds)
-        return u.length == 1 ? continuousIn<F, true, true>(u, from, to, result)
-                             : continuousIn<F, true, false>(u, from, to, result);
-    return u.length == 1 ? continuousIn<F, false, true>(u, from, to, result)
-                         : continuousIn<F, false, false>(u, from, to, result);
+    int64_t fromDay = 0, toDay = 0;
+    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !dayOf<F>(u, from, false, &fromDay) ||
+        !dayOf<F>(u, to, false, &toDay))
+        return false;
+    *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
+    return true;
 }
 
 using StepFn = bool (*)(const ZINT_DESC &desc, double x, double n, double *result);
