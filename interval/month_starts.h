@@ -33,11 +33,6 @@ constexpr int64_t kMonths = 4800;
  * checks every day), so one look-up settles it. */
 constexpr int64_t kGuessScale = ((int64_t(1) << 32) * kMonths + kDays / 2) / kDays;
 constexpr int64_t kGuessLead = 15;
-/* floor(n / kDays) of every 32-bit n is (n x kCycleInverse) >> 47: the
- * inverse exceeds 2^47 / kDays by at most 2^15 / kDays.  Written out, as
- * the compiler may divide where several conversions are inlined. */
-constexpr uint64_t kCycleInverse = ((uint64_t(1) << 47) + kDays - 1) / kDays;
-static_assert(kCycleInverse * kDays - (uint64_t(1) << 47) <= (uint64_t(1) << 15));
 
 }  // namespace zint_month_cycle
 
@@ -71,7 +66,7 @@ constexpr ZintPartAt zintMonthAt(int64_t day)
 {
     using namespace zint_month_cycle;
     const uint32_t fromFirst = uint32_t(day - kFirstDay);
-    const uint32_t cycle = uint32_t(fromFirst * kCycleInverse >> 47);
+    const uint32_t cycle = fromFirst / uint32_t(kDays);
     const int64_t r = int64_t(fromFirst - cycle * uint32_t(kDays)); /* [0, 146096] */
     const int64_t guess = ((r - kGuessLead) * kGuessScale) >> 32;   /* [-1, 4799] */
     const int64_t m = guess + (zintMonthStarts[size_t(guess + 1)] <= r);

@@ -347,11 +347,13 @@ template <class F, bool Seconds, bool One>
     int64_t fromDay = 0, toDay = 0;
     /* The continuous count steps from `from` as INTNX does, nudge and
      * all. */
-    if (!dayOf<F>(u, from, true, &fromDay) || !dayOf<F>(u, to, false, &toDay)) return false;
+    if (!dayOf<F>(u, from, true, &fromDay) || !dayOf<F>(u, to, false, &toDay)) [[unlikely]]
+        return false;
     /* A datetime in the last second of its day: its time of day may round
      * to 0 or a whole day when clipped, and the same position then leaves
      * its unit; left to the general code. */
-    if (u.seconds && !(from < zintDayValue(true, fromDay + 1) - 1)) return false;
+    if (u.seconds && !(from < zintDayValue(true, fromDay + 1) - 1)) [[unlikely]]
+        return false;
     const ZintUnitAt toAt = F::locate(u, toDay);
     const ZintUnitAt at = F::locate(u, fromDay);
     const int64_t q = zintIntervalOf(u, at.index);
@@ -367,7 +369,7 @@ template <class F, bool Seconds, bool One>
     const int64_t own = u.length * q - u.lead;
     const int64_t first = u.length * toInterval - u.lead;
     if (!startsInRange(u, own) || !startsInRange(u, first - u.length) ||
-        !startsInRange(u, first + 2 * u.length))
+        !startsInRange(u, first + 2 * u.length)) [[unlikely]]
         return false;
     /* Whole intervals: the same position `count` intervals on must not pass
      * `to` (counting back, must not fall short of it).  It lies in its
