@@ -207,8 +207,10 @@ inline double belowOr(double value, double limit, double other)
 
 /* x (on day xDay, in unit `at`) moved to the unit `target`, in value
  * units: the target's start plus x's offset into its own unit, clipped
- * to the target's last day (keeping the time of day). */
-template <class F>
+ * to the target's last day (keeping the time of day).  Masked: the clipped
+ * value chosen by belowOr, for the continuous count, where the compiler
+ * has been seen to branch on the choice. */
+template <class F, bool Masked = false>
 [[gnu::always_inline]] inline double positionIn(const ZintUnits &u, const ZintUnitAt &at,
                                                 const ZintUnitSpan &target, double x, int64_t xDay)
 {
@@ -219,12 +221,10 @@ template <class F>
      * for a datetime at x's time of day. */
     const double lastDay = F::kWorking ? targetValue : u.seconds ? limit - kDay : limit - 1;
     const double clipped = u.seconds ? lastDay + timeOfDay(x, xDay) : lastDay;
-    /* Days and time units all have one length: x's offset always stays
-     * below it, and a branch predicts well. */
-    if constexpr (std::is_same_v<F, DayUnits> || requires { F::kSecondsPerUnit; })
-        return value < limit ? value : clipped;
-    else
+    if constexpr (Masked)
         return belowOr(value, limit, clipped);
+    else
+        return value < limit ? value : clipped;
 }
 
 /* Same-position alignment n intervals after x's (interval q, unit `at`),
@@ -378,7 +378,12 @@ template <class F, bool Seconds, bool One>
      * values compared, so the span taken is always to's, which comes with
      * its index and does not wait for the count. */
     const int64_t reachedUnit = at.index + u.length * count;
-    const double reached = positionIn<F>(u, at, ZintUnitSpan{toAt.start, toAt.next}, from, fromDay);
+    /* Days and time units all have one length, so that from's offset
+     * always stays below it and a branch predicts well; units of several
+     * lengths clip often enough that a branch would mispredict. */
+    constexpr bool kMasked = !std::is_same_v<F, DayUnits> && !requires { F::kSecondsPerUnit; };
+    const double reached =
+        positionIn<F, kMasked>(u, at, ZintUnitSpan{toAt.start, toAt.next}, from, fromDay);
     const bool inToUnit = reachedUnit == toAt.index;
     /* One interval back (forward, counting back): the same position there
      * lies before (after) the interval of `to`, so before (after) `to`.
