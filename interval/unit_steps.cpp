@@ -192,10 +192,25 @@ double timeOfDay(double x, int64_t xDay)
     return x - kDay * (roundsUp ? next : double(xDay));
 }
 
+/* value where it lies below limit, else other: chosen by a mask in the
+ * floating-point registers, not a branch, which the compiler may take for
+ * a plain choice and which clipped positions (a weekend on a Thursday, a
+ * retail month's fifth week) would mispredict. */
+inline double belowOr(double value, double limit, double other)
+{
+    using Pair = double __attribute__((vector_size(16)));
+    using PairMask = int64_t __attribute__((vector_size(16)));
+    const Pair values = {value, other};
+    const PairMask keep = values < Pair{limit, limit};
+    return Pair((PairMask(values) & keep) | (PairMask(Pair{other, other}) & ~keep))[0];
+}
+
 /* x (on day xDay, in unit `at`) moved to the unit `target`, in value
  * units: the target's start plus x's offset into its own unit, clipped
- * to the target's last day (keeping the time of day). */
-template <class F>
+ * to the target's last day (keeping the time of day).  Masked: the clipped
+ * value chosen by belowOr, for the continuous count, where the compiler
+ * has been seen to branch on the choice. */
+template <class F, bool Masked = false>
 [[gnu::always_inline]] inline double positionIn(const ZintUnits &u, const ZintUnitAt &at,
                                                 const ZintUnitSpan &target, double x, int64_t xDay)
 {
@@ -203,12 +218,13 @@ template <class F>
     const double targetValue = valueOfDay(u, target.start);
     const double value = targetValue + (x - valueOfDay(u, at.start));
     /* Past the target unit: its last day (a working-day unit is one day),
-     * for a datetime at x's time of day.  Chosen without a branch: a
-     * working day's unit often runs past the target's (a weekend on a
-     * Thursday). */
+     * for a datetime at x's time of day. */
     const double lastDay = F::kWorking ? targetValue : u.seconds ? limit - kDay : limit - 1;
     const double clipped = u.seconds ? lastDay + timeOfDay(x, xDay) : lastDay;
-    return value < limit ? value : clipped;
+    if constexpr (Masked)
+        return belowOr(value, limit, clipped);
+    else
+        return value < limit ? value : clipped;
 }
 
 /* Same-position alignment n intervals after x's (interval q, unit `at`),
@@ -318,26 +334,26 @@ template <class F, char Align>
         return stepOver<F, Align>(desc, x, n, result);
 }
 
-/* zintClosedCount in the units of family F. */
-template <class F>
-[[gnu::always_inline]] inline bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous,
-                                           double *result)
+/* The continuous count (zintClosedCount) in the units u of family F,
+ * with their kind (Seconds: datetimes) and, for One, their one unit per
+ * interval fixed at compile time: neither is tested again per value, and
+ * a one-unit interval is its unit, so the count is the difference
+ * of the unit indices and the same position always lands in to's unit. */
+template <class F, bool Seconds, bool One>
+[[gnu::always_inline]] inline bool continuousIn(ZintUnits u, double from, double to, double *result)
 {
-    ZintUnits u;
+    u.seconds = Seconds;
+    if constexpr (One) u.length = 1;
     int64_t fromDay = 0, toDay = 0;
     /* The continuous count steps from `from` as INTNX does, nudge and
      * all. */
-    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !dayOf<F>(u, from, continuous, &fromDay) ||
-        !dayOf<F>(u, to, false, &toDay))
+    if (!dayOf<F>(u, from, true, &fromDay) || !dayOf<F>(u, to, false, &toDay)) [[unlikely]]
         return false;
-    if (!continuous) {
-        *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
-        return true;
-    }
     /* A datetime in the last second of its day: its time of day may round
      * to 0 or a whole day when clipped, and the same position then leaves
      * its unit; left to the general code. */
-    if (u.seconds && !(from < zintDayValue(true, fromDay + 1) - 1)) return false;
+    if (u.seconds && !(from < zintDayValue(true, fromDay + 1) - 1)) [[unlikely]]
+        return false;
     const ZintUnitAt toAt = F::locate(u, toDay);
     const ZintUnitAt at = F::locate(u, fromDay);
     const int64_t q = zintIntervalOf(u, at.index);
@@ -353,7 +369,7 @@ template <class F>
     const int64_t own = u.length * q - u.lead;
     const int64_t first = u.length * toInterval - u.lead;
     if (!startsInRange(u, own) || !startsInRange(u, first - u.length) ||
-        !startsInRange(u, first + 2 * u.length))
+        !startsInRange(u, first + 2 * u.length)) [[unlikely]]
         return false;
     /* Whole intervals: the same position `count` intervals on must not pass
      * `to` (counting back, must not fall short of it).  It lies in its
@@ -362,7 +378,12 @@ template <class F>
      * values compared, so the span taken is always to's, which comes with
      * its index and does not wait for the count. */
     const int64_t reachedUnit = at.index + u.length * count;
-    const double reached = positionIn<F>(u, at, ZintUnitSpan{toAt.start, toAt.next}, from, fromDay);
+    /* Days and time units all have one length, so that from's offset
+     * always stays below it and a branch predicts well; units of several
+     * lengths clip often enough that a branch would mispredict. */
+    constexpr bool kMasked = !std::is_same_v<F, DayUnits> && !requires { F::kSecondsPerUnit; };
+    const double reached =
+        positionIn<F, kMasked>(u, at, ZintUnitSpan{toAt.start, toAt.next}, from, fromDay);
     const bool inToUnit = reachedUnit == toAt.index;
     /* One interval back (forward, counting back): the same position there
      * lies before (after) the interval of `to`, so before (after) `to`.
@@ -372,6 +393,30 @@ template <class F>
     const bool back = countingForward & ((reachedUnit > toAt.index) | (inToUnit & (reached > to)));
     const bool forward = countingBack & ((reachedUnit < toAt.index) | (inToUnit & (reached < to)));
     *result = double(count + int64_t(forward) - int64_t(back));
+    return true;
+}
+
+/* zintClosedCount in the units of family F. */
+template <class F>
+[[gnu::always_inline]] inline bool countIn(const ZINT_DESC &desc, double from, double to, bool continuous,
+                                           double *result)
+{
+    ZintUnits u;
+    if (continuous) {
+        if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u)) return false;
+        /* The kind and the length hold for every call with the
+         * descriptor, so the branches that pick the form predict well. */
+        if (u.seconds)
+            return u.length == 1 ? continuousIn<F, true, true>(u, from, to, result)
+                                 : continuousIn<F, true, false>(u, from, to, result);
+        return u.length == 1 ? continuousIn<F, false, true>(u, from, to, result)
+                             : continuousIn<F, false, false>(u, from, to, result);
+    }
+    int64_t fromDay = 0, toDay = 0;
+    if (!unitsOf<F>(desc, kCodeUnits[desc.code], &u) || !dayOf<F>(u, from, false, &fromDay) ||
+        !dayOf<F>(u, to, false, &toDay))
+        return false;
+    *result = double(zintIntervalOf(u, F::index(u, toDay)) - zintIntervalOf(u, F::index(u, fromDay)));
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <climits>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,7 @@ const char *const kIntervals[] = {
     "QTR2.5",     "HOUR",       "MINUTE15.4", "SECOND",     "HOUR30.7",   "YEARV",
     "YEARV2.60",  "DTYEARV",    "DTYEARV3.3", "DAY70.3",    "YEAR5.7",    "R454YR5.40",
     "DTWEEKDAY3.2", "DTR445MON4.2", "SEMIMONTH48.7", "WEEKDAY67W",  "WEEKDAY123456W",
-    "DTWEEKDAY246W",
+    "DTWEEKDAY246W", "DTSEMIMONTH", "DTR544MON",
 };
 const char kAlignments[] = {'B', 'M', 'E', 'S', 'X'};
 const double kSteps[] = {-1048577, -1048576, -40000, -25, -3, -1, 0, 1, 2, 7, 53, 40000,
@@ -239,6 +240,23 @@ TEST(UnitSteps, ContinuousCountsByHand)
          * December. */
         {"R445MON back: a whole month", "R445MON", 2021, 1, 31, 0, 2020, 12, 20, 0, -1, true},
         {"R445MON back: a day short of a month", "R445MON", 2021, 1, 31, 0, 2020, 12, 21, 0, 0, true},
+        /* 31 January 2024 is 10 days into its third tenday (21 to 31
+         * January); three tendays on, the third of February (21 to 29)
+         * clips it to 29 February at the same time of day. */
+        {"DTTENDAY: clipped to Feb 29, a second short", "DTTENDAY", 2024, 1, 31, 36000, 2024, 2, 29, 35999, 2,
+         true},
+        {"DTTENDAY: clipped to Feb 29, reached", "DTTENDAY", 2024, 1, 31, 36000, 2024, 2, 29, 36000, 3, true},
+        {"DTTENDAY back: three tendays", "DTTENDAY", 2024, 3, 5, 28800, 2024, 2, 5, 28800, -3, true},
+        {"DTTENDAY back: a second short of three", "DTTENDAY", 2024, 3, 5, 28800, 2024, 2, 5, 28801, -2, true},
+        /* 31 January is 15 days into the half from the 16th; February's
+         * second half, 16 to 29 February, clips it to the 29th. */
+        {"DTSEMIMONTH: clipped to Feb 29, short", "DTSEMIMONTH", 2024, 1, 31, 43200, 2024, 2, 29, 43199, 1,
+         true},
+        {"DTSEMIMONTH: clipped to Feb 29, reached", "DTSEMIMONTH", 2024, 1, 31, 43200, 2024, 2, 29, 43200, 2,
+         true},
+        /* Before 1960 the seconds are negative. */
+        {"DTMONTH before 1960, a second short", "DTMONTH", 1959, 11, 30, 100, 1959, 12, 30, 99, 0, true},
+        {"DTMONTH before 1960, reached", "DTMONTH", 1959, 11, 30, 100, 1959, 12, 30, 100, 1, true},
         {"DTMONTH from the last second", "DTMONTH", 2024, 1, 31, 86399, 2024, 2, 29, 86399, 1, false},
         {"DTQTR from the last second", "DTQTR", 2024, 1, 31, 86399, 2024, 4, 30, 86398, 0, false},
     };
@@ -256,6 +274,64 @@ TEST(UnitSteps, ContinuousCountsByHand)
         EXPECT_EQ(zintClosedCount(desc, from, to, true, &result), c.closed) << c.id;
         EXPECT_EQ(zintck3(&desc, from, to), c.expected) << c.id;
         EXPECT_TRUE(sameBits(zintck3(&desc, from, to), zintck3General(&desc, from, to))) << c.id;
+    }
+}
+
+/* Counts from and to every kind of value, both ways, discrete and
+ * continuous, over intervals of one unit and of several, of dates and of
+ * datetimes: missing values, infinities, values beyond the closed forms'
+ * limits, the ends of the valid range and a second (or day) beyond them,
+ * the last instant before midnight, negative times and fractions.  Each
+ * count must be the general code's, bit for bit. */
+TEST(UnitSteps, CountsOfEveryKindOfValueMatchTheGeneralCode)
+{
+    orvtest::moduleHost();
+    const char *const intervals[] = {"DTTENDAY", "DTSEMIMONTH", "DTMONTH", "DTQTR",    "DTMONTH2.2",
+                                     "DTWEEKDAY", "DTR445MON",  "DTDAY",   "DTWEEK",   "DTYEARV",
+                                     "TENDAY",    "MONTH",      "QTR",     "WEEKDAY",  "R445QTR",
+                                     "HOUR",      "MINUTE15.4"};
+    const double inf = HUGE_VAL;
+    const double first = double(ZINT_FIRST_DAY);
+    const double last = double(ZINT_LAST_DAY);
+    const double odd[] = {orvMissing(), std::bit_cast<double>(orvLetterMissingBits(1)), inf, -inf,
+                          9007199254740992.0, -9007199254740992.0, 1125899906842625.0, 0.0, -0.0, -0.5};
+    /* Seconds of datetimes: the first and last of the range and the ones
+     * beyond, midnight and the instants around it before and after 1960,
+     * a fraction of a second, the last second of a day. */
+    const double midnight = double(orvDaysFromCivil(2024, 3, 1)) * 86400.0;
+    const double times[] = {first * 86400.0,
+                            first * 86400.0 - 1,
+                            std::nextafter(first * 86400.0, -inf),
+                            (last + 1) * 86400.0 - 1,
+                            (last + 1) * 86400.0,
+                            std::nextafter((last + 1) * 86400.0, -inf),
+                            midnight,
+                            midnight - 1,
+                            std::nextafter(midnight, -inf),
+                            midnight + 0.5,
+                            -86400.0,
+                            -86400.5,
+                            -1.0,
+                            std::nextafter(-86400.0 * 4000, -inf),
+                            -86400.0 * 4000 + 86399,
+                            midnight + 31 * 86400.0 + 45296};
+    const double days[] = {first, first - 1, first - 1e-9, last, last + 1, last + 1 - 1e-9,
+                           19783, 19782.75, -1, -0.25, -4000, 19813};
+    for (const char *name : intervals) {
+        ZINT_DESC desc{};
+        ASSERT_EQ(zintstr(name, -1, &desc), 0) << name;
+        std::vector<double> values(std::begin(odd), std::end(odd));
+        if (desc.kind == 's')
+            values.insert(values.end(), std::begin(times), std::end(times));
+        else
+            values.insert(values.end(), std::begin(days), std::end(days));
+        for (double from : values) {
+            for (double to : values) {
+                SCOPED_TRACE(std::string(name) + " from " + std::to_string(from) + " to " + std::to_string(to));
+                ASSERT_TRUE(sameBits(zintck2(&desc, from, to), zintck2General(&desc, from, to)));
+                ASSERT_TRUE(sameBits(zintck3(&desc, from, to), zintck3General(&desc, from, to)));
+            }
+        }
     }
 }
 
