@@ -654,8 +654,9 @@ int xyvput(void *putBinding, int, void *row)
     PutBindingState *binding = dataSets.findBinding(putBinding);
     if (binding == nullptr) return orvhost::kDataSetStatusBadHandle;
     if (!binding->ended) return orvhost::kDataSetStatusNotDefined;
-    DataSet *output = binding->owner;
+    auto *output = static_cast<OutputDataSet *>(binding->owner);
     if (row == nullptr || row != output->handle.row) return orvhost::kDataSetStatusBadArgument;
+    output->noteRowMoved();
     for (const orvhost::PutRun &run : binding->numberRuns) {
         uint8_t *cells = static_cast<uint8_t *>(row) + run.offset;
         if (run.bytes == sizeof(double)) { /* a lone column: one load and store, no call */

@@ -135,6 +135,7 @@ int OutputDataSet::endDefinition()
     }
     fieldCount_ = int(description_.variables.size());
     handle.row = row_.data();
+    lastRow_ = row_.data();
     defined_ = true;
     return 0;
 }
@@ -159,25 +160,62 @@ int OutputDataSet::writeRow()
     /* A data set without variables has rows of nothing: there is no line to
      * hold them, so only the count is kept. */
     if (ok && !cells_.empty()) {
-        if (store_.writeBehind().handOver(*this, row_.data(), row_.size(), rows_)) {
+        WriteBehind &behind = store_.writeBehind();
+        uint8_t *row = static_cast<uint8_t *>(handle.row);
+        bool handed = false;
+        if (row != row_.data()) {
+            /* Made at a place in the write-behind's batch. */
+            if (!moved_) std::memcpy(row, lastRow_, row_.size()); /* the last row again */
+            handed = behind.handOverInPlace(*this);
+        }
+        if (!handed) handed = behind.handOver(*this, row, row_.size(), rows_);
+        if (handed) {
             if (failed_) { /* an earlier row's failure, logged meanwhile */
+                lastRow_ = row;
+                useOwnRow();
                 noteLoggedFailure(kDataSetStatusWriteFailed);
                 return kDataSetStatusWriteFailed;
             }
-        } else if (!formatRow(row_.data())) {
+        } else if (!formatRow(row)) {
             error = writer_.writeFailure();
             ok = false;
         }
+        lastRow_ = row;
     }
     if (!ok) {
         failed_ = true;
+        useOwnRow();
         store_.reportError(error);
         noteLoggedFailure(kDataSetStatusWriteFailed);
         return kDataSetStatusWriteFailed;
     }
     ++rows_;
     handle.observationCount = rows_;
+    if (!cells_.empty()) {
+        /* The next row is made where the write-behind will take it from. */
+        uint8_t *place = store_.writeBehind().placeFor(*this, row_.size(), rows_);
+        if (place != nullptr)
+            handle.row = place;
+        else
+            useOwnRow();
+    }
+    moved_ = false;
     return 0;
+}
+
+void OutputDataSet::useOwnRow()
+{
+    if (handle.row != row_.data()) {
+        if (lastRow_ != row_.data()) std::memcpy(row_.data(), lastRow_, row_.size());
+        handle.row = row_.data();
+    }
+}
+
+void OutputDataSet::takeRowBack(const uint8_t *place)
+{
+    const uint8_t *source = moved_ ? place : lastRow_;
+    if (source != row_.data()) std::memcpy(row_.data(), source, row_.size());
+    handle.row = row_.data();
 }
 
 bool OutputDataSet::formatRow(const uint8_t *row)

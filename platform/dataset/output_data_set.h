@@ -50,9 +50,21 @@ public:
     bool defined() const { return defined_; }
 
     /* Writes handle.row as the next row, or hands it to the store's
-     * write-behind.  0; kDataSetStatusNotDefined before endDefinition;
+     * write-behind.  handle.row then points where the next row is to be
+     * made: the data set's own row, or a place in the write-behind's batch
+     * being filled, holding nothing until xyvput moves the values in (a row
+     * written without them is the last row again).  0;
+     * kDataSetStatusNotDefined before endDefinition;
      * kDataSetStatusWriteFailed (logged). */
     int writeRow();
+
+    /* xyvput moved the values of every variable into handle.row. */
+    void noteRowMoved() { moved_ = true; }
+
+    /* The write-behind takes back the place of the next row (place):
+     * handle.row becomes the data set's own row, holding what was made
+     * there, or the last row when nothing was moved in yet. */
+    void takeRowBack(const uint8_t *place);
 
     /* Writes the text of a row (the bytes of handle.row as they were) into
      * the file's buffer, and the buffer out when it is full; allocates
@@ -106,6 +118,8 @@ private:
     };
 
     bool writeHeader(std::string &error);
+    /* Makes handle.row the data set's own row, holding the last row. */
+    void useOwnRow();
 
     CsvWriter writer_;
     std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;
@@ -120,6 +134,8 @@ private:
     bool finished_ = false;
     bool bound_ = false;
     int64_t rows_ = 0;
+    const uint8_t *lastRow_ = nullptr; /* where the last row written was made */
+    bool moved_ = false;               /* xyvput moved values in since that row */
 };
 
 }  // namespace orvhost

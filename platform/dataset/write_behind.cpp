@@ -48,6 +48,7 @@ bool WriteBehind::start()
         done_.store(0);
         written_.store(0);
         filling_ = nullptr;
+        placeOwner_ = nullptr;
         failure_ = {};
         failurePending_.store(false);
         stop_ = false;
@@ -116,39 +117,47 @@ void WriteBehind::run()
     }
 }
 
-bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber)
+bool WriteBehind::fillingFor(OutputDataSet &output, size_t rowBytes, int64_t rowNumber)
 {
-    if (rowBytes > kBatchBytes) return false;
     if (!running_ && !start()) return false;
     if (filling_ != nullptr && (filling_->output != &output || (filling_->count + 1) * rowBytes > kBatchBytes))
         handFilling();
-    if (filling_ == nullptr) {
-        if (handed_.load() - done_.load() >= kBatches || failurePending_.load()) {
-            std::unique_lock<std::mutex> lock(mutex_);
-            while (handed_.load() - done_.load() >= kBatches || failure_.pending) {
-                if (failure_.pending) {
-                    settle(lock);
-                } else {
-                    /* The ring is full: the step waits until half of it
-                     * is free, so that it is woken once for half a ring. */
-                    waitForThread(lock, handed_.load() - (kBatches - kWakeBatches));
-                }
+    if (filling_ != nullptr) return true;
+    if (handed_.load() - done_.load() >= kBatches || failurePending_.load()) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (handed_.load() - done_.load() >= kBatches || failure_.pending) {
+            if (failure_.pending) {
+                settle(lock);
+            } else {
+                /* The ring is full: the step waits until half of it is
+                 * free, so that it is woken once for half a ring. */
+                waitForThread(lock, handed_.load() - (kBatches - kWakeBatches));
             }
         }
-        /* Lines held back go out as soon as their rows are written, not
-         * only with the next line or at the end. */
-        if (heldCount_ > 0) releaseUpTo(written_.load());
-        /* A failure logged while waiting may be this output's: the row
-         * is lost with the rest (the caller sees the output failed). */
-        if (output.failed()) return true;
-        Batch &batch = batches_[handed_.load() % kBatches];
-        batch.output = &output;
-        batch.rowBytes = rowBytes;
-        batch.count = 0;
-        batch.firstSeq = seq_;
-        batch.firstRow = rowNumber;
-        batch.dropped = false;
-        filling_ = &batch;
+    }
+    /* Lines held back go out as soon as their rows are written, not only
+     * with the next line or at the end. */
+    if (heldCount_ > 0) releaseUpTo(written_.load());
+    /* A failure logged while waiting may be this output's. */
+    if (output.failed()) return false;
+    Batch &batch = batches_[handed_.load() % kBatches];
+    batch.output = &output;
+    batch.rowBytes = rowBytes;
+    batch.count = 0;
+    batch.firstSeq = seq_;
+    batch.firstRow = rowNumber;
+    batch.dropped = false;
+    filling_ = &batch;
+    return true;
+}
+
+bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber)
+{
+    if (rowBytes > kBatchBytes) return false;
+    if (!fillingFor(output, rowBytes, rowNumber)) {
+        /* The row is lost with the rest when the output failed (the
+         * caller sees it failed); else the caller writes it. */
+        return output.failed();
     }
     std::memcpy(filling_->rows + filling_->count * rowBytes, row, rowBytes);
     ++filling_->count;
@@ -157,9 +166,24 @@ bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, 
     return true;
 }
 
+uint8_t *WriteBehind::placeFor(OutputDataSet &output, size_t rowBytes, int64_t rowNumber)
+{
+    if (rowBytes > kBatchBytes || !fillingFor(output, rowBytes, rowNumber)) return nullptr;
+    placeOwner_ = &output;
+    return filling_->rows + filling_->count * rowBytes;
+}
+
+void WriteBehind::takePlaceBack()
+{
+    OutputDataSet *owner = placeOwner_;
+    placeOwner_ = nullptr;
+    owner->takeRowBack(filling_->rows + filling_->count * filling_->rowBytes);
+}
+
 void WriteBehind::handFilling()
 {
     if (filling_ == nullptr) return;
+    if (placeOwner_ != nullptr) takePlaceBack();
     if (filling_->count > 0) {
         const int64_t handed = handed_.load() + 1;
         handed_.store(handed);
@@ -176,6 +200,7 @@ void WriteBehind::settle(std::unique_lock<std::mutex> &lock)
     releasing_ = true;
     failure.output->failWrite(failure.row);
     releasing_ = false;
+    if (placeOwner_ == failure.output) takePlaceBack(); /* its rows are no longer written */
     lock.lock();
     for (int64_t k = done_.load(); k < handed_.load(); ++k)
         if (batches_[k % kBatches].output == failure.output) batches_[k % kBatches].dropped = true;

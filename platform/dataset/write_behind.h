@@ -71,6 +71,28 @@ public:
         return handOverToNewBatch(output, row, rowBytes, rowNumber);
     }
 
+    /* A place in the batch being filled where output's next row (number
+     * rowNumber, of rowBytes bytes) may be made and then handed over by
+     * handOverInPlace, without a copy.  Null when the row is too wide for a
+     * batch, the thread cannot be had or the output failed: the caller
+     * makes the row in its own memory.  Whenever the batch is handed over
+     * before that row (another output's row, a log line, the end), the
+     * place is taken back first: the output's takeRowBack() copies what it
+     * needs of it into its own row. */
+    uint8_t *placeFor(OutputDataSet &output, size_t rowBytes, int64_t rowNumber);
+
+    /* Hands over the row made at the place placeFor last gave output; false
+     * when that place was taken back meanwhile. */
+    bool handOverInPlace(OutputDataSet &output)
+    {
+        if (placeOwner_ != &output) return false;
+        placeOwner_ = nullptr;
+        ++filling_->count;
+        ++seq_;
+        if ((filling_->count + 1) * filling_->rowBytes > kBatchBytes) handFilling();
+        return true;
+    }
+
     /* Waits until every row handed over is written, logs the failures
      * among them, writes the lines held back and ends the thread.  A no-op
      * when it is not running. */
@@ -118,6 +140,13 @@ private:
     /* handOver when the row needs a new batch, or ends the one being
      * filled. */
     bool handOverToNewBatch(OutputDataSet &output, const uint8_t *row, size_t rowBytes, int64_t rowNumber);
+    /* Makes filling_ a batch of output's rows with room for one, starting
+     * the thread when it is not running and waiting for a free batch.
+     * False when the thread cannot be had, or when output failed meanwhile
+     * (filling_ is then null). */
+    bool fillingFor(OutputDataSet &output, size_t rowBytes, int64_t rowNumber);
+    /* Gives the place of placeOwner_ back to it. */
+    void takePlaceBack();
     bool start();
     static void runThread(void *self);
     void run();
@@ -152,6 +181,7 @@ private:
     /* Written by the step's thread only. */
     int64_t seq_ = 0;      /* rows handed over, those of the batch being filled included */
     Batch *filling_ = nullptr;
+    OutputDataSet *placeOwner_ = nullptr; /* makes its next row in filling_ */
 
     /* Shared.  The counters pass batches between the threads without a
      * lock: handed_ is written by the step's thread only, done_ and

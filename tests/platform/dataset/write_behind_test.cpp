@@ -2,7 +2,8 @@
  * write_behind_test.cpp - outputs written by the write-behind thread are
  * the bytes, log and return code of the same outputs written on the
  * step's thread: for every kind of cell, rows wider than a batch, two
- * outputs in turn and log lines between rows; and when the disk fills at
+ * outputs in turn, log lines between rows and rows written again without
+ * their values being moved; and when the disk fills at
  * some row, the error line stands where the step's thread would have
  * written it, the step fails and the earlier outputs stay.
  */
@@ -38,13 +39,18 @@ struct Column {
 using RowFill = void (*)(int64_t r, double *numbers, std::string *texts);
 
 /* What a step writes: `outputs` data sets T.OUT1... of the same columns,
- * rows handed to them in turn, a note every noteEvery rows (0: none). */
+ * rows handed to them in turn, a note every noteEvery rows (0: none),
+ * logged between moving the row's values and writing it when
+ * noteBeforeWrite, and every repeatEvery-th row written without moving
+ * values, so that it is the output's last row again (0: none). */
 struct StepPlan {
     std::vector<Column> columns;
     RowFill fill;
     int64_t rows;
     int outputs;
     int64_t noteEvery;
+    bool noteBeforeWrite = false;
+    int64_t repeatEvery = 0;
 };
 
 const StepPlan *plan = nullptr;
@@ -93,10 +99,13 @@ void writeStep()
             ++t;
         }
         Output &output = outputs[size_t(r) % outputs.size()];
-        xyvput(output.binding, 0, output.handle->row);
+        const bool repeated = plan->repeatEvery > 0 && r % plan->repeatEvery == plan->repeatEvery - 1;
+        if (!repeated) xyvput(output.binding, 0, output.handle->row);
+        const bool note = plan->noteEvery > 0 && (r + 1) % plan->noteEvery == 0;
+        const std::string noteText = "Row " + std::to_string(r + 1) + " handed over.";
+        if (note && plan->noteBeforeWrite) orvhost::Host::current().log().note(noteText);
         output.handle->write(output.handle);
-        if (plan->noteEvery > 0 && (r + 1) % plan->noteEvery == 0)
-            orvhost::Host::current().log().note("Row " + std::to_string(r + 1) + " handed over.");
+        if (note && !plan->noteBeforeWrite) orvhost::Host::current().log().note(noteText);
     }
     xexit(0, 0);
 }
@@ -230,6 +239,10 @@ TEST_F(WriteBehindTest, WritesTheBytesOfTheStepsThread)
           wideRow, 40, 1, 0}},
         {"two outputs in turn", {dummyColumns(), dummyRow, 20001, 2, 0}},
         {"notes between rows", {wideNumberColumns(), wideNumbersRow, 30000, 2, 997}},
+        {"notes between a row's values and its write", {wideNumberColumns(), wideNumbersRow, 30000, 1, 101, true}},
+        {"rows written again", {dummyColumns(), dummyRow, 20000, 1, 0, false, 7}},
+        {"rows written again, two outputs in turn", {dummyColumns(), dummyRow, 20000, 2, 0, false, 5}},
+        {"rows written again after notes", {wideNumberColumns(), wideNumbersRow, 20000, 1, 9, true, 10}},
         {"no rows", {dummyColumns(), dummyRow, 0, 1, 0}},
     };
     for (const Case &c : cases) {
