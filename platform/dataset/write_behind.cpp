@@ -166,7 +166,7 @@ bool WriteBehind::handOverToNewBatch(OutputDataSet &output, const uint8_t *row, 
     return true;
 }
 
-uint8_t *WriteBehind::placeFor(OutputDataSet &output, size_t rowBytes, int64_t rowNumber)
+uint8_t *WriteBehind::placeInNewBatch(OutputDataSet &output, size_t rowBytes, int64_t rowNumber)
 {
     if (rowBytes > kBatchBytes || !fillingFor(output, rowBytes, rowNumber)) return nullptr;
     placeOwner_ = &output;

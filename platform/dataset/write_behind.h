@@ -79,7 +79,16 @@ public:
      * before that row (another output's row, a log line, the end), the
      * place is taken back first: the output's takeRowBack() copies what it
      * needs of it into its own row. */
-    uint8_t *placeFor(OutputDataSet &output, size_t rowBytes, int64_t rowNumber);
+    uint8_t *placeFor(OutputDataSet &output, size_t rowBytes, int64_t rowNumber)
+    {
+        /* Most rows follow the last one in the batch being filled, which
+         * is left with room for one more. */
+        if (filling_ != nullptr && filling_->output == &output && filling_->rowBytes == rowBytes) {
+            placeOwner_ = &output;
+            return filling_->rows + filling_->count * rowBytes;
+        }
+        return placeInNewBatch(output, rowBytes, rowNumber);
+    }
 
     /* Hands over the row made at the place placeFor last gave output; false
      * when that place was taken back meanwhile. */
@@ -145,6 +154,8 @@ private:
      * False when the thread cannot be had, or when output failed meanwhile
      * (filling_ is then null). */
     bool fillingFor(OutputDataSet &output, size_t rowBytes, int64_t rowNumber);
+    /* placeFor when the row needs a new batch. */
+    uint8_t *placeInNewBatch(OutputDataSet &output, size_t rowBytes, int64_t rowNumber);
     /* Gives the place of placeOwner_ back to it. */
     void takePlaceBack();
     bool start();
