@@ -21,14 +21,21 @@ ninja -C "$build" orvhost orvkeydf orv_bench_format_write > /dev/null
 [ -f "$work/data/daily.csv" ] || /usr/bin/python3 bench/generate.py "$n" "$work/data"
 echo "== load: $(uptime)"
 # timed LOG COMMAND...: runs COMMAND with its output in LOG and prints its
-# wall time and peak memory.
-timed() { local log=$1; shift; /usr/bin/time -v $pin "$@" > "$log" 2> "$work/time.txt"; cat "$log" | grep -E "^pandas|^format" || true; grep -E "Elapsed|Maximum resident" "$work/time.txt"; }
+# wall time and peak memory.  The earlier runs' output is written back to
+# the disk first (sync), so that no run pays for another's.
+timed() { local log=$1; shift; sync; /usr/bin/time -v $pin "$@" > "$log" 2> "$work/time.txt"; cat "$log" | grep -E "^pandas|^format" || true; grep -E "Elapsed|Maximum resident" "$work/time.txt"; }
 echo "== orvhost, reading only"
 timed "$work/readonly.log" "$build"/bin/orvhost --lib bench="$work/data" --lib out="$work/out" bench/readonly.job
-echo "== orvhost, dummies"
+# The format-only program writes a new file; so does the job when no
+# earlier output is there.  Replacing one also drops the old file's pages.
+echo "== orvhost, dummies, a new data set"
+rm -f "$work/out/dummies.csv" "$work/out/dummies.meta.json"
 timed "$work/dummies.log" "$build"/bin/orvhost --lib bench="$work/data" --lib out="$work/out" bench/dummies.job
 tail -3 "$work/dummies.log"
+echo "== orvhost, dummies, replacing the data set"
+timed "$work/dummies.log" "$build"/bin/orvhost --lib bench="$work/data" --lib out="$work/out" bench/dummies.job
 echo "== format and write only"
+sync
 $pin "$build"/bin/orv_bench_format_write "$work/out/dummies.csv" "$work/format.csv"
 cmp "$work/out/dummies.csv" "$work/format.csv" && echo "the same bytes"
 rm -f "$work/format.csv"
