@@ -3,8 +3,9 @@
  * and writes the rows of output data sets while the step goes on.
  *
  * The step hands each row over as its bytes (OutputDataSet's row: numbers
- * and blank-padded texts) into batches of fixed size, which the thread
- * turns into CSV text through the output's own row writer.  Everything the
+ * and blank-padded texts) into batches of fixed size, mostly by making the
+ * row in place in the batch, which the thread turns into CSV text through
+ * the output's own row writer.  Everything the
  * thread uses is allocated on the step's thread when the thread starts:
  * the thread itself allocates nothing, writes no log line and never grows
  * a writer's buffer.
