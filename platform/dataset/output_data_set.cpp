@@ -169,9 +169,9 @@ int OutputDataSet::writeRow()
             handed = behind.handOverInPlace(*this);
         }
         if (!handed) handed = behind.handOver(*this, row, row_.size(), rows_);
+        lastRow_ = row;
         if (handed) {
             if (failed_) { /* an earlier row's failure, logged meanwhile */
-                lastRow_ = row;
                 useOwnRow();
                 noteLoggedFailure(kDataSetStatusWriteFailed);
                 return kDataSetStatusWriteFailed;
@@ -180,7 +180,6 @@ int OutputDataSet::writeRow()
             error = writer_.writeFailure();
             ok = false;
         }
-        lastRow_ = row;
     }
     if (!ok) {
         failed_ = true;
@@ -203,20 +202,18 @@ int OutputDataSet::writeRow()
     return 0;
 }
 
-void OutputDataSet::useOwnRow()
+void OutputDataSet::holdInOwnRow(const uint8_t *source)
 {
-    if (handle.row != row_.data()) {
-        if (lastRow_ != row_.data()) std::memcpy(row_.data(), lastRow_, row_.size());
-        handle.row = row_.data();
-    }
-}
-
-void OutputDataSet::takeRowBack(const uint8_t *place)
-{
-    const uint8_t *source = moved_ ? place : lastRow_;
     if (source != row_.data()) std::memcpy(row_.data(), source, row_.size());
     handle.row = row_.data();
 }
+
+void OutputDataSet::useOwnRow()
+{
+    if (handle.row != row_.data()) holdInOwnRow(lastRow_);
+}
+
+void OutputDataSet::takeRowBack(const uint8_t *place) { holdInOwnRow(moved_ ? place : lastRow_); }
 
 bool OutputDataSet::formatRow(const uint8_t *row)
 {

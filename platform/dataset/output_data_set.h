@@ -120,6 +120,8 @@ private:
     bool writeHeader(std::string &error);
     /* Makes handle.row the data set's own row, holding the last row. */
     void useOwnRow();
+    /* Makes handle.row the data set's own row, holding the row at source. */
+    void holdInOwnRow(const uint8_t *source);
 
     CsvWriter writer_;
     std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;

@@ -58,12 +58,7 @@ void ReadAhead::waitUntil(Ready ready, std::atomic<bool> &waiting)
 
 void ReadAhead::wake(const std::atomic<bool> &waiting)
 {
-    if (!waiting.load()) return;
-    /* Taking the lock orders this wake-up after the sleeper's last look at
-     * ready(); notifying after letting it go spares the sleeper waking only
-     * to wait for the lock. */
-    { std::lock_guard<std::mutex> lock(mutex_); }
-    changed_.notify_all();
+    if (waiting.load()) wakeSleeper(mutex_, changed_);
 }
 
 void ReadAhead::run()

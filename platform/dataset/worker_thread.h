@@ -8,14 +8,27 @@
  * the same whatever the threads do.  A thread starts with every signal
  * blocked, so that signals reach the main thread, whose handlers clean up.
  *
- * Exports: class WorkerThread.
+ * Exports: class WorkerThread, wakeSleeper.
  */
 #ifndef ORV_PLATFORM_DATASET_WORKER_THREAD_H
 #define ORV_PLATFORM_DATASET_WORKER_THREAD_H
 
 #include <pthread.h>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace orvhost {
+
+/* Wakes the threads sleeping on cv under mutex, after the caller changed
+ * what they wait for.  Taking the lock orders the wake-up after a
+ * sleeper's last look at that state; notifying after letting it go spares
+ * the sleeper waking only to wait for the lock. */
+inline void wakeSleeper(std::mutex &mutex, std::condition_variable &cv)
+{
+    { std::lock_guard<std::mutex> lock(mutex); }
+    cv.notify_all();
+}
 
 class WorkerThread {
 public:

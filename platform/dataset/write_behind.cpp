@@ -70,15 +70,6 @@ bool WriteBehind::start()
 
 void WriteBehind::runThread(void *self) { static_cast<WriteBehind *>(self)->run(); }
 
-void WriteBehind::wakeUp(std::condition_variable &cv)
-{
-    /* Taking the lock orders the wake-up after the sleeper's last look at
-     * the counters; notifying after letting it go spares the sleeper waking
-     * only to wait for the lock. */
-    { std::lock_guard<std::mutex> lock(mutex_); }
-    cv.notify_one();
-}
-
 void WriteBehind::run()
 {
     for (;;) {
@@ -113,7 +104,7 @@ void WriteBehind::run()
         }
         written_.store(batch.firstSeq + int64_t(batch.count));
         done_.store(++done);
-        if (done >= stepWakesAt_.load()) wakeUp(settled_);
+        if (done >= stepWakesAt_.load()) wakeSleeper(mutex_, settled_);
     }
 }
 
@@ -187,7 +178,7 @@ void WriteBehind::handFilling()
     if (filling_->count > 0) {
         const int64_t handed = handed_.load() + 1;
         handed_.store(handed);
-        if (threadIdle_.load() && handed - done_.load() >= kWakeBatches) wakeUp(wake_);
+        if (threadIdle_.load() && handed - done_.load() >= kWakeBatches) wakeSleeper(mutex_, wake_);
     }
     filling_ = nullptr;
 }
@@ -220,7 +211,7 @@ void WriteBehind::waitForThread(std::unique_lock<std::mutex> &lock, int64_t done
 void WriteBehind::drain()
 {
     handFilling();
-    wakeUp(wake_); /* fewer batches than wake it may wait */
+    wakeSleeper(mutex_, wake_); /* fewer batches than wake it may wait */
     std::unique_lock<std::mutex> lock(mutex_);
     while (done_.load() < handed_.load() || failure_.pending) {
         if (failure_.pending) settle(lock);

@@ -176,8 +176,6 @@ private:
     /* Waits, with the lock held, until the thread has written `done`
      * batches or a failure is pending. */
     void waitForThread(std::unique_lock<std::mutex> &lock, int64_t done);
-    /* Wakes a side sleeping on cv. */
-    void wakeUp(std::condition_variable &cv);
 
     Log &log_;
     WorkerThread thread_;
