@@ -45,7 +45,7 @@ int makeTemporaryBeside(const std::string &target, std::string &temporary)
 }  // namespace
 
 OutputDataSet::OutputDataSet(DataSetStore &store, std::string libref, std::string member)
-    : DataSet(store, std::move(libref), std::move(member), false)
+    : DataSet(store, std::move(libref), std::move(member), false), writeBehind_(store.writeBehind())
 {
 }
 
@@ -148,7 +148,7 @@ bool OutputDataSet::writeHeader(std::string &error)
     return description_.variables.empty() || writer_.endRecord(error);
 }
 
-int OutputDataSet::writeRow()
+int OutputDataSet::writeRowInFull()
 {
     if (!defined_) return kDataSetStatusNotDefined;
     if (failed_) { /* the cause was logged when it happened */
@@ -160,15 +160,14 @@ int OutputDataSet::writeRow()
     /* A data set without variables has rows of nothing: there is no line to
      * hold them, so only the count is kept. */
     if (ok && !cells_.empty()) {
-        WriteBehind &behind = store_.writeBehind();
         uint8_t *row = static_cast<uint8_t *>(handle.row);
         bool handed = false;
         if (row != row_.data()) {
             /* Made at a place in the write-behind's batch. */
             if (!moved_) std::memcpy(row, lastRow_, row_.size()); /* the last row again */
-            handed = behind.handOverInPlace(*this);
+            handed = writeBehind_.handOverInPlace(*this);
         }
-        if (!handed) handed = behind.handOver(*this, row, row_.size(), rows_);
+        if (!handed) handed = writeBehind_.handOver(*this, row, row_.size(), rows_);
         lastRow_ = row;
         if (handed) {
             if (failed_) { /* an earlier row's failure, logged meanwhile */
@@ -192,7 +191,7 @@ int OutputDataSet::writeRow()
     handle.observationCount = rows_;
     if (!cells_.empty()) {
         /* The next row is made where the write-behind will take it from. */
-        uint8_t *place = store_.writeBehind().placeFor(*this, row_.size(), rows_);
+        uint8_t *place = writeBehind_.placeFor(*this, row_.size(), rows_);
         if (place != nullptr)
             handle.row = place;
         else
@@ -268,7 +267,7 @@ void OutputDataSet::failWrite(int64_t row)
 bool OutputDataSet::prepare(std::string &error)
 {
     if (prepared_) return true;
-    store_.writeBehind().finish();
+    writeBehind_.finish();
     if (failed_) {
         error = "The data set " + qualifiedName() +
                 " was not replaced because of the errors above.";
@@ -329,7 +328,7 @@ bool OutputDataSet::commit(std::string &error)
 
 void OutputDataSet::discard()
 {
-    store_.writeBehind().finish();
+    writeBehind_.finish();
     writer_.abandon();
     for (const std::string *temporary : {&temporaryCsv_, &temporarySidecar_}) {
         if (temporary->empty()) continue;

@@ -22,9 +22,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/dataset/cache_line.h"
 #include "platform/dataset/csv_writer.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/value_text.h"
+#include "platform/dataset/write_behind.h"
 
 namespace orvhost {
 
@@ -56,7 +58,22 @@ public:
      * written without them is the last row again).  0;
      * kDataSetStatusNotDefined before endDefinition;
      * kDataSetStatusWriteFailed (logged). */
-    int writeRow();
+    int writeRow()
+    {
+        /* Most rows: made at their place in the batch being filled, which
+         * has room for the next one after them. */
+        if (moved_ && !failed_) {
+            uint8_t *row = static_cast<uint8_t *>(handle.row);
+            if (uint8_t *next = writeBehind_.handOverAndPlaceNext(*this)) {
+                lastRow_ = row;
+                handle.observationCount = ++rows_;
+                handle.row = next;
+                moved_ = false;
+                return 0;
+            }
+        }
+        return writeRowInFull();
+    }
 
     /* xyvput moved the values of every variable into handle.row. */
     void noteRowMoved() { moved_ = true; }
@@ -117,18 +134,27 @@ private:
         LastIsoDay lastDay{};              /* for Date */
     };
 
+    /* writeRow for every case. */
+    int writeRowInFull();
     bool writeHeader(std::string &error);
     /* Makes handle.row the data set's own row, holding the last row. */
     void useOwnRow();
     /* Makes handle.row the data set's own row, holding the row at source. */
     void holdInOwnRow(const uint8_t *source);
 
-    CsvWriter writer_;
-    std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;
+    /* What formatRow uses, on lines of their own: the write-behind thread
+     * formats rows while the step's thread changes the fields below for
+     * every row, and a line both use would pass between their processors
+     * for every row.  cells_ is written there too (each date's last day). */
+    alignas(kCacheLine) CsvWriter writer_;
+    std::vector<CellPlan, CacheLineAllocator<CellPlan>> cells_; /* of the variables, from endDefinition on */
+    size_t recordBound_ = 0; /* the most bytes of one record's text */
+    int fieldCount_ = 0;     /* of a record: the variables */
+
+    alignas(kCacheLine) std::string temporaryCsv_;
+    std::string temporarySidecar_, finalCsv_, finalSidecar_;
     std::vector<uint8_t> row_;
-    std::vector<CellPlan> cells_; /* of the variables, from endDefinition on */
-    size_t recordBound_ = 0;      /* the most bytes of one record's text */
-    int fieldCount_ = 0;          /* of a record: the variables */
+    WriteBehind &writeBehind_; /* the store's */
     bool defined_ = false;
     bool headerWritten_ = false;
     bool failed_ = false;

@@ -86,9 +86,25 @@ public:
          * is left with room for one more. */
         if (filling_ != nullptr && filling_->output == &output && filling_->rowBytes == rowBytes) {
             placeOwner_ = &output;
-            return filling_->rows + filling_->count * rowBytes;
+            return placeAt(*filling_, filling_->count);
         }
         return placeInNewBatch(output, rowBytes, rowNumber);
+    }
+
+    /* handOverInPlace and placeFor at once, for most rows: hands over the
+     * row made at output's place and answers the place of output's next
+     * row, after it in the same batch.  Null, with nothing done, when
+     * output's row is not made at its place or the batch has no room for
+     * two more rows. */
+    uint8_t *handOverAndPlaceNext(const OutputDataSet &output)
+    {
+        if (placeOwner_ != &output) return nullptr;
+        Batch &batch = *filling_;
+        const size_t next = batch.count + 1;
+        if ((next + 1) * batch.rowBytes > kBatchBytes) return nullptr;
+        batch.count = next;
+        ++seq_;
+        return placeAt(batch, next);
     }
 
     /* Hands over the row made at the place placeFor last gave output; false
@@ -124,7 +140,9 @@ private:
     static constexpr size_t kHeldBytes = size_t{64} << 10;
     static constexpr size_t kHeldLines = 512;
 
-    struct Batch {
+    /* Each on lines of its own: the step's thread counts the rows of the
+     * batch it fills while the thread reads the batches before it. */
+    struct alignas(kCacheLine) Batch {
         OutputDataSet *output = nullptr;
         uint8_t *rows = nullptr; /* kBatchBytes bytes */
         size_t rowBytes = 0;
@@ -146,6 +164,20 @@ private:
         int64_t seq = 0; /* rows handed over before the failed one */
         int64_t row = 0; /* the output's number of the failed row */
     };
+
+    /* Where row `row` of batch is made.  The lines of a row a few places
+     * on are fetched meanwhile, for writing: the thread read them last, a
+     * ring ago, and taking them from its processor takes long. */
+    static uint8_t *placeAt(const Batch &batch, size_t row)
+    {
+        uint8_t *place = batch.rows + row * batch.rowBytes;
+        const uintptr_t ahead = reinterpret_cast<uintptr_t>(place + kPrefetchRows * batch.rowBytes);
+        if (ahead + batch.rowBytes <= reinterpret_cast<uintptr_t>(batch.rows + kBatchBytes))
+            for (uintptr_t line = ahead & ~uintptr_t{kCacheLine - 1}; line < ahead + batch.rowBytes; line += kCacheLine)
+                __builtin_prefetch(reinterpret_cast<const void *>(line), 1);
+        return place;
+    }
+    static constexpr size_t kPrefetchRows = 4;
 
     /* handOver when the row needs a new batch, or ends the one being
      * filled. */
