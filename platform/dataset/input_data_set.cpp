@@ -352,9 +352,7 @@ bool InputDataSet::takeAheadRow(std::vector<uint8_t> &row, Position &where, int 
     const uint8_t *aheadRow = nullptr;
     const ReadAhead::Where *at = nullptr;
     if (ahead_.next(&aheadRow, &at)) {
-        std::memcpy(row.data(), aheadRow, rowSize_);
-        where = {at->offset, at->line, ++rowsRead_};
-        noteCheckpoint(where);
+        useAheadRow(aheadRow, *at, row, where);
         *status = 0;
         return true;
     }
@@ -479,48 +477,44 @@ int InputDataSet::nextGroup()
     return change;
 }
 
-int InputDataSet::readInGroup()
+int InputDataSet::readInGroupInFull()
 {
     handle.row = nullptr;
     if (phase_ == Phase::BeforeGroups && nextGroup() <= 0)
         return phase_ == Phase::Failed ? failure_ : ORV_DS_END_OF_GROUP;
     if (phase_ == Phase::Failed) return failure_;
     if (phase_ != Phase::InGroup || waiting_) return ORV_DS_END_OF_GROUP;
-
-    if (!pending_) {
-        int status = readRow(next_, nextPosition_);
-        if (status > 0) {
-            phase_ = Phase::GroupEnded;
-            return ORV_DS_END_OF_GROUP;
-        }
-        if (status < 0) return status;
-        /* Mostly the same group: when every BY byte is the same, so is
-         * every BY value. */
-        int change = 0, order = 0;
-        if (!sameByBytes(groupRow_.data(), next_.data())) order = compareBy(groupRow_.data(), next_.data(), &change);
-        if (change != 0) {
-            if (order > 0 && !notSorted_) {
-                std::string list;
-                for (int number : byList_)
-                    list += (list.empty() ? "" : " ") + variable(std::abs(number))->name +
-                            (number < 0 ? " DESCENDING" : "");
-                return fail(kDataSetStatusNotSorted,
-                            reader_.where(nextPosition_.line) + "the data set " + qualifiedName() +
-                                " is not sorted by its BY variables (" + list +
-                                "): the BY values of this row come before those of line " +
-                                std::to_string(groupStart_.line) + ".");
-            }
-            pending_ = true;
-            pendingChange_ = change;
-            phase_ = Phase::GroupEnded;
-            return ORV_DS_END_OF_GROUP;
-        }
+    if (pending_) return deliver();
+    int status = readRow(next_, nextPosition_);
+    if (status > 0) {
+        phase_ = Phase::GroupEnded;
+        return ORV_DS_END_OF_GROUP;
     }
-    pending_ = false;
-    current_.swap(next_);
-    lastDelivered_ = nextPosition_.observation;
-    handle.row = current_.data();
-    return 0;
+    if (status < 0) return status;
+    return deliverNext();
+}
+
+int InputDataSet::deliverNextOfOtherBytes()
+{
+    handle.row = nullptr;
+    int change = 0;
+    const int order = compareBy(groupRow_.data(), next_.data(), &change);
+    if (change == 0) return deliver();
+    if (order > 0 && !notSorted_) {
+        std::string list;
+        for (int number : byList_)
+            list += (list.empty() ? "" : " ") + variable(std::abs(number))->name +
+                    (number < 0 ? " DESCENDING" : "");
+        return fail(kDataSetStatusNotSorted,
+                    reader_.where(nextPosition_.line) + "the data set " + qualifiedName() +
+                        " is not sorted by its BY variables (" + list +
+                        "): the BY values of this row come before those of line " +
+                        std::to_string(groupStart_.line) + ".");
+    }
+    pending_ = true;
+    pendingChange_ = change;
+    phase_ = Phase::GroupEnded;
+    return ORV_DS_END_OF_GROUP;
 }
 
 int InputDataSet::rewindGroup()

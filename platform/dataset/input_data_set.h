@@ -67,7 +67,15 @@ public:
      * the first group when none was started).  0; ORV_DS_END_OF_GROUP with
      * handle.row null at the end of the group; a negative status (the
      * failure is logged) with handle.row null. */
-    int readInGroup();
+    int readInGroup()
+    {
+        /* Mostly the group's next row, read ahead and held. */
+        if (phase_ == Phase::InGroup && !waiting_ && !pending_ && aheadUsable_ && ahead_.holdsRow()) {
+            takeHeldRow(next_, nextPosition_);
+            return deliverNext();
+        }
+        return readInGroupInFull();
+    }
 
     /* Goes back to the first row of the current group.  0 or the failure
      * status. */
@@ -142,6 +150,44 @@ private:
      * to read the row (no thread, or the thread ended; the reader then
      * stands after the last row taken). */
     bool takeAheadRow(std::vector<uint8_t> &row, Position &where, int *status);
+    /* Takes the next row the read-ahead holds into row.  REQUIRES:
+     * ahead_.holdsRow(). */
+    void takeHeldRow(std::vector<uint8_t> &row, Position &where)
+    {
+        const uint8_t *aheadRow = nullptr;
+        const ReadAhead::Where *at = nullptr;
+        ahead_.next(&aheadRow, &at);
+        useAheadRow(aheadRow, *at, row, where);
+    }
+    /* Copies aheadRow, read at `at`, into row, with where it was read. */
+    void useAheadRow(const uint8_t *aheadRow, const ReadAhead::Where &at, std::vector<uint8_t> &row,
+                     Position &where)
+    {
+        copyShortBytes(row.data(), aheadRow, rowSize_);
+        where = {at.offset, at.line, ++rowsRead_};
+        noteCheckpoint(where);
+    }
+    /* readInGroup for every case. */
+    int readInGroupInFull();
+    /* Delivers the row read into next_ when it belongs to the group; else
+     * ends the group (ORV_DS_END_OF_GROUP) or fails when the rows are not
+     * sorted, with handle.row null. */
+    int deliverNext()
+    {
+        if (!sameByBytes(groupRow_.data(), next_.data())) return deliverNextOfOtherBytes();
+        return deliver();
+    }
+    /* deliverNext when the row's BY bytes are not the group's. */
+    int deliverNextOfOtherBytes();
+    /* Makes the row in next_ the current one.  0. */
+    int deliver()
+    {
+        pending_ = false;
+        current_.swap(next_);
+        lastDelivered_ = nextPosition_.observation;
+        handle.row = current_.data();
+        return 0;
+    }
     /* Notes a checkpoint at where when one is due (the test inline: it is
      * made for every row). */
     void noteCheckpoint(const Position &where)

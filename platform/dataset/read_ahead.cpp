@@ -99,7 +99,7 @@ void ReadAhead::run()
     }
 }
 
-bool ReadAhead::next(const uint8_t **row, const Where **where)
+bool ReadAhead::nextFromRing(const uint8_t **row, const Where **where)
 {
     if (!thread_.joinable()) return false;
     for (;;) {

@@ -65,7 +65,17 @@ public:
      * *where; false when the thread ended (at the end of the file or at a
      * record it could not take) and every row it read was taken: resume()
      * then tells where the reader is to go on. */
-    bool next(const uint8_t **row, const Where **where);
+    bool next(const uint8_t **row, const Where **where)
+    {
+        /* Mostly the next row of the chunk held. */
+        if (holdsRow()) {
+            *row = heldRows_ + taken_ * rowSize_;
+            *where = &heldWheres_[taken_];
+            ++taken_;
+            return true;
+        }
+        return nextFromRing(row, where);
+    }
 
     /* After next() returned false: the byte offset and line after the last
      * row handed out. */
@@ -75,6 +85,9 @@ public:
     void stop();
 
     bool running() const { return thread_.joinable(); }
+
+    /* True when next() has a row at hand, without waiting. */
+    bool holdsRow() const { return holding_ && taken_ < heldCount_; }
 
     /* Rows of rowSize bytes in one chunk of the ring. */
     static size_t rowsPerChunk(size_t rowSize);
@@ -86,6 +99,8 @@ public:
     static constexpr size_t kChunks = 8;
 
 private:
+    /* next() once the chunk held is taken, or none is held. */
+    bool nextFromRing(const uint8_t **row, const Where **where);
     /* A side that waits for the other is woken when this many chunks are
      * ready for it: few wake-ups, and enough rows left for the side that
      * goes on while the other wakes. */

@@ -1,11 +1,11 @@
 /*
  * short_bytes.h - comparing and copying the few bytes of a cell (a BY key,
- * a code) by word loads, without a call.
+ * a code, a short row) by word loads, without a call.
  *
- * Texts of up to 16 bytes are moved as two words that may overlap in the
- * middle and never reach outside the n bytes; a byte loop over them costs
- * several times as much for every row, and a library call as much again.
- * Longer runs go to memcmp and memcpy.
+ * Texts of up to 16 bytes are compared, and up to 32 copied, as two words
+ * that may overlap in the middle and never reach outside the n bytes; a
+ * byte loop over them costs several times as much for every row, and a
+ * library call as much again.  Longer runs go to memcmp and memcpy.
  *
  * Exports: sameShortBytes, copyShortBytes.
  */
@@ -19,6 +19,10 @@
 namespace orvhost {
 
 namespace short_bytes_detail {
+
+struct Bytes16 {
+    uint64_t low, high;
+};
 
 template <typename Word>
 inline Word load(const uint8_t *p)
@@ -52,10 +56,15 @@ inline bool sameShortBytes(const uint8_t *a, const uint8_t *b, size_t n)
  * overlap. */
 inline void copyShortBytes(uint8_t *to, const uint8_t *from, size_t n)
 {
+    using short_bytes_detail::Bytes16;
     using short_bytes_detail::load;
     using short_bytes_detail::store;
-    if (n > 16) {
+    if (n > 32) {
         std::memcpy(to, from, n);
+    } else if (n > 16) {
+        const Bytes16 first = load<Bytes16>(from), last = load<Bytes16>(from + n - 16);
+        store(to, first);
+        store(to + n - 16, last);
     } else if (n >= 8) {
         const uint64_t first = load<uint64_t>(from), last = load<uint64_t>(from + n - 8);
         store(to, first);

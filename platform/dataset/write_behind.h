@@ -165,19 +165,8 @@ private:
         int64_t row = 0; /* the output's number of the failed row */
     };
 
-    /* Where row `row` of batch is made.  The lines of a row a few places
-     * on are fetched meanwhile, for writing: the thread read them last, a
-     * ring ago, and taking them from its processor takes long. */
-    static uint8_t *placeAt(const Batch &batch, size_t row)
-    {
-        uint8_t *place = batch.rows + row * batch.rowBytes;
-        const uintptr_t ahead = reinterpret_cast<uintptr_t>(place + kPrefetchRows * batch.rowBytes);
-        if (ahead + batch.rowBytes <= reinterpret_cast<uintptr_t>(batch.rows + kBatchBytes))
-            for (uintptr_t line = ahead & ~uintptr_t{kCacheLine - 1}; line < ahead + batch.rowBytes; line += kCacheLine)
-                __builtin_prefetch(reinterpret_cast<const void *>(line), 1);
-        return place;
-    }
-    static constexpr size_t kPrefetchRows = 4;
+    /* Where row `row` of batch is made. */
+    static uint8_t *placeAt(const Batch &batch, size_t row) { return batch.rows + row * batch.rowBytes; }
 
     /* handOver when the row needs a new batch, or ends the one being
      * filled. */

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr size_t kLongest = 20; /* past the 16 bytes compared by words */
+constexpr size_t kLongest = 36; /* past the 16 bytes compared and 32 copied by words */
 constexpr size_t kGuard = 8;
 constexpr uint8_t kGuardByte = 0xA5;
 
