@@ -69,6 +69,7 @@ public:
             ++seq_;
             return true;
         }
+        if (unavailable_) return false; /* the caller writes every row itself */
         return handOverToNewBatch(output, row, rowBytes, rowNumber);
     }
 
@@ -88,6 +89,7 @@ public:
             placeOwner_ = &output;
             return placeAt(*filling_, filling_->count);
         }
+        if (unavailable_) return nullptr;
         return placeInNewBatch(output, rowBytes, rowNumber);
     }
 
