@@ -162,7 +162,10 @@ bool keepRow(PROC_STATE *state)
     }
     double *row = state->groupRows + state->groupRowCount * width;
     row[0] = series->rawTime.current;
-    std::copy(series->ioInfo.values, series->ioInfo.values + state->varCount, row + 1);
+    if (state->varCount == 1) /* mostly one variable: no library call for it */
+        row[1] = series->ioInfo.values[0];
+    else
+        std::copy(series->ioInfo.values, series->ioInfo.values + state->varCount, row + 1);
     ++state->groupRowCount;
     return true;
 }
