@@ -1,8 +1,9 @@
 /*
  * column_guess_test.cpp - column types guessed over pieces of a file on
  * threads against the one-pass guess of the same file: the same types,
- * lengths and row count wherever the file is cut, and the pieces given up
- * (so the one pass reports) for quotes and rows of the wrong width.
+ * lengths and row count wherever the file is cut and however many pieces
+ * each thread takes, and the pieces given up (so the one pass reports) for
+ * quotes and rows of the wrong width, in the first rows or the last.
  */
 #include <stdlib.h>
 
@@ -65,8 +66,27 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
         if (i % 13 != 0) many += std::to_string(i * 37 % 1000);
         many += '\n';
     }
+    /* Rows of eight bytes: a piece's share ends on a line start or a line
+     * end for several sizes of piece. */
+    std::string eights = "a,b\n";
+    for (int i = 0; i < 24; ++i)
+        eights += std::to_string(10 + i) + "," + std::to_string(100 + i) + "\n";
+    /* Blank lines, with CRLF, between the rows. */
+    std::string blanks = "a,b\r\n";
+    for (int i = 0; i < 40; ++i)
+        blanks += std::to_string(i) + "," + (i % 3 == 0 ? "\r\n\r\n\n" : "x\r\n");
     const std::vector<Case> cases = {
         {"plain rows", many, true},
+        {"rows of eight bytes", eights, true},
+        {"blank lines between CRLF rows", blanks, true},
+        {"a long row before a short last piece", eights + "1," + std::string(60, 'y') + "\n2,3",
+         true},
+        {"lone CR line ends among LFs", "a,b\n1,2\r3,4\n5,x\r7,8\n9,10\r11,12\n13,14\r15,16\n",
+         true},
+        {"a quote in the last rows", many + "S1,2011-01-01,\"5\"\nS2,2011-01-02,6\n", false},
+        {"a quote in the last row", many + "S1,2011-01-01,\"5\"", false},
+        {"row too wide in the last rows", many + "S1,2011-01-01,5,6\nS2,2011-01-02,6\n", false},
+        {"row too narrow in the last row", many + "S1,2011-01-01", false},
         {"missing values", "a,b,c\n1,,.\n.A,2020-01-01,\n,2020-01-02,NA\n3,,x\n", true},
         {"blank lines", "a,b\n\n1,2\n\n\n3,4\n\n5,6\n", true},
         {"CRLF", "a,b\r\n1,2020-02-29\r\n2,2020-03-01\r\n3,\r\n4,2020-03-02\r\n", true},
@@ -89,8 +109,9 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
         const std::string expected = onePass(file, &dataStart);
         const bool wrongWidth = std::string(c.id).starts_with("row too");
         ASSERT_EQ(expected.empty(), wrongWidth) << c.id;
-        /* Every number of pieces and every size of piece down to a byte:
-         * the cuts fall on every line of these small files. */
+        /* Every number of threads and every size of piece down to a byte:
+         * the cuts fall on every line of these small files, and each
+         * thread takes many pieces (up to kMostGuessPieces). */
         for (size_t pieces = 2; pieces <= 5; ++pieces) {
             for (int64_t least = 1; least <= 16; least *= 2) {
                 SCOPED_TRACE(std::string(c.id) + ", pieces " + std::to_string(pieces) + ", least " +
