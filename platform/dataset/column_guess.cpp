@@ -49,7 +49,6 @@ int64_t afterLineEnd(int fd, int64_t from)
 /* The pieces and how far the threads have taken them. */
 struct Pieces {
     std::vector<int64_t> starts; /* piece k: the rows that start in [starts[k], starts[k + 1]) */
-    cpu_set_t allowed;           /* the processors the process may run on */
     alignas(kCacheLine) std::atomic<size_t> next{0}; /* the next piece to be taken */
     std::atomic<bool> failed{false};                 /* a piece was not plain and complete */
 };
@@ -58,7 +57,6 @@ struct Pieces {
  * (the guesses change with every row). */
 struct alignas(kCacheLine) Reading {
     Pieces *pieces = nullptr;
-    int processor = -1; /* where the thread starts (see startOn), or -1 */
     CsvReader reader;
     std::vector<ColumnGuess, CacheLineAllocator<ColumnGuess>> guesses;
     int64_t rows = 0;
@@ -97,26 +95,11 @@ int nextProcessor(const cpu_set_t &allowed, int after, int skip)
     return -1;
 }
 
-/* Moves the calling thread onto processor, then lets it run on any of
- * allowed again.  A new thread starts on the processor of the thread that
- * made it, and the scheduler may leave both there for tens of
- * milliseconds while another processor idles; once moved, the thread stays
- * where it runs alone.  Nothing when processor is -1 or a call fails. */
-void startOn(int processor, const cpu_set_t &allowed)
-{
-    if (processor < 0) return;
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(processor, &one);
-    if (sched_setaffinity(0, sizeof one, &one) == 0) sched_setaffinity(0, sizeof allowed, &allowed);
-}
-
 /* Takes pieces in turn until none is left or one fails (on a thread of its
  * own, or the calling one). */
 void guessPieces(Reading &reading)
 {
     Pieces &pieces = *reading.pieces;
-    startOn(reading.processor, pieces.allowed);
     while (!pieces.failed.load(std::memory_order_relaxed)) {
         const size_t k = pieces.next.fetch_add(1, std::memory_order_relaxed);
         if (k + 1 >= pieces.starts.size()) return;
@@ -142,7 +125,7 @@ void guessRow(std::span<const std::string_view> fields, std::span<ColumnGuess> g
         guess.longest = std::max(guess.longest, fields[i].size());
         /* A column known to be character needs only its length. */
         if (!guess.numbers && !guess.dates && !guess.datetimes) continue;
-        switch (numberCellKind(fields[i])) {
+        switch (numberCellKind(fields[i], guess.month)) {
         case CellKind::Missing: break;
         case CellKind::Number: guess.dates = guess.datetimes = false; guess.anyValue = true; break;
         case CellKind::Date: guess.numbers = guess.datetimes = false; guess.anyValue = true; break;
@@ -186,28 +169,31 @@ bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostThread
     if (count < 2) return false;
     pieces.starts.push_back(size);
 
-    /* Everything the threads use is made here, on this thread.  The other
-     * threads start on the processors after this thread's one. */
+    /* Everything the threads use is made here, on this thread. */
     std::vector<Reading> readings(std::min({mostThreads, kMostThreads, count}));
-    const bool spread = sched_getaffinity(0, sizeof pieces.allowed, &pieces.allowed) == 0;
-    const int own = sched_getcpu();
-    int processor = own;
-    for (size_t t = 0; t < readings.size(); ++t) {
-        Reading &reading = readings[t];
+    for (Reading &reading : readings) {
         std::string error;
         if (!reading.reader.open(path, error)) return false;
         reading.reader.limitFields(guesses.size());
         reading.pieces = &pieces;
         reading.guesses.assign(guesses.size(), ColumnGuess{});
-        if (t > 0 && spread && own >= 0 && processor >= 0)
-            reading.processor = processor = nextProcessor(pieces.allowed, processor, own);
     }
-    /* The calling thread takes pieces too; a thread that cannot be made
-     * leaves its share to the others. */
+    /* The calling thread takes pieces too.  Each other thread is held to a
+     * processor of its own, after this thread's one: a new thread starts
+     * on its maker's processor, where the scheduler may leave both for
+     * tens of milliseconds while another processor idles.  A thread that
+     * cannot be made leaves its share to the others. */
+    cpu_set_t allowed;
+    const int own = sched_getaffinity(0, sizeof allowed, &allowed) == 0 ? sched_getcpu() : -1;
+    int processor = own;
     std::array<WorkerThread, kMostThreads> threads;
-    for (size_t t = 1; t < readings.size(); ++t)
-        threads[t].start([](void *reading) { guessPieces(*static_cast<Reading *>(reading)); },
-                         &readings[t]);
+    for (size_t t = 1; t < readings.size(); ++t) {
+        if (!threads[t].start([](void *reading) { guessPieces(*static_cast<Reading *>(reading)); },
+                              &readings[t]))
+            continue;
+        if (processor >= 0) processor = nextProcessor(allowed, processor, own);
+        threads[t].pinTo(processor);
+    }
     guessPieces(readings[0]);
     for (WorkerThread &thread : threads) thread.join();
     if (pieces.failed.load(std::memory_order_relaxed)) return false;

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/dataset/value_text.h"
+
 namespace orvhost {
 
 /* How a column's values are read when there is no sidecar. */
@@ -25,6 +27,7 @@ struct ColumnGuess {
     bool datetimes = true; /* every non-missing value is an ISO datetime */
     bool anyValue = false;
     size_t longest = 0;
+    LastIsoMonth month; /* of the last bare date, which the next one likely shares */
 };
 
 /* Takes the cells of one row into the guesses of their columns.
