@@ -3,16 +3,20 @@
  * threads against the one-pass guess of the same file: the same types,
  * lengths and row count wherever the file is cut and however many pieces
  * each thread takes, and the pieces given up (so the one pass reports) for
- * quotes and rows of the wrong width, in the first rows or the last.
+ * quotes and rows of the wrong width, in the first rows or the last; and a
+ * guessing thread held to the processor it is pinned to.
  */
+#include <sched.h>
 #include <stdlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 
 #include "platform/dataset/column_guess.h"
 #include "platform/dataset/csv_reader.h"
+#include "platform/dataset/worker_thread.h"
 #include "tests/platform/dataset/dataset_test_support.h"
 
 namespace {
@@ -138,6 +142,40 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
     }
     std::filesystem::remove_all(pattern);
     EXPECT_GT(split, 100);
+}
+
+/* A thread pinned before it first runs runs on that processor only (the
+ * last one this process may use, so not this thread's, as a rule). */
+TEST(ColumnGuess, APinnedThreadRunsOnItsProcessorOnly)
+{
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    int processor = CPU_SETSIZE - 1;
+    while (!CPU_ISSET(processor, &allowed))
+        --processor;
+    struct Seen {
+        std::atomic<bool> go{false};
+        int processor = -1;
+        int processors = 0;
+    } seen;
+    orvhost::WorkerThread thread;
+    EXPECT_FALSE(thread.pinTo(processor)); /* no thread yet */
+    ASSERT_TRUE(thread.start(
+        [](void *argument) {
+            Seen &state = *static_cast<Seen *>(argument);
+            while (!state.go.load())
+                sched_yield();
+            cpu_set_t own;
+            if (sched_getaffinity(0, sizeof own, &own) == 0) state.processors = CPU_COUNT(&own);
+            state.processor = sched_getcpu();
+        },
+        &seen));
+    EXPECT_FALSE(thread.pinTo(-1));
+    EXPECT_TRUE(thread.pinTo(processor));
+    seen.go = true;
+    thread.join();
+    EXPECT_EQ(seen.processor, processor);
+    EXPECT_EQ(seen.processors, 1);
 }
 
 }  // namespace
