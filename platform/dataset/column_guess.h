@@ -53,15 +53,16 @@ constexpr size_t kMostGuessPieces = 64;
 /* Guesses the columns of the data rows of path, which start at byte
  * dataStart, on at most mostThreads threads at once (the calling one
  * included).  The rows are cut into pieces of leastBytes or more (at most
- * kMostGuessPieces, each starting after a line end), which the threads take in turn, so
- * that a thread slowed down takes fewer.  True with the guesses (as
- * guessRow makes them over every row) and the number of rows; false, with
- * guesses and rows untouched, when the pieces were not read: mostThreads
- * below 2, fewer than two pieces, a quote anywhere in the rows (a quoted
- * line end could split a record between pieces), a row whose field count
- * is not guesses.size(), or a read error.  The caller then reads the file
- * in one pass, which reports what is wrong.  A thread that cannot be made
- * leaves its pieces to the others.  The threads allocate no memory. */
+ * kMostGuessPieces, each starting after a line end), which the threads
+ * take in turn, so that a thread slowed down takes fewer.  True with the
+ * guesses (as guessRow makes them over every row) and the number of rows;
+ * false, with guesses and rows untouched, when the pieces were not read:
+ * mostThreads below 2, fewer than two pieces, a quote anywhere in the rows
+ * (a quoted line end could split a record between pieces), a row whose
+ * field count is not guesses.size(), or a read error.  The caller then
+ * reads the file in one pass, which reports what is wrong.  A thread that
+ * cannot be made leaves its pieces to the others.  The threads allocate no
+ * memory. */
 bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostThreads,
                    int64_t leastBytes, std::vector<ColumnGuess> &guesses, int64_t *rows);
 

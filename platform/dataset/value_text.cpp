@@ -406,8 +406,8 @@ CellKind numberCellKind(std::string_view cell, LastIsoMonth &last)
     if (cell.size() != kIsoDateLength && cell.size() <= kLongestInRangeDecimal &&
         scanPlainDecimal(cell, &point))
         return CellKind::Number;
-    /* A bare date is checked without converting it, but in the month of
-     * the one before. */
+    /* A bare date is checked without converting it; one in the month of
+     * the date before needs only its day checked. */
     if (cell.size() == kIsoDateLength) {
         if (dayOfLastMonth(cell, last) != 0) return CellKind::Date;
         IsoDateParts parts{};
