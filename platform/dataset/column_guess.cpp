@@ -1,6 +1,6 @@
 /*
  * column_guess.cpp - column types guessed from the cells, in one pass or
- * over pieces of the file on threads.
+ * over pieces of the file taken in turn by threads.
  */
 #include "platform/dataset/column_guess.h"
 
@@ -10,9 +10,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
+#include "platform/dataset/cache_line.h"
 #include "platform/dataset/csv_reader.h"
 #include "platform/dataset/value_text.h"
 #include "platform/dataset/worker_thread.h"
@@ -21,7 +23,8 @@ namespace orvhost {
 
 namespace {
 
-constexpr size_t kMostPieces = 8;
+/* Threads at most, the calling one included. */
+constexpr size_t kMostThreads = 8;
 /* A piece starts after the first line end at or after its share of the
  * file; a line end is looked for this far, in blocks of kLookBytes. */
 constexpr size_t kLookBytes = 4096;
@@ -43,30 +46,66 @@ int64_t afterLineEnd(int fd, int64_t from)
     return -1;
 }
 
-/* One piece of the file: the rows that start in [start, end). */
-struct Piece {
-    CsvReader reader;
-    int64_t start = 0, end = 0;
-    std::vector<ColumnGuess> guesses;
-    int64_t rows = 0;
-    bool read = false; /* every row of the piece was plain and complete */
+/* The pieces and how far the threads have taken them. */
+struct Pieces {
+    std::vector<int64_t> starts; /* piece k: the rows that start in [starts[k], starts[k + 1]) */
+    alignas(kCacheLine) std::atomic<size_t> next{0}; /* the next piece to be taken */
+    std::atomic<bool> failed{false};                 /* a piece was not plain and complete */
 };
 
-/* Reads the rows of a piece into its guesses (on a thread of its own:
- * nothing here allocates). */
-void guessPiece(Piece &piece)
+/* What one thread reads with and guesses into, on cache lines of its own
+ * (the guesses change with every row). */
+struct alignas(kCacheLine) Reading {
+    Pieces *pieces = nullptr;
+    CsvReader reader;
+    std::vector<ColumnGuess, CacheLineAllocator<ColumnGuess>> guesses;
+    int64_t rows = 0;
+};
+
+/* Reads the rows that start in [start, end) into reading's guesses.  False
+ * at a row that is not plain (a quote, too many fields, longer than the
+ * reader's buffer, a read error) or not of guesses.size() fields.  Nothing
+ * here allocates: seek() keeps the reader's buffer and sets no message
+ * when the reader is open and start is not negative. */
+bool guessPiece(Reading &reading, int64_t start, int64_t end)
 {
+    CsvReader &reader = reading.reader;
+    std::string none;
+    if (!reader.seek(start, 1, none)) return false;
     for (;;) {
-        const CsvReader::Result result = piece.reader.nextPlain();
-        if (result == CsvReader::Result::End) break;
-        if (result != CsvReader::Result::Record) return;
-        if (piece.reader.recordOffset() >= piece.end) break;
-        const std::span<const std::string_view> fields = piece.reader.fields();
-        if (fields.size() != piece.guesses.size()) return;
-        guessRow(fields, piece.guesses);
-        ++piece.rows;
+        const CsvReader::Result result = reader.nextPlain();
+        if (result == CsvReader::Result::End) return true;
+        if (result != CsvReader::Result::Record) return false;
+        if (reader.recordOffset() >= end) return true;
+        const std::span<const std::string_view> fields = reader.fields();
+        if (fields.size() != reading.guesses.size()) return false;
+        guessRow(fields, reading.guesses);
+        ++reading.rows;
     }
-    piece.read = true;
+}
+
+/* The first processor of allowed after `after` (going round), other than
+ * skip; -1 when there is none. */
+int nextProcessor(const cpu_set_t &allowed, int after, int skip)
+{
+    for (int step = 1; step <= CPU_SETSIZE; ++step) {
+        const int processor = (after + step) % CPU_SETSIZE;
+        if (processor != skip && CPU_ISSET(processor, &allowed)) return processor;
+    }
+    return -1;
+}
+
+/* Takes pieces in turn until none is left or one fails (on a thread of its
+ * own, or the calling one). */
+void guessPieces(Reading &reading)
+{
+    Pieces &pieces = *reading.pieces;
+    while (!pieces.failed.load(std::memory_order_relaxed)) {
+        const size_t k = pieces.next.fetch_add(1, std::memory_order_relaxed);
+        if (k + 1 >= pieces.starts.size()) return;
+        if (!guessPiece(reading, pieces.starts[k], pieces.starts[k + 1]))
+            pieces.failed.store(true, std::memory_order_relaxed);
+    }
 }
 
 }  // namespace
@@ -86,7 +125,7 @@ void guessRow(std::span<const std::string_view> fields, std::span<ColumnGuess> g
         guess.longest = std::max(guess.longest, fields[i].size());
         /* A column known to be character needs only its length. */
         if (!guess.numbers && !guess.dates && !guess.datetimes) continue;
-        switch (numberCellKind(fields[i])) {
+        switch (numberCellKind(fields[i], guess.month)) {
         case CellKind::Missing: break;
         case CellKind::Number: guess.dates = guess.datetimes = false; guess.anyValue = true; break;
         case CellKind::Date: guess.numbers = guess.datetimes = false; guess.anyValue = true; break;
@@ -107,51 +146,62 @@ void mergeGuesses(std::span<const ColumnGuess> other, std::span<ColumnGuess> int
     }
 }
 
-bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces,
+bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostThreads,
                    int64_t leastBytes, std::vector<ColumnGuess> &guesses, int64_t *rows)
 {
-    if (mostPieces < 2 || leastBytes < 1) return false;
+    if (mostThreads < 2 || leastBytes < 1) return false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     const int64_t size = ::lseek(fd, 0, SEEK_END);
     const int64_t bytes = size - dataStart;
-    const size_t wanted =
-        bytes > 0 ? std::min({mostPieces, kMostPieces, size_t(bytes / leastBytes)}) : 0;
-    /* Where each piece starts: after a line end near its share. */
-    std::vector<int64_t> starts{dataStart};
+    const size_t wanted = bytes > 0 ? std::min(kMostGuessPieces, size_t(bytes / leastBytes)) : 0;
+    /* Where each piece starts: after a line end near its share; the last
+     * piece ends at the end of the file. */
+    Pieces pieces;
+    pieces.starts.reserve(wanted + 1);
+    pieces.starts.push_back(dataStart);
     for (size_t k = 1; k < wanted; ++k) {
         const int64_t start = afterLineEnd(fd, dataStart + bytes * int64_t(k) / int64_t(wanted));
-        if (start > starts.back() && start < size) starts.push_back(start);
+        if (start > pieces.starts.back() && start < size) pieces.starts.push_back(start);
     }
     ::close(fd);
-    if (starts.size() < 2) return false;
+    const size_t count = pieces.starts.size();
+    if (count < 2) return false;
+    pieces.starts.push_back(size);
 
     /* Everything the threads use is made here, on this thread. */
-    std::vector<Piece> pieces(starts.size());
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        Piece &piece = pieces[k];
+    std::vector<Reading> readings(std::min({mostThreads, kMostThreads, count}));
+    for (Reading &reading : readings) {
         std::string error;
-        if (!piece.reader.open(path, error) || !piece.reader.seek(starts[k], 1, error))
-            return false;
-        piece.reader.limitFields(guesses.size());
-        piece.start = starts[k];
-        piece.end = k + 1 < starts.size() ? starts[k + 1] : size;
-        piece.guesses.assign(guesses.size(), ColumnGuess{});
+        if (!reading.reader.open(path, error)) return false;
+        reading.reader.limitFields(guesses.size());
+        reading.pieces = &pieces;
+        reading.guesses.assign(guesses.size(), ColumnGuess{});
     }
-    /* The calling thread reads the first piece; a piece whose thread
-     * cannot be made is left unread, and the one pass reads the file. */
-    std::array<WorkerThread, kMostPieces> threads;
-    for (size_t k = 1; k < pieces.size(); ++k)
-        threads[k].start([](void *piece) { guessPiece(*static_cast<Piece *>(piece)); }, &pieces[k]);
-    guessPiece(pieces[0]);
+    /* The calling thread takes pieces too.  Each other thread is held to a
+     * processor of its own, after this thread's one: a new thread starts
+     * on its maker's processor, where the scheduler may leave both for
+     * tens of milliseconds while another processor idles.  A thread that
+     * cannot be made leaves its share to the others. */
+    cpu_set_t allowed;
+    const int own = sched_getaffinity(0, sizeof allowed, &allowed) == 0 ? sched_getcpu() : -1;
+    int processor = own;
+    std::array<WorkerThread, kMostThreads> threads;
+    for (size_t t = 1; t < readings.size(); ++t) {
+        if (!threads[t].start([](void *reading) { guessPieces(*static_cast<Reading *>(reading)); },
+                              &readings[t]))
+            continue;
+        if (processor >= 0) processor = nextProcessor(allowed, processor, own);
+        threads[t].pinTo(processor);
+    }
+    guessPieces(readings[0]);
     for (WorkerThread &thread : threads) thread.join();
-    for (const Piece &piece : pieces)
-        if (!piece.read) return false;
+    if (pieces.failed.load(std::memory_order_relaxed)) return false;
 
     *rows = 0;
-    for (const Piece &piece : pieces) {
-        mergeGuesses(piece.guesses, guesses);
-        *rows += piece.rows;
+    for (const Reading &reading : readings) {
+        mergeGuesses(reading.guesses, guesses);
+        *rows += reading.rows;
     }
     return true;
 }

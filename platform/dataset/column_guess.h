@@ -1,10 +1,10 @@
 /*
  * column_guess.h - the types of a CSV file's columns guessed from their
  * cells, when no sidecar describes them: in one pass, or over pieces of the
- * file on threads of their own.
+ * file taken in turn by threads.
  *
  * Exports: ColumnGuess, guessRow, mergeGuesses, usableProcessors,
- * kLeastBytesPerPiece, guessInPieces.
+ * kLeastBytesPerPiece, kMostGuessPieces, guessInPieces.
  */
 #ifndef ORV_PLATFORM_DATASET_COLUMN_GUESS_H
 #define ORV_PLATFORM_DATASET_COLUMN_GUESS_H
@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/dataset/value_text.h"
+
 namespace orvhost {
 
 /* How a column's values are read when there is no sidecar. */
@@ -25,6 +27,7 @@ struct ColumnGuess {
     bool datetimes = true; /* every non-missing value is an ISO datetime */
     bool anyValue = false;
     size_t longest = 0;
+    LastIsoMonth month; /* of the last bare date, which the next one likely shares */
 };
 
 /* Takes the cells of one row into the guesses of their columns.
@@ -38,20 +41,29 @@ void mergeGuesses(std::span<const ColumnGuess> other, std::span<ColumnGuess> int
 /* Processors this process may run on (at least 1). */
 size_t usableProcessors();
 
-/* Files of fewer bytes per piece are not split: threads would not pay. */
-constexpr int64_t kLeastBytesPerPiece = int64_t{4} << 20;
+/* The least bytes of a piece: files of fewer than two pieces are not
+ * split, threads would not pay. */
+constexpr int64_t kLeastBytesPerPiece = int64_t{1} << 20;
+
+/* Pieces at most: many more than threads, so that a thread that shares its
+ * processor with another takes fewer of them, and the slowest thread holds
+ * the others up by one piece at most. */
+constexpr size_t kMostGuessPieces = 64;
 
 /* Guesses the columns of the data rows of path, which start at byte
- * dataStart, over at most mostPieces pieces of the file at once (one thread
- * each, the calling one included), each of leastBytes or more.  True with
- * the guesses (as guessRow makes them over every row) and the number of
- * rows; false, with guesses and rows untouched, when the pieces were not
- * read: fewer than two pieces, a quote anywhere in the rows (a quoted line
- * end could split a record between pieces), a row whose field count is
- * not guesses.size(), a read error, or no thread to be had.  The caller
- * then reads the file in one pass, which reports what is wrong.  The
- * threads allocate no memory. */
-bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostPieces,
+ * dataStart, on at most mostThreads threads at once (the calling one
+ * included).  The rows are cut into pieces of leastBytes or more (at most
+ * kMostGuessPieces, each starting after a line end), which the threads
+ * take in turn, so that a thread slowed down takes fewer.  True with the
+ * guesses (as guessRow makes them over every row) and the number of rows;
+ * false, with guesses and rows untouched, when the pieces were not read:
+ * mostThreads below 2, fewer than two pieces, a quote anywhere in the rows
+ * (a quoted line end could split a record between pieces), a row whose
+ * field count is not guesses.size(), or a read error.  The caller then
+ * reads the file in one pass, which reports what is wrong.  A thread that
+ * cannot be made leaves its pieces to the others.  The threads allocate no
+ * memory. */
+bool guessInPieces(const std::string &path, int64_t dataStart, size_t mostThreads,
                    int64_t leastBytes, std::vector<ColumnGuess> &guesses, int64_t *rows);
 
 }  // namespace orvhost

@@ -315,6 +315,30 @@ bool readPlainDecimal(std::string_view cell, double *value)
     return true;
 }
 
+/* The day of the bare date cell when it falls in the month last holds
+ * (its "YYYY-MM-" is last's and the day exists in that month), else 0.
+ * REQUIRES: cell.size() == kIsoDateLength. */
+unsigned dayOfLastMonth(std::string_view cell, const LastIsoMonth &last)
+{
+    if (last.prefix == 0 || std::memcmp(&last.prefix, cell.data(), sizeof last.prefix) != 0)
+        return 0;
+    const unsigned d0 = unsigned(static_cast<unsigned char>(cell[8])) - '0';
+    const unsigned d1 = unsigned(static_cast<unsigned char>(cell[9])) - '0';
+    const unsigned day = d0 * 10 + d1;
+    return (d0 <= 9) & (d1 <= 9) & (day >= 1) & (day <= last.days) ? day : 0;
+}
+
+/* Takes the month of the bare date cell, whose parts are parts, into last;
+ * returns the date's day number. */
+int64_t noteMonth(std::string_view cell, const IsoDateParts &parts, LastIsoMonth &last)
+{
+    const int64_t days = orvDaysFromCivil(parts.year, parts.month, parts.day);
+    std::memcpy(&last.prefix, cell.data(), sizeof last.prefix);
+    last.dayZero = days - parts.day;
+    last.days = unsigned(orvDaysInMonth(parts.year, parts.month));
+    return days;
+}
+
 }  // namespace
 
 CellKind readNumberCell(std::string_view cell, double *value)
@@ -327,24 +351,15 @@ CellKind readNumberCell(std::string_view cell, double *value, LastIsoMonth &last
 {
     /* Bare dates and plain decimals, the common cells, need no trimming. */
     if (cell.size() == kIsoDateLength) {
-        if (last.prefix != 0 && std::memcmp(&last.prefix, cell.data(), sizeof last.prefix) == 0) {
-            /* A day of the month read last: its number counts from that
-             * month's day 0, without the civil conversion. */
-            const unsigned d0 = unsigned(static_cast<unsigned char>(cell[8])) - '0';
-            const unsigned d1 = unsigned(static_cast<unsigned char>(cell[9])) - '0';
-            const unsigned day = d0 * 10 + d1;
-            if ((d0 <= 9) & (d1 <= 9) & (day >= 1) & (day <= last.days)) {
-                *value = double(last.dayZero + int64_t(day));
-                return CellKind::Date;
-            }
+        /* A day of the month read last: its number counts from that
+         * month's day 0, without the civil conversion. */
+        if (const unsigned day = dayOfLastMonth(cell, last); day != 0) {
+            *value = double(last.dayZero + int64_t(day));
+            return CellKind::Date;
         }
         IsoDateParts parts{};
         if (readIsoDateParts(cell, &parts)) {
-            const int64_t days = orvDaysFromCivil(parts.year, parts.month, parts.day);
-            std::memcpy(&last.prefix, cell.data(), sizeof last.prefix);
-            last.dayZero = days - parts.day;
-            last.days = unsigned(orvDaysInMonth(parts.year, parts.month));
-            *value = double(days);
+            *value = double(noteMonth(cell, parts, last));
             return CellKind::Date;
         }
     }
@@ -380,14 +395,27 @@ CellKind readNumberCell(std::string_view cell, double *value, LastIsoMonth &last
 
 CellKind numberCellKind(std::string_view cell)
 {
+    LastIsoMonth none;
+    return numberCellKind(cell, none);
+}
+
+CellKind numberCellKind(std::string_view cell, LastIsoMonth &last)
+{
     size_t point = 0;
     /* A cell of a bare date's length is read whole: it is most likely one. */
     if (cell.size() != kIsoDateLength && cell.size() <= kLongestInRangeDecimal &&
         scanPlainDecimal(cell, &point))
         return CellKind::Number;
-    /* A bare date is checked without converting it. */
-    IsoDateParts parts{};
-    if (cell.size() == kIsoDateLength && readIsoDateParts(cell, &parts)) return CellKind::Date;
+    /* A bare date is checked without converting it; one in the month of
+     * the date before needs only its day checked. */
+    if (cell.size() == kIsoDateLength) {
+        if (dayOfLastMonth(cell, last) != 0) return CellKind::Date;
+        IsoDateParts parts{};
+        if (readIsoDateParts(cell, &parts)) {
+            noteMonth(cell, parts, last);
+            return CellKind::Date;
+        }
+    }
     double value = 0;
     return readNumberCell(cell, &value);
 }

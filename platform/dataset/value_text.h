@@ -58,6 +58,10 @@ CellKind readNumberCell(std::string_view cell, double *value, LastIsoMonth &last
 /* The kind of a numeric cell, as readNumberCell gives it, without working
  * out the value of a plain decimal (which may need the general reader). */
 CellKind numberCellKind(std::string_view cell);
+
+/* numberCellKind through last (updated when the cell is a bare date), as
+ * readNumberCell reads through it. */
+CellKind numberCellKind(std::string_view cell, LastIsoMonth &last);
 /* The most bytes the text of one numeric cell takes (a shortest double
  * has at most 24, a datetime with nine fraction digits 29). */
 constexpr size_t kLongestNumberCell = 32;

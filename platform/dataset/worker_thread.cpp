@@ -3,6 +3,7 @@
  */
 #include "platform/dataset/worker_thread.h"
 
+#include <sched.h>
 #include <signal.h>
 
 namespace orvhost {
@@ -20,6 +21,15 @@ bool WorkerThread::start(Routine routine, void *argument)
     started_ = pthread_create(&thread_, nullptr, run, this) == 0;
     pthread_sigmask(SIG_SETMASK, &saved, nullptr);
     return started_;
+}
+
+bool WorkerThread::pinTo(int processor)
+{
+    if (!started_ || processor < 0 || processor >= CPU_SETSIZE) return false;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(processor, &one);
+    return pthread_setaffinity_np(thread_, sizeof one, &one) == 0;
 }
 
 void WorkerThread::join()

@@ -43,6 +43,11 @@ public:
      * be made (the caller does the work itself). */
     bool start(Routine routine, void *argument);
 
+    /* Holds the running thread to processor from now on (moving it there
+     * at once, even before it first runs).  False when no thread runs,
+     * processor is -1 or the thread cannot be moved. */
+    bool pinTo(int processor);
+
     /* Waits for the thread to end; nothing when none runs. */
     void join();
 

@@ -1,17 +1,22 @@
 /*
  * column_guess_test.cpp - column types guessed over pieces of a file on
  * threads against the one-pass guess of the same file: the same types,
- * lengths and row count wherever the file is cut, and the pieces given up
- * (so the one pass reports) for quotes and rows of the wrong width.
+ * lengths and row count wherever the file is cut and however many pieces
+ * each thread takes, and the pieces given up (so the one pass reports) for
+ * quotes and rows of the wrong width, in the first rows or the last; and a
+ * guessing thread held to the processor it is pinned to.
  */
+#include <sched.h>
 #include <stdlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 
 #include "platform/dataset/column_guess.h"
 #include "platform/dataset/csv_reader.h"
+#include "platform/dataset/worker_thread.h"
 #include "tests/platform/dataset/dataset_test_support.h"
 
 namespace {
@@ -65,8 +70,27 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
         if (i % 13 != 0) many += std::to_string(i * 37 % 1000);
         many += '\n';
     }
+    /* Rows of eight bytes: a piece's share ends on a line start or a line
+     * end for several sizes of piece. */
+    std::string eights = "a,b\n";
+    for (int i = 0; i < 24; ++i)
+        eights += std::to_string(10 + i) + "," + std::to_string(100 + i) + "\n";
+    /* Blank lines, with CRLF, between the rows. */
+    std::string blanks = "a,b\r\n";
+    for (int i = 0; i < 40; ++i)
+        blanks += std::to_string(i) + "," + (i % 3 == 0 ? "\r\n\r\n\n" : "x\r\n");
     const std::vector<Case> cases = {
         {"plain rows", many, true},
+        {"rows of eight bytes", eights, true},
+        {"blank lines between CRLF rows", blanks, true},
+        {"a long row before a short last piece", eights + "1," + std::string(60, 'y') + "\n2,3",
+         true},
+        {"lone CR line ends among LFs", "a,b\n1,2\r3,4\n5,x\r7,8\n9,10\r11,12\n13,14\r15,16\n",
+         true},
+        {"a quote in the last rows", many + "S1,2011-01-01,\"5\"\nS2,2011-01-02,6\n", false},
+        {"a quote in the last row", many + "S1,2011-01-01,\"5\"", false},
+        {"row too wide in the last rows", many + "S1,2011-01-01,5,6\nS2,2011-01-02,6\n", false},
+        {"row too narrow in the last row", many + "S1,2011-01-01", false},
         {"missing values", "a,b,c\n1,,.\n.A,2020-01-01,\n,2020-01-02,NA\n3,,x\n", true},
         {"blank lines", "a,b\n\n1,2\n\n\n3,4\n\n5,6\n", true},
         {"CRLF", "a,b\r\n1,2020-02-29\r\n2,2020-03-01\r\n3,\r\n4,2020-03-02\r\n", true},
@@ -89,8 +113,9 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
         const std::string expected = onePass(file, &dataStart);
         const bool wrongWidth = std::string(c.id).starts_with("row too");
         ASSERT_EQ(expected.empty(), wrongWidth) << c.id;
-        /* Every number of pieces and every size of piece down to a byte:
-         * the cuts fall on every line of these small files. */
+        /* Every number of threads and every size of piece down to a byte:
+         * the cuts fall on every line of these small files, and each
+         * thread takes many pieces (up to kMostGuessPieces). */
         for (size_t pieces = 2; pieces <= 5; ++pieces) {
             for (int64_t least = 1; least <= 16; least *= 2) {
                 SCOPED_TRACE(std::string(c.id) + ", pieces " + std::to_string(pieces) + ", least " +
@@ -117,6 +142,40 @@ TEST(ColumnGuess, PiecesOnThreadsGuessAsOnePass)
     }
     std::filesystem::remove_all(pattern);
     EXPECT_GT(split, 100);
+}
+
+/* A thread pinned before it first runs runs on that processor only (the
+ * last one this process may use, so not this thread's, as a rule). */
+TEST(ColumnGuess, APinnedThreadRunsOnItsProcessorOnly)
+{
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    int processor = CPU_SETSIZE - 1;
+    while (!CPU_ISSET(processor, &allowed))
+        --processor;
+    struct Seen {
+        std::atomic<bool> go{false};
+        int processor = -1;
+        int processors = 0;
+    } seen;
+    orvhost::WorkerThread thread;
+    EXPECT_FALSE(thread.pinTo(processor)); /* no thread yet */
+    ASSERT_TRUE(thread.start(
+        [](void *argument) {
+            Seen &state = *static_cast<Seen *>(argument);
+            while (!state.go.load())
+                sched_yield();
+            cpu_set_t own;
+            if (sched_getaffinity(0, sizeof own, &own) == 0) state.processors = CPU_COUNT(&own);
+            state.processor = sched_getcpu();
+        },
+        &seen));
+    EXPECT_FALSE(thread.pinTo(-1));
+    EXPECT_TRUE(thread.pinTo(processor));
+    seen.go = true;
+    thread.join();
+    EXPECT_EQ(seen.processor, processor);
+    EXPECT_EQ(seen.processors, 1);
 }
 
 }  // namespace

@@ -391,9 +391,10 @@ TEST(ValueText, PlainDecimalsReadAsFromCharsReadsThem)
     }
 }
 
-/* A date column read through its last month gives what the plain reader
- * gives, cell by cell, whatever came before: month ends, leap days, days
- * that do not exist, a changed month or year and cells that are no dates. */
+/* A date column read (or its cells' kinds taken) through its last month
+ * gives what the plain reader gives, cell by cell, whatever came before:
+ * month ends, leap days, days that do not exist, a changed month or year
+ * and cells that are no dates. */
 TEST(ValueText, DateCellsThroughTheLastMonthReadAsAlone)
 {
     struct Case {
@@ -414,13 +415,14 @@ TEST(ValueText, DateCellsThroughTheLastMonthReadAsAlone)
         {"year 1 and 9999", {"0001-01-01", "0001-01-31", "9999-12-30", "9999-12-31", "0000-01-01"}},
     };
     for (const Case &c : cases) {
-        orvhost::LastIsoMonth last;
+        orvhost::LastIsoMonth last, kindLast;
         for (const std::string &cell : c.cells) {
             SCOPED_TRACE(std::string(c.id) + ": " + cell);
             double alone = 1.5, through = 1.5;
             const CellKind kind = orvhost::readNumberCell(cell, &alone);
             EXPECT_EQ(orvhost::readNumberCell(cell, &through, last), kind);
             EXPECT_EQ(orvhost::numberCellKind(cell), kind);
+            EXPECT_EQ(orvhost::numberCellKind(cell, kindLast), kind);
             EXPECT_EQ(bits(through), bits(alone));
         }
     }
