@@ -70,9 +70,16 @@ public:
      * the room of reserveRecords() for the record. */
     bool endRecordAt(char *end, int fields)
     {
-        cursor_ = end;
-        fieldsInRecord_ = fields;
-        return closeRecord();
+        if (fields == 1 && end == recordStart_) { /* a lone empty field */
+            cursor_ = end;
+            fieldsInRecord_ = fields;
+            return closeRecord();
+        }
+        /* Inline, as it ends every row: recordSpace() left room for LF. */
+        *end++ = '\n';
+        cursor_ = recordStart_ = end;
+        fieldsInRecord_ = 0;
+        return size_t(end - buffer_.get()) < kCsvFlushBytes || flush();
     }
 
     /* Makes the buffer hold a full buffer's worth and then a record of

@@ -159,7 +159,7 @@ int OutputDataSet::writeRowInFull()
     bool ok = headerWritten_ || writeHeader(error);
     /* A data set without variables has rows of nothing: there is no line to
      * hold them, so only the count is kept. */
-    if (ok && !cells_.empty()) {
+    if (ok && !description_.variables.empty()) {
         uint8_t *row = static_cast<uint8_t *>(handle.row);
         bool handed = false;
         if (row != row_.data()) {
@@ -189,7 +189,7 @@ int OutputDataSet::writeRowInFull()
     }
     ++rows_;
     handle.observationCount = rows_;
-    if (!cells_.empty()) {
+    if (!description_.variables.empty()) {
         /* The next row is made where the write-behind will take it from. */
         uint8_t *place = writeBehind_.placeFor(*this, row_.size(), rows_);
         if (place != nullptr)
@@ -214,45 +214,53 @@ void OutputDataSet::useOwnRow()
 
 void OutputDataSet::takeRowBack(const uint8_t *place) { holdInOwnRow(moved_ ? place : lastRow_); }
 
-bool OutputDataSet::formatRow(const uint8_t *row)
+size_t OutputDataSet::formatRows(const uint8_t *rows, size_t count, size_t stride)
 {
-    char *out = writer_.recordSpace(recordBound_);
-    for (CellPlan &cell : cells_) {
-        const uint8_t *field = row + cell.offset;
-        double value;
-        switch (cell.way) {
-        case CellWay::PlainNumbers:
-            for (const uint8_t *end = field + cell.count * sizeof value; field != end; field += sizeof value) {
-                std::memcpy(&value, field, sizeof value);
-                if (std::bit_cast<uint64_t>(value) == 0) { /* +0, most cells of dummies */
-                    std::memcpy(out, "0,", 2);
-                    out += 2;
-                    continue;
+    /* Locals, which stay in registers across the cell writers' calls. */
+    CellPlan *const firstCell = cells_.data(), *const endCell = firstCell + cells_.size();
+    const size_t bound = recordBound_;
+    const int fields = fieldCount_;
+    for (size_t at = 0; at < count; ++at) {
+        const uint8_t *const row = rows + at * stride;
+        char *out = writer_.recordSpace(bound);
+        for (CellPlan *cell = firstCell; cell != endCell; ++cell) {
+            const uint8_t *field = row + cell->offset;
+            double value;
+            switch (cell->way) {
+            case CellWay::PlainNumbers:
+                for (const uint8_t *end = field + cell->count * sizeof value; field != end; field += sizeof value) {
+                    std::memcpy(&value, field, sizeof value);
+                    if (std::bit_cast<uint64_t>(value) == 0) { /* +0, most cells of dummies */
+                        std::memcpy(out, "0,", 2);
+                        out += 2;
+                        continue;
+                    }
+                    out = putPlainNumberCell(out, value);
+                    *out++ = ',';
                 }
-                out = putPlainNumberCell(out, value);
+                break;
+            case CellWay::Date:
+                std::memcpy(&value, field, sizeof value);
+                out = putDateCell(out, value, cell->lastDay);
                 *out++ = ',';
+                break;
+            case CellWay::FormattedNumber:
+                std::memcpy(&value, field, sizeof value);
+                out = cell->number(out, value);
+                *out++ = ',';
+                break;
+            case CellWay::Text: {
+                size_t length = cell->count;
+                while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
+                out = CsvWriter::putField(out, std::string_view(reinterpret_cast<const char *>(field), length));
+                *out++ = ',';
+                break;
             }
-            break;
-        case CellWay::Date:
-            std::memcpy(&value, field, sizeof value);
-            out = putDateCell(out, value, cell.lastDay);
-            *out++ = ',';
-            break;
-        case CellWay::FormattedNumber:
-            std::memcpy(&value, field, sizeof value);
-            out = cell.number(out, value);
-            *out++ = ',';
-            break;
-        case CellWay::Text: {
-            size_t length = cell.count;
-            while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == '\0')) --length;
-            out = CsvWriter::putField(out, std::string_view(reinterpret_cast<const char *>(field), length));
-            *out++ = ',';
-            break;
+            }
         }
-        }
+        if (!writer_.endRecordAt(out - 1, fields)) return at;
     }
-    return writer_.endRecordAt(out - 1, fieldCount_);
+    return count;
 }
 
 void OutputDataSet::failWrite(int64_t row)

@@ -83,12 +83,16 @@ public:
      * there, or the last row when nothing was moved in yet. */
     void takeRowBack(const uint8_t *place);
 
-    /* Writes the text of a row (the bytes of handle.row as they were) into
-     * the file's buffer, and the buffer out when it is full; allocates
-     * nothing.  False when that write failed (see failWrite).  Called by
-     * the write-behind thread for the rows handed over, which the step's
-     * thread then leaves alone. */
-    bool formatRow(const uint8_t *row);
+    /* Writes the text of `count` rows, `stride` bytes apart from rows
+     * (each the bytes of handle.row as they were), into the file's buffer,
+     * and the buffer out whenever it is full; allocates nothing.  Returns
+     * the rows written: count, or the number (0-based) of the row whose
+     * write failed (see failWrite).  Called by the write-behind thread for
+     * the rows handed over, which the step's thread then leaves alone. */
+    size_t formatRows(const uint8_t *rows, size_t count, size_t stride);
+
+    /* formatRows for one row: false when its write failed. */
+    bool formatRow(const uint8_t *row) { return formatRows(row, 1, 0) == 1; }
 
     /* Logs that the write of row number `row` (0-based) failed and fails
      * the data set: `row` rows were written. */
@@ -142,17 +146,7 @@ private:
     /* Makes handle.row the data set's own row, holding the row at source. */
     void holdInOwnRow(const uint8_t *source);
 
-    /* What formatRow uses, on lines of their own: the write-behind thread
-     * formats rows while the step's thread changes the fields below for
-     * every row, and a line both use would pass between their processors
-     * for every row.  cells_ is written there too (each date's last day). */
-    alignas(kCacheLine) CsvWriter writer_;
-    std::vector<CellPlan, CacheLineAllocator<CellPlan>> cells_; /* of the variables, from endDefinition on */
-    size_t recordBound_ = 0; /* the most bytes of one record's text */
-    int fieldCount_ = 0;     /* of a record: the variables */
-
-    alignas(kCacheLine) std::string temporaryCsv_;
-    std::string temporarySidecar_, finalCsv_, finalSidecar_;
+    std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;
     std::vector<uint8_t> row_;
     WriteBehind &writeBehind_; /* the store's */
     bool defined_ = false;
@@ -164,6 +158,16 @@ private:
     int64_t rows_ = 0;
     const uint8_t *lastRow_ = nullptr; /* where the last row written was made */
     bool moved_ = false;               /* xyvput moved values in since that row */
+
+    /* What formatRows reads and writes for every row, on the write-behind
+     * thread mostly: on cache lines of its own, which the step's thread
+     * neither writes nor reads for every row (each time it did, the line
+     * would move between the processors). */
+    alignas(kCacheLine) CsvWriter writer_;
+    /* Of the variables, from endDefinition on. */
+    std::vector<CellPlan, CacheLineAllocator<CellPlan>> cells_;
+    size_t recordBound_ = 0; /* the most bytes of one record's text */
+    int fieldCount_ = 0;     /* of a record: the variables */
 };
 
 }  // namespace orvhost

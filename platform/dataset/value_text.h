@@ -127,15 +127,15 @@ inline char *putDateCell(char *out, double value, LastIsoDay &last)
     if (last.dayOfMonth > 0 && last.dayOfMonth < 28 &&
         std::bit_cast<uint64_t>(value) == std::bit_cast<uint64_t>(double(last.day + 1))) {
         ++last.day;
-        ++last.dayOfMonth;
-        char &units = last.text[9];
-        if (units == '9') {
-            units = '0';
-            ++last.text[8];
-        } else {
-            ++units;
-        }
-        std::memcpy(out, last.text, sizeof last.text);
+        const int day = ++last.dayOfMonth; /* 2 to 28 */
+        /* The day's digits go out from registers: a copy that read back
+         * the byte just stepped in last.text would wait for that store. */
+        const char tens = char('0' + day / 10), units = char('0' + day % 10);
+        last.text[8] = tens;
+        last.text[9] = units;
+        std::memcpy(out, last.text, 8);
+        out[8] = tens;
+        out[9] = units;
         return out + sizeof last.text;
     }
     return putAnyDateCell(out, value, last);

@@ -82,18 +82,17 @@ void WriteBehind::run()
             if (done == handed_.load()) return;
         }
         Batch &batch = batches_[done % kBatches];
+        /* The batch stays as it is while the thread writes it (but for
+         * `dropped`, set while the thread waits below); read once. */
+        OutputDataSet &output = *batch.output;
+        const uint8_t *const rows = batch.rows;
+        const size_t rowBytes = batch.rowBytes, count = batch.count;
         size_t at = 0;
-        while (at < batch.count && !batch.dropped) {
-            bool ok = true;
-            for (; at < batch.count; ++at) {
-                if (!batch.output->formatRow(batch.rows + at * batch.rowBytes)) {
-                    ok = false;
-                    break;
-                }
-            }
-            if (ok) break;
-            /* The step's thread logs the failure in its place; until then
-             * nothing more is written. */
+        while (at < count && !batch.dropped) {
+            at += output.formatRows(rows + at * rowBytes, count - at, rowBytes);
+            if (at == count) break;
+            /* The write of row `at` failed.  The step's thread logs the
+             * failure in its place; until then nothing more is written. */
             std::unique_lock<std::mutex> lock(mutex_);
             failure_ = {true, batch.output, batch.firstSeq + int64_t(at), batch.firstRow + int64_t(at)};
             written_.store(batch.firstSeq + int64_t(at));

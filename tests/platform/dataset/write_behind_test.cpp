@@ -5,7 +5,8 @@
  * outputs in turn, log lines between rows and rows written again without
  * their values being moved; and when the disk fills at
  * some row, the error line stands where the step's thread would have
- * written it, the step fails and the earlier outputs stay.
+ * written it, the step fails and the earlier outputs stay.  The thread's
+ * row writer (OutputDataSet::formatRows) tells the row whose write failed.
  */
 #include <algorithm>
 #include <cctype>
@@ -15,6 +16,7 @@
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/file_writes.h"
+#include "platform/dataset/output_data_set.h"
 #include "platform/dataset/write_behind.h"
 #include "platform/step.h"
 #include "tests/platform/dataset/dataset_test_support.h"
@@ -303,6 +305,63 @@ TEST_F(WriteBehindTest, AFailedWriteIsLoggedWhereTheStepsThreadWouldLogIt)
         EXPECT_EQ(behind.files, (std::vector<std::string>{earlier, earlierSidecar, earlier, earlierSidecar}));
         for (const auto &entry : std::filesystem::directory_iterator(dir_))
             EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+}
+
+/* formatRows over rows `stride` bytes apart returns the rows written, or
+ * the number of the row at whose end the buffer's write failed.  An output
+ * of one number column whose header and first row ("x\n7\n", 4 bytes)
+ * went out through writeRow; each row more is "1\n": the buffer is written
+ * once it holds 1 MiB (1048576 bytes), at the end of row k (0-based) with
+ * 4 + 2 (k + 1) >= 1048576, k = 524285, and again 524288 rows later. */
+TEST_F(WriteBehindTest, FormatRowsTellsTheRowWhoseWriteFailed)
+{
+    struct Case {
+        const char *id;
+        int64_t room; /* bytes the disk takes; -1: no end */
+        size_t rows;
+        size_t stride;
+        size_t written;
+    };
+    const Case cases[] = {
+        {"all written", -1, 600000, 8, 600000},
+        {"rows 16 bytes apart", -1, 600000, 16, 600000},
+        {"no room: the first write fails", 0, 600000, 8, 524285},
+        {"no room, rows 16 bytes apart", 0, 600000, 16, 524285},
+        {"room for one write: the second fails", 1048576, 1100000, 8, 1048573},
+    };
+    orvhost::setWriteBehindForTests(orvhost::WriteBehindUse::Never);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        DATA_SET_HANDLE *handle = open("rows", ORV_DS_OPEN_OUTPUT);
+        ASSERT_NE(handle, nullptr);
+        void *binding = nullptr;
+        xvputi(handle, 1, 32, &binding);
+        VARIABLE_DESCRIPTOR d;
+        xvnamei(&d);
+        d.nameLength = 1;
+        d.name[0] = 'x';
+        d.type = ORV_VAR_NUMERIC;
+        double x = 7;
+        xvputd(binding, &d, 0, &x, 8, 0, 0);
+        xvpute(binding);
+        xyvput(binding, 0, handle->row);
+        ASSERT_EQ(handle->write(handle), 0);
+        /* Rows of 1 with 2 between them when they are 16 bytes apart: a
+         * writer that took the wrong stride would write some 2s. */
+        std::vector<double> rows(c.rows * c.stride / 8, 2.0);
+        for (size_t r = 0; r < c.rows; ++r) rows[r * c.stride / 8] = 1.0;
+        auto &output = *static_cast<orvhost::OutputDataSet *>(handle->host);
+        orvhost::setDiskSpaceForTests(c.room);
+        EXPECT_EQ(output.formatRows(reinterpret_cast<const uint8_t *>(rows.data()), c.rows, c.stride), c.written);
+        orvhost::setDiskSpaceForTests(-1);
+        xoclose(handle);
+        if (c.written == c.rows) {
+            const std::string text = readFile(path("rows.csv"));
+            EXPECT_EQ(text.size(), 4 + 2 * c.rows);
+            EXPECT_EQ(text.find('2'), std::string::npos);
+        }
+        takeLog();
     }
 }
 
