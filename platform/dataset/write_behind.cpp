@@ -121,7 +121,7 @@ bool WriteBehind::fillingFor(OutputDataSet &output, size_t rowBytes, int64_t row
             } else {
                 /* The ring is full: the step waits until half of it is
                  * free, so that it is woken once for half a ring. */
-                waitForThread(lock, handed_.load() - (kBatches - kWakeBatches));
+                waitForThread(lock, handed_.load() - (kBatches - kWakeStepBatches));
             }
         }
     }
@@ -177,7 +177,7 @@ void WriteBehind::handFilling()
     if (filling_->count > 0) {
         const int64_t handed = handed_.load() + 1;
         handed_.store(handed);
-        if (threadIdle_.load() && handed - done_.load() >= kWakeBatches) wakeSleeper(mutex_, wake_);
+        if (threadIdle_.load() && handed - done_.load() >= kWakeThreadBatches) wakeSleeper(mutex_, wake_);
     }
     filling_ = nullptr;
 }

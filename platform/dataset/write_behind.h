@@ -135,9 +135,15 @@ private:
     static constexpr size_t kBatchBytes = size_t{32} << 10;
     static constexpr int64_t kBatches = 32;
     /* Every wake-up of the other thread costs a switch on each side (dear
-     * where CPUs are virtual): the idle thread is woken once this many
-     * batches wait, and the step's thread once this many are free. */
-    static constexpr int64_t kWakeBatches = kBatches / 2;
+     * where CPUs are virtual): the step's thread waiting for room is woken
+     * once this many batches are free. */
+    static constexpr int64_t kWakeStepBatches = kBatches / 2;
+    /* The idle thread is woken as soon as this many batches wait: a step
+     * mostly makes a BY group's rows in one burst after reading the group,
+     * and a thread that slept on until half the ring waited would idle
+     * through half of every burst.  Two rather than one, so that a thread
+     * faster than the step is not woken for every batch. */
+    static constexpr int64_t kWakeThreadBatches = 2;
     /* Bytes and lines of the log that may be held back. */
     static constexpr size_t kHeldBytes = size_t{64} << 10;
     static constexpr size_t kHeldLines = 512;
