@@ -131,9 +131,12 @@ public:
     bool holds(std::string_view line) override;
 
 private:
-    /* Bytes of the rows of one batch, and batches in the ring. */
+    /* Bytes of the rows of one batch, and batches in the ring: 2 MiB, so
+     * that the step can make a BY group's rows in one burst (a daily
+     * group of ten years with a few dozen columns is about 1 MiB) while
+     * the thread still writes the group before. */
     static constexpr size_t kBatchBytes = size_t{32} << 10;
-    static constexpr int64_t kBatches = 32;
+    static constexpr int64_t kBatches = 64;
     /* Every wake-up of the other thread costs a switch on each side (dear
      * where CPUs are virtual): the step's thread waiting for room is woken
      * once this many batches are free. */
