@@ -42,6 +42,8 @@ void CsvWriter::attach(int fd, std::string path)
     fd_ = fd;
     path_ = std::move(path);
     written_ = writebackStart_ = 0;
+    writebackLeft_ = false;
+    writtenOut_.store(0);
     if (!buffer_) grow(kRecordHeadroom);
 }
 
@@ -137,12 +139,21 @@ bool CsvWriter::flush()
     }
     written_ += int64_t(used);
     cursor_ = recordStart_ = buffer_.get();
-    if (written_ - writebackStart_ >= kWritebackBytes) {
-        /* Only a hint: a failure shows in the sync of finish(). */
-        ::sync_file_range(fd_, writebackStart_, written_ - writebackStart_, SYNC_FILE_RANGE_WRITE);
-        writebackStart_ = written_;
-    }
+    if (writebackLeft_)
+        writtenOut_.store(written_, std::memory_order_release);
+    else
+        startWritebackUpTo(written_);
     return true;
+}
+
+void CsvWriter::startWriteback() { startWritebackUpTo(writtenOut_.load(std::memory_order_acquire)); }
+
+void CsvWriter::startWritebackUpTo(int64_t end)
+{
+    if (end - writebackStart_ < kWritebackBytes) return;
+    /* Only a hint: a failure shows in the sync of finish(). */
+    ::sync_file_range(fd_, writebackStart_, end - writebackStart_, SYNC_FILE_RANGE_WRITE);
+    writebackStart_ = end;
 }
 
 bool CsvWriter::finish(std::string &error)

@@ -16,6 +16,7 @@
 #ifndef ORV_PLATFORM_DATASET_CSV_WRITER_H
 #define ORV_PLATFORM_DATASET_CSV_WRITER_H
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -104,6 +105,20 @@ public:
     /* Closes the file without syncing (for a discarded output). */
     void abandon();
 
+    /* Leaves starting the writing out of the bytes written to
+     * startWriteback(), which the thread that hands this writer its rows
+     * calls while another thread writes them: the writing thread then
+     * spends nothing on it.  REQUIRES: no write under way meanwhile. */
+    void leaveWriteback()
+    {
+        if (!writebackLeft_) writebackLeft_ = true;
+    }
+
+    /* After leaveWriteback(): starts writing out the bytes written since
+     * the last start, once they are many (only a hint to the system, as
+     * finish() syncs them all). */
+    void startWriteback();
+
     /* Bytes of the file so far, buffered ones included. */
     int64_t size() const { return written_ + (cursor_ - buffer_.get()); }
 
@@ -118,6 +133,9 @@ private:
     bool closeRecord();
     /* Writes the buffer out; false when the write failed (its errno kept). */
     bool flush();
+    /* Starts writing out the bytes before end not yet started, once they
+     * are many. */
+    void startWritebackUpTo(int64_t end);
 
     int fd_ = -1;
     std::string path_;
@@ -127,6 +145,8 @@ private:
     char *recordStart_ = nullptr; /* where the current record starts */
     int64_t written_ = 0;
     int64_t writebackStart_ = 0; /* the first byte whose writing out was not started */
+    bool writebackLeft_ = false; /* to startWriteback() */
+    std::atomic<int64_t> writtenOut_{0}; /* written_, for startWriteback() */
     int fieldsInRecord_ = 0;
     int writeErrno_ = 0; /* of the last write that failed */
 };

@@ -75,6 +75,11 @@ public:
         return writeRowInFull();
     }
 
+    /* The write-behind thread writes this data set's rows: the step's
+     * thread starts the writing out of their bytes (startWriteback). */
+    void leaveWriteback() { writer_.leaveWriteback(); }
+    void startWriteback() { writer_.startWriteback(); }
+
     /* xyvput moved the values of every variable into handle.row. */
     void noteRowMoved() { moved_ = true; }
 

@@ -131,6 +131,7 @@ bool WriteBehind::fillingFor(OutputDataSet &output, size_t rowBytes, int64_t row
     /* A failure logged while waiting may be this output's. */
     if (output.failed()) return false;
     Batch &batch = batches_[handed_.load() % kBatches];
+    output.leaveWriteback();
     batch.output = &output;
     batch.rowBytes = rowBytes;
     batch.count = 0;
@@ -178,6 +179,9 @@ void WriteBehind::handFilling()
         const int64_t handed = handed_.load() + 1;
         handed_.store(handed);
         if (threadIdle_.load() && handed - done_.load() >= kWakeThreadBatches) wakeSleeper(mutex_, wake_);
+        /* Starting the writing out of the file on this thread, not the
+         * writing one, which is the slower side of the two. */
+        filling_->output->startWriteback();
     }
     filling_ = nullptr;
 }
