@@ -7,8 +7,9 @@
  * The same counting operator new measures what the job reader holds beside
  * the job text.
  *
- * This test program replaces the global operator new and delete (with
- * malloc and free), so it is a program of its own.
+ * This test program replaces the global operator new and delete, aligned
+ * forms included (with malloc, aligned_alloc and free), so it is a program
+ * of its own.
  */
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -35,10 +36,14 @@ long made = 0;
 size_t liveBytes = 0;
 size_t peakBytes = 0;
 
-void *allocate(std::size_t size)
+/* A block of size bytes, aligned to `alignment` when it is not 0 (blocks
+ * of data that threads share start on cache lines). */
+void *allocate(std::size_t size, std::size_t alignment = 0)
 {
     if (failAt > 0 && ++made == failAt) throw std::bad_alloc();
-    void *block = std::malloc(size == 0 ? 1 : size);
+    size = size == 0 ? 1 : size;
+    void *block = alignment == 0 ? std::malloc(size)
+                                 : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
     if (block == nullptr) throw std::bad_alloc();
     liveBytes += malloc_usable_size(block);
     peakBytes = std::max(peakBytes, liveBytes);
@@ -67,12 +72,32 @@ void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept
 {
     return operator new(size, tag);
 }
+void *operator new(std::size_t size, std::align_val_t alignment) { return allocate(size, std::size_t(alignment)); }
+void *operator new[](std::size_t size, std::align_val_t alignment) { return allocate(size, std::size_t(alignment)); }
+void *operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t &) noexcept
+{
+    try {
+        return allocate(size, std::size_t(alignment));
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+void *operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t &tag) noexcept
+{
+    return operator new(size, alignment, tag);
+}
 void operator delete(void *block) noexcept { release(block); }
 void operator delete[](void *block) noexcept { release(block); }
 void operator delete(void *block, std::size_t) noexcept { release(block); }
 void operator delete[](void *block, std::size_t) noexcept { release(block); }
 void operator delete(void *block, const std::nothrow_t &) noexcept { release(block); }
 void operator delete[](void *block, const std::nothrow_t &) noexcept { release(block); }
+void operator delete(void *block, std::align_val_t) noexcept { release(block); }
+void operator delete[](void *block, std::align_val_t) noexcept { release(block); }
+void operator delete(void *block, std::size_t, std::align_val_t) noexcept { release(block); }
+void operator delete[](void *block, std::size_t, std::align_val_t) noexcept { release(block); }
+void operator delete(void *block, std::align_val_t, const std::nothrow_t &) noexcept { release(block); }
+void operator delete[](void *block, std::align_val_t, const std::nothrow_t &) noexcept { release(block); }
 
 namespace {
 
