@@ -325,7 +325,7 @@ unsigned dayOfLastMonth(std::string_view cell, const LastIsoMonth &last)
     const unsigned d0 = unsigned(static_cast<unsigned char>(cell[8])) - '0';
     const unsigned d1 = unsigned(static_cast<unsigned char>(cell[9])) - '0';
     const unsigned day = d0 * 10 + d1;
-    return (d0 <= 9) & (d1 <= 9) & (day >= 1) & (day <= last.days) ? day : 0;
+    return ((d0 <= 9) & (d1 <= 9) & (day >= 1) & (day <= last.days)) ? day : 0;
 }
 
 /* Takes the month of the bare date cell, whose parts are parts, into last;
