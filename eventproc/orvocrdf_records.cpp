@@ -5,7 +5,7 @@
  * and names the module's component in its version record.
  */
 #include "eventproc/orvocrdf.h"
-#include "procdriver/module_records.h"
+#include "host/module_records.h"
 
 extern const char ORV_MODULE_COMPONENT[] = "kiv";
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "host/host_records.h"
-#include "procdriver/module_records.h"
+#include "host/module_records.h"
 
 namespace orvhost {
 

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "build_stamp.h"
-#include "procdriver/module_records.h"
+#include "host/module_records.h"
 
 namespace {
 

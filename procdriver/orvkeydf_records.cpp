@@ -4,7 +4,7 @@
  * Exports pcn_ORVKEYDF and mcn_pcns, the list through which the host finds it,
  * and names the module's component in its version record.
  */
-#include "procdriver/module_records.h"
+#include "host/module_records.h"
 #include "procdriver/orvkeydf.h"
 
 extern const char ORV_MODULE_COMPONENT[] = "base";

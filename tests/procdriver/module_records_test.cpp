@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "procdriver/module_records.h"
+#include "host/module_records.h"
 
 namespace {
 
