@@ -16,8 +16,8 @@
 #include "host/services.h"
 #include "host/text_fields.h"
 #include "interval/custom_manager.h"
+#include "interval/interval_multiple.h"
 #include "interval/interval_names.h"
-#include "interval/interval_seasons.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "host/missing_values.h"
 #include "interval/intnx.h"
-#include "interval/interval_seasons.h"
+#include "interval/interval_multiple.h"
 #include "interval/timeid_index.h"
 
 namespace {

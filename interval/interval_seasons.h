@@ -1,7 +1,7 @@
 /*
  * interval_seasons.h - the season cycle of an interval and its number of
- * seasons, multiples of intervals, and stepping and counting that keep
- * weekly data on a 52-week year.
+ * seasons, and stepping and counting that keep weekly data on a 52-week
+ * year.
  *
  * Season cycles: minutes repeat within the hour, hours within the day,
  * days and working days within the week, tendays, semimonths, months,
@@ -10,8 +10,10 @@
  * quarters within their retail year.  A 52-week view of weekly data counts
  * a week-year's 53rd week as week 1 of the next week-year.
  *
- * Exports: zintsea, zintsea2, zintsea_set, zintsea_calc_nseasons,
- * zintmult, ZINTMULT_* flags, zintnx_seas, zintck_seas.
+ * Exports: zintsea, zintsea2, zintsea_calc_nseasons, zintBuildInterval,
+ * zintnx_seas, zintck_seas.  Multiples of intervals, which simplify to the
+ * interval that fits them, are built above this file and above
+ * interval_fit.h, in interval_multiple.h.
  */
 #ifndef ORV_INTERVAL_INTERVAL_SEASONS_H
 #define ORV_INTERVAL_INTERVAL_SEASONS_H
@@ -44,18 +46,6 @@ int zintsea(const ZINT_DESC *desc, ZINT_DESC *cycle, uint32_t *count, double dat
 int zintsea2(ZINT_SEAS *rec, ZINT_DESC *cycle, int32_t *count, double date);
 
 /*
- * Sets rec's season part from what the user asked for: a cycle (option,
- * may be null or nameless) and a season count (requested, may be null;
- * not positive means none).  The cycle goes into rec's season-cycle
- * record (a scratch record when rec has none), the count into
- * rec->seasonCount.
- * Returns 0; 2 for a null rec, a cycle name that does not parse, or a
- * requested count that the cycle does not hold; otherwise the status of
- * zintsea_calc_nseasons or zintsea2.
- */
-int zintsea_set(ZINT_SEAS *rec, const ZINT_DESC *option, const int32_t *requested, double date);
-
-/*
  * The number of rec's periods in one period of cycle, measured on the
  * cycle period that holds date.
  * Output: *count (left as it was when the result is 1 for a cycle that
@@ -66,28 +56,14 @@ int zintsea_set(ZINT_SEAS *rec, const ZINT_DESC *option, const int32_t *requeste
  */
 int zintsea_calc_nseasons(ZINT_SEAS *rec, const ZINT_DESC *cycle, int32_t *count, double date);
 
-/* Flags of zintmult. */
-enum : int {
-    ZINTMULT_SEASON_MODE = 0x3,   /* bits 0-1: what happens to the season part */
-    ZINTMULT_KEEP_WEEKS = 0x4,    /* do not turn 52 or 53 weeks into years */
-    ZINTMULT_NO_FIT = 0x8,        /* keep the multiple as built (also any bit above 0x10) */
-    ZINTMULT_DAYS_TO_WEEK = 0x10, /* a multiple of days may become a week */
-};
-
 /*
- * The interval k times as long as src's, simplified where it equals a
- * named interval (MONTH x 3 = QTR, WEEK x 52 = YEAR, R445MON x 3 =
- * R445QTR, WEEKV x 53 = YEARV; DAY x 7 = WEEK with ZINTMULT_DAYS_TO_WEEK).
- * The shift is not carried over; kind 's' and WEEKDAY days off are.
- * Output: dst (all of src but its season-cycle pointer, then the new
- * interval; dst's season part when it has a season-cycle record, by the
- * season mode: 1 the multiple's own, 2 src's with a cycle k times as
- * long, 0 and 3 src's with the count divided by k).
- * Returns 0; 1 when the multiple cannot be built (k below 1, a multiplier
- * beyond 2147483647, a custom interval without its INTERVALDS entry, a
- * name that would not fit); 2 for a null record.
+ * The interval of desc's base (with desc's kind and WEEKDAY days off, or a
+ * custom interval's INTERVALDS entry name for code ZINT_CUSTOM) with
+ * multiplier m and stored shift s.
+ * Output: *out.  Returns false when it cannot be built or its name would
+ * not fit a descriptor.
  */
-int zintmult(const ZINT_SEAS *src, int k, ZINT_SEAS *dst, int flags);
+bool zintBuildInterval(const ZINT_DESC &desc, int code, int64_t m, int64_t s, ZINT_DESC *out);
 
 /*
  * Season-aware INTNX (beginning alignment) of rec, with other (may be

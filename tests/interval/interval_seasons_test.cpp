@@ -16,6 +16,7 @@
 
 #include "host/civil_days.h"
 #include "host/missing_values.h"
+#include "interval/interval_multiple.h"
 #include "interval/interval_names.h"
 #include "interval/interval_seasons.h"
 #include "interval/intck.h"
