@@ -50,7 +50,7 @@ bool validDate(int month, int day, int year)
 constexpr std::array<int32_t, ZID_TABLED_YEARS> zidIsoYearStarts = [] {
     std::array<int32_t, ZID_TABLED_YEARS> starts{};
     for (size_t i = 0; i < ZID_TABLED_YEARS; ++i)
-        starts[i] = int32_t(zidIsoWeekStart(ZID_FIRST_TABLED_YEAR + int64_t(i), 1));
+        starts[i] = int32_t(orvIsoWeekStart(ZID_FIRST_TABLED_YEAR + int64_t(i), 1));
     return starts;
 }();
 
@@ -81,7 +81,7 @@ int zidywdd(char scheme, double *year, double *week, double *day, double date)
         *day = g == 1 ? 7 : g - 1;
         break;
     case 'V': {
-        const ZidIsoWeekDate iso = zidIsoWeekDate(d);
+        const OrvIsoWeekDate iso = orvIsoWeekDate(d);
         *year = double(iso.year);
         *week = iso.week;
         *day = iso.day;
@@ -96,7 +96,7 @@ int zidywdd(char scheme, double *year, double *week, double *day, double date)
 
 double ziddywd(int year, int week, int day)
 {
-    return double(zidIsoWeekStart(year, week) + (int64_t(day) - 1));
+    return double(orvIsoWeekStart(year, week) + (int64_t(day) - 1));
 }
 
 double ziddywds(int year, int week, int day)

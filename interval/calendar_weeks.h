@@ -7,7 +7,7 @@
  * Dates are day numbers (day 0 = 1 January 1960).
  *
  * Exports: zidywdd, ziddywd, ziddywds, zintyrse, zidywdds, diff_actact, and
- * the integer helpers ZidIsoWeekDate, zidIsoWeekDate, zidIsoWeekStart, the
+ * the integer helpers (ISO week dates themselves are host/iso_weeks.h's): the
  * table of ISO week-year starts (zidIsoYearStarts, zidTabledYearStart,
  * ZidIsoYear, zidTabledIsoYear, zidTabledIsoWeekDate), zidWholeWeeks,
  * zidSundayYearStart.
@@ -20,34 +20,8 @@
 #include <cstdint>
 
 #include "host/civil_days.h"
+#include "host/iso_weeks.h"
 #include "interval/day_math.h"
-
-/* An ISO 8601 week date. */
-struct ZidIsoWeekDate {
-    int64_t year; /* ISO week-year */
-    int week;     /* 1 to 53 */
-    int day;      /* 1 = Monday to 7 = Sunday */
-};
-
-/* ISO week date of a day number (inline: the closed forms of INTNX and
- * INTCK call it per value).  REQUIRES: |day| <= 2^50. */
-constexpr ZidIsoWeekDate zidIsoWeekDate(int64_t day)
-{
-    const int isoDay = zintIsoDayOfWeek(day);
-    /* A week belongs to the year of its Thursday. */
-    const int64_t thursday = day - isoDay + 4;
-    const int64_t year = orvCivilFromDays(thursday).year;
-    const int week = int((thursday - orvDaysFromCivil(year, 1, 1)) / 7) + 1; /* [1, 53] */
-    return ZidIsoWeekDate{year, week, isoDay};
-}
-
-/* Day number of the Monday of ISO week `week` of ISO week-year `year`;
- * weeks outside 1 to 53 count on from week 1.  REQUIRES: |year| <= 2^40. */
-constexpr int64_t zidIsoWeekStart(int64_t year, int64_t week)
-{
-    const int64_t january4 = orvDaysFromCivil(year, 1, 4);
-    return january4 + 1 - zintIsoDayOfWeek(january4) + 7 * (week - 1);
-}
 
 /* The ISO week-years whose week 1 Monday is tabled: every one that holds
  * a day of the valid range, with a year to spare on each side. */
@@ -55,7 +29,7 @@ constexpr int64_t ZID_FIRST_TABLED_YEAR = 1579;
 constexpr int64_t ZID_LAST_TABLED_YEAR = 20003;
 constexpr size_t ZID_TABLED_YEARS = size_t(ZID_LAST_TABLED_YEAR - ZID_FIRST_TABLED_YEAR + 1);
 
-/* zidIsoWeekStart(year, 1) of each tabled year, from the first. */
+/* orvIsoWeekStart(year, 1) of each tabled year, from the first. */
 extern const std::array<int32_t, ZID_TABLED_YEARS> zidIsoYearStarts;
 
 /* Monday of ISO week 1 of `year`, from the table.
@@ -103,11 +77,11 @@ static_assert([] {
     return true;
 }());
 
-/* zidIsoWeekDate from the table.  REQUIRES: as zidTabledIsoYear. */
-inline ZidIsoWeekDate zidTabledIsoWeekDate(int64_t day)
+/* orvIsoWeekDate from the table.  REQUIRES: as zidTabledIsoYear. */
+inline OrvIsoWeekDate zidTabledIsoWeekDate(int64_t day)
 {
     const ZidIsoYear iso = zidTabledIsoYear(day);
-    return ZidIsoWeekDate{iso.year, int(zidWholeWeeks(uint32_t(day - iso.start))) + 1, zintIsoDayOfWeek(day)};
+    return OrvIsoWeekDate{iso.year, int(zidWholeWeeks(uint32_t(day - iso.start))) + 1, orvIsoWeekday(day)};
 }
 
 /* Day number of the first day (a Sunday) of Sunday-based week-year `year`:

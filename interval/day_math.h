@@ -4,7 +4,7 @@
  *
  * Exports: the valid day range (ZINT_FIRST_DAY, ZINT_LAST_DAY), the step
  * count and product limits, zintFloorDiv, zintFloorMod, zintDayOfWeek,
- * zintIsoDayOfWeek, zintDayInRange, zintIsExactInteger.
+ * zintDayInRange, zintIsExactInteger.
  */
 #ifndef ORV_INTERVAL_DAY_MATH_H
 #define ORV_INTERVAL_DAY_MATH_H
@@ -40,9 +40,6 @@ constexpr int64_t zintFloorMod(int64_t a, int64_t b) { return a - b * orvFloorDi
  * Friday). */
 constexpr int zintDayOfWeek(int64_t day) { return int(zintFloorMod(day + 5, 7)); }
 
-/* ISO day of week, 1 = Monday to 7 = Sunday. */
-constexpr int zintIsoDayOfWeek(int64_t day) { return int(zintFloorMod(day + 4, 7)) + 1; }
-
 /* True when a (floored) day number lies in the valid range; false for a
  * missing value. */
 constexpr bool zintDayInRange(double day)
@@ -57,7 +54,6 @@ constexpr bool zintIsExactInteger(double value)
     return value >= -ZINT_EXACT_LIMIT && value <= ZINT_EXACT_LIMIT;
 }
 
-static_assert(zintDayOfWeek(0) == 5 && zintIsoDayOfWeek(0) == 5);
-static_assert(zintDayOfWeek(-5) == 0 && zintIsoDayOfWeek(-4) == 1);
+static_assert(zintDayOfWeek(0) == 5 && zintDayOfWeek(-5) == 0);
 
 #endif

@@ -54,7 +54,7 @@ int64_t leadOf(int64_t length, int64_t shift) { return shift != 0 ? length - shi
  * week 52. */
 int64_t yearvIndex(int64_t day)
 {
-    const ZidIsoWeekDate iso = zidIsoWeekDate(day);
+    const OrvIsoWeekDate iso = orvIsoWeekDate(day);
     return 52 * iso.year + (iso.week < 52 ? iso.week : 52) - 101921;
 }
 

@@ -131,9 +131,9 @@ constexpr ZintPartAt zintRetailPartIn(const ZintRetailWeeks &weeks, int64_t isoY
 /* The retail month of a day.  REQUIRES: |day| <= 2^50. */
 constexpr ZintPartAt zintRetailPartAt(const ZintRetailWeeks &weeks, int64_t day)
 {
-    const ZidIsoWeekDate iso = zidIsoWeekDate(day);
+    const OrvIsoWeekDate iso = orvIsoWeekDate(day);
     return zintRetailPartIn(weeks, iso.year, day - (iso.day - 1) - 7 * (iso.week - 1),
-                            zidIsoWeekStart(iso.year + 1, 1), day);
+                            orvIsoWeekStart(iso.year + 1, 1), day);
 }
 
 /* First days of retail month `part` (months from January 1960) and of
@@ -155,7 +155,7 @@ constexpr ZintPartSpan zintRetailPartSpanBy(const ZintRetailWeeks &weeks, int64_
 /* zintRetailPartSpanBy for any part.  REQUIRES: |part| <= 2^40. */
 constexpr ZintPartSpan zintRetailPartSpan(const ZintRetailWeeks &weeks, int64_t part)
 {
-    return zintRetailPartSpanBy(weeks, part, [](int64_t year) { return zidIsoWeekStart(year, 1); });
+    return zintRetailPartSpanBy(weeks, part, [](int64_t year) { return orvIsoWeekStart(year, 1); });
 }
 
 /* The two functions below for a retail calendar (445, 454 or 544); the

@@ -71,14 +71,14 @@ double periodStep(int code, int64_t day, int64_t n, int64_t m, int64_t s)
 double yearvStep(int64_t day, int64_t n, int64_t m, int64_t s)
 {
     if (stepTooLarge(n, 371 * m)) return orvMissing();
-    const ZidIsoWeekDate iso = zidIsoWeekDate(day);
+    const OrvIsoWeekDate iso = orvIsoWeekDate(day);
     const int64_t r = zintFloorMod(iso.year - 1960, m);
     int64_t first = iso.year - r + zintFloorDiv(s, 52);
     const int64_t week = zintFloorMod(s, 52) + 1;
     if (iso.year < first || (iso.year == first && iso.week < week)) first -= m;
     const int64_t target = first + m * n;
     if (target < 1581 || target > 20001) return orvMissing();
-    return double(zidIsoWeekStart(target, week));
+    return double(orvIsoWeekStart(target, week));
 }
 
 /* Time of day of a datetime, in seconds. */

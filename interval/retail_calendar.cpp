@@ -50,7 +50,7 @@ int zidmdydf(int *month, int *day, int *year, int calendar, double date)
         *year = int(civil.year);
         return 0;
     }
-    const ZidIsoWeekDate iso = zidIsoWeekDate(d);
+    const OrvIsoWeekDate iso = orvIsoWeekDate(d);
     const int week0 = iso.week - 1;
     int m = 0;
     while (m < 12 && table[m] <= week0) ++m; /* [1, 12]: table[0] is 0 */

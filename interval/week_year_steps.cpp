@@ -34,7 +34,7 @@ constexpr int64_t kLastWeekYear = 19999;
 
 /* YEARV index of an ISO week date as zintck2 counts it: ISO weeks from
  * 1960, a week 53 counting as week 52. */
-int64_t weekYearIndex(const ZidIsoWeekDate &iso)
+int64_t weekYearIndex(const OrvIsoWeekDate &iso)
 {
     return 52 * iso.year + (iso.week < 52 ? iso.week : 52) - 101921;
 }
@@ -49,7 +49,7 @@ bool weekYearsOf(const ZINT_DESC &desc, double x, bool nudged, WeekYears *w)
     w->m = zintMultiplierOf(desc);
     w->startWeek = zintFloorMod(desc.shift, 52) + 1;
     w->yearShift = zintFloorDiv(desc.shift, 52);
-    const ZidIsoWeekDate iso = zidTabledIsoWeekDate(w->day);
+    const OrvIsoWeekDate iso = zidTabledIsoWeekDate(w->day);
     const int64_t into = w->m == 1 ? 0 : zintFloorMod(iso.year - 1960, w->m);
     int64_t first = iso.year - into + w->yearShift;
     if (iso.year < first || (iso.year == first && iso.week < w->startWeek)) first -= w->m;
@@ -76,7 +76,7 @@ double weekYearValue(bool seconds, int64_t day) { return seconds ? double(day) *
 double sameIn(bool seconds, double x, int64_t xDay, int64_t own, int64_t begin, int64_t next)
 {
     /* x's ISO week starts on its Monday; weeks are whole from `own`. */
-    const int64_t weekStart = xDay - (zintIsoDayOfWeek(xDay) - 1);
+    const int64_t weekStart = xDay - (orvIsoWeekday(xDay) - 1);
     const int64_t target = begin + (weekStart - own);
     const double limit = weekYearValue(seconds, std::min(next, target + 7));
     const double value = weekYearValue(seconds, target) + (x - weekYearValue(seconds, weekStart));

@@ -1,6 +1,6 @@
 /*
- * calendar_text.cpp - month and weekday names, ISO 8601 weeks, two-digit
- * years and the split of a datetime, for the date formats and informats
+ * calendar_text.cpp - month and weekday names, two-digit years and the
+ * split of a datetime, for the date formats and informats
  * (platform/calendar_text.h).
  */
 #include "platform/calendar_text.h"
@@ -9,7 +9,6 @@
 #include <cctype>
 #include <iterator>
 
-#include "host/civil_days.h"
 #include "platform/date_range.h"
 
 namespace orvhost {
@@ -50,30 +49,6 @@ std::string_view weekdayName(int isoWeekday) { return kWeekdayNames[isoWeekday -
 
 int findMonth(std::string_view name) { return findName(kMonthNames, name); }
 int findWeekday(std::string_view name) { return findName(kWeekdayNames, name); }
-
-int isoWeekday(int64_t day)
-{
-    /* Day 0 is a Friday: index 4 counting from Monday = 0. */
-    return int(day + 4 - orvFloorDiv(day + 4, 7) * 7) + 1;
-}
-
-IsoWeek isoWeekOf(int64_t day)
-{
-    /* A week belongs to the year that holds its Thursday. */
-    const int weekday = isoWeekday(day);
-    const int64_t thursday = day - weekday + 4;
-    const int64_t year = orvCivilFromDays(thursday).year;
-    const int week = int((thursday - orvDaysFromCivil(year, 1, 1)) / 7) + 1; /* [1, 53] */
-    return IsoWeek{year, week, weekday};
-}
-
-int64_t isoWeekOneStart(int64_t year)
-{
-    const int64_t january4 = orvDaysFromCivil(year, 1, 4);
-    return january4 - (isoWeekday(january4) - 1);
-}
-
-int isoWeeksInYear(int64_t year) { return int((isoWeekOneStart(year + 1) - isoWeekOneStart(year)) / 7); }
 
 int64_t expandTwoDigitYear(int twoDigitYear, int cutoff)
 {

@@ -1,11 +1,11 @@
 /*
  * calendar_text.h - the calendar pieces that the date formats write and the
- * date informats read: month and weekday names, ISO 8601 weeks, two-digit
- * years, and the split of a datetime into day and time of day.
+ * date informats read: month and weekday names, two-digit years, and the
+ * split of a datetime into day and time of day.  ISO 8601 week dates are
+ * host/iso_weeks.h's, shared with the modules.
  *
  * Exports: monthAbbreviation, monthName, weekdayName, findMonth,
- * findWeekday, isoWeekday, IsoWeek, isoWeekOf, isoWeekOneStart,
- * isoWeeksInYear, expandTwoDigitYear, splitDatetime.
+ * findWeekday, expandTwoDigitYear, splitDatetime.
  */
 #ifndef ORV_PLATFORM_CALENDAR_TEXT_H
 #define ORV_PLATFORM_CALENDAR_TEXT_H
@@ -31,26 +31,6 @@ int findMonth(std::string_view name);
 /* The ISO weekday (1 = Monday to 7 = Sunday) of a name, full or its first
  * three letters, in any case; 0 when it names no weekday. */
 int findWeekday(std::string_view name);
-
-/* ISO weekday of a day number: 1 = Monday to 7 = Sunday (day 0 is a Friday,
- * 5). */
-int isoWeekday(int64_t day);
-
-struct IsoWeek {
-    int64_t year; /* the week-year, which can differ from the calendar year near 1 January */
-    int week;     /* 1 to 53 */
-    int weekday;  /* 1 = Monday to 7 = Sunday */
-};
-
-/* The ISO 8601 week date of a day number.  REQUIRES: |day| < 2^40. */
-IsoWeek isoWeekOf(int64_t day);
-
-/* The day number of the Monday that begins week 1 of an ISO week-year (the
- * week that holds 4 January).  REQUIRES: |year| < 2^30. */
-int64_t isoWeekOneStart(int64_t year);
-
-/* 52 or 53. REQUIRES: |year| < 2^30. */
-int isoWeeksInYear(int64_t year);
 
 /* A two-digit year (0 to 99) taken into the hundred years that begin with
  * cutoff: with cutoff 1926, 26 is 1926, 99 is 1999 and 25 is 2025. */

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/civil_days.h"
+#include "host/iso_weeks.h"
 #include "host/missing_values.h"
 #include "platform/calendar_text.h"
 #include "platform/date_range.h"
@@ -188,7 +189,7 @@ Forms datetimeForms(int64_t day, double seconds, int width, int decimals)
 Forms weekdatxForms(int64_t day)
 {
     const OrvCivilDate c = orvCivilFromDays(day);
-    const std::string weekday(weekdayName(isoWeekday(day)));
+    const std::string weekday(weekdayName(orvIsoWeekday(day)));
     const std::string month(monthName(c.month));
     const std::string dayText = std::to_string(c.day);
     const std::string year = std::to_string(c.year);
@@ -200,11 +201,11 @@ Forms weekdatxForms(int64_t day)
 
 Forms weekvForms(int64_t day, int width)
 {
-    const IsoWeek w = isoWeekOf(day);
+    const OrvIsoWeekDate w = orvIsoWeekDate(day);
     const std::string week = "W" + twoDigits(w.week);
     if (width >= kWeekvFullYearWidth) {
         const std::string year = yearText(w.year, true);
-        return {year + "-" + week + "-" + twoDigits(w.weekday), year + week + twoDigits(w.weekday), year + week};
+        return {year + "-" + week + "-" + twoDigits(w.day), year + week + twoDigits(w.day), year + week};
     }
     return {yearText(w.year, false) + week, week};
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/civil_days.h"
+#include "host/iso_weeks.h"
 #include "host/missing_values.h"
 #include "platform/calendar_text.h"
 #include "platform/date_range.h"
@@ -194,7 +195,7 @@ bool readWeekdatx(std::string text, int cutoff, int64_t *dayOut)
     if (dayWord.digits(2, &day) == 0 || !dayWord.atEnd() || month == 0) return false;
     if (!readYear(yearWord, cutoff, &year) || !yearWord.atEnd()) return false;
     if (!dayOfCivil(year, month, day, dayOut)) return false;
-    return weekday == 0 || weekday == isoWeekday(*dayOut);
+    return weekday == 0 || weekday == orvIsoWeekday(*dayOut);
 }
 
 /* "2020-W02-01", "2020W0201", "2020W021", "2020W02", "20W02". */
@@ -208,8 +209,8 @@ bool readWeekv(Scanner &s, int cutoff, int64_t *dayOut)
     if (dash || !s.atEnd()) {
         if (s.digits(2, &weekday) == 0 || weekday < 1 || weekday > 7) return false;
     }
-    if (year < 1 || year > 99999 || week < 1 || week > isoWeeksInYear(year)) return false;
-    const int64_t day = isoWeekOneStart(year) + (week - 1) * 7 + (weekday - 1);
+    if (year < 1 || year > 99999 || week < 1 || week > orvIsoWeeksInYear(year)) return false;
+    const int64_t day = orvIsoWeekStart(year, week) + (weekday - 1);
     if (day < kFirstDay || day > kLastDay) return false;
     *dayOut = day;
     return true;

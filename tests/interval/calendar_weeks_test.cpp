@@ -23,7 +23,7 @@ TEST(CalendarWalk, EveryValidDayRoundTrips)
     /* Each day follows the one before: the same month one day on, or the
      * 1st of the next month after the last day of one. */
     OrvCivilDate previous = orvCivilFromDays(ZINT_FIRST_DAY - 1);
-    ZidIsoWeekDate previousIso = zidIsoWeekDate(ZINT_FIRST_DAY - 1);
+    OrvIsoWeekDate previousIso = orvIsoWeekDate(ZINT_FIRST_DAY - 1);
     int failures = 0;
     for (int64_t day = ZINT_FIRST_DAY; day <= ZINT_LAST_DAY && failures < 10; ++day) {
         int month = 0, dayOfMonth = 0, year = 0;
@@ -37,7 +37,7 @@ TEST(CalendarWalk, EveryValidDayRoundTrips)
                                 (year == previous.year + 1 && month == 1 && previous.month == 12));
         ok = ok && (nextInMonth || nextMonth);
         /* ISO: consecutive days, and back through ziddywd. */
-        const ZidIsoWeekDate iso = zidIsoWeekDate(day);
+        const OrvIsoWeekDate iso = orvIsoWeekDate(day);
         const bool isoNext =
             (iso.day == previousIso.day + 1 && iso.week == previousIso.week &&
              iso.year == previousIso.year) ||
@@ -64,11 +64,11 @@ TEST(CalendarWalk, TabledIsoYearsMatchTheWeekDates)
 {
     int failures = 0;
     for (int64_t day = ZINT_FIRST_DAY - 7; day <= ZINT_LAST_DAY + 7 && failures < 10; ++day) {
-        const ZidIsoWeekDate iso = zidIsoWeekDate(day);
+        const OrvIsoWeekDate iso = orvIsoWeekDate(day);
         const ZidIsoYear tabled = zidTabledIsoYear(day);
         const int64_t weekOne = day - (iso.day - 1) - 7 * (iso.week - 1);
         if (tabled.year != iso.year || tabled.start != weekOne ||
-            zidTabledYearStart(iso.year) != weekOne || tabled.next != zidIsoWeekStart(iso.year + 1, 1)) {
+            zidTabledYearStart(iso.year) != weekOne || tabled.next != orvIsoWeekStart(iso.year + 1, 1)) {
             ++failures;
             ADD_FAILURE() << "day " << day << ": tabled " << tabled.year << " from " << tabled.start
                           << ", iso " << iso.year << " from " << weekOne;
