@@ -17,7 +17,9 @@ series_aux_expected.csv: rows case, g, date, value: the auxiliary series
     primary's dates (value empty for a missing value): inner and outer
     (INNER and OUTER read beside PRIM; INNER lacks group B), late (LATE
     beside PRIM with END = 2020-12-01: its observations all lie after END,
-    so the group is empty).
+    so the group is empty), inner_filled and inner_zero_left (INNER with
+    SETMISSING=-1, and with SETMISSING=0 and ZEROMISS=LEFT: pandas fillna,
+    then the leading zeros made missing).
 
 series_fit_inputs.csv: rows case, k, previous, pos, actual, predicted
     (empty = missing).
@@ -96,6 +98,18 @@ def aux_expected(frames):
             aligned = series.reindex(axis)
             for d, v in aligned.items():
                 rows.append([case, g, d.strftime("%Y-%m-%d"), cell(v)])
+    # INNER with the missing-value settings of the accumulation applied to
+    # the placed series: SETMISSING=-1; SETMISSING=0 with the leading zeros
+    # turned missing again (ZEROMISS=LEFT; nothing when no value is non-zero).
+    for case, fill, zeros_left in (("inner_filled", -1.0, False), ("inner_zero_left", 0.0, True)):
+        for g in ("A", "B"):
+            axis = frames[("PRIM", g)].index
+            aligned = frames.get(("INNER", g), pd.Series([], dtype=float)).reindex(axis).fillna(fill)
+            if zeros_left and (aligned != 0).any():
+                leading = (aligned != 0).cumsum() == 0
+                aligned[leading] = NAN
+            for d, v in aligned.items():
+                rows.append([case, g, d.strftime("%Y-%m-%d"), cell(v)])
     # LATE's group A lies wholly after END: an empty group on the primary's axis.
     axis = frames[("PRIM", "A")].index
     empty = frames[("LATE", "A")][frames[("LATE", "A")].index <= pd.Timestamp("2020-12-01")]
@@ -121,6 +135,15 @@ FIT_CASES = {
         k=1, previous=NAN,
         actual=[1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 5, 1e9 + 4, 1e9 + 6],
         predicted=[1e9 + 1.5, 1e9 + 1.5, 1e9 + 3.5, 1e9 + 4.5, 1e9 + 4.5, 1e9 + 5.5]),
+    # Every prediction above its actual value: the largest error and the
+    # largest percentage error are negative; three actual values without a
+    # value before them give exactly two one-step differences.
+    "over": dict(
+        k=1, previous=NAN, actual=[4, 6, 5], predicted=[5, 6.5, 7]),
+    # Every prediction below its actual value: the smallest errors are
+    # positive.
+    "under": dict(
+        k=1, previous=8.0, actual=[10, 12, 11, 13], predicted=[9, 11.5, 10, 12]),
     # No prediction at all.
     "no_prediction": dict(
         k=1, previous=NAN, actual=[1, 2, 3], predicted=[NAN, NAN, NAN]),

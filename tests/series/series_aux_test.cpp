@@ -19,6 +19,7 @@
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "interval/timeslot_accumulate.h"
+#include "series/series_access.h"
 #include "series/series_aux.h"
 #include "series/series_bind.h"
 #include "tests/interval/oracle_csv.h"
@@ -105,16 +106,25 @@ TEST_F(SeriesAux, AuxiliarySeriesOnThePrimaryMonthsMatchPandasReindex)
         const char *member;
         double end;
         std::vector<std::string> groups;  /* groups read, in order */
+        double setMissingValue = M;       /* SETMISSING=value when present */
+        int zeroMiss = 0;
     };
     const Case cases[] = {
         {"inner", "INNER", M, {"A", "B"}},
         {"outer", "OUTER", M, {"A", "B"}},
         {"late", "LATE", dayOf("2020-12-01"), {"A"}},
+        {"inner_filled", "INNER", M, {"A", "B"}, -1},
+        {"inner_zero_left", "INNER", M, {"A", "B"}, 0, 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
         orvtest::RoadSettings s = monthly({{c.member, {"v"}}});
         s.end = c.end;
+        if (!orvIsMissing(c.setMissingValue)) {
+            s.setMissing = ZTS_SETMISS_VALUE;
+            s.setMissingValue = c.setMissingValue;
+        }
+        s.zeroMiss = c.zeroMiss;
         const orvtest::RoadResult result = orvtest::runReadRoad(s);
         ASSERT_EQ(result.bindStatus, 0);
         ASSERT_EQ(result.setupStatus, 0);

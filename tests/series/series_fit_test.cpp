@@ -52,7 +52,7 @@ TEST(SeriesFit, StatisticsMatchNumpySklearnAndForecast)
         c.actual.push_back(parsed(field(row, 4)));
         c.predicted.push_back(parsed(field(row, 5)));
     }
-    ASSERT_EQ(cases.size(), 4u);
+    ASSERT_EQ(cases.size(), 6u);
     std::map<std::string, ZTS_FITREC> records;
     for (auto &[name, c] : cases) {
         ZTS_FITREC rec;
@@ -60,7 +60,7 @@ TEST(SeriesFit, StatisticsMatchNumpySklearnAndForecast)
         records[name] = rec;
     }
     const auto expected = orvtest::readOracleCsv("series_fit_expected.csv");
-    ASSERT_EQ(expected.size(), 4u * 28u);
+    ASSERT_EQ(expected.size(), 6u * 28u);
     for (const orvtest::CsvRow &row : expected) {
         const ZTS_FITREC &rec = records.at(row.fields[0]);
         const int value = int(row.integer(1));
@@ -123,6 +123,9 @@ TEST(SeriesFit, SelectionAndComparisonByHand)
         {"largest error by magnitude", 15, 4, -5, 0},
         {"smallest pct error by magnitude", 18, -0.5, 0.25, 1},
         {"apc smaller", 14, 3, 2, 1},
+        {"rsquare tie keeps a", 8, 0.7, 0.7, 0},
+        {"sse tie keeps a", 1, 2, 2, 0},
+        {"me tie of magnitude keeps a", 19, -3, 3, 0},
     };
     for (const Case &c : cases) EXPECT_EQ(ztssfc(c.index, c.a, c.b), c.expected) << c.id;
 }
