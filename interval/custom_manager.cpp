@@ -17,7 +17,6 @@
 #include "host/host_records.h"
 #include "host/missing_values.h"
 #include "host/services.h"
-#include "interval/custom_options.h"
 
 extern "C" void *Exported_QXHandle;
 
@@ -265,13 +264,6 @@ int zintWideText(const char *text, int length, uint32_t *out, int capacity)
     if (length > capacity) return -1;
     for (int i = 0; i < length; ++i) out[i] = uint8_t(text[i]);
     return length;
-}
-
-bool zintCustomEntryUsable(const ZINT_CUSTOM_ENTRY &entry)
-{
-    return entry.nameLength >= 1 && entry.nameLength <= ZINT_CUSTOM_FIELD && entry.memberLength >= 1 &&
-           entry.memberLength <= ZINT_CUSTOM_FIELD && entry.librefLength >= 0 &&
-           entry.librefLength <= ZINT_CUSTOM_LIBREF_MAX;
 }
 
 int zcintcInit(struct ZINT_CUSTOM **manager)
