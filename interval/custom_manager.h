@@ -87,8 +87,11 @@ void CleanMGR(HOST_RESOURCE_TABLE *table, int32_t resourceId);
 /* The row reader of a load (registered with the registry): reads every
  * observation of the data set behind context into definition.  Returns 0,
  * ZINT_STATUS_READ_ERROR after a read error, or ZINT_STATUS_CUSTOM_FAILURE
- * for a SEASON value that is not a whole number from 1 to 2147473647
- * (message 882/1103). */
+ * for the first row that breaks a rule of a calendar, reported with its
+ * row number (messages 882/1103 and 1105 to 1110): a BEGIN in every row,
+ * rising from row to row; with END, an END in every row, not before its
+ * BEGIN and before the next row's BEGIN; a SEASON, where given, a whole
+ * number from 1 to 2147473647. */
 int loadCustom(void *context, const ZINT_CUSTOM_LOAD_HEADER *header, ZINT_CUSTREF *definition);
 
 /* A definition read straight from its data set, when it cannot be loaded
