@@ -47,6 +47,12 @@ constexpr int kDaysPerWeek = 7;
 constexpr int kMonths = 12;
 /* Duration after of the last working day before a two-day weekend. */
 constexpr double kFridayAfter = 2;
+/* The most members a season group is built with: a seasonal cycle of more
+ * seasons than SEASONALITY= accepts (10000) cannot be modelled by the
+ * procedures, and each member is an event and a dummy column of its own.
+ * A custom interval may have up to 2147473647 seasons. */
+constexpr int32_t kMostGroupMembers = 10000;
+constexpr int kMsgGroupTooLarge = 464;
 
 using Name = ZTSEV_NAMETEXT;
 
@@ -173,6 +179,11 @@ int expandSeasons(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const Name &word
             return ZTSEV_GROUP_LATER;
         }
         return status == 2 ? ZTSEV_NO_SERIES : ZTSEV_NO_SEASONS;
+    }
+    if (count > kMostGroupMembers) {
+        xpmlog(ZTSEV_MSG_SET, kMsgGroupTooLarge, ORV_MSG_TEXT, word.length, word.text, ORV_MSG_INT, int(count),
+               ORV_MSG_END);
+        return ZTSEV_GROUP_MEMBER_FAILED;
     }
     for (int32_t n = 1; n <= count; ++n) {
         char text[ZTSEV_NAME_SIZE + 16];

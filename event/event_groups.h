@@ -26,7 +26,8 @@ extern const std::array<std::array<char, ZTSEV_NAME_SIZE>, ZTSEV_GROUP_WORDS> gr
  * group is left for list finishing (the word itself is added);
  * ZTSEV_NOT_GROUP (32); for the fixed member lists the status (3 or 4) of
  * the first member that could not be added; ZTSEV_GROUP_MEMBER_FAILED (35)
- * when a season member could not be added or a DAY... word is no group;
+ * when a season member could not be added, a season group would have more
+ * than 10000 members (note 883/464) or a DAY... word is no group;
  * 12 or 23 from the seasonality service; ZTSEV_NO_LIST.
  */
 int ZTSEVFindGroup(ZTSEV_LIST *list, const ZTSEV_SERIES *series, const char *name,

@@ -17,7 +17,6 @@
 #include "host/host_records.h"
 #include "host/missing_values.h"
 #include "host/services.h"
-#include "interval/custom_options.h"
 
 extern "C" void *Exported_QXHandle;
 
@@ -35,6 +34,13 @@ constexpr int kMessageSet = 882;
 constexpr int kMsgEntryTooLong = 1101;
 constexpr int kMsgNotNumeric = 1102;
 constexpr int kMsgBadSeason = 1103;
+constexpr int kMsgNoVariable = 1104;
+constexpr int kMsgNoBegin = 1105;
+constexpr int kMsgNoEnd = 1106;
+constexpr int kMsgEndBeforeBegin = 1107;
+constexpr int kMsgRepeatedBegin = 1108;
+constexpr int kMsgBeginOutOfOrder = 1109;
+constexpr int kMsgOverlap = 1110;
 /* Seasons become 32-bit season numbers and date-key codes 10000 + n. */
 constexpr double kLargestSeason = 2147483647.0 - 10000.0;
 /* Characters of a descriptor's name (21 and its NUL). */
@@ -136,6 +142,9 @@ struct LoadContext {
     ZINT_CUSTOM_ENTRY entry{}; /* for messages */
 };
 
+/* Room for "LIB.MEMBER" of an entry. */
+constexpr int kShownDataSetName = ZINT_CUSTOM_LIBREF_MAX + 1 + ZINT_CUSTOM_FIELD;
+
 /* "LIB.MEMBER" of an entry, for messages. */
 int dataSetName(const ZINT_CUSTOM_ENTRY &entry, char *out)
 {
@@ -158,19 +167,70 @@ int fetchVariable(LoadContext &context, const char *name, int slot, bool require
     int rc = xvfind(context.handle, name, int(std::strlen(name)), &number);
     if (rc != 0 || number <= 0) {
         if (!required) return 1;
-        return rc < 0 ? rc : ZINT_STATUS_CUSTOM_FAILURE;
+        char shown[kShownDataSetName];
+        xpmlog(kMessageSet, kMsgNoVariable, ORV_MSG_TEXT, dataSetName(context.entry, shown), shown, ORV_MSG_TEXT,
+               int(std::strlen(name)), name, ORV_MSG_END);
+        return ZINT_STATUS_CUSTOM_FAILURE;
     }
     VARIABLE_DESCRIPTOR described;
     rc = xvname(context.handle, number, &described);
     if (rc < 0) return rc;
     if (described.type != ORV_VAR_NUMERIC) {
-        char shown[ZINT_CUSTOM_LIBREF_MAX + 1 + ZINT_CUSTOM_FIELD];
+        char shown[kShownDataSetName];
         xpmlog(kMessageSet, kMsgNotNumeric, ORV_MSG_TEXT, dataSetName(context.entry, shown), shown, ORV_MSG_TEXT,
                int(std::strlen(name)), name, ORV_MSG_END);
         return ZINT_STATUS_CUSTOM_FAILURE;
     }
     rc = xvgetd(context.fetch, number, ORV_VAR_NUMERIC, &context.row[slot], 8, 8, 0, 0);
     return rc < 0 ? rc : 0;
+}
+
+/*
+ * Checks row i (0-based) of a calendar, held in context.row, against the
+ * rows stored before it in definition: a BEGIN in every row; with END, an
+ * END in every row, not before its BEGIN; each BEGIN after the one before,
+ * and with END after the end of the period before (periods do not
+ * overlap); a SEASON, where given, a whole number from 1 to
+ * kLargestSeason.  A row that breaks a rule is reported with its number
+ * (message set 882) and false returned.
+ */
+bool rowFollowsTheRules(const LoadContext &context, const ZINT_CUSTREF &definition, int32_t i, bool hasEnd,
+                        bool hasSeason)
+{
+    const double begin = context.row[0], end = context.row[1], season = context.row[2];
+    const int row = i + 1;
+    int message = 0;
+    if (orvIsMissing(begin)) {
+        message = kMsgNoBegin;
+    } else if (hasEnd && orvIsMissing(end)) {
+        message = kMsgNoEnd;
+    } else if (hasEnd && end < begin) {
+        message = kMsgEndBeforeBegin;
+    } else if (i > 0 && begin == definition.begin[i - 1]) {
+        message = kMsgRepeatedBegin;
+    } else if (i > 0 && begin < definition.begin[i - 1]) {
+        message = kMsgBeginOutOfOrder;
+    } else if (i > 0 && hasEnd && begin <= definition.end[i - 1]) {
+        message = kMsgOverlap;
+    }
+    char shown[kShownDataSetName];
+    const int shownLength = dataSetName(context.entry, shown);
+    if (message == kMsgRepeatedBegin || message == kMsgBeginOutOfOrder || message == kMsgOverlap) {
+        xpmlog(kMessageSet, message, ORV_MSG_TEXT, shownLength, shown, ORV_MSG_INT, row, ORV_MSG_INT, row - 1,
+               ORV_MSG_END);
+        return false;
+    }
+    if (message != 0) {
+        xpmlog(kMessageSet, message, ORV_MSG_TEXT, shownLength, shown, ORV_MSG_INT, row, ORV_MSG_END);
+        return false;
+    }
+    if (hasSeason && !orvIsMissing(season) &&
+        !(season >= 1 && season <= kLargestSeason && season == std::floor(season))) {
+        xpmlog(kMessageSet, kMsgBadSeason, ORV_MSG_TEXT, shownLength, shown, ORV_MSG_INT, row, ORV_MSG_DBL, season,
+               ORV_MSG_END);
+        return false;
+    }
+    return true;
 }
 
 /* Fills the header's format from BEGIN's descriptor. */
@@ -265,13 +325,6 @@ int zintWideText(const char *text, int length, uint32_t *out, int capacity)
     if (length > capacity) return -1;
     for (int i = 0; i < length; ++i) out[i] = uint8_t(text[i]);
     return length;
-}
-
-bool zintCustomEntryUsable(const ZINT_CUSTOM_ENTRY &entry)
-{
-    return entry.nameLength >= 1 && entry.nameLength <= ZINT_CUSTOM_FIELD && entry.memberLength >= 1 &&
-           entry.memberLength <= ZINT_CUSTOM_FIELD && entry.librefLength >= 0 &&
-           entry.librefLength <= ZINT_CUSTOM_LIBREF_MAX;
 }
 
 int zcintcInit(struct ZINT_CUSTOM **manager)
@@ -446,18 +499,13 @@ int loadCustom(void *contextIn, const ZINT_CUSTOM_LOAD_HEADER *header, ZINT_CUST
             break;
         }
         if (i == header->observations) break;
-        const double season = context.row[2];
-        if (hasSeason && !orvIsMissing(season) &&
-            !(season >= 1 && season <= kLargestSeason && season == std::floor(season))) {
-            char shown[ZINT_CUSTOM_LIBREF_MAX + 1 + ZINT_CUSTOM_FIELD];
-            xpmlog(kMessageSet, kMsgBadSeason, ORV_MSG_TEXT, dataSetName(context.entry, shown), shown, ORV_MSG_DBL,
-                   season, ORV_MSG_END);
+        if (!rowFollowsTheRules(context, *definition, i, hasEnd, hasSeason)) {
             status = ZINT_STATUS_CUSTOM_FAILURE;
             break;
         }
         definition->begin[i] = context.row[0];
         if (hasEnd) definition->end[i] = context.row[1];
-        if (hasSeason) definition->season[i] = season;
+        if (hasSeason) definition->season[i] = context.row[2];
     }
     definition->count = i;
     context.status = status;

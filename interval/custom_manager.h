@@ -11,10 +11,9 @@
  *
  * Every failure is a negative host status (custom_interval_records.h).
  *
- * Exports: ZINT_CUSTOM, ZINT_CUSTOM_ENTRY, ZINT_CUSTOM_FIELD,
- * ZINT_CUSTOM_LIBREF_MAX, ZINT_CUSTOM_SLOT_NAME, zcintcInit, getcustomname,
+ * Exports: ZINT_CUSTOM, ZINT_CUSTOM_SLOT_NAME, zcintcInit, getcustomname,
  * zcustLoad, zcintcReleaseRef, CleanMGR, loadCustom, ZintCustomData,
- * zintCustomReadDirect, zintWideText, zintCustomEntryUsable.
+ * zintCustomReadDirect, zintWideText.
  */
 #ifndef ORV_INTERVAL_CUSTOM_MANAGER_H
 #define ORV_INTERVAL_CUSTOM_MANAGER_H
@@ -25,6 +24,7 @@
 
 #include "host/custom_interval_records.h"
 #include "host/host_records.h"
+#include "interval/custom_options.h"
 #include "interval/season_record.h"
 
 /* The named slot that holds the manager's host resource. */
@@ -42,27 +42,6 @@ static_assert(offsetof(struct ZINT_CUSTOM, extension) == 0x8);
 static_assert(offsetof(struct ZINT_CUSTOM, registry) == 0x10);
 static_assert(offsetof(struct ZINT_CUSTOM, hostObjects) == 0x18);
 static_assert(sizeof(struct ZINT_CUSTOM) == 0x48);
-
-/* An INTERVALDS entry.  The fields hold 32 characters, blank-padded; a
- * length above the field's size says the text was longer (the entry is
- * then not usable). */
-constexpr int ZINT_CUSTOM_FIELD = 32;
-constexpr int ZINT_CUSTOM_LIBREF_MAX = 8;
-
-struct ZINT_CUSTOM_ENTRY {
-    int16_t nameLength;                /* 0 */
-    char name[ZINT_CUSTOM_FIELD];      /* 2 */
-    int16_t librefLength;              /* 34 */
-    char libref[ZINT_CUSTOM_FIELD];    /* 36 */
-    int16_t memberLength;              /* 68 */
-    char member[ZINT_CUSTOM_FIELD];    /* 70 */
-};
-static_assert(offsetof(ZINT_CUSTOM_ENTRY, name) == 2);
-static_assert(offsetof(ZINT_CUSTOM_ENTRY, librefLength) == 34);
-static_assert(offsetof(ZINT_CUSTOM_ENTRY, libref) == 36);
-static_assert(offsetof(ZINT_CUSTOM_ENTRY, memberLength) == 68);
-static_assert(offsetof(ZINT_CUSTOM_ENTRY, member) == 70);
-static_assert(sizeof(ZINT_CUSTOM_ENTRY) == 102);
 
 /*
  * The manager, created on first use: looks the slot up, creates the host
@@ -108,8 +87,11 @@ void CleanMGR(HOST_RESOURCE_TABLE *table, int32_t resourceId);
 /* The row reader of a load (registered with the registry): reads every
  * observation of the data set behind context into definition.  Returns 0,
  * ZINT_STATUS_READ_ERROR after a read error, or ZINT_STATUS_CUSTOM_FAILURE
- * for a SEASON value that is not a whole number from 1 to 2147473647
- * (message 882/1103). */
+ * for the first row that breaks a rule of a calendar, reported with its
+ * row number (messages 882/1103 and 1105 to 1110): a BEGIN in every row,
+ * rising from row to row; with END, an END in every row, not before its
+ * BEGIN and before the next row's BEGIN; a SEASON, where given, a whole
+ * number from 1 to 2147473647. */
 int loadCustom(void *context, const ZINT_CUSTOM_LOAD_HEADER *header, ZINT_CUSTREF *definition);
 
 /* A definition read straight from its data set, when it cannot be loaded
@@ -130,10 +112,5 @@ int zintCustomReadDirect(const ZINT_CUSTOM_ENTRY &entry, ZintCustomData &data);
  * characters.  Returns the characters written, or -1 when the text does
  * not fit. */
 int zintWideText(const char *text, int length, uint32_t *out, int capacity);
-
-/* True when the entry's texts fit their fields (name and member 32
- * characters, library reference 8) and the name and member are not
- * empty. */
-bool zintCustomEntryUsable(const ZINT_CUSTOM_ENTRY &entry);
 
 #endif

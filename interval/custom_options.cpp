@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/custom_interval_records.h"
 #include "host/host_records.h"
 #include "host/services.h"
 
@@ -64,6 +65,13 @@ int matchKind(const ZINT_CUSTOM_ENTRY &entry, const char *name, int length, int3
 }
 
 }  // namespace
+
+bool zintCustomEntryUsable(const ZINT_CUSTOM_ENTRY &entry)
+{
+    return entry.nameLength >= 1 && entry.nameLength <= ZINT_CUSTOM_FIELD && entry.memberLength >= 1 &&
+           entry.memberLength <= ZINT_CUSTOM_FIELD && entry.librefLength >= 0 &&
+           entry.librefLength <= ZINT_CUSTOM_LIBREF_MAX;
+}
 
 int parseIntervalDS(const char *text, ZINT_CUSTOM_ENTRY *entry, const char **cursor)
 {

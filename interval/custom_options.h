@@ -3,15 +3,43 @@
  * name=libref.member, the entry that defines a custom interval, and the
  * opening of that entry's data set.
  *
- * Exports: parseIntervalDS, parseIntervalOptions, getCustomIntervalDSRef,
- * zintCustomOpen.
+ * Exports: ZINT_CUSTOM_ENTRY, ZINT_CUSTOM_FIELD, ZINT_CUSTOM_LIBREF_MAX,
+ * zintCustomEntryUsable, parseIntervalDS, parseIntervalOptions,
+ * getCustomIntervalDSRef, zintCustomOpen.
  */
 #ifndef ORV_INTERVAL_CUSTOM_OPTIONS_H
 #define ORV_INTERVAL_CUSTOM_OPTIONS_H
 
+#include <cstddef>
 #include <cstdint>
 
-#include "interval/custom_manager.h"
+#include "interval/interval_desc.h"
+
+/* An INTERVALDS entry.  The fields hold 32 characters, blank-padded; a
+ * length above the field's size says the text was longer (the entry is
+ * then not usable). */
+constexpr int ZINT_CUSTOM_FIELD = 32;
+constexpr int ZINT_CUSTOM_LIBREF_MAX = 8;
+
+struct ZINT_CUSTOM_ENTRY {
+    int16_t nameLength;                /* 0 */
+    char name[ZINT_CUSTOM_FIELD];      /* 2 */
+    int16_t librefLength;              /* 34 */
+    char libref[ZINT_CUSTOM_FIELD];    /* 36 */
+    int16_t memberLength;              /* 68 */
+    char member[ZINT_CUSTOM_FIELD];    /* 70 */
+};
+static_assert(offsetof(ZINT_CUSTOM_ENTRY, name) == 2);
+static_assert(offsetof(ZINT_CUSTOM_ENTRY, librefLength) == 34);
+static_assert(offsetof(ZINT_CUSTOM_ENTRY, libref) == 36);
+static_assert(offsetof(ZINT_CUSTOM_ENTRY, memberLength) == 68);
+static_assert(offsetof(ZINT_CUSTOM_ENTRY, member) == 70);
+static_assert(sizeof(ZINT_CUSTOM_ENTRY) == 102);
+
+/* True when the entry's texts fit their fields (name and member 32
+ * characters, library reference 8) and the name and member are not
+ * empty. */
+bool zintCustomEntryUsable(const ZINT_CUSTOM_ENTRY &entry);
 
 /*
  * Takes the next entry of an INTERVALDS text (NUL-terminated).  Separators

@@ -96,6 +96,23 @@ void addDaysOff(TextBuilder &out, const ZINT_DESC &desc)
     out.add('W');
 }
 
+/* The definition of a custom interval, loaded once so that a name whose
+ * data set cannot be used fails here.  The reference is released at once;
+ * a name without an entry gives none, and none is released. */
+int loadCustomInterval(const ZINT_DESC &desc)
+{
+    ZINT_SEAS rec{};
+    rec.interval = desc;
+    ZINT_CUSTREF *reference = nullptr;
+    const int rc = zcustLoad(&rec, &reference);
+    if (rc < 0) {
+        xprrlog(nullptr, rc);
+        return ZINTSTR_CUSTOM_LOAD;
+    }
+    if (reference != nullptr) zcintcReleaseRef(reference);
+    return ZINTSTR_OK;
+}
+
 /*
  * Steps 11 to 13 of a parse: days off, multiplier, shift and kind, from
  * the tail that follows the stem.  wAt is the tail position of its "W" (-1
@@ -153,6 +170,10 @@ int parseTail(ZINT_DESC *desc, const char *tail, int tailLength, int wAt, bool p
     /* A custom interval's kind is the unit of its display format; a format
      * without a unit falls through to the calendar rule below. */
     if (code == ZINT_CUSTOM) {
+        /* Loaded before its format is asked for, so that a data set that
+         * cannot be used is reported once. */
+        const int loaded = loadCustomInterval(*desc);
+        if (loaded != ZINTSTR_OK) return loaded;
         char format[ZINT_FORMAT_NAME_SIZE];
         int16_t formatLength = 0;
         zintfmt(desc, format, &formatLength, nullptr, nullptr);
@@ -198,23 +219,6 @@ bool knownCustom(const char *name, int length)
 {
     /* A registry that cannot be created knows no name either. */
     return getcustomname(name, length) == ZINT_CUSTOM;
-}
-
-/* The definition of a custom interval, loaded once so that a name whose
- * data set cannot be used fails here.  The reference is released at once;
- * a name without an entry gives none, and none is released. */
-int loadCustomInterval(const ZINT_DESC &desc)
-{
-    ZINT_SEAS rec{};
-    rec.interval = desc;
-    ZINT_CUSTREF *reference = nullptr;
-    const int rc = zcustLoad(&rec, &reference);
-    if (rc < 0) {
-        xprrlog(nullptr, rc);
-        return ZINTSTR_CUSTOM_LOAD;
-    }
-    if (reference != nullptr) zcintcReleaseRef(reference);
-    return ZINTSTR_OK;
 }
 
 }  // namespace
@@ -328,9 +332,7 @@ int zintstr(const char *text, int length, ZINT_DESC *desc)
         prefixKindS = false;
     }
     desc->code = uint8_t(code);
-    const int rc = parseTail(desc, tail, tailLength, tailW, prefixKindS);
-    if (rc != ZINTSTR_OK || code != ZINT_CUSTOM) return rc;
-    return loadCustomInterval(*desc);
+    return parseTail(desc, tail, tailLength, tailW, prefixKindS);
 }
 
 int zintbase(char *text, int *length, const ZINT_DESC *desc)

@@ -261,6 +261,7 @@ TEST_F(CustomOps, SeasonsAndFormats)
         {"without END", "FISCALQN", 4, "FISCALQN4", 4},
         {"multiplier 2: no seasons", "FISCALQ2", orvMissing(), "FISCALQ2", 1},
         {"shifted multiple", "FISCALQ2.2", orvMissing(), "FISCALQ2.2", 1},
+        {"the largest season, in the first row", "SMAX", 2147473647, "SMAX2147473647", 2147473647u},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);

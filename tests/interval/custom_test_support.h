@@ -22,9 +22,10 @@
 
 namespace orvtest {
 
-/* The INTERVALDS text of the oracle's calendars. */
+/* The INTERVALDS text of the oracle's calendars, and of SMAX, two periods
+ * whose first has the largest season, 2147473647. */
 inline const char *const kFiscalIntervals =
-    "(FISCALQ=CI.FQEND FISCALQN=CI.FQBEGIN FISCALQG=CI.FQGAP)";
+    "(FISCALQ=CI.FQEND FISCALQN=CI.FQBEGIN FISCALQG=CI.FQGAP SMAX=CI.SEASONMAX)";
 
 /* Sets INTERVALDS and deletes the manager (and every other host
  * resource), so that the next use creates one afresh; assigns CI. */

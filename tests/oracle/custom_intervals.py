@@ -264,6 +264,7 @@ def write_datekeys():
         ('FISCALQ', day('2021-06-01'), 400, day('2019-06-15')),
         ('FISCALQ', day('2016-10-01'), 200, day('2017-03-01')),
         ('FISCALQG', day('2018-01-01'), 365, day('2018-09-15')),
+        ('FISCALQ', day('2019-01-01'), 365, day('2019-05-01')),  # a period's first day
     ]
     for name, first, n, reference in periodic:
         b, e = span('DAY', first, n)
@@ -297,7 +298,9 @@ def main():
     after = day('2022-03-01')       # after the last quarter
     in_gap = day('2018-06-01')      # the sixth quarter, missing from fqgap
     last_quarter = day('2021-12-25')
-    values = [inside, first_day, before, last_day, after, in_gap, last_quarter]
+    before_gap = ENDS[4]            # the last day before the gap of fqgap
+    after_gap = BEGINS[6]           # the first day after it
+    values = [inside, first_day, before, last_day, after, in_gap, last_quarter, before_gap, after_gap]
     steps = [-2, -1, 0, 1, 2, 3]
 
     rows = []
