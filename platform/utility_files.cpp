@@ -228,6 +228,7 @@ int UtilityFiles::open(void **fileOut, const void *openRecord)
     if (openRecord == nullptr) return kUtilityStatusBadOpenRecord;
     UTILITY_OPEN_RECORD record;
     std::memcpy(&record, openRecord, sizeof record);
+    if (opensBeforeFault_ >= 0 && opensBeforeFault_-- == 0) return kUtilityStatusIoFailure;
     if (std::memcmp(record.memberType, "UTILITY ", sizeof record.memberType) != 0 ||
         record.openFlags != ORV_UTILITY_OPEN_FLAGS)
         return kUtilityStatusBadOpenRecord;
