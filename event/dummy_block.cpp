@@ -23,6 +23,11 @@
 
 namespace {
 
+/* The step ends with this code when the spool's files cannot be opened. */
+constexpr int kSpoolOpenFailure = 1020;
+
+int64_t budgetBytes = ZTSEV_DUMMY_BUDGET;
+
 /* The block's arrays need no zero fill: every element is written before
  * it is read. */
 constexpr int kBlockFlags = 0x2002;
@@ -57,20 +62,37 @@ bool sameAxis(const ZTSEV_DUMMY_BLOCK *block, const ZTSEV_SERIES *series)
            std::memcmp(&block->interval, &series->interval, sizeof block->interval) == 0;
 }
 
-/* Makes room for count rows; false (memory message written, block
- * emptied) when the host has no memory for them. */
-bool reserve(ZTSEV_DUMMY_BLOCK *block, int64_t count, int64_t columns, MEMORY_OBJECT *pool)
+/* True when count rows of `columns` values and the tile fit the budget. */
+bool fitsBudget(int64_t count, int64_t columns)
+{
+    const int64_t perRow = (columns + kTile) * 8;
+    return count <= budgetBytes / perRow;
+}
+
+void ensureFacts(ZTSEV_DUMMY_BLOCK *block, int64_t columns, MEMORY_OBJECT *pool)
 {
     if (block->facts == nullptr)
         block->facts =
             static_cast<ZTSEV_COLUMN_FACTS *>(ztsevAllocArray(pool, columns, sizeof(ZTSEV_COLUMN_FACTS)));
     block->columns = columns;
-    if (count <= block->capacity) return true;
+}
+
+void releaseRows(ZTSEV_DUMMY_BLOCK *block, MEMORY_OBJECT *pool)
+{
     ztsevFree(pool, block->rows);
     ztsevFree(pool, block->tile);
     block->rows = block->tile = nullptr;
     block->capacity = 0;
     block->axisValid = 0;
+}
+
+/* Makes room for count rows; false (memory message written, block
+ * emptied) when the host has no memory for them. */
+bool reserve(ZTSEV_DUMMY_BLOCK *block, int64_t count, int64_t columns, MEMORY_OBJECT *pool)
+{
+    ensureFacts(block, columns, pool);
+    if (count <= block->capacity) return true;
+    releaseRows(block, pool);
     const bool fits = uint64_t(count) <= uint64_t(INT64_MAX) / 8 / uint64_t(std::max(columns, kTile));
     void *rows = fits ? vmalcp_handler(pool, size_t(count * columns) * 8, kBlockFlags) : nullptr;
     void *tile = rows != nullptr ? vmalcp_handler(pool, size_t(count * kTile) * 8, kBlockFlags) : nullptr;
@@ -129,7 +151,80 @@ void noteColumn(ZTSEV_LIST *list, const ZTSEV_EVENT *event, const ZTSEV_COLUMN_F
     ++list->notesIssued;
 }
 
+/* Columns of a spooled block: one per dummy column, or one column of
+ * zeros when the list has none, so that every row has a value to read. */
+int64_t storedColumns(const ZTSEV_DUMMY_BLOCK *block) { return std::max<int64_t>(block->columns - 1, 1); }
+
+/* The spooled form of ztsevDummyBlockRows: each column is built, noted
+ * and appended to the first file, and the file is transposed into the
+ * second.  Results as ztsevDummyBlockRows'. */
+int spoolRows(ZTSEV_LIST *list, ZTSEV_DUMMY_BLOCK *block, const ZTSEV_SERIES *series, MEMORY_OBJECT *pool)
+{
+    releaseRows(block, pool);
+    ensureFacts(block, int64_t(list->dummyCount) + 1, pool);
+    if (block->files[1] == nullptr && ztinit(&block->files[0], &block->files[1]) != 0)
+        xexit(kSpoolOpenFailure, 0);
+    const int64_t n = series->count;
+    block->spooled = 1;
+    block->count = n;
+    block->sumValid = 0;
+    int rc = ztrset(block->files[0]) == 0 ? 0 : ZTSEV_ROWS_STORE_FAILED;
+    double *values = nullptr;
+    int64_t c = 0;
+    for (ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) {
+        if (!ztsevHasDummyColumn(event->cls)) continue;
+        ZTSEV_COLUMN_FACTS &facts = block->facts[c++];
+        facts.status = ZTSEVMakeDummy(list, event, series, &values, pool);
+        ztsevDummyFlags(values, n, &facts.allZero, &facts.constant);
+        facts.keep = 0;
+        noteColumn(list, event, facts);
+        if (rc == 0 && ztput(block->files[0], n, values) != 0) rc = ZTSEV_ROWS_STORE_FAILED;
+    }
+    if (c == 0) {
+        values = static_cast<double *>(ztsevAllocArray(pool, n, sizeof(double)));
+        if (rc == 0 && ztput(block->files[0], n, values) != 0) rc = ZTSEV_ROWS_STORE_FAILED;
+    }
+    ztsevFree(pool, values);
+    if (rc != 0) return rc;
+    const int t = zttransWithin(block->files[0], block->files[1], storedColumns(block), n, budgetBytes);
+    return t == 0 ? 0 : t == 3 ? ZTSEV_ROWS_NO_MEMORY : ZTSEV_ROWS_STORE_FAILED;
+}
+
+/* What the row filter of a spooled block needs. */
+struct SpoolReading {
+    const ZTSEV_DUMMY_BLOCK *block;
+    bool summed;
+    void *context;
+    ZT_OUTP_FILTER filter;
+};
+
+/* Puts the sum (or 0) into the row's last value, as the sum column of a
+ * block in memory holds it, and hands the row to the caller's filter. */
+int spooledRow(void *context, int64_t row, int64_t, double *values, int status)
+{
+    const auto *reading = static_cast<const SpoolReading *>(context);
+    const ZTSEV_DUMMY_BLOCK *block = reading->block;
+    const int64_t last = block->columns - 1;
+    double sum = 0.0;
+    if (reading->summed)
+        for (int64_t c = 0; c < last; ++c)
+            if (block->facts[c].allZero == 0) sum += values[c];
+    values[last] = sum;
+    return reading->filter(reading->context, row, block->columns, values, status);
+}
+
 }  // namespace
+
+void ztsevSetDummyBudgetForTests(int64_t bytes) { budgetBytes = bytes > 0 ? bytes : ZTSEV_DUMMY_BUDGET; }
+
+int ztsevDummyBlockWrite(ZTSEV_DUMMY_BLOCK *block, DATA_SET_HANDLE *output, PUT_BINDING *binding, bool summed,
+                         void *context, double *values, ZT_OUTP_FILTER filter)
+{
+    if (block->spooled == 0)
+        return ztoutm(output, binding, block->rows, block->count, context, block->columns, values, filter);
+    SpoolReading reading{block, summed, context, filter};
+    return ztoutp(output, binding, block->files[1], &reading, storedColumns(block), values, spooledRow);
+}
 
 bool ztsevQuietDummy(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series)
 {
@@ -147,6 +242,8 @@ int ztsevDummyBlockRows(ZTSEV_LIST *list, ZTSEV_DUMMY_BLOCK *block, const ZTSEV_
     findpool(&pool, list);
     const int64_t n = series->count;
     const int64_t columns = int64_t(list->dummyCount) + 1;
+    if (!fitsBudget(n, columns)) return spoolRows(list, block, series, pool);
+    block->spooled = 0;
     if (!reserve(block, n, columns, pool)) return ZTSEV_ROWS_NO_MEMORY;
     const bool keep = sameAxis(block, series);
     block->count = n;

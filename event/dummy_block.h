@@ -4,6 +4,13 @@
  * list order, groups left out, then their sum), with the notes of every
  * column.
  *
+ * A group whose block would take more than the budget
+ * (ZTSEV_DUMMY_BUDGET bytes) goes through the list's pair of utility files
+ * instead: its columns are written one after the other to the first file,
+ * transposed into rows in the second, and read back row by row, so that a
+ * step needs one column in memory whatever the group's length and the
+ * number of events.  Both ways give the same rows.
+ *
  * Building the columns is the dummy writer's main cost after writing, and
  * consecutive BY groups usually share one time axis.  A column is kept
  * from one group to the next when the axis is the same and its event's
@@ -13,8 +20,9 @@
  * so they are written for the next group exactly as a new build would
  * write them.  Every other column is built anew for each group.
  *
- * Exports: ZTSEV_COLUMN_FACTS, ZTSEV_DUMMY_BLOCK, ztsevQuietDummy,
- * ztsevDummyBlockRows.
+ * Exports: ZTSEV_DUMMY_BUDGET, ZTSEV_COLUMN_FACTS, ZTSEV_DUMMY_BLOCK,
+ * ztsevQuietDummy, ztsevDummyBlockRows, ztsevDummyBlockWrite,
+ * ztsevSetDummyBudgetForTests.
  */
 #ifndef ORV_EVENT_DUMMY_BLOCK_H
 #define ORV_EVENT_DUMMY_BLOCK_H
@@ -22,6 +30,11 @@
 #include <cstdint>
 
 #include "event/event_records.h"
+#include "host/row_store.h"
+
+/* The most bytes a group's block of rows (and the columns built before
+ * they are moved into it) may take; a larger group is spooled. */
+constexpr int64_t ZTSEV_DUMMY_BUDGET = int64_t{64} << 20;
 
 /* What the notes of one column need: the dummy's status and statistics,
  * and whether the column may be kept for a group with the same axis. */
@@ -44,6 +57,8 @@ struct ZTSEV_DUMMY_BLOCK {
     int32_t axisValid;            /* the fields below describe the kept columns' axis */
     double first;                 /* first time ID */
     ZINT_SEAS interval;           /* series interval */
+    int32_t spooled;              /* the current rows are in files[1], not in rows */
+    ZT_FILE files[2];             /* the spool's utility files, opened when first needed */
 };
 
 /*
@@ -60,7 +75,8 @@ struct ZTSEV_DUMMY_BLOCK {
 bool ztsevQuietDummy(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series);
 
 /*
- * Makes block hold the event columns of list over series, and in the last
+ * Makes block hold the event columns of list over series (in memory, or
+ * spooled when the group's rows would take more than the budget), and in the last
  * column the sum of the columns that are not all zero (added in event
  * order, from 0) when summed is true; otherwise the last column holds no
  * meaning.  Columns are built with ZTSEVMakeDummy in list order, each
@@ -70,11 +86,33 @@ bool ztsevQuietDummy(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series);
  * one (883, 463), or (883, 3) in its place when the count equals the
  * limit (either counts).  A column kept from the block's previous axis, as
  * described above, only has its notes written.
+ * A spooled block keeps no column from group to group; its sum column is
+ * added as each row is read back (ztsevDummyBlockWrite), in the same
+ * order.
  * Returns 0; ZTSEV_ROWS_NO_MEMORY (dummy_output.h) when the block cannot
  * grow to the group (the host's memory message is written, no note is
- * written and the block is left empty).  Out of memory inside a dummy ends
- * the step (event_dummy.h).
+ * written and the block is left empty) or the transposition found no
+ * memory; ZTSEV_ROWS_STORE_FAILED when writing or transposing the spool
+ * failed (logged by the row store).  The utility files cannot be opened:
+ * the step ends with 1020.  Out of memory inside a dummy ends the step
+ * (event_dummy.h).
  */
 int ztsevDummyBlockRows(ZTSEV_LIST *list, ZTSEV_DUMMY_BLOCK *block, const ZTSEV_SERIES *series, bool summed);
+
+/*
+ * Writes the block's rows to output as ztoutp does (dummy columns + 1
+ * doubles each into values, then filter with context, then the binding's
+ * move and the data set's write): from memory, or read back from the
+ * spool with the sum column (summed) or 0 (otherwise) put into the row's
+ * last value before the filter sees it.  Results as ztoutp's.
+ * REQUIRES: ztsevDummyBlockRows made the block's rows and returned 0.
+ */
+int ztsevDummyBlockWrite(ZTSEV_DUMMY_BLOCK *block, DATA_SET_HANDLE *output, PUT_BINDING *binding, bool summed,
+                         void *context, double *values, ZT_OUTP_FILTER filter);
+
+/* For tests: the budget in place of ZTSEV_DUMMY_BUDGET (it also bounds the
+ * transposition's passes); a value of 0 or below puts ZTSEV_DUMMY_BUDGET
+ * back. */
+void ztsevSetDummyBudgetForTests(int64_t bytes);
 
 #endif

@@ -208,14 +208,17 @@ int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, Z
         if (record->info.handle == nullptr || record->rowBinding == nullptr) continue;
         /* Every data set of the group takes its rows from one block, which
          * the first reserves for the group: only that one can find no
-         * memory, before any row of the group is written. */
-        if (ztsevDummyBlockRows(list, &work->block, &series, record->summaryRequested != 0) != 0)
-            return ZTSEV_ROWS_NO_MEMORY;
+         * memory, before any row of the group is written.  A spooled
+         * block is made anew for each, and only a failing utility file
+         * can stop a later one. */
+        const bool summed = record->summaryRequested != 0;
+        const int made = ztsevDummyBlockRows(list, &work->block, &series, summed);
+        if (made != 0) return made;
         RowContext context{live,         series.timeIds, series.count, observations, 0, orvMissing(), nullptr,
                            alignedOf(live, live->maxId), orvMissing(), axisIdsAligned(live), false,
                            work->analysis, work->analysisCount, &list->outTimeId};
-        ztoutm(record->info.handle, static_cast<PUT_BINDING *>(record->rowBinding), work->block.rows, series.count,
-               &context, work->block.columns, work->values, put_dates);
+        ztsevDummyBlockWrite(&work->block, record->info.handle, static_cast<PUT_BINDING *>(record->rowBinding), summed,
+                             &context, work->values, put_dates);
     }
     return 0;
 }

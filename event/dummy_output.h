@@ -68,11 +68,12 @@ int ZTSEVPutEVDum_init(ZTSEV_LIST *list, ZTSEV_DSREC *record, int32_t byCount, i
  * group's observations, whose analysis values the rows take.  A list
  * without event columns and without a sum still gets one row per time ID.
  * Returns 0, or ZTSEV_ROWS_NO_MEMORY when the block of the group's rows
- * could not grow to the group for want of memory: the memory message is
- * written and no row of the group has reached any data set, so that the
- * caller can skip the group as a whole.
+ * could not grow to the group for want of memory (the memory message is
+ * written), or ZTSEV_ROWS_STORE_FAILED when the spool of a large group
+ * failed (logged): no row of the group has then reached any data set, so
+ * that the caller can skip the group as a whole.
  */
-enum : int { ZTSEV_ROWS_NO_MEMORY = 7 };
+enum : int { ZTSEV_ROWS_NO_MEMORY = 7, ZTSEV_ROWS_STORE_FAILED = 8 };
 int ZTSEVPutEVDum(ZTSEV_LIST *list, const ZTS_PROC *live, ZTSEV_SERIES series, ZTSEV_OBSERVATIONS observations);
 
 /* The row callback of ZTSEVPutEVDum (a ZT_OUTP_FILTER): fills the time ID

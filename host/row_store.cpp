@@ -238,43 +238,54 @@ int ztget(ZT_FILE file, int64_t row, int64_t nvar, double *buffer)
 
 int zttrans(ZT_FILE input, ZT_FILE output, int64_t R, int64_t M)
 {
-    int64_t columnBytes = 0; /* one output row: R doubles */
-    int64_t inputRowBytes = 0;  /* one input row: M doubles */
-    if (input == nullptr || output == nullptr || !byteLength(R, &columnBytes) ||
-        !byteLength(M, &inputRowBytes))
+    return zttransWithin(input, output, R, M, ZT_PASS_BYTES);
+}
+
+int zttransWithin(ZT_FILE input, ZT_FILE output, int64_t R, int64_t M, int64_t passBytes)
+{
+    int64_t columnBytes = 0;   /* one output row: R doubles */
+    int64_t inputRowBytes = 0; /* one input row: M doubles */
+    if (input == nullptr || output == nullptr || !byteLength(R, &columnBytes) || !byteLength(M, &inputRowBytes) ||
+        R > kLargestByteCount / inputRowBytes)
         return 5;
     if (resetFile(output) != 0) return 4;
 
-    double *inputRow = allocateDoubles(inputRowBytes);
-    /* w output rows per pass: w * R * 8 <= max(ZT_PASS_BYTES, R * 8). */
-    int64_t width = std::min(std::max(ZT_PASS_BYTES, columnBytes) / columnBytes, M);
-    double *pass = inputRow != nullptr ? allocateDoubles(width * columnBytes) : nullptr;
+    /* w output rows per pass: w * R * 8 <= max(passBytes, R * 8).  A pass
+     * reads of every input row only its w columns, into `part`. */
+    const int64_t width = std::min(std::max(std::max<int64_t>(passBytes, 8), columnBytes) / columnBytes, M);
+    double *part = allocateDoubles(width * 8);
+    double *pass = part != nullptr ? allocateDoubles(width * columnBytes) : nullptr;
     if (pass == nullptr) {
-        releaseDoubles(inputRow);
+        releaseDoubles(part);
         xmemmsg(xmemdef());
         return 3;
     }
 
     int result = 0;
     for (int64_t first = 0; result == 0 && first < M; first += width) {
-        int64_t count = std::min(width, M - first);
-        if (logged(xcpoint(input, 0)) != 0) {
-            result = 4;
-            break;
-        }
+        const int64_t count = std::min(width, M - first);
         for (int64_t j = 0; j < R; ++j) {
-            int status = logged(xcread(input, inputRow, inputRowBytes));
+            /* Row by row from the start the reads follow one another
+             * without a move when the pass takes whole rows. */
+            if ((count < M || j == 0) && logged(xcpoint(input, j * inputRowBytes + first * 8)) != 0) {
+                result = 4;
+                break;
+            }
+            const int status = xcread(input, part, count * 8);
             if (status != 0) {
+                /* Positioning past the end is the host's refusal of a
+                 * position, a short input all the same. */
                 result = isEndOfFile(status) ? 2 : 4;
+                logged(status);
                 break;
             }
             /* Element j of output row m is input column first + m. */
-            zvmovj1(pass + j, R, inputRow + first, count);
+            zvmovj1(pass + j, R, part, count);
         }
         if (result == 0 && logged(xcwrite(output, pass, count * columnBytes)) != 0) result = 4;
     }
     releaseDoubles(pass);
-    releaseDoubles(inputRow);
+    releaseDoubles(part);
     if (result != 0) return result;
 
     if (logged(xcpoint(output, 0)) != 0 || resetFile(input) != 0) return 4;

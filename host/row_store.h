@@ -8,8 +8,8 @@
  * step.
  *
  * Exports: ZT_FILE; ztinit, ztterm (open and close a pair); ztrset, ztput,
- * ztget (rewind for rewriting, append, read); zttrans (transpose rows into
- * columns); ztout, ztoutp (write the rows to a data set), ztoutm (the same
+ * ztget (rewind for rewriting, append, read); zttrans, zttransWithin
+ * (transpose rows into columns); ztout, ztoutp (write the rows to a data set), ztoutm (the same
  * from rows in memory); ztin, ztinp (fill the store from a data set); the
  * row-filter types and the results.
  *
@@ -29,7 +29,7 @@ using ZT_FILE = void *;
 
 /* Pass size of the transposition: a pass buffer holds at most
  * max(ZT_PASS_BYTES, R * 8) bytes. */
-constexpr int64_t ZT_PASS_BYTES = 0x200000;
+constexpr int64_t ZT_PASS_BYTES = int64_t{64} << 20;
 
 /* Filter answers: take the row, skip it, or (any value above 1) stop.  A
  * negative answer skips the row as 1 does. */
@@ -84,13 +84,18 @@ int ztget(ZT_FILE file, int64_t row, int64_t nvar, double *buffer);
 
 /* Writes to output the transpose of input's R rows of M doubles (M rows of
  * R doubles), leaves output positioned at its start and empties input for
- * rewriting.  Memory is bounded by max(ZT_PASS_BYTES, R * 8) bytes per pass
- * plus one input row; the input is read once per pass.
+ * rewriting.  A pass gathers w = min(max(ZT_PASS_BYTES, R * 8) / (R * 8), M)
+ * output rows and reads of every input row only its w columns, so that the
+ * input is read once in all; memory is the pass buffer and w doubles.
  * 0 ok; 2 the input ended before R rows (logged); 3 no memory (the host's
  * memory message is written); 4 a positioning, read or write failed
- * (logged); 5 R or M not positive, R * 8 or M * 8 beyond the largest byte
- * count, or a file null. */
+ * (logged); 5 R or M not positive, R * 8 or M * 8 or R * M * 8 beyond the
+ * largest byte count, or a file null. */
 int zttrans(ZT_FILE input, ZT_FILE output, int64_t R, int64_t M);
+
+/* zttrans with passes of at most max(passBytes, R * 8) bytes in place of
+ * ZT_PASS_BYTES (a passBytes below 8 counts as 8). */
+int zttransWithin(ZT_FILE input, ZT_FILE output, int64_t R, int64_t M, int64_t passBytes);
 
 /* Writes every row of file as an observation of the output data set: reads
  * from row 0 until end of file into buffer (nvar doubles), asks the filter

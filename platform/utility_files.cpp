@@ -41,7 +41,7 @@ public:
         if (length > size_ - position_) return kUtilityStatusEndOfFile;
         if (fd_ < 0) {
             std::memcpy(buffer, bytes_.data() + position_, size_t(length));
-        } else if (!readAt(static_cast<unsigned char *>(buffer), length, position_)) {
+        } else if (!readSpilled(static_cast<unsigned char *>(buffer), length)) {
             return kUtilityStatusIoFailure;
         }
         position_ += length;
@@ -62,7 +62,7 @@ public:
             const int64_t overwritten = std::min(end, size_) - position_;
             std::memcpy(bytes_.data() + position_, bytes, size_t(overwritten));
             bytes_.insert(bytes_.end(), bytes + overwritten, bytes + length);
-        } else if (!writeAt(static_cast<const unsigned char *>(buffer), length, position_)) {
+        } else if (dropReadAhead(), !writeAt(static_cast<const unsigned char *>(buffer), length, position_)) {
             /* A partly written extension is cut off again, so that a failed
              * write leaves the file as it was. */
             if (end > size_) {
@@ -88,7 +88,7 @@ private:
     {
         if (fd_ < 0) {
             bytes_.resize(size_t(position_)); /* shrinking never allocates */
-        } else if (::ftruncate(fd_, off_t(position_)) != 0) {
+        } else if (dropReadAhead(), ::ftruncate(fd_, off_t(position_)) != 0) {
             return kUtilityStatusIoFailure;
         }
         size_ = position_;
@@ -132,6 +132,34 @@ private:
         return true;
     }
 
+    /* A read of the temporary file at the current position.  Reads shorter
+     * than the read-ahead, as a file read back row by row makes them, come
+     * from a block of the file read at once: one system call for many
+     * rows.  Invariant: the block holds the file's bytes from
+     * aheadStart_ on, aheadLength_ of them, while no write or cut came
+     * after it was read. */
+    bool readSpilled(unsigned char *data, int64_t length)
+    {
+        if (length >= kReadAheadBytes) return readAt(data, length, position_);
+        const int64_t end = position_ + length;
+        if (position_ < aheadStart_ || end > aheadStart_ + aheadLength_) {
+            try {
+                ahead_.resize(size_t(kReadAheadBytes));
+            } catch (const std::bad_alloc &) {
+                return readAt(data, length, position_);
+            }
+            aheadLength_ = 0;
+            const int64_t take = std::min(kReadAheadBytes, size_ - position_);
+            if (!readAt(ahead_.data(), take, position_)) return false;
+            aheadStart_ = position_;
+            aheadLength_ = take;
+        }
+        std::memcpy(data, ahead_.data() + (position_ - aheadStart_), size_t(length));
+        return true;
+    }
+
+    void dropReadAhead() { aheadLength_ = 0; }
+
     bool writeAt(const unsigned char *data, int64_t length, int64_t offset)
     {
         return transferAll(::pwrite, fd_, data, length, offset);
@@ -158,8 +186,13 @@ private:
         return true;
     }
 
+    static constexpr int64_t kReadAheadBytes = int64_t{1} << 20;
+
     int64_t spillLimit_;
     std::vector<unsigned char> bytes_;
+    std::vector<unsigned char> ahead_;
+    int64_t aheadStart_ = 0;
+    int64_t aheadLength_ = 0;
     int fd_ = -1;
     int64_t size_ = 0;
     int64_t position_ = 0;
@@ -195,6 +228,7 @@ int UtilityFiles::open(void **fileOut, const void *openRecord)
     if (openRecord == nullptr) return kUtilityStatusBadOpenRecord;
     UTILITY_OPEN_RECORD record;
     std::memcpy(&record, openRecord, sizeof record);
+    if (opensBeforeFault_ >= 0 && opensBeforeFault_-- == 0) return kUtilityStatusIoFailure;
     if (std::memcmp(record.memberType, "UTILITY ", sizeof record.memberType) != 0 ||
         record.openFlags != ORV_UTILITY_OPEN_FLAGS)
         return kUtilityStatusBadOpenRecord;
@@ -210,8 +244,12 @@ int UtilityFiles::read(void *file, void *buffer, int64_t length)
     if (target == nullptr) return kUtilityStatusBadFile;
     if (length < 0 || (buffer == nullptr && length > 0)) return kUtilityStatusBadArgument;
     if (readsBeforeFault_ >= 0 && readsBeforeFault_-- == 0) return faultStatus_;
-    return target->read(buffer, length);
+    const int status = target->read(buffer, length);
+    if (status == 0) bytesRead_ += length;
+    return status;
 }
+
+void UtilityFiles::failOpenForTests(int64_t opensBefore) { opensBeforeFault_ = opensBefore; }
 
 void UtilityFiles::failReadForTests(int64_t readsBefore, int status)
 {

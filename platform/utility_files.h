@@ -110,6 +110,14 @@ public:
      * would never give); a negative readsBefore turns the fault off. */
     void failReadForTests(int64_t readsBefore, int status);
 
+    /* For tests: after opensBefore more opens, the next one opens nothing
+     * and returns kUtilityStatusIoFailure; a negative opensBefore turns the
+     * fault off. */
+    void failOpenForTests(int64_t opensBefore);
+
+    /* Bytes read from the files so far (by reads that succeeded). */
+    int64_t bytesRead() const { return bytesRead_; }
+
 private:
     /* The live file of a handle, or null; the last one found is kept, as
      * the row loops use one file for many calls in a row. */
@@ -122,6 +130,8 @@ private:
     mutable uintptr_t recentHandle_ = 0;          /* handles are never 0 */
     mutable UtilityFile *recentFile_ = nullptr;   /* its file, or null */
     int64_t readsBeforeFault_ = -1;
+    int64_t opensBeforeFault_ = -1;
+    int64_t bytesRead_ = 0;
     int faultStatus_ = 0;
 };
 

@@ -69,10 +69,12 @@ void kivRunStep(const KIV_MODULE &module)
         kivGroupSeriesBlock(&state, &stepBlock, &groupBlock);
         /* A group whose dummy rows ran out of memory is skipped as the
          * group reader skips one: 116 (1016 without BY variables), and
-         * no periods rows for it either. */
-        if (ZTSEVPutEVDum(events, series, groupBlock, {state.groupRows, state.groupRowCount, 1 + state.varCount}) ==
-            ZTSEV_ROWS_NO_MEMORY) {
-            kivRaise(&state, kivMemoryFailureCode(&state));
+         * no periods rows for it either; one whose spool failed as a group
+         * whose rows cannot be made, 108 (1008). */
+        const int rows =
+            ZTSEVPutEVDum(events, series, groupBlock, {state.groupRows, state.groupRowCount, 1 + state.varCount});
+        if (rows != 0) {
+            kivRaise(&state, rows == ZTSEV_ROWS_NO_MEMORY ? kivMemoryFailureCode(&state) : kivGroupFailureCode(&state));
             state.stop = 1;
             continue;
         }

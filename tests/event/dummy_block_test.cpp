@@ -14,6 +14,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@
 #include "event/event_registry.h"
 #include "host/missing_values.h"
 #include "interval/interval_names.h"
+#include "platform/step.h"
+#include "platform/utility_files.h"
 #include "tests/event/dummy_series.h"
 #include "tests/event/event_fixture.h"
 #include "tests/support/module_host.h"
@@ -172,6 +175,98 @@ TEST(DummyBlock, AKeptBlockGivesTheValuesAndLogOfANewOne)
             for (int64_t col = 0; col < compared; ++col) EXPECT_EQ(column(keptBlock, col), column(newBlock, col)) << col;
         }
     }
+}
+
+/* The rows a block writes, each as the dummy columns + 1 values the
+ * writer's buffer holds when the data set's write routine is called. */
+struct WrittenRows {
+    std::vector<double> values;
+    std::vector<double> rows;
+    DATA_SET_HANDLE handle{};
+
+    explicit WrittenRows(int64_t columns) : values(size_t(columns))
+    {
+        handle.host = this;
+        handle.write = [](DATA_SET_HANDLE *h) {
+            auto *self = static_cast<WrittenRows *>(h->host);
+            self->rows.insert(self->rows.end(), self->values.begin(), self->values.end());
+            return 0;
+        };
+    }
+};
+
+int takeEveryRow(void *, int64_t, int64_t, double *, int) { return 0; }
+
+TEST(DummyBlock, ASpooledBlockWritesTheBytesOfOneInMemory)
+{
+    struct Case {
+        const char *id;
+        int64_t budget; /* bytes: every group here is spooled */
+        bool noEvents;
+    };
+    const Case cases[] = {
+        {"one column per pass", 1, false},
+        {"three output rows of 7 columns per pass", 3 * 7 * 8, false},
+        {"a list without event columns", 1, true},
+    };
+    const std::vector<std::pair<int64_t, bool>> groups = {{20, true}, {20, false}, {3, true}, {31, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        orvtest::EventFixture inMemory, spooled;
+        if (!c.noEvents) {
+            sequenceEvents(inMemory);
+            sequenceEvents(spooled);
+        }
+        ZTSEV_DUMMY_BLOCK memoryBlock{}, spoolBlock{};
+        orvtest::takeLog();
+        for (const auto &[count, summed] : groups) {
+            SCOPED_TRACE(count);
+            orvtest::TestSeries axis;
+            orvtest::makeSeries(axis, "DAY", kDec20, count);
+            const int64_t columns = int64_t(inMemory.list->dummyCount) + 1;
+            WrittenRows fromMemory(columns), fromSpool(columns);
+            ASSERT_EQ(ztsevDummyBlockRows(inMemory.list, &memoryBlock, &axis.block, summed), 0);
+            ASSERT_EQ(memoryBlock.spooled, 0);
+            ASSERT_EQ(ztsevDummyBlockWrite(&memoryBlock, &fromMemory.handle, nullptr, summed, nullptr,
+                                           fromMemory.values.data(), takeEveryRow),
+                      0);
+            const std::string memoryLog = orvtest::takeLog();
+            ztsevSetDummyBudgetForTests(c.budget);
+            const int made = ztsevDummyBlockRows(spooled.list, &spoolBlock, &axis.block, summed);
+            ztsevSetDummyBudgetForTests(0);
+            ASSERT_EQ(made, 0);
+            ASSERT_EQ(spoolBlock.spooled, 1);
+            ASSERT_EQ(ztsevDummyBlockWrite(&spoolBlock, &fromSpool.handle, nullptr, summed, nullptr,
+                                           fromSpool.values.data(), takeEveryRow),
+                      0);
+            EXPECT_EQ(orvtest::takeLog(), memoryLog);
+            EXPECT_EQ(spooled.list->notesIssued, inMemory.list->notesIssued);
+            ASSERT_EQ(fromSpool.rows.size(), size_t(count * columns));
+            EXPECT_EQ(std::memcmp(fromSpool.rows.data(), fromMemory.rows.data(), fromSpool.rows.size() * 8), 0);
+        }
+    }
+}
+
+TEST(DummyBlock, TheSpoolsFilesCannotBeOpened)
+{
+    orvtest::EventFixture f;
+    sequenceEvents(f);
+    orvtest::TestSeries axis;
+    orvtest::makeSeries(axis, "DAY", kDec20, 20);
+    ZTSEV_DUMMY_BLOCK block{};
+    orvtest::moduleHost().utilityFiles().failOpenForTests(1);
+    ztsevSetDummyBudgetForTests(1);
+    int rc = 0;
+    try {
+        ztsevDummyBlockRows(f.list, &block, &axis.block, false);
+    } catch (const orvhost::StepExit &exit) {
+        rc = exit.returnCode;
+    }
+    ztsevSetDummyBudgetForTests(0);
+    orvtest::moduleHost().utilityFiles().failOpenForTests(-1);
+    EXPECT_EQ(rc, 1020);
+    EXPECT_EQ(orvtest::takeLog(),
+              "ERROR: A utility file could not be written or read: memory or temporary file space failed.\n");
 }
 
 TEST(DummyBlock, ANoteEveryGroupUpToTheLimit)

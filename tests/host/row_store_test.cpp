@@ -214,20 +214,25 @@ double cell(int64_t j, int64_t c, int64_t M) { return double(j * M + c) + 0.25; 
 
 TEST(RowStore, TransposeMatchesAPlainTranspose)
 {
+    constexpr int64_t kTwoMiB = 0x200000;
     struct Case {
         const char *id;
         int64_t R, M;
         int64_t spillLimit; /* 0: the host's own */
+        int64_t passBytes;  /* 0: zttrans with ZT_PASS_BYTES */
     };
     const Case cases[] = {
-        {"R*8 above 2 MiB: one column per pass", 300000, 3, 0},
-        {"R*8 exactly 2 MiB: one column per pass", 262144, 3, 0},
-        {"two columns per pass, short last pass", 100000, 7, 0},
-        {"262 columns per pass, three passes", 1000, 600, 0},
-        {"everything in one pass", 5, 1000, 0},
-        {"one input row", 1, 4, 0},
-        {"one input column", 4, 1, 0},
-        {"spilled files, several passes", 60000, 40, 4096},
+        {"R*8 above 2 MiB passes: one column per pass", 300000, 3, 0, kTwoMiB},
+        {"R*8 exactly 2 MiB passes: one column per pass", 262144, 3, 0, kTwoMiB},
+        {"two columns per pass, short last pass", 100000, 7, 0, kTwoMiB},
+        {"262 columns per pass, three passes", 1000, 600, 0, kTwoMiB},
+        {"everything in one pass", 5, 1000, 0, kTwoMiB},
+        {"one input row", 1, 4, 0, kTwoMiB},
+        {"one input column", 4, 1, 0, kTwoMiB},
+        {"spilled files, several passes", 60000, 40, 4096, kTwoMiB},
+        {"spilled files, 7 columns per pass of 3 rows", 3, 40, 64, 168},
+        {"a pass below one column: one column per pass", 3, 5, 0, 1},
+        {"the default pass takes 600 columns of 1000 rows at once", 1000, 600, 0, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
@@ -244,7 +249,11 @@ TEST(RowStore, TransposeMatchesAPlainTranspose)
             EXPECT_TRUE(files().spilled(pair.first));
         }
         size_t blocks = orvtest::moduleHost().memory().liveBlockCount();
-        ASSERT_EQ(zttrans(pair.first, pair.second, c.R, c.M), 0);
+        const int64_t readBefore = files().bytesRead();
+        ASSERT_EQ(c.passBytes == 0 ? zttrans(pair.first, pair.second, c.R, c.M)
+                                   : zttransWithin(pair.first, pair.second, c.R, c.M, c.passBytes),
+                  0);
+        EXPECT_EQ(files().bytesRead() - readBefore, c.R * c.M * 8) << "the input is read once";
         EXPECT_EQ(orvtest::moduleHost().memory().liveBlockCount(), blocks);
         EXPECT_EQ(files().sizeOf(pair.second), c.R * c.M * 8);
 
@@ -282,7 +291,7 @@ TEST(RowStore, TransposeFailures)
         {"null output", 2, 2, false, true, false, false, 0, 5, nullptr},
         {"input not open", 2, 2, false, false, true, false, 0, 4, "not an open utility file"},
         {"output not open", 2, 2, false, false, false, true, 0, 4, "not an open utility file"},
-        {"no memory for the input row", 2, 2, false, false, false, false, 1, 3, "Out of memory"},
+        {"no memory for a pass's part of a row", 2, 2, false, false, false, false, 1, 3, "Out of memory"},
         {"no memory for the pass", 2, 2, false, false, false, false, 2, 3, "Out of memory"},
     };
     for (const Case &c : cases) {
