@@ -180,7 +180,7 @@ int ZTSEVMakeSimpleDummy(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, cons
         return status;
     }
     /* Branch-free loops, which the compiler vectorises: missing becomes 0,
-     * and in an indicator every other non-zero value 1 (a -0 stays). */
+     * and in an indicator every other non-zero value 1. */
     if (indicator) {
         for (int64_t i = 0; i < n; ++i) {
             const double v = out[i];

@@ -37,6 +37,10 @@ double boundedProduct(double a, double b)
     return a * b;
 }
 
+/* x, with a zero always +0: a shape's zero (-v * 0 for a positive v) or a
+ * product with a negative factor would otherwise be written as "-0". */
+double unsignedZero(double x) { return x == 0 ? 0.0 : x; }
+
 /* The rule on two present values; `rule` is known. */
 double mergePresent(int rule, double a, double b)
 {
@@ -69,13 +73,13 @@ int ZTSEVRuleFlag2Char(int rule, char *field)
 double ZTSEVValueFromRule(int rule, int *status, double oldValue, double newValue)
 {
     *status = ZTSEV_OK;
-    if (orvIsMissing(oldValue)) return newValue;
-    if (orvIsMissing(newValue)) return oldValue;
+    if (orvIsMissing(oldValue)) return unsignedZero(newValue);
+    if (orvIsMissing(newValue)) return unsignedZero(oldValue);
     if (!knownRule(rule)) {
         *status = ZTSEV_UNKNOWN_RULE;
         return orvMissing();
     }
-    return mergePresent(rule, oldValue, newValue);
+    return unsignedZero(mergePresent(rule, oldValue, newValue));
 }
 
 int ZTSEVCombDummyFromRule(const double *a, const double *b, double *out, int64_t n, int rule)
@@ -89,7 +93,7 @@ int ZTSEVCombDummyFromRule(const double *a, const double *b, double *out, int64_
         else
             merged = mergePresent(rule, x, y);
         if (rule == ZTSEV_RULE_OR) merged = (orvIsMissing(merged) || merged == 0) ? 0.0 : 1.0;
-        out[i] = merged;
+        out[i] = unsignedZero(merged);
     }
     return ZTSEV_OK;
 }

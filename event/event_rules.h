@@ -19,8 +19,8 @@ int ZTSEVRuleFlag2Char(int rule, char *field);
  * Merges one new value into old by rule.  A missing old gives new and a
  * missing new gives old, whatever the rule (*status 0).  ADD and MULT stop
  * at the largest finite double (with the result's sign) instead of
- * overflowing.  An unknown rule gives *status ZTSEV_UNKNOWN_RULE and the
- * missing value; otherwise *status is 0.
+ * overflowing.  A zero result is +0, never -0.  An unknown rule gives
+ * *status ZTSEV_UNKNOWN_RULE and the missing value; otherwise *status is 0.
  */
 double ZTSEVValueFromRule(int rule, int *status, double oldValue, double newValue);
 
@@ -28,7 +28,7 @@ double ZTSEVValueFromRule(int rule, int *status, double oldValue, double newValu
  * Merges series a and b element by element into out (out may be a or b):
  * as ZTSEVValueFromRule, except that for MULT and AND an element is missing
  * when either input is, and OR gives 0 or 1 on every element (missing
- * becomes 0).  Returns 0, or ZTSEV_UNKNOWN_RULE with out untouched.
+ * becomes 0); no element is -0.  Returns 0, or ZTSEV_UNKNOWN_RULE with out untouched.
  */
 int ZTSEVCombDummyFromRule(const double *a, const double *b, double *out, int64_t n, int rule);
 

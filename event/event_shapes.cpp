@@ -89,8 +89,13 @@ int ZTSEVDate2PulseR(double value, int kind, const ZTSEV_EVENT *event, const ZTS
     if (ZTSEVCalcBegEnd(&key->effective, value, kind, series, &keyBegin, &keyEnd, &rawBegin, &rawEnd, nullptr, nullptr,
                         nullptr) != 0)
         return 0;
-    int64_t shift = 0, unused = 0;
-    shift = shiftByObs(0, n, &unused, double(q->shift));
+    /* The key's raw window is moved, and only then clipped: a window that
+     * reaches past an end of the series can be shifted back into it.  A
+     * side of ALL stays at the series' edge. */
+    if (key->effective.before != 0) keyBegin = rawBegin;
+    if (key->effective.after != 0) keyEnd = rawEnd;
+    int64_t unused = 0;
+    const int64_t shift = shiftByObs(0, n, &unused, double(q->shift));
     int64_t lo = w.allBefore ? 0 : keyBegin + shift - w.before;
     int64_t hi = w.allAfter ? n - 1 : keyEnd + shift + w.after;
     return putRange(values, n, lo, hi, q->rule, q->value);

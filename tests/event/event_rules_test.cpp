@@ -53,6 +53,12 @@ TEST(EventRules, OneValue)
         {"missing-old-bad-rule", 99, kMiss, 7, 7, 0},
         {"rule-14", 99, 1, 2, kMiss, 14},
         {"rule-0", 0, 1, 2, kMiss, 14},
+        /* A zero is +0 whatever the signs that made it. */
+        {"missing-old-negative-zero", 1, kMiss, -0.0, 0, 0},
+        {"missing-new-negative-zero", 1, -0.0, kMiss, 0, 0},
+        {"add-negative-zeros", 1, -0.0, -0.0, 0, 0},
+        {"mult-zero-by-negative", 6, 0, -3, 0, 0},
+        {"min-negative-zero", 3, 0, -0.0, 0, 0},
     };
     for (const ValueCase &c : cases) {
         int status = -1;
@@ -77,6 +83,8 @@ TEST(EventRules, TwoSeries)
         {"and-missing", 7, {1, kMiss}, {1, 1}, {1, kMiss}},
         {"add-missing", 1, {kMiss, 2}, {3, kMiss}, {3, 2}},
         {"minnz", 4, {0, 5}, {2, 0}, {2, 5}},
+        {"mult-negative-zero", 6, {0, -0.0}, {-2, kMiss}, {0, kMiss}},
+        {"add-negative-zero", 1, {-0.0, kMiss}, {kMiss, -0.0}, {0, 0}},
     };
     for (const SeriesCase &c : cases) {
         std::vector<double> out(c.a.size(), -1);

@@ -32,6 +32,7 @@ struct ShapeCase {
     int64_t shift;
     double obs; /* 1-based observation number of the occurrence */
     std::vector<double> expected;
+    int64_t keyAfter = -1; /* a key event at obs with this stored duration after; -1 none */
 };
 
 bool same(double a, double b) { return (orvIsMissing(a) && orvIsMissing(b)) || std::fabs(a - b) <= 1e-12; }
@@ -87,6 +88,12 @@ TEST(EventShapes, OneOccurrenceOnTenObservations)
         {"out-tr-entirely-before", 4, 1, 1, 3, G, G, 0, -5, {M, M, M, M, M, M, M, M, M, M}},
         {"out-ls-huge", 2, 1, 1, 0, G, G, 0, 1e30, {M, M, M, M, M, M, M, M, M, M}},
         {"out-ls-huge-all", 2, 1, 0, 1, G, G, 0, 1e30, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
+        /* A key window reaching past an end, shifted back into the series:
+         * the key at 12 covers 11 to 13 (0-based), shifted by -3 to 8 to 10;
+         * at -1 it covers -2 to 0, shifted by 3 to 1 to 3. */
+        {"key-shift-back", 1, 1, 1, 1, G, G, -3, 12, {M, M, M, M, M, M, M, M, 1, 1}, 3},
+        {"key-ls-after-1-shift-back", 2, 1, 1, 2, G, G, -3, 12, {M, M, M, M, M, M, M, M, 1, 1}, 3},
+        {"key-shift-forward", 1, 1, 1, 1, G, G, 3, -1, {M, 1, 1, 1, M, M, M, M, M, M}, 3},
     };
     for (const ShapeCase &c : cases) {
         ZTSEV_EVENT event = simpleEvent(c.type);
@@ -96,8 +103,13 @@ TEST(EventShapes, OneOccurrenceOnTenObservations)
         event.effective.slopeBefore = c.slopeBefore;
         event.effective.slopeAfter = c.slopeAfter;
         event.effective.shift = c.shift;
+        ZTSEV_EVENT key = simpleEvent();
+        key.effective.after = c.keyAfter;
         std::vector<double> values(10, M);
-        EXPECT_EQ(ZTSEVDate2Shape(c.obs, ZTSEV_KIND_OBS, &event, nullptr, &s.block, values.data()), 0) << c.id;
+        EXPECT_EQ(ZTSEVDate2Shape(c.obs, ZTSEV_KIND_OBS, &event, c.keyAfter < 0 ? nullptr : &key, &s.block,
+                                  values.data()),
+                  0)
+            << c.id;
         for (size_t i = 0; i < 10; ++i)
             EXPECT_TRUE(same(values[i], c.expected[i]))
                 << c.id << " at " << i << ": " << orvtest::show(values);
