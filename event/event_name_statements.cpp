@@ -110,6 +110,9 @@ int ztsevApplyKeyStatement(const STATEMENT_NODE *statement, ZTSEV_LIST *list, ME
         ztsevApplyQualifiers(statement, target);
         return 0;
     }
+    /* A combination or group is no key: in a list that is its own date-key
+     * list the registry would otherwise take it as one of its date keys. */
+    if (known != nullptr && keyList == list) keyList = nullptr;
     ZTSEV_EVENT *made = ZTSEVFindKeyword(list, keyList, newName.text, newName.length, key.text, key.length, &status);
     if (status != ZTSEV_OK && status != ZTSEV_NOT_FOUND) return status;
     /* SEASONAL is recognised but makes no event: nothing to apply options to */
