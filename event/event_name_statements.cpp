@@ -13,6 +13,7 @@
 #include "event/event_names.h"
 #include "event/event_registry.h"
 #include "event/event_support.h"
+#include "event/name_index.h"
 #include "event/statement_options.h"
 
 namespace {
@@ -98,7 +99,7 @@ int ztsevApplyKeyStatement(const STATEMENT_NODE *statement, ZTSEV_LIST *list, ME
         ZTSEV_EVENT *target = known;
         if (sameName(newName, key)) {
             if (separateKey && std::memcmp(known->name.text, newName.text, size_t(newName.length)) != 0)
-                ztsevSetName(&known->name, newName.text);
+                ztsevRenameEvent(list, known, newName.text);
         } else {
             target = ZTSEVNewItem(list, pool, newName.text, ZTSEV_CLASS_UNSET, &status);
             if (target == nullptr) return status;

@@ -107,7 +107,9 @@ TEST_F(EventStatementCases, NotesAndTheEventsThatStay)
         ZTSEV_LIST *list = events(false, "VORNAK; " + c.statements);
         EXPECT_EQ(log, c.log);
         EXPECT_EQ(eventsOf(list), c.events);
-        if (c.dummies >= 0) EXPECT_EQ(list->dummyCount, c.dummies);
+        if (c.dummies >= 0) {
+            EXPECT_EQ(list->dummyCount, c.dummies);
+        }
         if (std::string(c.id).find("label") != std::string::npos) {
             EXPECT_EQ(list->first->labelLength, 256);
         }
