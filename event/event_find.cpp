@@ -5,6 +5,7 @@
 #include "event/event_list.h"
 
 #include "event/event_support.h"
+#include "event/name_index.h"
 #include "host/text_fields.h"
 
 int ZTSEVlenORVname(const char *text)
@@ -15,27 +16,15 @@ int ZTSEVlenORVname(const char *text)
     return n;
 }
 
-/* True when event is named `name` of `length` characters. */
-static bool named(const ZTSEV_EVENT *event, const char *name, int length)
-{
-    return ztsevSameName(event->name.text, event->name.length, name, length);
-}
-
 ZTSEV_EVENT *ZTSEVFindEvent(ZTSEV_LIST *list, const char *name, int *status)
 {
     if (list == nullptr) {
         *status = ZTSEV_NO_LIST;
         return nullptr;
     }
-    int length = ZTSEVlenORVname(name);
-    for (ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) {
-        if (named(event, name, length)) {
-            *status = ZTSEV_OK;
-            return event;
-        }
-    }
-    *status = ZTSEV_NOT_FOUND;
-    return nullptr;
+    ZTSEV_EVENT *event = ztsevIndexFirst(list, name, ZTSEVlenORVname(name));
+    *status = event != nullptr ? ZTSEV_OK : ZTSEV_NOT_FOUND;
+    return event;
 }
 
 ZTSEV_EVENT *ZTSEVFindEventDup(ZTSEV_LIST *list, const char *name, int *k, int *status)
@@ -44,15 +33,14 @@ ZTSEV_EVENT *ZTSEVFindEventDup(ZTSEV_LIST *list, const char *name, int *k, int *
         *status = ZTSEV_NO_LIST;
         return nullptr;
     }
-    int length = ZTSEVlenORVname(name);
-    int wanted = *k, matches = 0;
     ZTSEV_EVENT *chosen = nullptr;
-    for (ZTSEV_EVENT *event = list->first; event != nullptr; event = event->next) {
-        if (!named(event, name, length)) continue;
-        ++matches;
-        if (wanted <= 0 || matches == wanted) chosen = event;
+    const int64_t matches = ztsevIndexCount(list, name, ZTSEVlenORVname(name), &chosen);
+    const int wanted = *k;
+    if (wanted > 0) {
+        chosen = wanted <= matches ? ztsevIndexFirst(list, name, ZTSEVlenORVname(name)) : nullptr;
+        for (int i = 1; chosen != nullptr && i < wanted; ++i) chosen = chosen->sameNameNext;
     }
-    *k = matches;
+    *k = int(matches);
     *status = matches > 0 ? ZTSEV_OK : ZTSEV_NOT_FOUND;
     return chosen;
 }

@@ -10,6 +10,7 @@
 #include "event/event_names.h"
 #include "event/event_support.h"
 #include "event/list_finishing.h"
+#include "event/name_index.h"
 
 /* Message written when an event list record cannot be allocated. */
 constexpr int ZTSEV_MSG_NO_LIST = 301;
@@ -94,6 +95,7 @@ int ZTSEVInsItem(ZTSEV_LIST *list, ZTSEV_EVENT *item, ZTSEV_EVENT *before)
         else list->first = item;
         before->prev = item;
     }
+    ztsevIndexLinked(list, item);
     countIn(list, item);
     return ZTSEV_OK;
 }
@@ -104,6 +106,7 @@ int ZTSEVDelItem(ZTSEV_LIST *list, ZTSEV_EVENT *item, int mode)
     /* Unlinking a record that is not in the chain would corrupt the ends
      * and the counts. */
     if (item == nullptr || !isLinked(list, item)) return ZTSEV_NO_ITEM;
+    ztsevIndexUnlinked(list, item);
     if (item->prev != nullptr) item->prev->next = item->next;
     else list->first = item->next;
     if (item->next != nullptr) item->next->prev = item->prev;

@@ -13,6 +13,7 @@
 #include "event/event_names.h"
 #include "event/event_registry.h"
 #include "event/event_support.h"
+#include "event/name_index.h"
 #include "event/statement_options.h"
 
 namespace {
@@ -98,7 +99,7 @@ int ztsevApplyKeyStatement(const STATEMENT_NODE *statement, ZTSEV_LIST *list, ME
         ZTSEV_EVENT *target = known;
         if (sameName(newName, key)) {
             if (separateKey && std::memcmp(known->name.text, newName.text, size_t(newName.length)) != 0)
-                ztsevSetName(&known->name, newName.text);
+                ztsevRenameEvent(list, known, newName.text);
         } else {
             target = ZTSEVNewItem(list, pool, newName.text, ZTSEV_CLASS_UNSET, &status);
             if (target == nullptr) return status;
@@ -110,6 +111,9 @@ int ztsevApplyKeyStatement(const STATEMENT_NODE *statement, ZTSEV_LIST *list, ME
         ztsevApplyQualifiers(statement, target);
         return 0;
     }
+    /* A combination or group is no key: in a list that is its own date-key
+     * list the registry would otherwise take it as one of its date keys. */
+    if (known != nullptr && keyList == list) keyList = nullptr;
     ZTSEV_EVENT *made = ZTSEVFindKeyword(list, keyList, newName.text, newName.length, key.text, key.length, &status);
     if (status != ZTSEV_OK && status != ZTSEV_NOT_FOUND) return status;
     /* SEASONAL is recognised but makes no event: nothing to apply options to */

@@ -257,6 +257,8 @@ struct ZTSEV_EVENT {
     ZTSEV_EFFECTIVE effective;
     ZTSEV_EVENT *prev;
     ZTSEV_EVENT *next;
+    ZTSEV_EVENT *sameNamePrev;   /* records of the same name in list order (name_index.h) */
+    ZTSEV_EVENT *sameNameNext;
     MEMORY_OBJECT *pool;         /* owning pool of the record */
 };
 
@@ -294,6 +296,9 @@ struct ZTSEV_ROWBUF {
  * EVENTDS option; defined with the data-set statements. */
 struct ZTSEV_DSREC;
 
+/* An entry of a list's name index (name_index.cpp). */
+struct ZTSEV_NAMESLOT;
+
 struct ZTSEV_LIST {
     int32_t kind;                  /* ZTSEV_LIST_EVENTS or ZTSEV_LIST_DATEKEYS */
     int32_t localeGiven;
@@ -301,6 +306,9 @@ struct ZTSEV_LIST {
     int32_t localeFlag;
     ZTSEV_EVENT *first;
     ZTSEV_EVENT *last;
+    ZTSEV_NAMESLOT *nameSlots;     /* the records by name (name_index.h); null while empty */
+    int64_t nameSlotCount;
+    int64_t nameCount;             /* distinct names in the index */
     int32_t eventCount;
     int32_t dummyCount;            /* records whose class has a dummy column */
     ZTSEV_LIST *datekeyList;       /* null in a date-key list */

@@ -39,12 +39,9 @@ void dropRepeated(ZTSEV_LIST *list)
 {
     for (ZTSEV_EVENT *event = list->first; event != nullptr;) {
         ZTSEV_EVENT *next = event->next;
-        for (ZTSEV_EVENT *later = next; later != nullptr; later = later->next) {
-            if (!ztsevSameName(event->name.text, event->name.length, later->name.text, later->name.length))
-                continue;
+        if (event->sameNameNext != nullptr) {
             noteRepeated(list, event);
             dropEvent(list, event);
-            break;
         }
         event = next;
     }

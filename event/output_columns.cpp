@@ -45,8 +45,9 @@ int ztsevDefineTimeIdColumn(void *binding, const ZTS_TIMEID *idInfo, double *slo
     const int nameLength = std::clamp<int>(idInfo->idName.length, 0, ORV_DS_VARIABLE_NAME_LENGTH);
     if (idInfo->idVarNo > 0 && nameLength > 0) {
         vzmpc(idInfo->idName.text, nameLength, &d.nameLength, d.name, ORV_DS_VARIABLE_NAME_LENGTH);
+        /* the ID variable's own label, also when it has none */
         const int labelLength = std::clamp<int>(idInfo->idLabel.length, 0, ORV_DS_LABEL_LENGTH);
-        if (labelLength > 0) vzmpc(idInfo->idLabel.text, labelLength, &d.labelLength, d.label, ORV_DS_LABEL_LENGTH);
+        vzmpc(idInfo->idLabel.text, labelLength, &d.labelLength, d.label, ORV_DS_LABEL_LENGTH);
     }
     const int formatLength = std::clamp<int>(idInfo->fmtName.length, 0, ORV_DS_FORMAT_NAME_LENGTH);
     if (formatLength > 0) {

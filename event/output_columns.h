@@ -18,9 +18,9 @@
 /* The BY variables of proc's input data set (none without any). */
 int ztsevDefineByColumns(void *binding, const ZTS_PROC *proc);
 
-/* The time-ID column bound to slot: named and labelled as the ID variable,
- * or "_TIMEID_" with the text of (883, 440) without one; with the ID's
- * display format name and width. */
+/* The time-ID column bound to slot: named and labelled as the ID variable
+ * (a blank label stays blank), or "_TIMEID_" with the text of (883, 440)
+ * without one; with the ID's display format name and width. */
 int ztsevDefineTimeIdColumn(void *binding, const ZTS_TIMEID *idInfo, double *slot);
 
 /* A numeric column `name` (nameLength characters, at most 32) with label

@@ -94,6 +94,35 @@ TEST(EventLists, FindWholeNames)
     int k = 1;
     EXPECT_EQ(ZTSEVFindEventDup(nullptr, "SALE", &k, &status), nullptr);
     EXPECT_EQ(status, 2);
+
+    /* After unlinking, relinking before another record of the name and
+     * freeing, the finds follow the chain. */
+    ZTSEVDelItem(list, records[0], ZTSEV_DEL_KEEP);
+    ZTSEVDelItem(list, records[2], ZTSEV_DEL_KEEP);
+    ZTSEVInsItem(list, records[2], records[1]);
+    ZTSEVDelItem(list, records[3], ZTSEV_DEL_FREE);
+    const std::vector<FindCase> changed = {
+        {"unlinked", "SALES", 0, -1, 3, 0},
+        {"relinked-first", "SALE", 1, 2, 0, 2},
+        {"relinked-k2", "sale", 2, 1, 0, 2},
+        {"relinked-last", "SALE", 0, 1, 0, 2},
+        {"freed", "TWO", 0, -1, 3, 0},
+    };
+    for (const FindCase &c : changed) {
+        k = c.kIn;
+        ZTSEV_EVENT *got = ZTSEVFindEventDup(list, c.name, &k, &status);
+        EXPECT_EQ(got, c.record < 0 ? nullptr : records[size_t(c.record)]) << c.id;
+        EXPECT_EQ(status, c.status) << c.id;
+        EXPECT_EQ(k, c.kOut) << c.id;
+    }
+    /* Many names, every other one then dropped: each is found, or not. */
+    std::vector<ZTSEV_EVENT *> many;
+    for (int i = 0; i < 300; ++i) many.push_back(add(list, ("E" + std::to_string(i)).c_str()));
+    for (int i = 0; i < 300; i += 2) ZTSEVDelItem(list, many[size_t(i)], ZTSEV_DEL_FREE);
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(ZTSEVFindEvent(list, ("e" + std::to_string(i)).c_str(), &status),
+                  i % 2 == 0 ? nullptr : many[size_t(i)])
+            << i;
 }
 
 TEST(EventLists, SortIsStableAndCaseBlindAndKeepsCounts)

@@ -51,6 +51,7 @@ TEST_F(EventStatementCases, NotesAndTheEventsThatStay)
         std::string statements;
         std::string log;    /* every line written */
         std::string events; /* name:class in list order */
+        int dummies = -1;   /* the list's dummy-column count; -1 not checked */
     };
     const Case cases[] = {
         {"combination listing itself is dropped", "EVENTDEF a = 1; EVENTCOMB c = a c;",
@@ -59,6 +60,12 @@ TEST_F(EventStatementCases, NotesAndTheEventsThatStay)
          "NOTE: The group g lists itself as a member; it is left out.\n", "a:1"},
         {"EVENTKEY on a combination goes to the registry", "EVENTDEF a = 1; EVENTCOMB c = a; EVENTKEY k = c;",
          "NOTE: The event key c is not recognised; it is left out.\n", "a:1 c:3"},
+        {"EVENTKEY on a combination read from a data set is no copy", "EVENTDATA IN=T.keyed; EVENTKEY k = c;",
+         "NOTE: The event key c is not recognised; it is left out.\n", "a:1 s:6 c:3 g:5", 2},
+        {"EVENTKEY on a group read from a data set is no copy", "EVENTDATA IN=T.keyed; EVENTKEY k = g;",
+         "NOTE: The event key g is not recognised; it is left out.\n", "a:1 s:6 c:3 g:5", 2},
+        {"EVENTKEY copies a predefined group without a dummy column", "EVENTDATA IN=T.keyed; EVENTKEY k = s;", "",
+         "a:1 s:6 c:3 g:5 k:6", 2},
         {"EVENTKEY on SEASONAL makes nothing", "EVENTKEY s = SEASONAL / TYPE=LS;",
          "NOTE: The event key SEASONAL is not recognised; it is left out.\n", ""},
         {"EVENTKEY on a keyword", "EVENTKEY x = CHRISTMAS;", "", "x:1"},
@@ -91,11 +98,18 @@ TEST_F(EventStatementCases, NotesAndTheEventsThatStay)
         {"locale of 40 characters is cut to 32", "EVENTDEF a = 1 / LOCALE='" + std::string(40, 'l') + "';",
          "WARNING: The locale is too long and is cut.\n", "a:1"},
     };
+    writeDataSet("keyed",
+                 "_NAME_,_CLASS_,_KEYNAME_,_STARTOBS_\n"
+                 "a,SIMPLE,.,1\nc,COMB,a,.\ng,COMPLEX,a,.\ns,PREDEFCOMP,SEASONAL,.\n",
+                 "");
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
         ZTSEV_LIST *list = events(false, "VORNAK; " + c.statements);
         EXPECT_EQ(log, c.log);
         EXPECT_EQ(eventsOf(list), c.events);
+        if (c.dummies >= 0) {
+            EXPECT_EQ(list->dummyCount, c.dummies);
+        }
         if (std::string(c.id).find("label") != std::string::npos) {
             EXPECT_EQ(list->first->labelLength, 256);
         }

@@ -40,11 +40,11 @@ protected:
         std::filesystem::remove_all(dir_);
     }
 
-    /* Writes data set T.member. */
+    /* Writes data set T.member (without a sidecar when it is empty). */
     void writeDataSet(const std::string &member, const std::string &csv, const std::string &sidecar)
     {
         std::ofstream(dir_ + "/" + member + ".csv", std::ios::binary) << csv;
-        std::ofstream(dir_ + "/" + member + ".meta.json", std::ios::binary) << sidecar;
+        if (!sidecar.empty()) std::ofstream(dir_ + "/" + member + ".meta.json", std::ios::binary) << sidecar;
     }
 
     /* Parses text (a whole step: procedure statement first) with the
