@@ -37,13 +37,14 @@ void noteKey(int number, const char *name, int length)
 }
 
 /* Appends n dates of kinds (or of the one kind `kind` when kinds is null)
- * to the growing output arrays. */
-void append(MEMORY_OBJECT *pool, double **dates, int32_t **kinds, int64_t *count, const double *add,
-            const int32_t *addKinds, int32_t kind, int64_t n)
+ * to the growing output arrays, which have room for *capacity dates. */
+void append(MEMORY_OBJECT *pool, double **dates, int32_t **kinds, int64_t *count, int64_t *capacity,
+            const double *add, const int32_t *addKinds, int32_t kind, int64_t n)
 {
     if (n <= 0) return;
-    *dates = static_cast<double *>(ztsevGrowArray(pool, *dates, *count, *count + n, sizeof(double)));
-    *kinds = static_cast<int32_t *>(ztsevGrowArray(pool, *kinds, *count, *count + n, sizeof(int32_t)));
+    int64_t room = *capacity;
+    *dates = static_cast<double *>(ztsevReserveArray(pool, *dates, *count, *count + n, &room, sizeof(double)));
+    *kinds = static_cast<int32_t *>(ztsevReserveArray(pool, *kinds, *count, *count + n, capacity, sizeof(int32_t)));
     for (int64_t i = 0; i < n; ++i) {
         (*dates)[*count + i] = add[i];
         (*kinds)[*count + i] = addKinds != nullptr ? addKinds[i] : kind;
@@ -93,12 +94,13 @@ int userDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SER
               double **dates, int64_t *count, int32_t **kinds, int depth)
 {
     int32_t status = 0;
+    int64_t capacity = 0;
     MEMORY_OBJECT *scratch = ztsevTemporaryPool();
     for (int64_t i = 0; i < event->timingCount; ++i) {
         const double value = event->timingValues[i];
         int32_t kind = int32_t(event->timingKinds[i]) / ZTSEV_KIND_SCALE;
         if (!event->given.periodGiven) {
-            append(pool, dates, kinds, count, &value, nullptr, kind, 1);
+            append(pool, dates, kinds, count, &capacity, &value, nullptr, kind, 1);
             continue;
         }
         int64_t n = 0;
@@ -108,10 +110,10 @@ int userDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SER
         if (periodic == ZTSEV_DK_NO_INTERVAL || periodic == ZTSEV_DK_CANNOT_PLACE ||
             periodic == ZTSEV_DK_NOT_FOR_INTERVAL || periodic == ZTSEV_DK_NO_PERIOD) {
             kind = int32_t(event->timingKinds[i]) / ZTSEV_KIND_SCALE;
-            append(pool, dates, kinds, count, &value, nullptr, kind, 1);
+            append(pool, dates, kinds, count, &capacity, &value, nullptr, kind, 1);
         } else {
             status = periodic;
-            append(pool, dates, kinds, count, run, nullptr, kind, n);
+            append(pool, dates, kinds, count, &capacity, run, nullptr, kind, n);
         }
     }
     for (int64_t k = 0; k < event->datekeyCount; ++k) {
@@ -119,7 +121,7 @@ int userDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SER
         int32_t *keyKinds = nullptr;
         double *keyDates = ztsevDatekeyDates(event, k, datekeyList, series, scratch, depth, &n, &keyKinds, nullptr,
                                              &status);
-        append(pool, dates, kinds, count, keyDates, keyKinds, 0, n);
+        append(pool, dates, kinds, count, &capacity, keyDates, keyKinds, 0, n);
     }
     xmpoold(scratch);
     return status;

@@ -22,6 +22,7 @@ void dropTiming(ZTSEV_EVENT *event)
     event->timingValues = event->timingKinds = nullptr;
     event->runLengths = nullptr;
     event->timingCount = event->runCount = 0;
+    event->timingCapacity = event->runCapacity = 0;
 }
 
 /* Frees the date-key arrays of event and empties them. */
@@ -32,6 +33,7 @@ void dropDatekeys(ZTSEV_EVENT *event)
     event->datekeyCodes = nullptr;
     event->datekeyNames = nullptr;
     event->datekeyCount = 0;
+    event->datekeyCapacity = 0;
 }
 
 /* Appends n values of kind code kind x 256 as one run to event's timing
@@ -40,10 +42,16 @@ void appendRun(ZTSEV_EVENT *event, MEMORY_OBJECT *pool, const double *values, in
 {
     event->timingPool = pool;
     int64_t old = event->timingCount;
-    event->timingValues = static_cast<double *>(ztsevGrowArray(pool, event->timingValues, old, old + n, sizeof(double)));
-    event->timingKinds = static_cast<double *>(ztsevGrowArray(pool, event->timingKinds, old, old + n, sizeof(double)));
-    event->runLengths = static_cast<int64_t *>(
-        ztsevGrowArray(pool, event->runLengths, event->runCount, event->runCount + 1, sizeof(int64_t)));
+    /* Rows of an event data set add one run each: the arrays grow by
+     * doubling, not by one run at a time. */
+    int64_t room = event->timingCapacity;
+    event->timingValues =
+        static_cast<double *>(ztsevReserveArray(pool, event->timingValues, old, old + n, &room, sizeof(double)));
+    event->timingKinds = static_cast<double *>(
+        ztsevReserveArray(pool, event->timingKinds, old, old + n, &event->timingCapacity, sizeof(double)));
+    event->runLengths = static_cast<int64_t *>(ztsevReserveArray(pool, event->runLengths, event->runCount,
+                                                                 event->runCount + 1, &event->runCapacity,
+                                                                 sizeof(int64_t)));
     for (int64_t i = 0; i < n; ++i) {
         event->timingValues[old + i] = values[i];
         event->timingKinds[old + i] = double(kind) * ZTSEV_KIND_SCALE;
@@ -58,9 +66,11 @@ void appendDatekey(ZTSEV_EVENT *event, MEMORY_OBJECT *pool, const ORV_COUNTED_NA
 {
     event->datekeyPool = pool;
     int64_t old = event->datekeyCount;
-    event->datekeyCodes = static_cast<int64_t *>(ztsevGrowArray(pool, event->datekeyCodes, old, old + 1, sizeof(int64_t)));
-    event->datekeyNames = static_cast<ORV_COUNTED_NAME *>(
-        ztsevGrowArray(pool, event->datekeyNames, old, old + 1, sizeof(ORV_COUNTED_NAME)));
+    int64_t room = event->datekeyCapacity;
+    event->datekeyCodes =
+        static_cast<int64_t *>(ztsevReserveArray(pool, event->datekeyCodes, old, old + 1, &room, sizeof(int64_t)));
+    event->datekeyNames = static_cast<ORV_COUNTED_NAME *>(ztsevReserveArray(
+        pool, event->datekeyNames, old, old + 1, &event->datekeyCapacity, sizeof(ORV_COUNTED_NAME)));
     event->datekeyCodes[old] = code;
     event->datekeyNames[old] = key;
     event->datekeyCount = old + 1;

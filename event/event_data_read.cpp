@@ -14,6 +14,7 @@
 #include "event/event_names.h"
 #include "event/event_qualifiers.h"
 #include "event/event_registry.h"
+#include "event/event_statements.h"
 #include "event/event_support.h"
 #include "event/statement_options.h"
 #include "host/missing_values.h"
@@ -34,7 +35,15 @@ enum : int {
     kNoteDatetimes = 468,
     kNoteObservations = 469,
     kNoteOtherTiming = 470,
+    kErrorColumnType = 675,
+    kErrorNoNameColumn = 676,
+    kNoteNameTooLong = 677,
+    kNoteClassChanges = 678,
 };
+/* A data set whose columns cannot be read as event definitions ends the
+ * step as a faulty statement does: events read without some of their
+ * columns would give wrong dummies without a sign. */
+constexpr int kUnusableInputRc = 1000;
 /* xbyrwnd: back to the first observation. */
 constexpr int kRewind = 66;
 constexpr int kReadStatusMode = 1;
@@ -132,7 +141,9 @@ bool nextRow(DATA_SET_HANDLE *handle, void *binding)
     return true;
 }
 
-/* The previous row of a read: its name and locale decide continuation. */
+/* The previous row of a read: its name and locale decide continuation.
+ * A row whose name was too long for the row buffer is a previous row that
+ * no row continues. */
 struct Previous {
     ZTSEV_ROWBUF row;
     bool any = false;
@@ -143,12 +154,56 @@ struct Previous {
                std::memcmp(row.name.text, r.name.text, size_t(lengthOf(r.name))) == 0 &&
                std::memcmp(row.locale.text, r.locale.text, size_t(lengthOf(r.locale))) == 0;
     }
-    void take(const ZTSEV_ROWBUF &r)
+    void take(const ZTSEV_ROWBUF &r, bool continuable = true)
     {
         row = r;
-        any = true;
+        any = continuable;
     }
 };
+
+/* The name the host read into the record's wide _NAME_ field, if it has
+ * one, moved into the row buffer.  False when, left-justified and without
+ * trailing blanks, it is longer than 32 characters: no event may have such
+ * a name, and cutting it could merge two events. */
+bool takeWideName(ZTSEV_DSREC *record, ZTSEV_ROWBUF *row)
+{
+    if (record->wideName == nullptr) return true;
+    const int width = record->wideNameLength;
+    const int length = wzstjus(record->wideName, width, 'L');
+    vzmp(record->wideName, std::min(length, ZTSEV_NAME_SIZE), row->name.text, ZTSEV_NAME_SIZE);
+    return length <= ZTSEV_NAME_SIZE;
+}
+
+const char *typeWord(bool character) { return character ? "character" : "numeric"; }
+
+/* Error (883, 675): the record's data set has column `name` of the other
+ * type than the event definition data set gives it.  REQUIRES: the step
+ * ends or the data set is left out after it. */
+void errorColumnType(const ZTSEV_DSREC *record, const char *name, bool character)
+{
+    const ORV_COUNTED_DATA_SET_NAME &ds = record->info.qualified;
+    const char *is = typeWord(character), *needs = typeWord(!character);
+    xpmlog(ZTSEV_MSG_SET, kErrorColumnType, ORV_MSG_TEXT, std::clamp<int>(ds.length, 0, int(sizeof ds.text)),
+           ds.text, ORV_MSG_TEXT, int(std::strlen(name)), name, ORV_MSG_TEXT, int(std::strlen(is)), is, ORV_MSG_TEXT,
+           int(std::strlen(needs)), needs, ORV_MSG_END);
+}
+
+/* Ends the step with error (883, 675) when a numeric column read in place
+ * of a text holds a value in the current row. */
+void checkNumericTexts(const ZTSEV_DSREC *record)
+{
+    for (int c = 0; c < ZTSEV_COLUMN_COUNT; ++c)
+        if (record->numericTexts[c] != 0 && !orvIsMissing(record->numericTextValues[c])) {
+            errorColumnType(record, ztsevColumns()[size_t(c)].name, false);
+            xexit(kUnusableInputRc, 0);
+        }
+}
+
+void noteNameTooLong(const ZTSEV_DSREC *record)
+{
+    xpmlog(ZTSEV_MSG_SET, kNoteNameTooLong, ORV_MSG_TEXT, wzstrip(record->wideName, record->wideNameLength),
+           record->wideName, ORV_MSG_END);
+}
 
 /* Rewinds the data set and readies the list's input row buffer. */
 void startRead(ZTSEV_LIST *list, ZTSEV_DSREC *record)
@@ -178,6 +233,33 @@ bool rowTiming(ZTSEV_LIST *list, const ZTSEV_ROWBUF &row, double **values, int64
     return false;
 }
 
+/* The row's _KEYNAME_ as a date key of a SIMPLE event: null when there is
+ * none, or when it names no date key (note (883, 302) with the key). */
+const ORV_COUNTED_NAME *simpleKey(ZTSEV_LIST *list, const ZTSEV_ROWBUF &row)
+{
+    if (!ztsevKeyPresent(&row.keyName)) return nullptr;
+    const int length = wzstrip(row.keyName.text, ZTSEV_NAME_SIZE);
+    if (ZTSEVDatekey2Flag(ztsevTargetKeyList(list), row.keyName.text, length) != ZTSEV_DK_NONE) return &row.keyName;
+    ztsevNoteName(ZTSEV_MSG_KEY_UNKNOWN, row.keyName.text, length);
+    return nullptr;
+}
+
+/* The row's _KEYNAME_ as a member of the combination event: left out
+ * with a note, as in EVENTCOMB, when it names no event and no keyword. */
+void addCombMember(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_ROWBUF &row)
+{
+    if (!ztsevKeyPresent(&row.keyName)) return;
+    const ZTSEV_NAMETEXT member = ztsevNameText(row.keyName.text, wzstrip(row.keyName.text, ZTSEV_NAME_SIZE));
+    ztsevAddListedMember(list, event, member.text, ZTSEV_NAMES_KEY, ZTSEV_MSG_MEMBER_UNKNOWN);
+}
+
+/* The last event of the row's name. */
+ZTSEV_EVENT *lastNamed(ZTSEV_LIST *list, const RowName &name)
+{
+    int k = 0, status = 0;
+    return ZTSEVFindEventDup(list, name.text, &k, &status);
+}
+
 /* A SIMPLE (or ".") row that continues the last event of its name: a date
  * key, or one more run of timing values. */
 void extendSimple(ZTSEV_LIST *list, const ZTSEV_ROWBUF &row, const RowName &name)
@@ -186,9 +268,9 @@ void extendSimple(ZTSEV_LIST *list, const ZTSEV_ROWBUF &row, const RowName &name
     int64_t count = 0;
     int32_t kind = 0;
     if (!rowTiming(list, row, &values, &count, &kind)) return;
-    if (values == nullptr)
-        ZTSEVAddDatekeyToEvent(list, name.text, &row.keyName, 2);
-    else
+    if (values == nullptr) {
+        if (simpleKey(list, row) != nullptr) ZTSEVAddDatekeyToEvent(list, name.text, &row.keyName, 2);
+    } else
         ZTSEVAddDatesToEvent(list, nullptr, name.text, values, count, kind, 2);
     MEMORY_OBJECT *pool = nullptr;
     findpool(&pool, list);
@@ -200,8 +282,7 @@ void extendSimple(ZTSEV_LIST *list, const ZTSEV_ROWBUF &row, const RowName &name
 void applyRow(ZTSEV_LIST *list, const ZTSEV_ROWBUF &row, const RowName &name, int pulseNote, int periodNote)
 {
     ZTSEVSetQualifierList(list, name.text, ztsevRowQualifiers(&row));
-    int k = 0, status = 0;
-    ZTSEV_EVENT *event = ZTSEVFindEventDup(list, name.text, &k, &status);
+    ZTSEV_EVENT *event = lastNamed(list, name);
     if (event != nullptr) ztsevRowDirectFields(event, &row, pulseNote, periodNote);
 }
 
@@ -214,6 +295,9 @@ bool createEvent(ZTSEV_LIST *list, const ZTSEV_ROWBUF &row, const RowName &name,
     case ZTSEV_CLASS_PREDEF:
     case ZTSEV_CLASS_PREDEFCOMP: {
         status = ZTSEVInitPredefEvent(list, nullptr, name.text, 0, &row.keyName);
+        /* A key the registry does not know leaves the event without one. */
+        if (status == 0 && ztsevKeyPresent(&row.keyName) && list->last != nullptr && list->last->members == nullptr)
+            ztsevNoteName(ZTSEV_MSG_KEY_UNKNOWN, row.keyName.text, ZTSEV_NAME_SIZE);
         if (status == 0 && cls == ZTSEV_CLASS_PREDEFCOMP && list->last != nullptr &&
             list->last->cls == ZTSEV_CLASS_PREDEF) {
             list->last->cls = ZTSEV_CLASS_PREDEFCOMP;
@@ -221,14 +305,17 @@ bool createEvent(ZTSEV_LIST *list, const ZTSEV_ROWBUF &row, const RowName &name,
         }
         break;
     }
-    case ZTSEV_CLASS_COMB: status = ZTSEVInitCombEvent(list, nullptr, name.text, 0, &row.keyName); break;
+    case ZTSEV_CLASS_COMB:
+        status = ZTSEVInitCombEvent(list, nullptr, name.text, 0, nullptr);
+        if (status == 0) addCombMember(list, list->last, row);
+        break;
     case ZTSEV_CLASS_COMPLEX: status = ZTSEVInitCompEvent(list, nullptr, name.text, 0, &row.keyName); break;
     default: {
         double *values = nullptr;
         int64_t count = 0;
         int32_t kind = 0;
         if (!rowTiming(list, row, &values, &count, &kind)) return false;
-        status = ZTSEVInitSimpleEvent(list, nullptr, name.text, count, values, kind, &row.keyName);
+        status = ZTSEVInitSimpleEvent(list, nullptr, name.text, count, values, kind, simpleKey(list, row));
         MEMORY_OBJECT *pool = nullptr;
         findpool(&pool, list);
         ztsevFree(pool, values);
@@ -250,9 +337,18 @@ bool inPass(int pass, int cls)
     }
 }
 
+/* The class of a row with "." read as SIMPLE. */
+int effectiveClass(const ZTSEV_ROWBUF &row)
+{
+    const int cls = ZTSEVId_CLASS_(&row);
+    return cls == 0 ? ZTSEV_CLASS_SIMPLE : cls;
+}
+
 /* Status of one row of pass `pass`: 0 (the row becomes the previous row)
- * or not. */
-int readRow(ZTSEV_LIST *list, int pass, Previous &previous)
+ * or not.  nameFits: false for a row whose name is longer than 32
+ * characters, which is left out with a note in the pass that reads its
+ * class. */
+int readRow(ZTSEV_LIST *list, const ZTSEV_DSREC *record, int pass, bool nameFits, Previous &previous)
 {
     const ZTSEV_ROWBUF &row = list->inRow;
     const int cls = ZTSEVId_CLASS_(&row);
@@ -261,34 +357,65 @@ int readRow(ZTSEV_LIST *list, int pass, Previous &previous)
         if (pass != 2) xpmlog(ZTSEV_MSG_SET, kNoteBlankName, ORV_MSG_END);
         return 0;
     }
+    if (!nameFits) {
+        if (inPass(pass, cls) || (pass == 1 && cls < 0)) noteNameTooLong(record);
+        return 0;
+    }
     if (pass == 1 && cls < 0) ztsevNoteName(kNoteUnknownClass, name.text, name.length);
     if (!inPass(pass, cls)) return 0;
     if (!previous.continues(row)) return createEvent(list, row, name, cls) ? 0 : ZTSEV_NOT_FOUND;
+    /* A row of another class cannot extend the event: it is left out. */
+    if (effectiveClass(row) != effectiveClass(previous.row)) {
+        const char *was = ztsevClassKeyword(effectiveClass(previous.row)), *now = ztsevClassKeyword(effectiveClass(row));
+        xpmlog(ZTSEV_MSG_SET, kNoteClassChanges, ORV_MSG_TEXT, name.length, name.text, ORV_MSG_TEXT,
+               int(std::strlen(was)), was, ORV_MSG_TEXT, int(std::strlen(now)), now, ORV_MSG_END);
+        return ZTSEV_QUAL_DIFFERS;
+    }
     const int status = ZTSEVCompQualBuf(&previous.row, &row);
     if (cls == 0 || cls == ZTSEV_CLASS_SIMPLE) {
         extendSimple(list, row, name);
-    } else if (cls == ZTSEV_CLASS_COMB || cls == ZTSEV_CLASS_COMPLEX) {
-        int k = 0, found = 0;
-        ZTSEV_EVENT *event = ZTSEVFindEventDup(list, name.text, &k, &found);
-        if (event != nullptr)
-            ZTSEVAddEventName(list, &event->members, row.keyName.text,
-                              cls == ZTSEV_CLASS_COMB ? ZTSEV_NAMES_KEY_ANY : ZTSEV_NAMES_MEMBER);
+    } else if (ZTSEV_EVENT *event = lastNamed(list, name); event != nullptr) {
+        if (cls == ZTSEV_CLASS_COMB)
+            addCombMember(list, event, row);
+        else if (cls == ZTSEV_CLASS_COMPLEX)
+            ZTSEVAddEventName(list, &event->members, row.keyName.text, ZTSEV_NAMES_MEMBER);
     }
     return status;
 }
 
-/* Binding of one column: the field of the input row buffer and its size. */
-void bindColumn(ZTSEV_LIST *list, DATA_SET_HANDLE *handle, void *fetch, const ZTSEV_COLUMN &column)
+/* Binding of column c: the field of the input row buffer and its size;
+ * a _NAME_ column wider than its field is read into the record's own
+ * buffer of its width, a numeric column where a text belongs into the
+ * record's numeric-text slot (checkNumericTexts).  False (with error (883,
+ * 675)) when the column is a text where a number belongs, or a numeric
+ * _NAME_. */
+bool bindColumn(ZTSEV_LIST *list, ZTSEV_DSREC *record, void *fetch, int c)
 {
+    const ZTSEV_COLUMN &column = ztsevColumns()[size_t(c)];
+    DATA_SET_HANDLE *handle = record->info.handle;
     int number = 0;
-    if (xvfind(handle, column.name, int(std::strlen(column.name)), &number) < 0 || number <= 0) return;
+    if (xvfind(handle, column.name, int(std::strlen(column.name)), &number) < 0 || number <= 0) return true;
     VARIABLE_DESCRIPTOR d{};
     xvname(handle, number, &d);
     const bool text = column.kind == ZtsevColumnKind::Text || column.kind == ZtsevColumnKind::LongText;
-    /* A column of the other type would fill the field with bytes of the
-     * wrong kind: it is not read. */
-    if ((d.type == ORV_VAR_CHARACTER) != text) return;
+    if (text && d.type != ORV_VAR_CHARACTER && c != ZTSEV_COL_NAME) {
+        record->numericTexts[c] = 1;
+        xvgetd(fetch, number, ORV_VAR_NUMERIC, &record->numericTextValues[c], sizeof(double), sizeof(double), 0, 0);
+        return true;
+    }
+    if ((d.type == ORV_VAR_CHARACTER) != text) {
+        errorColumnType(record, column.name, d.type == ORV_VAR_CHARACTER);
+        return false;
+    }
     auto *field = reinterpret_cast<uint8_t *>(&list->inRow) + column.offset;
+    if (column.offset == offsetof(ZTSEV_ROWBUF, name) && d.length > ZTSEV_NAME_SIZE) {
+        MEMORY_OBJECT *pool = nullptr;
+        findpool(&pool, list);
+        record->wideNameLength = d.length;
+        record->wideName = static_cast<char *>(ztsevAlloc(pool, size_t(d.length), ZTSEV_ALLOC_ZEROED));
+        xvgetd(fetch, number, ORV_VAR_CHARACTER, record->wideName, d.length, d.length, 0, 0);
+        return true;
+    }
     if (text) {
         const int size = column.kind == ZtsevColumnKind::Text ? ZTSEV_NAME_SIZE : ZTSEV_LABEL_SIZE;
         xvgetd(fetch, number, ORV_VAR_CHARACTER, field + sizeof(int16_t), size, size, 0, 0);
@@ -297,6 +424,7 @@ void bindColumn(ZTSEV_LIST *list, DATA_SET_HANDLE *handle, void *fetch, const ZT
     } else {
         xvgetd(fetch, number, ORV_VAR_NUMERIC, field, sizeof(double), sizeof(double), 0, 0);
     }
+    return true;
 }
 
 }  // namespace
@@ -344,13 +472,23 @@ int ZTSEVinevds(ZTSEV_LIST *list, ZTSEV_DSREC *record)
         return ZTSEV_BIND_FAILED;
     }
     int number = 0;
-    if (xvfind(handle, "_NAME_", 6, &number) < 0 || number <= 0) {
+    const bool hasName = xvfind(handle, "_NAME_", 6, &number) >= 0 && number > 0;
+    if (!hasName) {
+        const ORV_COUNTED_DATA_SET_NAME &ds = record->info.qualified;
+        xpmlog(ZTSEV_MSG_SET, kErrorNoNameColumn, ORV_MSG_TEXT, std::clamp<int>(ds.length, 0, int(sizeof ds.text)),
+               ds.text, ORV_MSG_END);
+    }
+    /* Without a usable _NAME_ nothing of the data set is read. */
+    if (!hasName || !bindColumn(list, record, fetch, ZTSEV_COL_NAME)) {
         xvgett(fetch);
         xoclose(handle);
         record->info.handle = nullptr;
         return ZTSEV_NO_NAME_COLUMN;
     }
-    for (const ZTSEV_COLUMN &column : ztsevColumns()) bindColumn(list, handle, fetch, column);
+    /* Every other column of the wrong type is named before the step ends. */
+    bool usable = true;
+    for (int c = ZTSEV_COL_NAME + 1; c < ZTSEV_COLUMN_COUNT; ++c) usable = bindColumn(list, record, fetch, c) && usable;
+    if (!usable) xexit(kUnusableInputRc, 0);
     xvsele(handle);
     /* Asked after xvgete too: a column the host could not bind for want of
      * memory would read as absent on every row. */
@@ -465,8 +603,10 @@ int ZTSEVGetEVData(ZTSEV_LIST *list, ZTSEV_DSREC *record)
         Previous previous;
         startRead(list, record);
         while (nextRow(record->info.handle, record->rowBinding)) {
+            checkNumericTexts(record);
+            const bool nameFits = takeWideName(record, &list->inRow);
             ZTSEVLeftJustBuf(&list->inRow);
-            if (readRow(list, pass, previous) == 0) previous.take(list->inRow);
+            if (readRow(list, record, pass, nameFits, previous) == 0) previous.take(list->inRow, nameFits);
         }
     }
     ztsevMarkServed(list, record);
@@ -481,20 +621,32 @@ void ZTSEVGetDSFilter(ZTSEV_LIST *list, ZTSEV_DSREC *record, const int *classes,
     const int localeLength = std::clamp<int>(list->locale.length, 0, ZTSEV_NAME_SIZE);
     const bool localeTest = list->localeGiven != 0 && !isDot(list->locale.text, localeLength);
     Previous previous;
+    auto passes = [&](const ZTSEV_ROWBUF &row, int cls) {
+        if (!std::count(classes, classes + count, cls)) return false;
+        if (!localeTest) return true;
+        const bool same = lengthOf(row.locale) == localeLength &&
+                          std::memcmp(row.locale.text, list->locale.text, size_t(localeLength)) == 0;
+        const bool none = isDot(row.locale.text, ZTSEV_NAME_SIZE) && list->localeFlag == 0;
+        return same || none;
+    };
     while (nextRow(record->info.handle, record->rowBinding)) {
         ZTSEV_ROWBUF &row = list->inRow;
+        checkNumericTexts(record);
+        const bool nameFits = takeWideName(record, &row);
         ZTSEVLeftJustBuf(&row);
+        int cls = ZTSEVId_CLASS_(&row);
+        /* A row left out here (blank name, another class or locale, a name
+         * too long) is still the previous row: the row after it starts a
+         * new event. */
         if (wzstrip(row.name.text, ZTSEV_NAME_SIZE) == 0) {
             xpmlog(ZTSEV_MSG_SET, kNoteBlankName, ORV_MSG_END);
+            previous.take(row);
             continue;
         }
-        int cls = ZTSEVId_CLASS_(&row);
-        if (!std::count(classes, classes + count, cls)) continue;
-        if (localeTest) {
-            const bool same = lengthOf(row.locale) == localeLength &&
-                              std::memcmp(row.locale.text, list->locale.text, size_t(localeLength)) == 0;
-            const bool none = isDot(row.locale.text, ZTSEV_NAME_SIZE) && list->localeFlag == 0;
-            if (!same && !none) continue;
+        if (!passes(row, cls) || !nameFits) {
+            if (!nameFits && passes(row, cls)) noteNameTooLong(record);
+            previous.take(row, nameFits);
+            continue;
         }
         const bool continuation = previous.continues(row);
         const int status = continuation ? ZTSEVCompQualBuf(&previous.row, &row) : 0;

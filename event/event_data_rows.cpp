@@ -79,6 +79,10 @@ bool describe(const ZINT_DESC &fit, int kind, ZTSEV_RUN_ROW *row, ZINT_DESC *rea
         row->multiplier = double(fit.multiplier);
         return true;
     }
+    /* Far from the present, dates are large enough for an interval of
+     * seconds to fit them; such an interval does not step dates (nor a
+     * date interval datetimes), and the run is written in other rows. */
+    if (fit.kind != letterOf(kind)) return false;
     char name[ZINT_NAME_MAX + 2];
     int length = int(sizeof name);
     if (fit.code == ZINT_NONE || zinti2s(name, &length, &fit) != 0 || length > kIntervalNameMax) return false;

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 
+#include "event/event_data_columns.h"
 #include "event/event_records.h"
 #include "series/series_context.h"
 
@@ -39,6 +40,14 @@ struct ZTSEV_DSREC {
     int32_t summaryRequested;     /* EVENTDUMMY OUT= with a summary column */
     ORV_COUNTED_NAME summaryName;
     int32_t bound;                /* the input set has been bound */
+    char *wideName;               /* input: _NAME_ as read, when its column is wider than
+                                     the 32 characters of the row buffer */
+    int32_t wideNameLength;       /* the width of that column */
+    /* input: a numeric column where the event data set has a text (a column
+     * whose values are all missing is numeric) is read here, by its number
+     * in row-buffer order, with numericTexts[c] set */
+    double numericTextValues[ZTSEV_COLUMN_COUNT];
+    uint8_t numericTexts[ZTSEV_COLUMN_COUNT];
     ZTSEV_LIST *served[ZTSEV_SERVED_LISTS];
     ZTSEV_DSREC *next;
 };

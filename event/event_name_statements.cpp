@@ -74,16 +74,22 @@ int addMembers(const STATEMENT_NODE *statement, ZTSEV_LIST *list, ZTSEV_EVENT *e
             ZTSEVDelItem(list, event, ZTSEV_DEL_FREE);
             return ZTSEV_SELF_MEMBER;
         }
-        int status = ZTSEVAddEventName(list, &event->members, member.text, mode);
-        if (status == ZTSEV_ALREADY_LISTED)
-            ztsevNoteName(ZTSEV_MSG_MEMBER_REPEATED, member.text, member.length);
-        else if (status != ZTSEV_OK)
-            ztsevNoteName(unknownNote, member.text, member.length);
+        ztsevAddListedMember(list, event, member.text, mode, unknownNote);
     }
     return ZTSEV_OK;
 }
 
 }  // namespace
+
+int ztsevAddListedMember(ZTSEV_LIST *list, ZTSEV_EVENT *event, const char *member, int mode, int unknownNote)
+{
+    const int status = ZTSEVAddEventName(list, &event->members, member, mode);
+    if (status == ZTSEV_ALREADY_LISTED)
+        ztsevNoteName(ZTSEV_MSG_MEMBER_REPEATED, member, ZTSEVlenORVname(member));
+    else if (status != ZTSEV_OK)
+        ztsevNoteName(unknownNote, member, ZTSEVlenORVname(member));
+    return status;
+}
 
 int ztsevApplyKeyStatement(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t cls,
                            ZTSEV_LIST *keyList, int unknownNote)

@@ -248,10 +248,13 @@ struct ZTSEV_EVENT {
     double *timingKinds;         /* kind x 256 + sub-kind, one per value */
     int64_t *runLengths;         /* values per run */
     MEMORY_OBJECT *timingPool;   /* pool of the three timing arrays */
+    int64_t timingCapacity;      /* values the value and kind arrays have room for */
+    int64_t runCapacity;         /* runs the run-length array has room for */
     int64_t datekeyCount;
     int64_t *datekeyCodes;
     ORV_COUNTED_NAME *datekeyNames; /* upper-case */
     MEMORY_OBJECT *datekeyPool;  /* pool of the two date-key arrays */
+    int64_t datekeyCapacity;     /* date keys the two arrays have room for */
     ZTSEVEventNamelist *members; /* COMB/COMPLEX members, PREDEF key, PREDEFCOMP word */
     ZTSEV_GIVEN given;
     ZTSEV_EFFECTIVE effective;

@@ -13,7 +13,7 @@
  * Exports: ZTSEVInit, ZTSEVCustom, ZTSEVParse, ZTSEVGetEventdata,
  * ZTSEVGetEventdummy, ZTSEVGetEventDef, ZTSEVGetEventKey,
  * ZTSEVGetEventComb, ZTSEVGetEventGroup, ztsevApplyKeyStatement,
- * ztsevTimedEvent, ztsevRunCheck.
+ * ztsevTimedEvent, ztsevRunCheck, ztsevAddListedMember.
  */
 #ifndef ORV_EVENT_EVENT_STATEMENTS_H
 #define ORV_EVENT_EVENT_STATEMENTS_H
@@ -78,6 +78,14 @@ int ZTSEVGetEventGroup(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY
  */
 int ztsevApplyKeyStatement(const STATEMENT_NODE *statement, ZTSEV_LIST *list, MEMORY_OBJECT *pool, int32_t cls,
                            ZTSEV_LIST *keyList, int unknownNote);
+
+/*
+ * Adds member (NUL-ended, at most 32 characters) to the member names of
+ * event with ZTSEVAddEventName in mode; a member listed already writes
+ * note (883, 305) and one that cannot be added (883, unknownNote), each
+ * with the member, and is left out.  Returns ZTSEVAddEventName's status.
+ */
+int ztsevAddListedMember(ZTSEV_LIST *list, ZTSEV_EVENT *event, const char *member, int mode, int unknownNote);
 
 /*
  * The record of an EVENTDEF or DATEKEYDEF statement: a new event of class

@@ -59,6 +59,18 @@ void *ztsevGrowArray(MEMORY_OBJECT *pool, void *block, int64_t oldCount, int64_t
     return grown;
 }
 
+void *ztsevReserveArray(MEMORY_OBJECT *pool, void *block, int64_t count, int64_t need, int64_t *capacity,
+                        size_t size)
+{
+    const int64_t room = std::max(*capacity, count);
+    if (block != nullptr && need <= room) return block;
+    /* Past half the representable count the doubling is left to need. */
+    const int64_t grown = room > std::numeric_limits<int64_t>::max() / 2 ? need : std::max(need, 2 * room);
+    void *reserved = ztsevGrowArray(pool, block, count, grown, size);
+    *capacity = grown;
+    return reserved;
+}
+
 void ztsevFree(MEMORY_OBJECT *pool, void *block)
 {
     if (block != nullptr) vmfree_handler(pool, block, 0, ORV_MEM_FREE_MODE);

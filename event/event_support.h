@@ -4,6 +4,7 @@
  * fields (setting, upper-casing and comparing whole names).
  *
  * Exports: ztsevOutOfMemory, ztsevEndIfOutOfMemory, ztsevAlloc, ztsevAllocArray, ztsevGrowArray,
+ * ztsevReserveArray,
  * ztsevFree, ztsevNewPool, ztsevMakeList, ztsevInitList, ztsevLogHandle, ztsevSetName,
  * ztsevUpperName, ZTSEV_NAMETEXT, ztsevNameText, ztsevSameName,
  * ztsevKeyPresent, ztsevTargetKeyList, ztsevTruncated.
@@ -38,6 +39,15 @@ void *ztsevAllocArray(MEMORY_OBJECT *pool, int64_t count, size_t size);
 /* Grows block (oldCount elements, may be null) to newCount elements of
  * `size` bytes in pool, keeping its content; ends the step on failure. */
 void *ztsevGrowArray(MEMORY_OBJECT *pool, void *block, int64_t oldCount, int64_t newCount, size_t size);
+
+/* Makes room for `need` elements in block, which holds count elements and
+ * has room for *capacity of them (a capacity below count means exactly
+ * count): a block without that room is grown to twice its room, or to need
+ * when that is more, and *capacity set.  Appending one element at a time
+ * so copies each element a bounded number of times on average.  Ends the
+ * step when the host has no memory. */
+void *ztsevReserveArray(MEMORY_OBJECT *pool, void *block, int64_t count, int64_t need, int64_t *capacity,
+                        size_t size);
 
 /* Frees block to pool; a null block or pool does nothing. */
 void ztsevFree(MEMORY_OBJECT *pool, void *block);
