@@ -65,13 +65,19 @@ constexpr int kHighestCommittingReturnCode = 4;
  * place as for a return code of 4 or less. */
 constexpr int kGroupSkipReturnCodes[] = {108, 116, 1008};
 
-/* True when a step ending with returnCode has its outputs put in place. */
-constexpr bool stepKeepsOutputs(int returnCode)
+constexpr bool isGroupSkipReturnCode(int returnCode)
 {
-    if (returnCode <= kHighestCommittingReturnCode) return true;
     for (int code : kGroupSkipReturnCodes)
         if (returnCode == code) return true;
     return false;
+}
+
+/* True when a step ending with returnCode has its outputs put in place
+ * (an output to which such a step wrote no row keeps its earlier version
+ * when the code is a group-skip code: the step skipped every group). */
+constexpr bool stepKeepsOutputs(int returnCode)
+{
+    return returnCode <= kHighestCommittingReturnCode || isGroupSkipReturnCode(returnCode);
 }
 
 }  // namespace orvhost

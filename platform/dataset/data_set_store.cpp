@@ -12,6 +12,7 @@
 #include <cctype>
 
 #include "platform/catalogue.h"
+#include "platform/dataset/commit_record.h"
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/input_data_set.h"
 #include "platform/dataset/output_data_set.h"
@@ -43,6 +44,7 @@ constexpr int kDataSetKeptMessage = 101;     /* name, return code */
 constexpr int kDataSetDiscardedMessage = 102; /* name */
 constexpr int kDataSetFilesMessage = 103;     /* name, CSV file, sidecar */
 constexpr int kDataSetFileMessage = 104;      /* name, CSV file */
+constexpr int kCommitUndoneMessage = 105;     /* files */
 
 /* The store whose handles the own routines serve: one host, one store. */
 DataSetStore *activeStore = nullptr;
@@ -53,6 +55,14 @@ std::string lower(std::string_view text)
     for (char &c : result) c = char(std::tolower(static_cast<unsigned char>(c)));
     return result;
 }
+
+std::string directoryOf(const std::string &path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string fileOf(const std::string &path) { return path.substr(path.find_last_of('/') + 1); }
 
 /* The file of a data set in directory: "name" when a file of that
  * lower-case name is there, else the one entry whose name matches without
@@ -170,6 +180,7 @@ DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view me
     }
     std::string directory = libraries_.directory(libref, error);
     if (directory.empty()) return nullptr;
+    noteUndoneCommits(undoStoppedCommits(directory));
     std::string name = Libraries::canonical(member);
     std::string csvPath, sidecarPath;
     bool haveSidecar = false, caseFolded = false;
@@ -198,6 +209,13 @@ DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view me
         }
         dataSet = std::move(input);
     } else {
+        if (const OutputDataSet *earlier = outputWriting(csvPath)) {
+            std::string given = library + "." + name;
+            error = "The data set " + given + " is given twice as an output of the step" +
+                    (earlier->qualifiedName() != given ? " (also as " + earlier->qualifiedName() + ")" : "") +
+                    ": both are the file " + shownPath(csvPath) + "; give each output a data set of its own.";
+            return nullptr;
+        }
         auto output = std::make_unique<OutputDataSet>(*this, library, name);
         if (!output->create(csvPath, sidecarPath, error)) return nullptr;
         dataSet = std::move(output);
@@ -207,6 +225,31 @@ DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view me
     DATA_SET_HANDLE *handle = &dataSet->handle;
     dataSets_.emplace(handle, std::move(dataSet));
     return handle;
+}
+
+const OutputDataSet *DataSetStore::outputWriting(const std::string &csvPath) const
+{
+    struct stat wanted {};
+    if (::stat(directoryOf(csvPath).c_str(), &wanted) != 0) return nullptr;
+    for (const auto &entry : dataSets_) {
+        if (entry.second->isInput()) continue;
+        const auto *output = static_cast<const OutputDataSet *>(entry.second.get());
+        struct stat other {};
+        if (fileOf(output->finalCsv()) == fileOf(csvPath) &&
+            ::stat(directoryOf(output->finalCsv()).c_str(), &other) == 0 &&
+            other.st_dev == wanted.st_dev && other.st_ino == wanted.st_ino)
+            return output;
+    }
+    return nullptr;
+}
+
+void DataSetStore::noteUndoneCommits(const std::vector<std::string> &files)
+{
+    if (files.empty()) return;
+    std::string list;
+    for (const std::string &file : files) list += (list.empty() ? "" : ", ") + shownPath(file);
+    MessageArg args[] = {{MessageArg::Type::Text, 0, 0, list}};
+    logMessage(kHostMessageSet, kCommitUndoneMessage, args);
 }
 
 void DataSetStore::forget(const void *handle)
@@ -232,23 +275,11 @@ void DataSetStore::forgetFound() const
 
 int DataSetStore::close(const void *handle)
 {
-    DataSet *dataSet = find(handle);
-    if (dataSet == nullptr) return kDataSetStatusBadHandle;
-    int status = 0;
-    if (OutputDataSet *output = findOutput(handle)) {
-        std::string error;
-        if (output->commit(error)) {
-            MessageArg args[] = {{MessageArg::Type::Text, 0, 0, output->qualifiedName()},
-                                 {MessageArg::Type::Integer, long(output->rowsWritten()), 0, {}},
-                                 {MessageArg::Type::Integer, long(output->variables().size()), 0, {}}};
-            logMessage(kHostMessageSet, kDataSetWrittenMessage, args);
-        } else {
-            reportError(error);
-            status = kDataSetStatusWriteFailed;
-        }
-    }
+    if (find(handle) == nullptr) return kDataSetStatusBadHandle;
+    if (findOutput(handle) != nullptr)
+        return commitTogether({handle}, false) ? 0 : kDataSetStatusWriteFailed;
     forget(handle);
-    return status;
+    return 0;
 }
 
 int DataSetStore::setByList(const void *handle, std::vector<int> numbers, bool notSorted)
@@ -290,8 +321,13 @@ int DataSetStore::endStep(int returnCode)
         }
         bool marked = std::find(commitAtEnd_.begin(), commitAtEnd_.end(), handle) != commitAtEnd_.end();
         /* An output whose columns the step never defined was not written:
-         * it is discarded rather than put in place empty. */
-        if (marked && commit && output->defined()) {
+         * it is discarded rather than put in place empty.  Nor is one
+         * without rows from a step that skipped BY groups: it skipped every
+         * group, and the earlier version stays.  (A step without groups
+         * ends with a code of its own, and its empty outputs are put in
+         * place.) */
+        const bool skippedEveryGroup = isGroupSkipReturnCode(returnCode) && output->rowsWritten() == 0;
+        if (marked && commit && output->defined() && !skippedEveryGroup) {
             toCommit.push_back(handle);
             continue;
         }
@@ -299,7 +335,7 @@ int DataSetStore::endStep(int returnCode)
         discardOutput(handle, marked, returnCode);
     }
     commitAtEnd_.clear();
-    commitTogether(toCommit);
+    if (!toCommit.empty()) commitTogether(toCommit, true);
     /* A failure while putting an output in place fails the step too. */
     if (stepFailed_) returnCode = std::max(returnCode, kDataSetErrorReturnCode);
     stepFailed_ = false;
@@ -317,21 +353,45 @@ void DataSetStore::discardOutput(const void *handle, bool kept, int returnCode)
     forget(handle);
 }
 
-void DataSetStore::commitTogether(const std::vector<const void *> &outputs)
+bool DataSetStore::commitTogether(const std::vector<const void *> &outputs, bool atStepEnd)
 {
-    /* Every output is written out before any is renamed into place, so
-     * that a disk that fills on the last one leaves the others as they
-     * were too. */
-    for (size_t i = 0; i < outputs.size(); ++i) {
+    /* Every output is written out before any is put in place, so that a
+     * disk that fills on the last one leaves the others as they were too. */
+    auto keepEarlier = [&](const void *failed) {
+        for (const void *handle : outputs) {
+            if (handle != failed && atStepEnd) {
+                discardOutput(handle, true, kDataSetErrorReturnCode);
+                continue;
+            }
+            findOutput(handle)->discard();
+            forget(handle);
+        }
+        return false;
+    };
+    std::vector<CommitFile> files;
+    for (const void *handle : outputs) {
         std::string error;
-        if (findOutput(outputs[i])->prepare(error)) continue;
-        reportError(error);
-        forget(outputs[i]);
-        for (size_t j = 0; j < outputs.size(); ++j)
-            if (j != i) discardOutput(outputs[j], true, kDataSetErrorReturnCode);
-        return;
+        if (!findOutput(handle)->prepare(error)) {
+            reportError(error);
+            return keepEarlier(handle);
+        }
+        findOutput(handle)->addFilesToCommit(files);
     }
-    for (const void *handle : outputs) close(handle);
+    std::string error;
+    if (!putFilesInPlace(files, error)) {
+        reportError(error);
+        return keepEarlier(nullptr);
+    }
+    for (const void *handle : outputs) {
+        OutputDataSet *output = findOutput(handle);
+        output->markCommitted();
+        MessageArg args[] = {{MessageArg::Type::Text, 0, 0, output->qualifiedName()},
+                             {MessageArg::Type::Integer, long(output->rowsWritten()), 0, {}},
+                             {MessageArg::Type::Integer, long(output->variables().size()), 0, {}}};
+        logMessage(kHostMessageSet, kDataSetWrittenMessage, args);
+        forget(handle);
+    }
+    return true;
 }
 
 DataSet *DataSetStore::findOpen(const void *handle) const

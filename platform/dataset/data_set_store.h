@@ -53,7 +53,10 @@ public:
 
     /* Opens libref.member (an empty libref is WORK; names in any case).
      * Input: the file must exist and be well-formed enough to describe.
-     * Output: a temporary file is made in the library's directory.  Returns
+     * Output: a temporary file is made in the library's directory; a data
+     * set that an output of the step writes already (the same file, through
+     * any library reference) is refused.  Either way the commits a stopped
+     * run left in the directory are undone first (with a warning).  Returns
      * the handle, or null with a message in error naming the library, file
      * and line as they apply (the message is not logged here). */
     DATA_SET_HANDLE *open(std::string_view libref, std::string_view member, DataSetMode mode,
@@ -127,14 +130,21 @@ public:
 
 private:
     void forget(const void *handle);
+    /* The output open in this step that writes the file csvPath (the same
+     * directory, reached by any path, and file name); null for none. */
+    const OutputDataSet *outputWriting(const std::string &csvPath) const;
+    /* Warns that the commits of a stopped run were undone for files. */
+    void noteUndoneCommits(const std::vector<std::string> &files);
     /* Discards an output at the end of a step with its warning: kept (the
      * earlier version stays because the step ended with returnCode) or
      * not closed by the step. */
     void discardOutput(const void *handle, bool kept, int returnCode);
-    /* Puts outputs in place at the end of a step, all or none: when one
-     * cannot be written out, it fails the step and the others are
-     * discarded with their warning. */
-    void commitTogether(const std::vector<const void *> &outputs);
+    /* Puts outputs in place, all or none (platform/dataset/commit_record.h),
+     * and forgets them.  When one cannot be written out or put in place,
+     * it fails the step and every earlier version stays; at the end of a
+     * step (atStepEnd) the other outputs get their warning.  True when
+     * they were put in place. */
+    bool commitTogether(const std::vector<const void *> &outputs, bool atStepEnd);
 
     Log &log_;
     const Catalogue &catalogue_;

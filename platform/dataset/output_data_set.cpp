@@ -305,33 +305,18 @@ bool OutputDataSet::prepare(std::string &error)
     return true;
 }
 
-bool OutputDataSet::commit(std::string &error)
+void OutputDataSet::addFilesToCommit(std::vector<CommitFile> &files) const
 {
-    bool ok = prepare(error);
-    /* Between the two renames a reader could meet the new sidecar with the
-     * old file; the header check against the sidecar then fails with a clear
-     * message instead of misreading the rows. */
-    if (ok && std::rename(temporarySidecar_.c_str(), finalSidecar_.c_str()) != 0) {
-        error = "The sidecar " + finalSidecar_ + " cannot be put in place: " +
-                std::strerror(errno) + ".";
-        ok = false;
-    }
-    if (ok) {
-        forgetFileOnSignals(temporarySidecar_);
-        temporarySidecar_.clear();
-    }
-    if (ok && std::rename(temporaryCsv_.c_str(), finalCsv_.c_str()) != 0) {
-        error = "The data set file " + finalCsv_ + " cannot be put in place: " +
-                std::strerror(errno) + ".";
-        ok = false;
-    }
-    if (ok) forgetFileOnSignals(temporaryCsv_);
-    if (!ok) {
-        discard();
-        return false;
-    }
+    files.push_back({temporarySidecar_, finalSidecar_});
+    files.push_back({temporaryCsv_, finalCsv_});
+}
+
+void OutputDataSet::markCommitted()
+{
+    for (const std::string *temporary : {&temporaryCsv_, &temporarySidecar_}) forgetFileOnSignals(*temporary);
+    temporaryCsv_.clear();
+    temporarySidecar_.clear();
     finished_ = true;
-    return true;
 }
 
 void OutputDataSet::discard()

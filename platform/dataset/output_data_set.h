@@ -2,10 +2,10 @@
  * output_data_set.h - a data set open for output.
  *
  * Rows go to a temporary file in the library's directory; prepare() writes
- * them out with the sidecar beside them, commit() renames both into place,
- * discard() removes them.
- * Until commit() the previous version of the data set (if any) stays as it
- * was.
+ * them out with the sidecar beside them, the store puts both in place with
+ * the other outputs of the step (platform/dataset/commit_record.h), and
+ * discard() removes them.  Until then the previous version of the data set
+ * (if any) stays as it was.
  *
  * Variables are defined through one output binding (xvputi ... xvpute);
  * endDefinition() fixes the row layout and gives the handle its row, into
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/dataset/cache_line.h"
+#include "platform/dataset/commit_record.h"
 #include "platform/dataset/csv_writer.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/value_text.h"
@@ -110,10 +111,15 @@ public:
      * stays). */
     bool prepare(std::string &error);
 
-    /* Puts the data set in place: prepare(), then the renames.  False with
-     * a message in error (the temporary files are removed, the previous
-     * version stays). */
-    bool commit(std::string &error);
+    /* REQUIRES: prepare() succeeded.  Adds the temporary sidecar and CSV
+     * file with the files they replace. */
+    void addFilesToCommit(std::vector<CommitFile> &files) const;
+
+    /* The files were put in place: nothing is left to remove. */
+    void markCommitted();
+
+    /* The CSV file this data set replaces. */
+    const std::string &finalCsv() const { return finalCsv_; }
 
     /* Removes the temporary files; the previous version stays. */
     void discard();

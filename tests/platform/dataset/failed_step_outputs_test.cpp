@@ -7,6 +7,7 @@
  */
 #include <filesystem>
 
+#include "platform/dataset/commit_record.h"
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/file_writes.h"
@@ -27,6 +28,18 @@ protected:
         DataSetTest::TearDown();
     }
 };
+
+/* Bytes of the commit records in the directory `measured` when the first
+ * change is made (their files begin ".commit-"). */
+std::string measured;
+int64_t recordBytes = 0;
+int measureRecords(int change)
+{
+    if (change == 1)
+        for (const auto &file : std::filesystem::directory_iterator(measured))
+            if (file.path().filename().string().rfind(".commit-", 0) == 0) recordBytes += int64_t(file.file_size());
+    return 0;
+}
 
 /* Rows of T.FIRST: enough for the writer to write out during the step. */
 constexpr int kFirstRows = 150000;
@@ -76,7 +89,12 @@ TEST_F(FailedStepOutputs, AFullDiskLeavesEveryOutputAsItWas)
 
     /* A disk with room: the sizes of the files the step writes. */
     writeEarlier();
+    measured = dir_;
+    recordBytes = 0;
+    orvhost::setCommitHookForTests(measureRecords);
     ASSERT_EQ(host_->runStep(writeTwoOutputs), 0) << takeLog();
+    orvhost::setCommitHookForTests(nullptr);
+    ASSERT_GT(recordBytes, 0);
     const int64_t firstCsv = bytesOf("first.csv"), firstSidecar = bytesOf("first.meta.json");
     const int64_t secondCsv = bytesOf("second.csv"), secondSidecar = bytesOf("second.meta.json");
     const std::string firstRows = readFile(path("first.csv"));
@@ -84,7 +102,7 @@ TEST_F(FailedStepOutputs, AFullDiskLeavesEveryOutputAsItWas)
     ASSERT_GT(firstCsv, int64_t{1} << 20);
     takeLog();
 
-    const int64_t all = firstCsv + firstSidecar + secondCsv + secondSidecar;
+    const int64_t all = firstCsv + firstSidecar + secondCsv + secondSidecar + recordBytes;
     struct Case {
         const char *id;
         int64_t room;
@@ -95,7 +113,8 @@ TEST_F(FailedStepOutputs, AFullDiskLeavesEveryOutputAsItWas)
         {"full while the rows are written out", firstCsv - 1},
         {"full in the first sidecar", firstCsv + 1},
         {"full in the second data set", firstCsv + firstSidecar + secondCsv - 1},
-        {"full in the last sidecar", all - 1},
+        {"full in the last sidecar", all - recordBytes - 1},
+        {"full in the commit record", all - 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
