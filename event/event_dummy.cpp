@@ -13,6 +13,7 @@
 #include "event/event_rules.h"
 #include "event/event_shapes.h"
 #include "event/event_window.h"
+#include "event/occurrence_writer.h"
 #include "event/event_support.h"
 #include "host/missing_values.h"
 #include "host/numeric_utils.h"
@@ -56,8 +57,9 @@ struct AndFold {
     }
 };
 
-/* Shapes of the timing values of event into values; 15 at once. */
-int timingShapes(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values, MEMORY_OBJECT *scratch)
+/* Shapes of the timing values of event through writer; 15 at once. */
+int timingShapes(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, ZTSEVOccurrenceWriter &writer,
+                 MEMORY_OBJECT *scratch)
 {
     int status = 0;
     for (int64_t i = 0; i < event->timingCount; ++i) {
@@ -71,11 +73,11 @@ int timingShapes(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *v
                                            scratch, value, &periodic);
         if (dates != nullptr && periodic == 0) {
             for (int64_t j = 0; j < n; ++j) {
-                status = ZTSEVDate2Shape(dates[j], periodicKind, event, nullptr, series, values);
+                status = writer.add(dates[j], periodicKind, nullptr);
                 if (status == ZTSEV_CANNOT_PLACE) return status;
             }
         } else {
-            status = ZTSEVDate2Shape(value, kind, event, nullptr, series, values);
+            status = writer.add(value, kind, nullptr);
             if (status == ZTSEV_CANNOT_PLACE) return status;
         }
     }
@@ -210,7 +212,9 @@ int ZTSEVMakeDummyFromDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, c
         fold.accumulator = static_cast<double *>(ztsevAllocArray(scratch, n, sizeof(double)));
         vzfdl(fold.accumulator, n, 1.0);
     }
-    int status = timingShapes(event, series, values, scratch);
+    ZTSEVOccurrenceWriter writer(event, series, values, scratch);
+    int status = timingShapes(event, series, writer, scratch);
+    writer.finish();
     if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND && event->timingCount > 0)
         fold.fold(values, n, rule, &status);
     for (int64_t k = 0; k < event->datekeyCount && status != ZTSEV_CANNOT_PLACE; ++k) {
@@ -222,9 +226,10 @@ int ZTSEVMakeDummyFromDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, c
                                           &keyStatus);
         status = keyStatus;
         for (int64_t j = 0; j < count && status != ZTSEV_CANNOT_PLACE; ++j) {
-            int rc = ZTSEVDate2Shape(dates[j], kinds[j], event, user, series, values);
+            int rc = writer.add(dates[j], kinds[j], user);
             if (rc != 0) status = rc;
         }
+        writer.finish();
         if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND) fold.fold(values, n, rule, &status);
     }
     if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND && fold.operands > 1)

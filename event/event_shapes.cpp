@@ -48,9 +48,7 @@ int ZTSEVDate2Shape(double value, int kind, const ZTSEV_EVENT *event, const ZTSE
 {
     switch (event->effective.type) {
     case ZTSEV_TYPE_POINT:
-    case ZTSEV_TYPE_LS:
-        return ztsevKeyWindow(key, series) ? ZTSEVDate2PulseR(value, kind, event, key, series, values)
-                                           : ZTSEVDate2Pulse(value, kind, event, key, series, values);
+    case ZTSEV_TYPE_LS: return ZTSEVDate2Pulse(value, kind, event, key, series, values);
     case ZTSEV_TYPE_RAMP:
     case ZTSEV_TYPE_TR: return ZTSEVDate2Ramp(value, kind, event, key, series, values);
     case ZTSEV_TYPE_TC: return ZTSEVDate2TC(value, kind, event, key, series, values);
@@ -63,28 +61,22 @@ int ZTSEVDate2Shape(double value, int kind, const ZTSEV_EVENT *event, const ZTSE
     }
 }
 
-int ZTSEVDate2Pulse(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
-                    const ZTSEV_SERIES *series, double *values)
+int ztsevPulseRange(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                    const ZTSEV_SERIES *series, int64_t *lo, int64_t *hi)
 {
+    *lo = 0;
+    *hi = -1;
     if (datedOnObsSeries(kind, series)) return 0;
-    if (ztsevKeyWindow(key, series)) return ZTSEVDate2PulseR(value, kind, event, key, series, values);
+    const bool keyWindow = ztsevKeyWindow(key, series);
     ZTSEV_WINDOW w;
-    int rc = ztsevShapeWindow(event, nullptr, false, value, kind, series, &w);
+    int rc = ztsevShapeWindow(event, keyWindow ? key : nullptr, keyWindow, value, kind, series, &w);
     if (rc != 0) return rc;
-    return putRange(values, series->count, w.lo, w.hi, event->effective.rule, event->effective.value);
-}
-
-int ZTSEVDate2PulseR(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
-                     const ZTSEV_SERIES *series, double *values)
-{
-    if (!ztsevKeyWindow(key, series)) return ZTSEVDate2Pulse(value, kind, event, key, series, values);
-    if (datedOnObsSeries(kind, series)) return 0;
-    const ZTSEV_EFFECTIVE *q = &event->effective;
+    if (!keyWindow || w.keyOwnPulse) {
+        *lo = w.lo;
+        *hi = w.hi;
+        return 0;
+    }
     const int64_t n = series->count;
-    ZTSEV_WINDOW w;
-    int rc = ztsevShapeWindow(event, key, true, value, kind, series, &w);
-    if (rc != 0) return rc;
-    if (w.keyOwnPulse) return putRange(values, n, w.lo, w.hi, q->rule, q->value);
     int64_t keyBegin, keyEnd, rawBegin, rawEnd;
     if (ZTSEVCalcBegEnd(&key->effective, value, kind, series, &keyBegin, &keyEnd, &rawBegin, &rawEnd, nullptr, nullptr,
                         nullptr) != 0)
@@ -95,10 +87,25 @@ int ZTSEVDate2PulseR(double value, int kind, const ZTSEV_EVENT *event, const ZTS
     if (key->effective.before != 0) keyBegin = rawBegin;
     if (key->effective.after != 0) keyEnd = rawEnd;
     int64_t unused = 0;
-    const int64_t shift = shiftByObs(0, n, &unused, double(q->shift));
-    int64_t lo = w.allBefore ? 0 : keyBegin + shift - w.before;
-    int64_t hi = w.allAfter ? n - 1 : keyEnd + shift + w.after;
-    return putRange(values, n, lo, hi, q->rule, q->value);
+    const int64_t shift = shiftByObs(0, n, &unused, double(event->effective.shift));
+    *lo = std::max<int64_t>(w.allBefore ? 0 : keyBegin + shift - w.before, 0);
+    *hi = std::min<int64_t>(w.allAfter ? n - 1 : keyEnd + shift + w.after, n - 1);
+    return 0;
+}
+
+int ZTSEVDate2Pulse(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                    const ZTSEV_SERIES *series, double *values)
+{
+    int64_t lo = 0, hi = -1;
+    int rc = ztsevPulseRange(value, kind, event, key, series, &lo, &hi);
+    if (rc != 0) return rc;
+    return putRange(values, series->count, lo, hi, event->effective.rule, event->effective.value);
+}
+
+int ZTSEVDate2PulseR(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                     const ZTSEV_SERIES *series, double *values)
+{
+    return ZTSEVDate2Pulse(value, kind, event, key, series, values);
 }
 
 int ZTSEVDate2PolyTerm(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,

@@ -37,7 +37,7 @@
  *
  * Exports: ZTSEVDate2Shape, ZTSEVDate2Pulse, ZTSEVDate2PulseR,
  * ZTSEVDate2Ramp, ZTSEVDate2TC, ZTSEVDummyTCValues, ZTSEVDate2PolyTerm,
- * ZTSEVDate2ObsFunc, ztsevKeyWindow.
+ * ZTSEVDate2ObsFunc, ztsevKeyWindow, ztsevPulseRange.
  */
 #ifndef ORV_EVENT_EVENT_SHAPES_H
 #define ORV_EVENT_EVENT_SHAPES_H
@@ -61,15 +61,20 @@ bool ztsevKeyWindow(const ZTSEV_EVENT *key, const ZTSEV_SERIES *series);
 int ZTSEVDate2Shape(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                     const ZTSEV_SERIES *series, double *values);
 
-/* The plain pulse: the event's value v over the window of the occurrence
- * (durations in observations, or the pulse interval).  With a key whose
- * window counts (ztsevKeyWindow) it hands over to ZTSEVDate2PulseR. */
+/* The observations [*lo, *hi] (within the series; empty when *lo > *hi)
+ * that one POINT or LS occurrence covers: without a key window (see
+ * ztsevKeyWindow) the event's own window; with one, the event's own pulse
+ * window around the key's window, else the key's raw window moved by the
+ * event's shift and widened by its durations (ALL to the edges), then
+ * clipped.  Returns 0, or 15 when the occurrence cannot be placed. */
+int ztsevPulseRange(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                    const ZTSEV_SERIES *series, int64_t *lo, int64_t *hi);
+
+/* The pulse: the event's value v over the observations of
+ * ztsevPulseRange.  ZTSEVDate2PulseR is the same writer, under the name
+ * of the pulse over a key window. */
 int ZTSEVDate2Pulse(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                     const ZTSEV_SERIES *series, double *values);
-
-/* The pulse over a key window: the event's own pulse window around the
- * key's window, else the key's window moved by E's shift and widened by E's
- * durations (ALL to the edges).  Without a key window: ZTSEVDate2Pulse. */
 int ZTSEVDate2PulseR(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                      const ZTSEV_SERIES *series, double *values);
 

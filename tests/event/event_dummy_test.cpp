@@ -66,6 +66,11 @@ TEST(EventDummy, AndRuleNeedsEveryOperand)
     expected[5] = 1;
     EXPECT_EQ(f.dummy(both, &days.block, &status), expected);
     EXPECT_EQ(status, 0);
+    /* Under ADD the key's Monday adds to the date's. */
+    both->effective.rule = ZTSEV_RULE_ADD;
+    expected[5] = 2;
+    expected[6] = expected[12] = 1;
+    EXPECT_EQ(f.dummy(both, &days.block, &status), expected);
     ZTSEV_EVENT *never = f.dates("NEVER", {});
     f.addKey("NEVER", "MONDAY");
     f.addKey("NEVER", "TUESDAY");

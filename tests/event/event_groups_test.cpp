@@ -58,6 +58,7 @@ struct GroupCase {
     int status;
     std::vector<std::string> members;
     std::vector<std::pair<std::string, int64_t>> after; /* effective durations after */
+    double firstTimeId = orvMissing();                  /* of the series block */
 };
 
 TEST(EventGroups, WordsExpandIntoMembers)
@@ -89,6 +90,13 @@ TEST(EventGroups, WordsExpandIntoMembers)
          {{"WEDNESDAY", 3}, {"SATURDAY", 1}}},
         {"weekdays-sat-off", "WEEKDAYS", "WEEKDAY7W", 0, {"SUNDAY", "MONDAY", "TUESDAY", "WEDNESDAY",
                                                            "THURSDAY", "FRIDAY"}, {{"FRIDAY", 2}, {"SUNDAY", 1}}},
+        /* Saturday and Sunday off: Friday's two days after reach across the
+         * end of the week to Sunday. */
+        {"weekdays-sat-sun-off", "WEEKDAYS", "WEEKDAY17W", 0, {"MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY",
+                                                               "FRIDAY"}, {{"FRIDAY", 3}, {"MONDAY", 1}}},
+        /* 7 January 2019 (day 21556) lies in ISO year 2019, of 52 weeks:
+         * WEEKV still has 53 seasons. */
+        {"weekvs-in-52-week-year", "WEEKVS", "DAY", 0, numbered("WEEKV", 53), {}, 21556},
         {"years-later", "YEARS", "", 34, {"YEARS"}, {}},
         {"years-on-series", "YEARS", "MONTH", 23, {}, {}},
         {"not-a-group", "HOLIDAYS", "", 32, {}, {}},
@@ -99,6 +107,7 @@ TEST(EventGroups, WordsExpandIntoMembers)
         ZTSEV_LIST *list = ZTSEVNewEventList(nullptr);
         ZTSEVEventNamelist *names = nullptr;
         ZTSEV_SERIES s = series(c.interval);
+        s.firstTimeId = c.firstTimeId;
         EXPECT_EQ(ZTSEVFindGroup(list, *c.interval ? &s : nullptr, c.word, &names), c.status) << c.id;
         EXPECT_EQ(members(names), c.members) << c.id;
         for (const auto &[member, after] : c.after) {

@@ -85,6 +85,7 @@ TEST_F(EventStatementCases, NotesAndTheEventsThatStay)
          "NOTE: The event key zz is not recognised; it is left out.\n", "g:5 CHRISTMAS:1"},
         {"unknown combination member is left out", "EVENTCOMB c = zz;",
          "NOTE: The event zz is not defined; it is left out.\n", "c:3"},
+        {"WEASTER as a combination member makes no event", "EVENTCOMB c = WEASTER;", "", "c:3"},
         {"group word that is no group keeps the group", "EVENTGROUP g = FOO;",
          "NOTE: FOO is not a predefined event group.\n", "g:5"},
         {"MONTHS is one group of twelve month events", "EVENTGROUP MONTHS;", "",
