@@ -3,7 +3,8 @@
  * undoing the commits of stopped runs (platform/dataset/commit_record.h).
  *
  * A record is a sequence of NUL-terminated fields:
- *   tag, "primary" or "secondary", the primary record's path,
+ *   tag, "primary" or "secondary", "open" or "done" (overwritten in place
+ *   at the commit point), the primary record's path,
  *   per file: "file", temporary, final, backup ("" when there was no
  *   earlier version), per secondary record: "record", its path,
  *   and "end", written last, so that a record cut short is known.
@@ -45,6 +46,7 @@ struct Entry {
 
 struct Record {
     bool primary = false;
+    bool done = false;
     std::string primaryPath;
     std::vector<Entry> entries;
     std::vector<std::string> secondaries;
@@ -92,6 +94,7 @@ std::string recordText(const Record &record)
     auto field = [&text](const std::string &value) { text.append(value).push_back('\0'); };
     field(kRecordTag);
     field(record.primary ? "primary" : "secondary");
+    field(record.done ? "done" : "open");
     field(record.primaryPath);
     for (const Entry &entry : record.entries) {
         field("file");
@@ -118,11 +121,13 @@ bool parseRecord(const std::string &text, Record &record)
         fields.push_back(text.substr(at, end - at));
         at = end + 1;
     }
-    if (fields.size() < 4 || fields[0] != kRecordTag || fields.back() != "end") return false;
+    if (fields.size() < 5 || fields[0] != kRecordTag || fields.back() != "end") return false;
     if (fields[1] != "primary" && fields[1] != "secondary") return false;
+    if (fields[2] != "open" && fields[2] != "done") return false;
     record.primary = fields[1] == "primary";
-    record.primaryPath = fields[2];
-    for (size_t at = 3; at + 1 < fields.size();) {
+    record.done = fields[2] == "done";
+    record.primaryPath = fields[3];
+    for (size_t at = 4; at + 1 < fields.size();) {
         if (fields[at] == "file" && at + 4 < fields.size()) {
             record.entries.push_back({fields[at + 1], fields[at + 2], fields[at + 3]});
             at += 4;
@@ -183,15 +188,27 @@ void undoCommit(const Record &primary, std::vector<std::string> &undone)
     ::unlink(primary.primaryPath.c_str());
 }
 
-/* Clears up after a commit whose primary record is gone: it was done, or
- * it never began.  Either way the final files are as they should be. */
-void removeLeftovers(const Record &secondary, const std::string &path)
+/* Removes the temporary files and backups of record: the final files are
+ * as they should be (the commit was done, or it never began). */
+void removeLeftovers(const Record &record)
 {
-    for (const Entry &entry : secondary.entries) {
+    for (const Entry &entry : record.entries) {
         ::unlink(entry.temporary.c_str());
         if (!entry.backup.empty()) ::unlink(entry.backup.c_str());
     }
-    ::unlink(path.c_str());
+}
+
+/* Finishes the commit of primary: undone while it is open, cleared up
+ * after when it is done. */
+void finishCommit(const Record &primary, std::vector<std::string> &undone)
+{
+    if (primary.done) {
+        removeLeftovers(primary);
+        for (const std::string &secondary : primary.secondaries) ::unlink(secondary.c_str());
+        ::unlink(primary.primaryPath.c_str());
+    } else {
+        undoCommit(primary, undone);
+    }
 }
 
 void finishStoppedCommit(const std::string &path, std::vector<std::string> &undone)
@@ -202,17 +219,20 @@ void finishStoppedCommit(const std::string &path, std::vector<std::string> &undo
     if (!readRecord(path, record)) {
         ::unlink(path.c_str()); /* cut short: written before any change */
     } else if (record.primary) {
-        undoCommit(record, undone);
+        finishCommit(record, undone);
     } else if (int primaryFd = lockRecord(record.primaryPath); primaryFd >= 0) {
         Record primary;
-        if (readRecord(record.primaryPath, primary) && primary.primary)
-            undoCommit(primary, undone);
-        else
+        if (readRecord(record.primaryPath, primary) && primary.primary) {
+            finishCommit(primary, undone);
+        } else {
             ::unlink(record.primaryPath.c_str());
-        removeLeftovers(record, path);
+            removeLeftovers(record);
+        }
+        ::unlink(path.c_str());
         ::close(primaryFd);
     } else if (!exists(record.primaryPath)) {
-        removeLeftovers(record, path);
+        removeLeftovers(record);
+        ::unlink(path.c_str());
     } /* else: a run is committing now */
     ::close(fd);
 }
@@ -264,10 +284,20 @@ public:
         return writeFileBytes(fds_[index], text.data(), text.size()) && ::fsync(fds_[index]) == 0;
     }
 
-    /* Removes every record, the primary (number 0) first. */
+    /* Marks the primary record (number 0) done: one write of the bytes
+     * of its state, which a stopped run makes wholly or not at all.  0 or
+     * -1 with errno set. */
+    int markDone()
+    {
+        const size_t state = sizeof kRecordTag + sizeof "primary";
+        if (::pwrite(fds_[0], "done", 4, off_t(state)) != 4) return -1;
+        return ::fsync(fds_[0]);
+    }
+
+    /* Removes every record, the primary (number 0) last. */
     void removeAll()
     {
-        for (const std::string &path : paths_) ::unlink(path.c_str());
+        for (size_t i = paths_.size(); i-- > 0;) ::unlink(paths_[i].c_str());
     }
 
 private:
@@ -373,14 +403,16 @@ bool putFilesInPlace(const std::vector<CommitFile> &files, std::string &error)
             return undo(entry.final, std::strerror(errno));
     for (const std::string &directory : directories) syncDirectory(directory);
 
-    /* The commit point: the primary record goes.  What is left after it
-     * is removed by the next opener when this run stops. */
-    if (!change([&] { return ::unlink(primary.primaryPath.c_str()); }))
-        return undo(first, std::string("its commit record cannot be removed (") + std::strerror(errno) + ")");
-    for (const std::string &secondary : primary.secondaries)
-        change([&] { return ::unlink(secondary.c_str()); });
+    /* The commit point: the primary record is marked done.  What is left
+     * after it is removed by the next opener when this run stops. */
+    if (!change([&] { return records.markDone(); }))
+        return undo(first, std::string("its commit record cannot be written (") + std::strerror(errno) + ")");
+    bool cleared = true; /* else the primary stays for the next opener to clear up */
     for (const Entry &entry : primary.entries)
-        if (!entry.backup.empty()) change([&] { return ::unlink(entry.backup.c_str()); });
+        if (!entry.backup.empty()) cleared = change([&] { return ::unlink(entry.backup.c_str()); }) && cleared;
+    for (const std::string &secondary : primary.secondaries)
+        cleared = change([&] { return ::unlink(secondary.c_str()); }) && cleared;
+    if (cleared) change([&] { return ::unlink(primary.primaryPath.c_str()); });
     return true;
 }
 

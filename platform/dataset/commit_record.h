@@ -7,15 +7,15 @@
  * directory the files are in (".commit-XXXXXX"): the one in the directory
  * of the first file is the primary, the others are secondaries that name
  * it.  Then each earlier version is linked to a backup name beside it and
- * the new files are renamed over the old ones.  Removing the primary
- * record is the point at which the commit has happened; the secondaries
- * and the backups are removed after it.  A failed rename undoes every
- * change made so far; catchable signals that end the process are held
- * until the commit is over.  A run that is killed meanwhile leaves the
- * records, and whoever next opens a data set of one of those directories
- * calls undoStoppedCommits, which restores every earlier version (primary
- * still there) or removes what is left over (primary gone: the commit was
- * done or never began).  A record is locked (flock) by the run writing it,
+ * the new files are renamed over the old ones.  Marking the primary
+ * record done is the point at which the commit has happened; the backups,
+ * the secondaries and last the primary are removed after it.  A failed
+ * change undoes every change made so far; catchable signals that end the
+ * process are held until the commit is over.  A run that is killed
+ * meanwhile leaves the records, and whoever next opens a data set of one
+ * of those directories calls undoStoppedCommits, which restores every
+ * earlier version (primary not done), or removes what is left over
+ * (primary done, or gone: the commit was done or never began).  A record is locked (flock) by the run writing it,
  * so a commit going on in another process is left alone.
  *
  * Exports: struct CommitFile, putFilesInPlace, undoStoppedCommits,
@@ -50,10 +50,11 @@ bool putFilesInPlace(const std::vector<CommitFile> &files, std::string &error);
 std::vector<std::string> undoStoppedCommits(const std::string &directory);
 
 /* For tests: hook(k) is called before the k-th change (k from 1) that
- * putFilesInPlace makes to the directories after writing its records (the
- * links of earlier versions, the renames, the removal of records and
- * backups, in this order); a non-zero result makes that change fail with
- * it as errno.  Null: no hook. */
+ * putFilesInPlace makes after writing its records: the links of earlier
+ * versions, the renames, marking the primary record done (the commit
+ * point), the removal of the backups and the records, in this order.  A
+ * non-zero result makes that change fail with it as errno.  Null: no
+ * hook. */
 void setCommitHookForTests(int (*hook)(int change));
 
 }  // namespace orvhost

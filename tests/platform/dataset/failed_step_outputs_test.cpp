@@ -5,6 +5,10 @@
  * service is handed a handle that is not an input data set (the error
  * line, and the step's return code raised to 8).
  */
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
 
 #include "platform/dataset/commit_record.h"
@@ -156,3 +160,105 @@ TEST_F(FailedStepOutputs, ABadHandleForTheNextByGroupFailsTheStep)
 }
 
 }  // namespace
+
+namespace commit_windows {
+
+/* The change at which the hook stops or fails the commit, and how. */
+int stopAt = 0;
+int stopSignal = 0;
+int stopHook(int change)
+{
+    if (change != stopAt) return 0;
+    if (stopSignal != 0) ::raise(stopSignal);
+    return stopSignal == 0 ? EIO : 0;
+}
+
+const char *const kOld[] = {"x\n1\n", R"({"variables": [{"name": "x", "type": "numeric"}]})"};
+const char *const kNew[] = {"y\n2\n", R"({"variables": [{"name": "y", "type": "numeric"}]})"};
+
+}  // namespace commit_windows
+
+/* Two data sets, each a CSV file and a sidecar, put in place by one commit
+ * that is stopped or fails before each of its changes in turn: killed
+ * (SIGKILL, undone by the next opener of the library), terminated
+ * (SIGTERM, held until the commit is over) or a failed change (undone at
+ * once).  Afterwards both data sets are wholly old or wholly new, and
+ * nothing of the commit is left in the directories. */
+TEST_F(FailedStepOutputs, AStoppedCommitLeavesEveryOutputOldOrEveryOneNew)
+{
+    using namespace commit_windows;
+    struct Case {
+        const char *id;
+        int signal; /* 0: the change fails */
+        bool twoDirectories, earlier;
+    };
+    const Case cases[] = {
+        {"killed, one directory", SIGKILL, false, true},
+        {"killed, two directories", SIGKILL, true, true},
+        {"killed, no earlier versions", SIGKILL, true, false},
+        {"terminated, two directories", SIGTERM, true, true},
+        {"failed change, two directories", 0, true, true},
+        {"failed change, no earlier versions", 0, false, false},
+    };
+    const std::string second = dir_ + "/other";
+    std::filesystem::create_directory(second);
+    for (const Case &c : cases) {
+        const std::string dirs[] = {dir_, c.twoDirectories ? second : dir_};
+        std::string error;
+        ASSERT_TRUE(host_->dataSets().libraries().assign("U", dirs[1], error)) << error;
+        const int linksAndRenames = (c.earlier ? 4 : 0) + 4;
+        bool completed = false;
+        for (stopAt = 1; !completed; ++stopAt) {
+            SCOPED_TRACE(std::string(c.id) + ", stopped before change " + std::to_string(stopAt));
+            std::vector<orvhost::CommitFile> files;
+            for (int set = 0; set < 2; ++set)
+                for (int kind = 0; kind < 2; ++kind) {
+                    std::string final = dirs[set] + "/" + "ab"[set] + (kind == 0 ? ".csv" : ".meta.json");
+                    if (c.earlier) writeFile(final, kOld[kind]);
+                    else std::filesystem::remove(final);
+                    std::string temporary = dirs[set] + "/." + "ab"[set] + std::to_string(kind);
+                    writeFile(temporary, kNew[kind]);
+                    files.push_back({temporary, final});
+                }
+            stopSignal = c.signal;
+            if (c.signal == 0) {
+                orvhost::setCommitHookForTests(stopHook);
+                completed = orvhost::putFilesInPlace(files, error);
+                orvhost::setCommitHookForTests(nullptr);
+                /* A failed removal of the primary record undoes the commit too. */
+                EXPECT_EQ(completed, stopAt > linksAndRenames + 1) << error;
+            } else {
+                const pid_t child = ::fork();
+                if (child == 0) {
+                    orvhost::setCommitHookForTests(stopHook);
+                    ::_exit(orvhost::putFilesInPlace(files, error) ? 0 : 1);
+                }
+                int status = 0;
+                ASSERT_EQ(::waitpid(child, &status, 0), child);
+                completed = WIFEXITED(status);
+                EXPECT_TRUE(completed || (WIFSIGNALED(status) && WTERMSIG(status) == c.signal));
+            }
+            /* The next readers of the libraries: B in U first. */
+            for (const char *member : {"b", "a"})
+                if (DATA_SET_HANDLE *input = open(member, ORV_DS_OPEN_INPUT, nullptr, member[0] == 'b' ? "U" : "T"))
+                    xoclose(input);
+            const std::string log = takeLog();
+            const bool wholeNew = c.signal == SIGTERM || (c.signal == 0 ? completed : stopAt > linksAndRenames + 1);
+            EXPECT_EQ(log.find("WARNING: A run stopped while putting data sets in place; the earlier versions of " +
+                               dirs[0] + "/a.csv, " + dirs[0] + "/a.meta.json, " + dirs[1] + "/b.csv") !=
+                          std::string::npos,
+                      c.signal == SIGKILL && !wholeNew)
+                << log;
+            for (const orvhost::CommitFile &file : files) {
+                const int kind = file.final.ends_with(".csv") ? 0 : 1;
+                if (wholeNew) EXPECT_EQ(readFile(file.final), kNew[kind]) << file.final;
+                else if (c.earlier) EXPECT_EQ(readFile(file.final), kOld[kind]) << file.final;
+                else EXPECT_FALSE(std::filesystem::exists(file.final)) << file.final;
+            }
+            for (const std::string &dir : dirs)
+                for (const auto &entry : std::filesystem::directory_iterator(dir))
+                    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+            ASSERT_LT(stopAt, 40);
+        }
+    }
+}
