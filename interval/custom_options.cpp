@@ -6,16 +6,16 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "host/custom_interval_records.h"
 #include "host/host_records.h"
+#include "host/interval_ds_text.h"
 #include "host/services.h"
 
 namespace {
 
 constexpr char kOptionName[] = "INTERVALDS";
-
-bool isSeparator(char c) { return c == ' ' || c == '(' || c == ')' || c == ',' || c == '='; }
 
 /* Copies n bytes into a blank-padded field of ZINT_CUSTOM_FIELD bytes
  * (cut there) and returns n. */
@@ -76,34 +76,22 @@ bool zintCustomEntryUsable(const ZINT_CUSTOM_ENTRY &entry)
 int parseIntervalDS(const char *text, ZINT_CUSTOM_ENTRY *entry, const char **cursor)
 {
     clearEntry(entry);
-    const char *at = *cursor != nullptr ? *cursor : text;
-    auto skip = [&at] {
-        while (*at != '\0' && isSeparator(*at)) ++at;
-    };
-    auto token = [&at] {
-        const char *start = at;
-        while (*at != '\0' && !isSeparator(*at)) ++at;
-        return start;
-    };
-    skip();
-    const char *name = token();
-    const size_t nameLength = size_t(at - name);
-    skip();
-    if (nameLength == 0 || *at == '\0') {
+    const std::string_view whole(text);
+    size_t at = *cursor != nullptr ? size_t(*cursor - text) : 0;
+    std::string_view name, value;
+    if (!orvNextIntervalDsEntry(whole, &at, &name, &value)) {
         *cursor = nullptr;
         return 1;
     }
-    const char *value = token();
-    const size_t valueLength = size_t(at - value);
-    entry->nameLength = putField(entry->name, name, nameLength);
-    const char *dot = static_cast<const char *>(std::memchr(value, '.', valueLength));
-    if (dot == nullptr) {
-        entry->memberLength = putField(entry->member, value, valueLength);
+    entry->nameLength = putField(entry->name, name.data(), name.size());
+    const size_t dot = value.find('.');
+    if (dot == std::string_view::npos) {
+        entry->memberLength = putField(entry->member, value.data(), value.size());
     } else {
-        entry->librefLength = putField(entry->libref, value, size_t(dot - value));
-        entry->memberLength = putField(entry->member, dot + 1, valueLength - size_t(dot - value) - 1);
+        entry->librefLength = putField(entry->libref, value.data(), dot);
+        entry->memberLength = putField(entry->member, value.data() + dot + 1, value.size() - dot - 1);
     }
-    *cursor = at;
+    *cursor = text + at;
     return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "platform/dataset/data_set_status.h"
 #include "platform/message_text.h"
 #include "platform/step.h"
 
@@ -28,6 +29,7 @@ void Host::logMessage(int set, int number, std::span<const MessageArg> args)
 int Host::runStep(void (*entry)())
 {
     int returnCode = kHostFailureReturnCode;
+    const long errorsBefore = log_.errorCount();
     try {
         entry();
         log_.error("The procedure returned without ending its step.");
@@ -37,6 +39,11 @@ int Host::runStep(void (*entry)())
         log_.error(std::string{"The host failed while running the step: "} + failure.what());
     }
     returnCode = dataSets_.endStep(returnCode);
+    /* Raised after the outputs were put in place (or not) by the step's own
+     * code: an ERROR line does not lose what the step wrote, but the step
+     * does not end as a success. */
+    if (returnCode <= kHighestCommittingReturnCode && log_.errorCount() > errorsBefore)
+        returnCode = kErrorWrittenReturnCode;
     /* Resource contents are step memory: their clean-up routines run
      * before it goes. */
     resources_.removeAll();

@@ -72,7 +72,10 @@ void Log::write(LogKind kind, std::string_view text)
     switch (kind) {
     case LogKind::Note: line = "NOTE: "; break;
     case LogKind::Warning: line = "WARNING: "; break;
-    case LogKind::Error: line = "ERROR: "; break;
+    case LogKind::Error:
+        line = "ERROR: ";
+        ++errorCount_;
+        break;
     case LogKind::Plain: break;
     }
     appendEscaped(line, text, text.size());

@@ -72,10 +72,14 @@ public:
     /* True once a line could not be written (the stream failed). */
     bool writeFailed() const { return writeFailed_; }
 
+    /* ERROR lines written (or handed to the gate) so far. */
+    long errorCount() const { return errorCount_; }
+
 private:
     std::ostream *out_;
     LogGate *gate_ = nullptr;
     bool writeFailed_ = false;
+    long errorCount_ = 0;
 };
 
 }  // namespace orvhost

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "host/host_records.h"
+#include "host/interval_ds_text.h"
 #include "platform/dataset/libraries.h"
 #include "platform/log.h"
 #include "platform/parser/lexer.h"
@@ -80,36 +81,45 @@ bool isDataSetName(std::string_view word)
            isValidName(word.substr(dot + 1), ORV_DS_MEMBER_LENGTH);
 }
 
+/* What is wrong with an INTERVALDS value ("" when nothing is): its entries,
+ * read as the custom-interval manager reads them, name custom intervals
+ * with a data set libref.member or a member alone; a name without a data
+ * set after it is refused, since the manager would not register it. */
+std::string checkIntervalDs(std::string_view value, const std::string &fix)
+{
+    size_t at = 0;
+    std::string_view name, dataSet;
+    while (orvNextIntervalDsEntry(value, &at, &name, &dataSet)) {
+        if (!isValidName(name, kMaxNameLength))
+            return "'" + shownText(name) + "' is not a valid interval name in INTERVALDS" + fix;
+        if (!isDataSetName(dataSet) && !isValidName(dataSet, ORV_DS_MEMBER_LENGTH))
+            return "'" + shownText(dataSet) + "' is not a valid data set in INTERVALDS" + fix;
+    }
+    if (!name.empty()) return "the interval name '" + shownText(name) + "' in INTERVALDS has no data set" + fix;
+    return {};
+}
+
 /* What is wrong with the value of a text option ("" when nothing is):
  * DEBUG lists SYN and SEM, EVENTDS lists NODEFAULTS, DEFAULTS and data sets
- * libref.member, INTERVALDS lists name=libref.member or name=member; the words are
- * separated by blanks and may stand in parentheses. */
+ * libref.member, separated by blanks and optionally in parentheses;
+ * INTERVALDS as checkIntervalDs says. */
 std::string checkOptionText(OptionId id, std::string_view value)
 {
-    const char *form = id == OptionId::Debug ? "SYN and SEM"
+    const char *form = id == OptionId::Debug ? "SYN and SEM, separated by blanks"
                        : id == OptionId::EventDs
-                           ? "NODEFAULTS, DEFAULTS and data sets libref.member"
-                           : "custom intervals name=libref.member or name=member";
-    std::string fix = std::string("; list ") + form + ", separated by blanks, optionally in parentheses";
+                           ? "NODEFAULTS, DEFAULTS and data sets libref.member, separated by blanks"
+                           : "custom intervals name=libref.member or name=member, separated by blanks or commas";
+    std::string fix = std::string("; list ") + form + ", optionally in parentheses";
+    if (id == OptionId::IntervalDs) return checkIntervalDs(value, fix);
     std::string name(kOptionNames[size_t(id)]);
     std::vector<std::string> words;
     if (!optionWords(value, words))
         return "the value '" + shownText(value) + "' of " + name + " has a parenthesis out of place" + fix;
     for (const std::string &word : words) {
         std::string upper = upperName(word);
-        bool valid = false;
-        if (id == OptionId::Debug) {
-            valid = upper == "SYN" || upper == "SEM";
-        } else if (id == OptionId::EventDs) {
-            valid = upper == "NODEFAULTS" || upper == "DEFAULTS" || isDataSetName(word);
-        } else {
-            size_t equals = word.find('=');
-            /* The data set may be a member alone, without a library. */
-            std::string_view dataSet = std::string_view(word).substr(equals + 1);
-            valid = equals != std::string::npos &&
-                    isValidName(std::string_view(word).substr(0, equals), kMaxNameLength) &&
-                    (isDataSetName(dataSet) || isValidName(dataSet, ORV_DS_MEMBER_LENGTH));
-        }
+        const bool valid = id == OptionId::Debug
+                               ? upper == "SYN" || upper == "SEM"
+                               : upper == "NODEFAULTS" || upper == "DEFAULTS" || isDataSetName(word);
         if (!valid) return "'" + shownText(word) + "' is not valid in " + name + fix;
     }
     return {};

@@ -19,6 +19,12 @@ struct StepExit {
  * the host itself. */
 constexpr int kHostFailureReturnCode = 9999;
 
+/* Return code of a step that wrote an ERROR line but ended with 4 or less:
+ * it went on without what it reported (a date-key data set that does not
+ * exist, a custom interval that cannot be loaded) and wrote its outputs,
+ * which are put in place, but it did not succeed. */
+constexpr int kErrorWrittenReturnCode = 104;
+
 /* The host's own messages in the catalogue. */
 constexpr int kHostMessageSet = 1;
 constexpr int kOutOfMemoryMessage = 1;

@@ -17,6 +17,7 @@
 #include "interval/interval_names.h"
 #include "interval/interval_seasons.h"
 #include "procdriver/lead_option.h"
+#include "procdriver/time_text.h"
 #include "series/series_bind.h"
 #include "series/series_names.h"
 
@@ -125,8 +126,10 @@ void readId(PROC_STATE *state, DATA_SET_HANDLE *data, const OPTION_SLOT &slot)
     raw.idLabel = state->idLabel;
     raw.fmtCode = ORV_NO_FORMAT;
     if ((variable.formatWidth > 0 || variable.formatNameLength > 0) &&
-        xfrfile(logHandle(), data, kFormatQuery, &number, 1) == 0)
+        xfrfile(logHandle(), data, kFormatQuery, &number, 1) == 0) {
         raw.fmtCode = variable.formatCode;
+        state->timeFormat = {variable.formatCode, variable.formatWidth};
+    }
 }
 
 /* START or END: the first given of the date, time and datetime slots. */
@@ -143,7 +146,8 @@ void readBound(const OPTION_SLOT *options, int firstSlot, double *value, char *k
     }
 }
 
-/* FORMAT=: a numeric format becomes the time ID's display format. */
+/* FORMAT=: a numeric format becomes the time ID's display format, in the
+ * outputs and in messages. */
 void readFormat(PROC_STATE *state, const OPTION_SLOT &slot)
 {
     if (!given(slot) || slot.items == nullptr) return;
@@ -152,7 +156,7 @@ void readFormat(PROC_STATE *state, const OPTION_SLOT &slot)
     std::memset(text, ' ', sizeof text);
     xfrshow(format->identifier, text, ORV_DS_FORMAT_NAME_LENGTH);
     const int length = wzstrip(text, ORV_DS_FORMAT_NAME_LENGTH);
-    if (wzstpos(text, length, '$') > 0) {
+    if (wzstpos(text, length, '$') >= 0) {
         xpmlog(kSet, kMsgCharFormat, ORV_MSG_TEXT, length, text, ORV_MSG_END);
         return;
     }
@@ -161,6 +165,7 @@ void readFormat(PROC_STATE *state, const OPTION_SLOT &slot)
     raw.fmtCode = format->identifier;
     raw.fmtWidth = format->width;
     raw.fmtMinWidth = format->width;
+    state->timeFormat = {format->identifier, format->width};
     vzmpc(text, length, &raw.fmtName.length, raw.fmtName.text, ORV_DS_FORMAT_NAME_LENGTH);
 }
 
@@ -194,27 +199,32 @@ void readVariables(PROC_STATE *state, DATA_SET_HANDLE *data, const int32_t *numb
     xexit(state->returnCode, 0);
 }
 
-/* START and END against the interval's kind (with an ID variable). */
+/* START and END against the interval's kind (with an ID variable).  An
+ * observation interval takes neither: that is said before any kind. */
 void checkStartEnd(PROC_STATE *state)
 {
     const ZINT_DESC &interval = state->series.rawTime.interval;
     const char c = interval.kind;
+    if (c == 'o' && (state->startKind != 0 || state->endKind != 0)) startEndFailure(state, kMsgObsWindow);
     if (state->startKind != 0 && state->startKind != c)
         startEndFailure(state, state->startKind == 's' ? kMsgStartNotDate : kMsgStartNotTime);
     if (state->endKind != 0 && state->endKind != c)
         startEndFailure(state, state->endKind == 's' ? kMsgEndNotDate : kMsgEndNotTime);
-    if (c == 'o' && (state->startKind != 0 || state->endKind != 0)) startEndFailure(state, kMsgObsWindow);
     if (state->startKind == 0 || state->endKind == 0) return;
-    const long format = long(state->series.rawTime.fmtCode);
+    const long format = long(state->timeFormat.code);
+    char start[KIV_TIME_TEXT_SIZE];
+    char end[KIV_TIME_TEXT_SIZE];
+    const int startLength = kivTimeText(state, state->start, start);
+    const int endLength = kivTimeText(state, state->end, end);
     if (state->start > state->end) {
-        xpmlog(kSet, kMsgStartAfterEnd, ORV_MSG_INT, format, ORV_MSG_INT, format, ORV_MSG_DBL, state->start,
-               ORV_MSG_DBL, state->end, ORV_MSG_END);
+        xpmlog(kSet, kMsgStartAfterEnd, ORV_MSG_INT, format, ORV_MSG_INT, format, ORV_MSG_TEXT, startLength, start,
+               ORV_MSG_TEXT, endLength, end, ORV_MSG_END);
         kivRaise(state, KIV_RC_START_END);
         xexit(state->returnCode, 0);
     }
     const double periods = zintck2(&interval, state->start, state->end) + 1;
-    xpmlog(kSet, kMsgPeriods, ORV_MSG_DBL, periods, ORV_MSG_INT, format, ORV_MSG_INT, format, ORV_MSG_DBL,
-           state->start, ORV_MSG_DBL, state->end, ORV_MSG_END);
+    xpmlog(kSet, kMsgPeriods, ORV_MSG_DBL, periods, ORV_MSG_INT, format, ORV_MSG_INT, format, ORV_MSG_TEXT,
+           startLength, start, ORV_MSG_TEXT, endLength, end, ORV_MSG_END);
 }
 
 }  // namespace
@@ -337,6 +347,7 @@ void kivReadOptions(PROC_STATE *state, KIV_OPTION_RULES rules)
     readBound(options, kSlotStartDate, &state->start, &state->startKind);
     readBound(options, kSlotEndDate, &state->end, &state->endKind);
     readFormat(state, options[kSlotFormat]);
+    kivChooseTimeFormat(state, interval.kind);
 
     if (data != nullptr && given(options[kSlotBy])) {
         series->byCount = options[kSlotBy].value.count;

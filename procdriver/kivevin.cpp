@@ -16,6 +16,7 @@
 #include "interval/intck.h"
 #include "interval/intnx.h"
 #include "interval/timeid_index.h"
+#include "procdriver/time_text.h"
 #include "series/series_bind.h"
 #include "series/series_io.h"
 #include "series/series_memory.h"
@@ -116,12 +117,15 @@ bool acceptStatus(PROC_STATE *state, KIV_MESSAGES msgs, int status)
             logNamed(series, kMsgNotAscending, false);
         skipGroup(state);
         return false;
-    case ZTS_OFF_INTERVAL:
+    case ZTS_OFF_INTERVAL: {
+        char value[KIV_TIME_TEXT_SIZE];
+        const int valueLength = kivTimeText(state, raw.current, value);
         xpmlog(msgs.main, kMsgOffInterval, ORV_MSG_TEXT, idLength(series), raw.idName.text, ORV_MSG_INT,
-               long(raw.fmtCode), ORV_MSG_INT, long(series->obsNumber), ORV_MSG_TEXT, memberLength(series),
-               series->ioInfo.member.text, ORV_MSG_DBL, raw.current, ORV_MSG_END);
+               long(state->timeFormat.code), ORV_MSG_INT, long(series->obsNumber), ORV_MSG_TEXT,
+               memberLength(series), series->ioInfo.member.text, ORV_MSG_TEXT, valueLength, value, ORV_MSG_END);
         skipGroup(state);
         return false;
+    }
     default:
         /* Time IDs too far apart to be counted exactly: the group's axis
          * cannot be laid out. */
@@ -332,7 +336,7 @@ bool checkIrregular(PROC_STATE *state, double base)
 
 /* A custom interval's calendar must hold the group's periods: base and
  * the count - 1 closed periods after it.  Otherwise the group is skipped
- * with (882, 1026), the return code unchanged. */
+ * with (882, 1026) and 108 / 1008, as every other skipped group. */
 bool calendarCovers(PROC_STATE *state, double base, int64_t count)
 {
     ZTS_PROC *series = &state->series;
@@ -348,7 +352,7 @@ bool calendarCovers(PROC_STATE *state, double base, int64_t count)
     zcintcReleaseRef(work.interval.customRef);
     if (rc == ZINT_CTID_OK && after >= count - 1) return true;
     logNamed(series, kMsgCustomTooShort, true);
-    state->stop = 1;
+    skipGroup(state);
     return false;
 }
 

@@ -7,7 +7,7 @@
  * it first; every driver step receives its address.  The return code only
  * grows (kivRaise); the stop flag ends the current stage.
  *
- * Exports: KIV_VARDESC, KIV_MESSAGES, kivDateKeyMessages, kivEventMessages,
+ * Exports: KIV_VARDESC, KIV_TIME_FORMAT, KIV_MESSAGES, kivDateKeyMessages, kivEventMessages,
  * PROC_STATE, the KIV_FLAG_* flag indexes, the KIV_RC_* return codes,
  * kivRaise, kivGroupFailureCode, kivMemoryFailureCode.
  */
@@ -34,6 +34,13 @@ static_assert(offsetof(KIV_VARDESC, name) == 6);
 static_assert(offsetof(KIV_VARDESC, labelLength) == 38);
 static_assert(offsetof(KIV_VARDESC, label) == 40);
 static_assert(sizeof(KIV_VARDESC) == 296);
+
+/* The format that messages show time values with (time_text.h): a format
+ * code and its width, 0 for the format's default.  Code 0: not chosen yet. */
+struct KIV_TIME_FORMAT {
+    int64_t code;
+    int32_t width;
+};
 
 /* Message sets of the shared steps: `main` for the input set-up and the
  * group reader, `noGroup` for the no-observation message and the no-group
@@ -80,6 +87,7 @@ struct PROC_STATE {
     char startKind;                /* 'd' date, 's' time or datetime, 0 not given */
     double end;
     char endKind;
+    KIV_TIME_FORMAT timeFormat;    /* option reader; START, END, time IDs in messages */
     int32_t accumulateCode;
     uint8_t accumulateGiven;
     ZTSEV_LIST events;             /* the step's event list */

@@ -76,8 +76,8 @@ TEST_F(ProcedureStatement, OptionBitsOfEveryFlagKeyword)
 
 TEST_F(ProcedureStatement, IntegerOptionsAndDataSet)
 {
-    data.add("WORK.AIR", {"DATE", "AIR"});
-    data.add("SASHELP.AIR", {"DATE", "AIR"});
+    data.add("WORK.SALES", {"DATE", "SALES"});
+    data.add("EX.SALES", {"DATE", "SALES"});
     struct Case {
         const char *id;
         bool kivevents;
@@ -104,7 +104,7 @@ TEST_F(ProcedureStatement, IntegerOptionsAndDataSet)
         EXPECT_EQ(slotNumber(run, c.slot), c.value);
         TearDown();
     }
-    ParseRun run = vornak("VORNAK DATA=sashelp.air;");
+    ParseRun run = vornak("VORNAK DATA=ex.sales;");
     ASSERT_EQ(run.status, 0) << run.log;
     /* the option-values record hangs at 0x50 of the statement record */
     EXPECT_EQ(*reinterpret_cast<OPTION_SLOT *const *>(
@@ -119,7 +119,7 @@ TEST_F(ProcedureStatement, IntegerOptionsAndDataSet)
 
 TEST_F(ProcedureStatement, IdStatementFillsTheProcedureSlots)
 {
-    data.add("WORK.S", {"AIR", "DATE"});
+    data.add("WORK.S", {"SALES", "DATE"});
     struct Case {
         const char *id;
         const char *options;

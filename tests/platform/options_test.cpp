@@ -58,7 +58,15 @@ TEST(SystemOptions, SettingsAreCheckedAndNamesIgnoreCase)
         {"event library too long", "EVENTDS=LIBRARY10.K", false, OptionId::EventDs, "", 1926},
         {"parenthesis not closed", "EVENTDS=(NODEFAULTS", false, OptionId::EventDs, "", 1926},
         {"debug word unknown", "DEBUG=FROBNICATE", false, OptionId::Debug, "", 1926},
-        {"interval without name", "INTERVALDS=(=)", false, OptionId::IntervalDs, "", 1926},
+        /* INTERVALDS is read as the custom-interval manager reads it. */
+        {"interval: no entry, only separators", "INTERVALDS=(=)", true, OptionId::IntervalDs, "(=)", 1926},
+        {"interval and data set apart", "INTERVALDS=(FQ d.fq)", true, OptionId::IntervalDs, "(FQ d.fq)", 1926},
+        {"intervals, commas", "INTERVALDS=FQ=d.fq,wk=w", true, OptionId::IntervalDs, "FQ=d.fq,wk=w", 1926},
+        {"interval in two parentheses", "INTERVALDS=((FQ=(d.fq)))", true, OptionId::IntervalDs,
+         "((FQ=(d.fq)))", 1926},
+        {"interval name without data set", "INTERVALDS=(FQ d.fq wk)", false, OptionId::IntervalDs, "", 1926},
+        {"interval name not a name", "INTERVALDS=(F-Q=d.fq)", false, OptionId::IntervalDs, "", 1926},
+        {"interval library too long", "INTERVALDS=(FQ=library10.fq)", false, OptionId::IntervalDs, "", 1926},
         {"interval without data set", "INTERVALDS=fiscal=", false, OptionId::IntervalDs, "", 1926},
         {"interval in WORK", "INTERVALDS=fiscal=cal", true, OptionId::IntervalDs, "fiscal=cal", 1926},
         {"unknown name", "EVENTDSS=X", false, OptionId::EventDs, "", 1926},
@@ -93,9 +101,12 @@ TEST(SystemOptions, FaultsNameTheProblem)
         {"event data set", "EVENTDS=@@@ (((",
          "the value '@@@ (((' of EVENTDS has a parenthesis out of place; list NODEFAULTS, "
          "DEFAULTS and data sets libref.member, separated by blanks, optionally in parentheses"},
-        {"interval", "INTERVALDS=(=)",
-         "'=' is not valid in INTERVALDS; list custom intervals name=libref.member or name=member, separated by "
-         "blanks, optionally in parentheses"},
+        {"interval", "INTERVALDS=(fq)",
+         "the interval name 'fq' in INTERVALDS has no data set; list custom intervals name=libref.member or "
+         "name=member, separated by blanks or commas, optionally in parentheses"},
+        {"interval data set", "INTERVALDS=(fq=a.b.c)",
+         "'a.b.c' is not a valid data set in INTERVALDS; list custom intervals name=libref.member or "
+         "name=member, separated by blanks or commas, optionally in parentheses"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
