@@ -51,7 +51,8 @@
 constexpr int64_t ZTSEV_DATES_CAP = int64_t(1) << 24;
 
 /* Deepest chain of user events used as date keys (A keyed by B keyed by
- * C ...); a longer chain is taken as a cycle. */
+ * C ...); a longer one is noted as a cycle or as too deep
+ * (event_chains.h). */
 constexpr int ZTSEV_USER_KEY_DEPTH = 16;
 
 /* Expansion statuses besides those of the event list. */
@@ -148,7 +149,8 @@ int OpenNotAllowed(const ZINT_DESC *desc, char align, int32_t *mode, int32_t sid
  * Outputs: *dates, *kinds (one kind per date) grown in pool, *count.
  * Returns the last status; 13 when a key is unknown (note (883, 602)) or
  * the chain of user keys is deeper than ZTSEV_USER_KEY_DEPTH (note
- * (883, 604)).  A failed temporary pool ends the step with 9999.
+ * (883, 604) for a cycle, (883, 621) for a chain that is only deeper).  A
+ * failed temporary pool ends the step with 9999.
  */
 int ZTSEVDatesFromUserDatekey(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SERIES *series,
                               MEMORY_OBJECT *pool, double **dates, int64_t *count, int32_t **kinds);
@@ -168,7 +170,8 @@ MEMORY_OBJECT *ztsevTemporaryPool();
  * Outputs: *count; *kinds, one kind per date (from pool); *userEvent (may
  * be null) the user event, or null; *status.  Notes (883, 602) for an
  * unknown user key, (883, 603) when its expansion fails with 13, (883,
- * 604) for a chain deeper than ZTSEV_USER_KEY_DEPTH.
+ * 604) for a chain deeper than ZTSEV_USER_KEY_DEPTH that leads back to
+ * itself, (883, 621) for one that is only deeper.
  * Returns the dates (from pool) or null.
  */
 double *ztsevDatekeyDates(const ZTSEV_EVENT *event, int64_t index, ZTSEV_LIST *datekeyList,

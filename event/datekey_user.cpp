@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "event/datekey_dates.h"
+#include "event/event_chains.h"
 #include "event/event_list.h"
 #include "event/event_registry.h"
 #include "event/event_support.h"
@@ -29,6 +30,7 @@ namespace {
 constexpr int kMsgUserKeyUnknown = 602;
 constexpr int kMsgUserKeyFailed = 603;
 constexpr int kMsgUserKeyCycle = 604;
+constexpr int kMsgUserKeyTooDeep = 621;
 constexpr int kHostFailureRc = 9999;
 
 void noteKey(int number, const char *name, int length)
@@ -164,7 +166,8 @@ double *ztsevDatekeyDates(const ZTSEV_EVENT *event, int64_t index, ZTSEV_LIST *d
             return nullptr;
         }
         if (depth >= ZTSEV_USER_KEY_DEPTH) {
-            noteKey(kMsgUserKeyCycle, key.text, key.length);
+            noteKey(ztsevUserKeyLeadsBack(datekeyList, user) ? kMsgUserKeyCycle : kMsgUserKeyTooDeep, key.text,
+                    key.length);
             *status = ZTSEV_UNKNOWN_DATEKEY;
             return nullptr;
         }

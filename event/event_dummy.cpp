@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "event/datekey_dates.h"
+#include "event/event_chains.h"
 #include "event/event_list.h"
 #include "event/event_registry.h"
 #include "event/event_rules.h"
@@ -22,8 +23,10 @@
 
 namespace {
 
-/* Note of a combination nested beyond ZTSEV_COMB_DEPTH (set 883). */
+/* Notes of a combination nested beyond ZTSEV_COMB_DEPTH (set 883): one
+ * that contains itself, and a chain that is only deeper. */
 constexpr int kMsgCombCycle = 605;
+constexpr int kMsgCombTooDeep = 620;
 
 /* The array *values (allocated from pool when null), filled with missing. */
 double *prepare(double **values, int64_t n, MEMORY_OBJECT *pool)
@@ -94,7 +97,8 @@ int combDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, 
     const int64_t n = series->count;
     const int rule = event->effective.rule;
     if (depth >= ZTSEV_COMB_DEPTH) {
-        xpmrlog(ztsevLogHandle(), ZTSEV_MSG_SET, kMsgCombCycle, ORV_MSG_TEXT, int(event->name.length),
+        const int note = ztsevCombLeadsBack(list, event) ? kMsgCombCycle : kMsgCombTooDeep;
+        xpmrlog(ztsevLogHandle(), ZTSEV_MSG_SET, note, ORV_MSG_TEXT, int(event->name.length),
                 event->name.text, ORV_MSG_END);
         vzfdl(values, n, 0.0);
         return ZTSEV_DUMMY_COMB_CYCLE;

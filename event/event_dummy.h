@@ -16,7 +16,8 @@
  * user date key unknown or without dates; 14 unknown rule; 15 an occurrence
  * cannot be placed; 16 no timing values and no date keys; 21 bad type; 31
  * wrong class; 33 the name is a group; 37 combinations nested deeper than
- * ZTSEV_COMB_DEPTH (a member cycle).  Running out of memory ends the step.
+ * ZTSEV_COMB_DEPTH (a member cycle, or a chain only deeper).  Running out
+ * of memory ends the step.
  *
  * Exports: ZTSEV_DUMMY, ZTSEV_COMB_DEPTH, ZTSEV_DUMMY_* statuses,
  * ZTSEVMakeDummy, ZTSEVMakeSimpleDummy, ZTSEVMakeDummyFromDates,
@@ -31,7 +32,8 @@
 
 #include "event/event_records.h"
 
-/* Deepest nesting of COMB events within COMB events; deeper is a cycle. */
+/* Deepest nesting of COMB events within COMB events; a deeper one is
+ * noted as a cycle or as too deep (event_chains.h). */
 constexpr int ZTSEV_COMB_DEPTH = 32;
 
 enum : int {

@@ -1,0 +1,84 @@
+/*
+ * event_chains.cpp - cycles in chains of combinations and of user date
+ * keys (see event_chains.h).
+ */
+#include "event/event_chains.h"
+
+#include <unordered_map>
+#include <vector>
+
+#include "event/event_list.h"
+#include "event/event_support.h"
+
+namespace {
+
+/* The events that event leads to directly. */
+using Successors = std::vector<const ZTSEV_EVENT *> (*)(ZTSEV_LIST *, const ZTSEV_EVENT *);
+
+std::vector<const ZTSEV_EVENT *> combMembers(ZTSEV_LIST *list, const ZTSEV_EVENT *event)
+{
+    std::vector<const ZTSEV_EVENT *> members;
+    if (event->cls != ZTSEV_CLASS_COMB) return members;
+    for (const ZTSEVEventNamelist *node = event->members; node != nullptr; node = node->next) {
+        const ZTSEV_NAMETEXT name = ztsevNameText(node->name.text, node->name.length);
+        int status = 0;
+        const ZTSEV_EVENT *member = ZTSEVFindEvent(list, name.text, &status);
+        if (member != nullptr && member->cls == ZTSEV_CLASS_COMB) members.push_back(member);
+    }
+    return members;
+}
+
+std::vector<const ZTSEV_EVENT *> userKeys(ZTSEV_LIST *list, const ZTSEV_EVENT *event)
+{
+    std::vector<const ZTSEV_EVENT *> keys;
+    for (int64_t k = 0; k < event->datekeyCount; ++k) {
+        if (event->datekeyCodes[k] != ZTSEV_USER_DATEKEY) continue;
+        const ORV_COUNTED_NAME &stored = event->datekeyNames[k];
+        const ZTSEV_NAMETEXT name = ztsevNameText(stored.text, ZTSEVlenORVname(stored.text));
+        int status = 0;
+        const ZTSEV_EVENT *key = ZTSEVFindEvent(list, name.text, &status);
+        if (key != nullptr) keys.push_back(key);
+    }
+    return keys;
+}
+
+/* Depth-first walk from start: true when it meets an event that is still
+ * on its path.  Iterative, so that a long chain needs no deep stack. */
+bool leadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *start, Successors successors)
+{
+    if (list == nullptr || start == nullptr) return false;
+    enum : int { kOnPath = 1, kDone = 2 };
+    struct Frame {
+        const ZTSEV_EVENT *event;
+        std::vector<const ZTSEV_EVENT *> next;
+        size_t i;
+    };
+    std::unordered_map<const ZTSEV_EVENT *, int> state;
+    std::vector<Frame> path;
+    state[start] = kOnPath;
+    path.push_back(Frame{start, successors(list, start), 0});
+    while (!path.empty()) {
+        Frame &top = path.back();
+        if (top.i == top.next.size()) {
+            state[top.event] = kDone;
+            path.pop_back();
+            continue;
+        }
+        const ZTSEV_EVENT *event = top.next[top.i++];
+        int &seen = state[event];
+        if (seen == kOnPath) return true;
+        if (seen == kDone) continue;
+        seen = kOnPath;
+        path.push_back(Frame{event, successors(list, event), 0});
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ztsevCombLeadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *comb) { return leadsBack(list, comb, combMembers); }
+
+bool ztsevUserKeyLeadsBack(ZTSEV_LIST *datekeyList, const ZTSEV_EVENT *user)
+{
+    return leadsBack(datekeyList, user, userKeys);
+}
