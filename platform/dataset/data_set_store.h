@@ -6,8 +6,9 @@
  * A data set lib.member is the file member.csv in the library's directory
  * with its description member.meta.json beside it (platform/dataset/
  * sidecar.h).  Outputs are written to a temporary file in that directory and
- * put in place when they are closed successfully, so a failed step leaves the
- * previous version of a data set untouched.
+ * put in place when they are closed successfully, those of a step all
+ * together (platform/dataset/commit_record.h), so a failed or stopped step
+ * leaves the previous version of every data set untouched.
  *
  * Every handle the services receive is looked up here before it is used: a
  * stale or foreign pointer gives kDataSetStatusBadHandle and is never
@@ -65,7 +66,7 @@ public:
     /* Closes a data set: an output is put in place (with a note of its
      * observations and variables).  0; kDataSetStatusBadHandle;
      * kDataSetStatusWriteFailed when the output could not be put in place
-     * (logged; the previous version stays). */
+     * (logged; the previous version stays; commitTogether). */
     int close(const void *handle);
 
     /* Sets the BY list of an input data set (the job language's BY
