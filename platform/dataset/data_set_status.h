@@ -58,14 +58,12 @@ constexpr int kDataSetErrorReturnCode = 8;
 /* Highest step return code with which a step's outputs are put in place. */
 constexpr int kHighestCommittingReturnCode = 4;
 
-/* Return codes of a step that left out a part it could not use and wrote
- * the rest: BY groups it skipped (time IDs that cannot be used: 108 with BY
- * variables, 1008 without; out of memory inside a group with BY variables:
- * 116), or an input it reported with an ERROR line and went on without
- * (104, kErrorWrittenReturnCode of step.h).  The step wrote every other
- * group and its end-of-step outputs completely, so its outputs are put in
- * place as for a return code of 4 or less. */
-constexpr int kGroupSkipReturnCodes[] = {104, 108, 116, 1008};
+/* Return codes of a step that skipped BY groups and wrote the rest (time
+ * IDs that cannot be used: 108 with BY variables, 1008 without; out of
+ * memory inside a group with BY variables: 116).  The step wrote every
+ * other group completely, so its outputs are put in place as for a return
+ * code of 4 or less. */
+constexpr int kGroupSkipReturnCodes[] = {108, 116, 1008};
 
 constexpr bool isGroupSkipReturnCode(int returnCode)
 {

@@ -297,9 +297,11 @@ void DataSetStore::commitAtStepEnd(const void *handle)
 int DataSetStore::endStep(int returnCode)
 {
     writeBehind_.finish(); /* its failures fail the step */
+    /* A failed data set fails the step whatever its own code: a step that
+     * skipped a BY group (108) and lost an output's write keeps nothing. */
+    const bool commit = !stepFailed_ && stepKeepsOutputs(returnCode);
     if (stepFailed_) returnCode = std::max(returnCode, kDataSetErrorReturnCode);
     stepFailed_ = false;
-    bool commit = stepKeepsOutputs(returnCode);
 
     /* Marked outputs in the order they were opened, then the rest by name,
      * so that the log does not depend on where handles lie in memory. */

@@ -79,6 +79,15 @@ void writeTwoOutputs()
     xexit(0, 0);
 }
 
+/* The same outputs from a step that skipped a BY group, whose code keeps
+ * the outputs it wrote. */
+void writeTwoOutputsSkippingAGroup()
+{
+    writeOutput("first", kFirstRows);
+    writeOutput("second", 3);
+    xexit(108, 0);
+}
+
 TEST_F(FailedStepOutputs, AFullDiskLeavesEveryOutputAsItWas)
 {
     const char *earlier = "x\n1\n";
@@ -110,6 +119,8 @@ TEST_F(FailedStepOutputs, AFullDiskLeavesEveryOutputAsItWas)
     struct Case {
         const char *id;
         int64_t room;
+        void (*step)() = writeTwoOutputs;
+        int returnCode = orvhost::kDataSetErrorReturnCode;
     };
     const Case cases[] = {
         {"no room at all", 0},
@@ -119,12 +130,13 @@ TEST_F(FailedStepOutputs, AFullDiskLeavesEveryOutputAsItWas)
         {"full in the second data set", firstCsv + firstSidecar + secondCsv - 1},
         {"full in the last sidecar", all - recordBytes - 1},
         {"full in the commit record", all - 1},
+        {"full during a step that skipped a group", 1000, writeTwoOutputsSkippingAGroup, 108},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
         writeEarlier();
         orvhost::setDiskSpaceForTests(c.room);
-        EXPECT_EQ(host_->runStep(writeTwoOutputs), orvhost::kDataSetErrorReturnCode);
+        EXPECT_EQ(host_->runStep(c.step), c.returnCode);
         orvhost::setDiskSpaceForTests(-1);
         const std::string log = takeLog();
         EXPECT_NE(log.find("No space left on device"), std::string::npos) << log;
