@@ -19,6 +19,7 @@
 #include "host/missing_values.h"
 #include "host/parser_glue.h"
 #include "host/services.h"
+#include "host/text_fields.h"
 #include "interval/holidays.h"
 
 namespace {
@@ -41,6 +42,8 @@ enum : int {
     kNoteAllZero = 462,
     kNoteConstant = 463,
     kNoteNotPlaced = 472,
+    kNoteAllZeroInGroup = 490,
+    kNoteConstantInGroup = 491,
 };
 
 bool customInterval(const ZINT_DESC &desc) { return desc.code == ZINT_CUSTOM; }
@@ -137,7 +140,8 @@ void sumColumns(ZTSEV_DUMMY_BLOCK *block)
  * above its limit: (883, 472) with the event name for status 15 (not
  * counted); then for an all-zero series (883, 462), else for a constant
  * one (883, 463), with the event name, or (883, 3) in its place when the
- * count equals the limit; either counts. */
+ * count equals the limit; either counts.  With BY variables the two notes
+ * are (883, 490) and (883, 491), which also name the group's BY values. */
 void noteColumn(ZTSEV_LIST *list, const ZTSEV_EVENT *event, const ZTSEV_COLUMN_FACTS &facts)
 {
     if (list->notesIssued > list->noteLimit) return;
@@ -146,6 +150,10 @@ void noteColumn(ZTSEV_LIST *list, const ZTSEV_EVENT *event, const ZTSEV_COLUMN_F
     if (note == 0) return;
     if (list->notesIssued == list->noteLimit)
         xpmlog(ZTSEV_MSG_SET, ZTSEV_MSG_LIMIT_REACHED, ORV_MSG_END);
+    else if (list->byTextLength > 0)
+        xpmlog(ZTSEV_MSG_SET, note == kNoteAllZero ? kNoteAllZeroInGroup : kNoteConstantInGroup, ORV_MSG_TEXT,
+               wzstrip(event->name.text, event->name.length), event->name.text, ORV_MSG_TEXT, list->byTextLength,
+               list->byText, ORV_MSG_END);
     else
         ztsevNoteName(note, event->name.text, event->name.length);
     ++list->notesIssued;

@@ -338,6 +338,10 @@ struct ZTSEV_LIST {
     ZTSEV_ROWBUF inRow;            /* rows read */
     int64_t noteLimit;
     int64_t notesIssued;
+    /* The current BY group's values as text ("store=A, year=2020") for
+     * the notes of its dummy series; length 0 without BY variables. */
+    const char *byText;
+    int32_t byTextLength;
 };
 
 /* The series block of one BY group, built by the driver and handed by

@@ -7,6 +7,7 @@
 
 #include "host/parser_glue.h"
 #include "host/services.h"
+#include "procdriver/by_text.h"
 #include "series/series_bind.h"
 #include "series/series_io.h"
 #include "series/series_memory.h"
@@ -57,6 +58,7 @@ void kivevds(PROC_STATE *state, KIV_MESSAGES msgs)
         for (int32_t i = 0; i < state->varCount; ++i)
             xvgetd(fetch, state->varNumbers[i], ORV_VAR_NUMERIC, &series->ioInfo.values[i], 8, 8, 0, 0);
         xvgete(fetch);
+        kivByTextSetUp(state);
     }
 
     int32_t hostNumbers = 0, estimated = 0;

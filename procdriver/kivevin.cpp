@@ -16,6 +16,7 @@
 #include "interval/intck.h"
 #include "interval/intnx.h"
 #include "interval/timeid_index.h"
+#include "procdriver/by_text.h"
 #include "procdriver/time_text.h"
 #include "series/series_bind.h"
 #include "series/series_io.h"
@@ -191,6 +192,7 @@ bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs, int64_t *usable)
     series->steppedAt = -1;
     state->groupRowCount = 0;
     const bool keepRows = state->events.dummyOutputs != nullptr;
+    bool first = true;
     for (;;) {
         if (ztsReadObservation(series) != 0) {
             skipGroup(state);
@@ -205,6 +207,8 @@ bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs, int64_t *usable)
             skipGroup(state);
             return false;
         }
+        if (first) kivByTextRead(state, series->ioInfo.row);
+        first = false;
         if (keepRows && !keepRow(state)) {
             outOfMemory(state);
             return false;

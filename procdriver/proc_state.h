@@ -118,6 +118,7 @@ struct PROC_STATE {
     int32_t *varNumbers;           /* in descriptor order */
     KIV_VARDESC *vars;
     int64_t noteLimit;             /* repeated-note limit, 25 unless MAXERROR= */
+    struct KIV_BY_TEXT *byText;    /* the BY values' text (by_text.h); null without BY variables */
     int32_t stop;
     int32_t returnCode;
 };

@@ -67,8 +67,12 @@ void kivChooseTimeFormat(PROC_STATE *state, char intervalKind)
 int kivTimeText(const PROC_STATE *state, double value, char *buffer)
 {
     const KIV_TIME_FORMAT &format = state->timeFormat;
-    const int64_t code = format.code != 0 ? format.code : ORV_NO_FORMAT;
-    const int width = format.width > 0 ? format.width : defaultWidth(code);
+    return kivValueText(format.code != 0 ? format.code : ORV_NO_FORMAT, format.width, value, buffer);
+}
+
+int kivValueText(int64_t code, int width, double value, char *buffer)
+{
+    if (width <= 0) width = defaultWidth(code);
     int length = render(code, width, value, buffer);
     if (length < 0) length = std::max(render(ORV_NO_FORMAT, kPlainWidth, value, buffer), 0);
     buffer[length] = '\0';

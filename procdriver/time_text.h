@@ -3,7 +3,7 @@
  * its messages: with the time ID's display format, else by the interval's
  * kind, so that a date reads 01MAR2019 and not 21609.
  *
- * Exports: KIV_TIME_TEXT_SIZE, kivChooseTimeFormat, kivTimeText.
+ * Exports: KIV_TIME_TEXT_SIZE, kivChooseTimeFormat, kivTimeText, kivValueText.
  */
 #ifndef ORV_PROCDRIVER_TIME_TEXT_H
 #define ORV_PROCDRIVER_TIME_TEXT_H
@@ -29,5 +29,9 @@ void kivChooseTimeFormat(PROC_STATE *state, char intervalKind);
  * Returns the text's length.
  */
 int kivTimeText(const PROC_STATE *state, double value, char *buffer);
+
+/* The same with the format code and width given (a width of 0 or below
+ * is the format's default width; ORV_NO_FORMAT a plain number). */
+int kivValueText(int64_t code, int width, double value, char *buffer);
 
 #endif
