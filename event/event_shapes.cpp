@@ -21,20 +21,19 @@ void put(double *values, int64_t i, int rule, double shape, int *status)
     if (rc != 0) *status = rc;
 }
 
-/* Combines v into every observation of [lo, hi] (clipped to the series). */
-int putRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v)
-{
-    int status = 0;
-    for (int64_t i = std::max<int64_t>(lo, 0); i <= std::min(hi, n - 1); ++i) put(values, i, rule, v, &status);
-    return status;
-}
-
 bool datedOnObsSeries(int kind, const ZTSEV_SERIES *series)
 {
     return series->interval.interval.code == ZINT_OBS && kind != ZTSEV_KIND_OBS;
 }
 
 }  // namespace
+
+int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v)
+{
+    int status = 0;
+    for (int64_t i = std::max<int64_t>(lo, 0); i <= std::min(hi, n - 1); ++i) put(values, i, rule, v, &status);
+    return status;
+}
 
 bool ztsevKeyWindow(const ZTSEV_EVENT *key, const ZTSEV_SERIES *series)
 {
@@ -99,7 +98,7 @@ int ZTSEVDate2Pulse(double value, int kind, const ZTSEV_EVENT *event, const ZTSE
     int64_t lo = 0, hi = -1;
     int rc = ztsevPulseRange(value, kind, event, key, series, &lo, &hi);
     if (rc != 0) return rc;
-    return putRange(values, series->count, lo, hi, event->effective.rule, event->effective.value);
+    return ztsevPutRange(values, series->count, lo, hi, event->effective.rule, event->effective.value);
 }
 
 int ZTSEVDate2PulseR(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
@@ -182,11 +181,11 @@ int ZTSEVDate2Ramp(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV
     }
     if (q->type == ZTSEV_TYPE_RAMP) {
         if (growthAfter && !w.allAfter) {
-            int rcLevel = putRange(values, n, std::max(E + 1, w.hi + 1), n - 1, q->rule, v);
+            int rcLevel = ztsevPutRange(values, n, std::max(E + 1, w.hi + 1), n - 1, q->rule, v);
             if (rcLevel != 0) status = rcLevel;
         }
         if (!growthBefore && !w.allBefore && B >= 0 && B < n) {
-            int rcLevel = putRange(values, n, 0, std::min(B, w.lo) - 1, q->rule, v);
+            int rcLevel = ztsevPutRange(values, n, 0, std::min(B, w.lo) - 1, q->rule, v);
             if (rcLevel != 0) status = rcLevel;
         }
     }

@@ -70,6 +70,11 @@ int ZTSEVDate2Shape(double value, int kind, const ZTSEV_EVENT *event, const ZTSE
 int ztsevPulseRange(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                     const ZTSEV_SERIES *series, int64_t *lo, int64_t *hi);
 
+/* Merges v by rule into every observation of [lo, hi] (clipped to the n
+ * observations of values).  Returns 0, or the first failing status of the
+ * rule. */
+int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v);
+
 /* The pulse: the event's value v over the observations of
  * ztsevPulseRange.  ZTSEVDate2PulseR is the same writer, under the name
  * of the pulse over a key window. */

@@ -12,6 +12,13 @@
 #include "event/event_support.h"
 #include "host/missing_values.h"
 
+namespace {
+
+/* Pulses shorter than this many observations are merged as they come. */
+constexpr int64_t kShortPulse = 16;
+
+}  // namespace
+
 ZTSEVOccurrenceWriter::ZTSEVOccurrenceWriter(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values,
                                              MEMORY_OBJECT *scratch)
     : event_(event), series_(series), values_(values), scratch_(scratch)
@@ -27,6 +34,11 @@ int ZTSEVOccurrenceWriter::add(double value, int kind, const ZTSEV_EVENT *key)
     int64_t lo = 0, hi = -1;
     const int rc = ztsevPulseRange(value, kind, event_, key, series_, &lo, &hi);
     if (rc != 0 || lo > hi) return rc;
+    /* A short pulse is merged at once: counting it would cost a pass over
+     * the whole series.  Merging the one value v k times gives the same
+     * bits whichever of the k merges come now and which in finish(). */
+    if (hi - lo < kShortPulse)
+        return ztsevPutRange(values_, series_->count, lo, hi, event_->effective.rule, event_->effective.value);
     if (changes_ == nullptr)
         changes_ = static_cast<int64_t *>(ztsevAllocArray(scratch_, series_->count + 1, sizeof(int64_t)));
     ++changes_[lo];

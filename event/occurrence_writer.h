@@ -10,7 +10,7 @@
  * difference array of the counts) and merged in one pass by finish(): the
  * cost is occurrences + observations instead of their product, and the
  * values are bit for bit those of the occurrences written one by one.
- * The other shapes are written at once.
+ * Short pulses, and the other shapes, are written at once.
  *
  * Exports: ZTSEVOccurrenceWriter.
  */
