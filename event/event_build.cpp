@@ -175,6 +175,7 @@ static void copyMembers(const ZTSEV_EVENT *source, ZTSEV_EVENT *target, MEMORY_O
         auto *copy = static_cast<ZTSEVEventNamelist *>(ztsevAlloc(pool, sizeof(ZTSEVEventNamelist), ZTSEV_ALLOC_ZEROED));
         *copy = *node;
         copy->next = nullptr;
+        copy->index = nullptr;
         copy->pool = pool;
         *tail = copy;
         tail = &copy->next;

@@ -12,6 +12,7 @@
 #include "event/event_qualifiers.h"
 #include "event/event_registry.h"
 #include "event/event_support.h"
+#include "event/parsed_stem.h"
 #include "host/missing_values.h"
 #include "host/services.h"
 #include "host/text_fields.h"
@@ -185,6 +186,7 @@ int expandSeasons(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const Name &word
                ORV_MSG_END);
         return ZTSEV_GROUP_MEMBER_FAILED;
     }
+    const ZtsevParsedStem stem(word.text, stemLength, desc);
     for (int32_t n = 1; n <= count; ++n) {
         char text[ZTSEV_NAME_SIZE + 16];
         std::memcpy(text, word.text, size_t(stemLength));

@@ -8,6 +8,7 @@
 #include "event/event_list.h"
 #include "event/event_registry.h"
 #include "event/event_support.h"
+#include "event/member_name_index.h"
 #include "host/missing_values.h"
 #include "host/name_list.h"
 #include "host/services.h"
@@ -17,14 +18,6 @@ namespace {
 /* Notes of a statement's listed name: unknown, listed twice. */
 constexpr int ZTSEV_MSG_UNKNOWN_NAME = 304;
 constexpr int ZTSEV_MSG_NAME_TWICE = 305;
-
-/* The node of *names named `name` (length characters), or null. */
-ZTSEVEventNamelist *findNode(ZTSEVEventNamelist *names, const char *name, int length)
-{
-    for (ZTSEVEventNamelist *node = names; node != nullptr; node = node->next)
-        if (ztsevSameName(node->name.text, node->name.length, name, length)) return node;
-    return nullptr;
-}
 
 /* True when mode hands the name to the registry as the new event's name. */
 bool passesNewName(int mode) { return mode != ZTSEV_NAMES_KEY && mode != ZTSEV_NAMES_KEY_ANY; }
@@ -54,15 +47,13 @@ int addNode(ZTSEV_LIST *list, ZTSEVEventNamelist **names, const char *name, int 
         ZTSEVFindKeyword(list, list->datekeyList, asNew ? name : nullptr, asNew ? length : 0, name, length, &status);
         if (status != ZTSEV_OK && !(status == ZTSEV_NOT_FOUND && addsUnknown(mode))) return status;
     }
-    if ((*node = findNode(*names, name, length)) != nullptr) return ZTSEV_ALREADY_LISTED;
+    if ((*node = ztsevMemberFirst(names, name, length)) != nullptr) return ZTSEV_ALREADY_LISTED;
     MEMORY_OBJECT *pool = nullptr;
     findpool(&pool, list);
     auto *added = static_cast<ZTSEVEventNamelist *>(ztsevAlloc(pool, sizeof(ZTSEVEventNamelist), ZTSEV_ALLOC_ZEROED));
     ztsevSetName(&added->name, name);
     added->pool = pool;
-    ZTSEVEventNamelist **tail = names;
-    while (*tail != nullptr) tail = &(*tail)->next;
-    *tail = added;
+    ztsevMemberAppend(names, added);
     *node = added;
     return ZTSEV_OK;
 }
@@ -184,6 +175,7 @@ int ZTSEVDelEventName(ZTSEVEventNamelist **names, const char *name)
 {
     if (*names == nullptr) return ZTSEV_EMPTY_NAMES;
     int length = ZTSEVlenORVname(name);
+    ztsevMemberIndexDrop(*names);
     for (ZTSEVEventNamelist **link = names; *link != nullptr; link = &(*link)->next) {
         ZTSEVEventNamelist *node = *link;
         if (!ztsevSameName(node->name.text, node->name.length, name, length)) continue;
@@ -210,6 +202,7 @@ int ZTSEVCopyEventNames(ZTSEV_LIST *list, ZTSEVEventNamelist **from, ZTSEVEventN
 int ZTSEVDestroyEventNamelist(ZTSEVEventNamelist **names)
 {
     ZTSEVEventNamelist *node = *names;
+    ztsevMemberIndexDrop(node);
     while (node != nullptr) {
         ZTSEVEventNamelist *next = node->next;
         ztsevFree(node->pool, node);

@@ -220,6 +220,8 @@ struct ZTSEV_EFFECTIVE {
 /* One member or statement name of a name list; the qualified lists also
  * carry a statement's flags and values, which the event library copies
  * along but does not read. */
+struct ZTSEV_MEMBERINDEX;
+
 struct ZTSEVEventNamelist {
     ORV_COUNTED_NAME name;       /* as given */
     int32_t required;
@@ -229,6 +231,7 @@ struct ZTSEVEventNamelist {
     int32_t code;
     ZTSEVEventNamelist *next;
     MEMORY_OBJECT *pool;         /* the node's own pool */
+    ZTSEV_MEMBERINDEX *index;    /* first node: the list's names (member_name_index.h) */
 };
 
 struct ZTSEV_EVENT {

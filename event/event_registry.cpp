@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "event/event_list.h"
+#include "event/parsed_stem.h"
 #include "host/services.h"
 #include "host/text_fields.h"
 #include "interval/holidays.h"
@@ -102,7 +103,7 @@ int64_t numberedSeason(const char *name, int length, int *intervalCode)
     const int underscore = wzstpos(name, length, '_');
     if (underscore < 0) return 0;
     ZINT_DESC desc;
-    if (zintstr(name, underscore, &desc) != ZINTSTR_OK) return 0;
+    if (ztsevParseStem(name, underscore, &desc) != ZINTSTR_OK) return 0;
     double n = 0;
     if (wzrlchr(name + underscore + 1, length - underscore - 1, &n) != 0) return 0;
 

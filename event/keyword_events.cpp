@@ -9,6 +9,7 @@
 #include "event/event_qualifiers.h"
 #include "event/event_registry.h"
 #include "event/event_support.h"
+#include "event/parsed_stem.h"
 #include "host/text_fields.h"
 #include "interval/holidays.h"
 #include "interval/interval_names.h"
@@ -104,7 +105,7 @@ int createForKey(ZTSEV_LIST *list, ZTSEV_LIST *keyList, const char *name, bool h
         /* A custom interval has no code of its own: its pulse is the
          * interval named before the underscore. */
         ZTSEV_EVENT *event = lastNamed(list, name);
-        if (event != nullptr && zintstr(key, wzstpos(key, keyLength, '_'), &event->given.pulse) == ZINTSTR_OK)
+        if (event != nullptr && ztsevParseStem(key, wzstpos(key, keyLength, '_'), &event->given.pulse) == ZINTSTR_OK)
             event->given.pulseGiven = 1;
         return 0;
     }

@@ -30,8 +30,9 @@ MEMORY_OBJECT *indexPool(ZTSEV_LIST *list)
     return pool;
 }
 
-/* FNV-1a of the upper-cased name without its trailing blanks. */
-uint64_t hashName(const char *name, int length)
+}  // namespace
+
+uint64_t ztsevNameHash(const char *name, int length)
 {
     char upper[ZTSEV_NAME_SIZE];
     length = wzstrip(name, length < ZTSEV_NAME_SIZE ? length : ZTSEV_NAME_SIZE);
@@ -44,7 +45,9 @@ uint64_t hashName(const char *name, int length)
     return hash;
 }
 
-uint64_t hashOf(const ZTSEV_EVENT *event) { return hashName(event->name.text, event->name.length); }
+namespace {
+
+uint64_t hashOf(const ZTSEV_EVENT *event) { return ztsevNameHash(event->name.text, event->name.length); }
 
 bool named(const ZTSEV_EVENT *event, const char *name, int length)
 {
@@ -153,13 +156,13 @@ void ztsevIndexUnlinked(ZTSEV_LIST *list, ZTSEV_EVENT *item)
 
 ZTSEV_EVENT *ztsevIndexFirst(const ZTSEV_LIST *list, const char *name, int length)
 {
-    const ZTSEV_NAMESLOT *slot = entryOf(list, name, length, hashName(name, length));
+    const ZTSEV_NAMESLOT *slot = entryOf(list, name, length, ztsevNameHash(name, length));
     return slot != nullptr ? slot->first : nullptr;
 }
 
 int64_t ztsevIndexCount(const ZTSEV_LIST *list, const char *name, int length, ZTSEV_EVENT **last)
 {
-    const ZTSEV_NAMESLOT *slot = entryOf(list, name, length, hashName(name, length));
+    const ZTSEV_NAMESLOT *slot = entryOf(list, name, length, ztsevNameHash(name, length));
     const bool found = slot != nullptr && slot->first != nullptr;
     if (last != nullptr) *last = found ? slot->last : nullptr;
     return found ? slot->count : 0;

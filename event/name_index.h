@@ -16,7 +16,7 @@
  * through ztsevRenameEvent.
  *
  * Exports: ztsevIndexLinked, ztsevIndexUnlinked, ztsevIndexFirst,
- * ztsevIndexCount, ztsevRenameEvent.
+ * ztsevIndexCount, ztsevRenameEvent, ztsevNameHash.
  */
 #ifndef ORV_EVENT_NAME_INDEX_H
 #define ORV_EVENT_NAME_INDEX_H
@@ -42,5 +42,9 @@ int64_t ztsevIndexCount(const ZTSEV_LIST *list, const char *name, int length, ZT
 /* Gives event, linked into list, the name `name` (ZTSEVlenORVname
  * characters), keeping the index in step. */
 void ztsevRenameEvent(ZTSEV_LIST *list, ZTSEV_EVENT *event, const char *name);
+
+/* FNV-1a of the upper-cased name[0..length) without its trailing blanks:
+ * names that ztsevSameName matches hash alike. */
+uint64_t ztsevNameHash(const char *name, int length);
 
 #endif

@@ -185,7 +185,7 @@ TEST(EventNames, AddModesAndWholeNames)
     ZTSEVInitSimpleEvent(list, nullptr, "SALES", 0, nullptr, 8, nullptr);
     ZTSEVInitSimpleEvent(list, nullptr, "SALE", 0, nullptr, 8, nullptr);
     ZTSEVEventNamelist *names = nullptr;
-    const std::vector<AddCase> cases = {
+    std::vector<AddCase> cases = {
         {"first", "SALES", 6, 0},
         {"prefix-is-another-name", "SALE", 6, 0},
         {"twice", "sales", 6, 4},
@@ -199,9 +199,26 @@ TEST(EventNames, AddModesAndWholeNames)
         {"seasonal-no-record", "SEASONAL", 6, 0},
         {"weaster-as-key", "WEASTER", 11, 0},
     };
+    /* A long list: its names are found again far from where they were
+     * added, in any case and with trailing blanks. */
+    std::vector<std::string> many;
+    for (int i = 1; i <= 300; ++i) many.push_back("M" + std::to_string(i));
+    for (const std::string &m : many) cases.push_back({"many", m.c_str(), 14, 0});
+    const std::vector<AddCase> repeats = {
+        {"first-of-many-again", "M1", 14, 4},
+        {"repeat-other-case", "m150", 14, 4},
+        {"repeat-trailing-blanks", "M299  ", 14, 4},
+        {"early-name-after-many", "Sale", 6, 4},
+        {"new-after-many", "M301", 14, 0},
+        {"longer-than-listed", "M3000", 14, 0},
+    };
+    cases.insert(cases.end(), repeats.begin(), repeats.end());
     for (const AddCase &c : cases) EXPECT_EQ(ZTSEVAddEventName(list, &names, c.name, c.mode), c.status) << c.id;
-    EXPECT_EQ(members(names), (std::vector<std::string>{"SALES", "SALE", "NOSUCH3", "NOSUCH4", "NOSUCH5",
-                                                        "christmas", "SEASONAL", "WEASTER"}));
+    std::vector<std::string> listed = {"SALES", "SALE", "NOSUCH3", "NOSUCH4", "NOSUCH5", "christmas", "SEASONAL",
+                                       "WEASTER"};
+    listed.insert(listed.end(), many.begin(), many.end());
+    listed.insert(listed.end(), {"M301", "M3000"});
+    EXPECT_EQ(members(names), listed);
     int status = -1;
     EXPECT_NE(ZTSEVFindEvent(list, "CHRISTMAS", &status), nullptr);
     EXPECT_EQ(ZTSEVFindEvent(list, "WEASTER", &status), nullptr);
@@ -210,8 +227,16 @@ TEST(EventNames, AddModesAndWholeNames)
     /* Removal compares whole names too. */
     EXPECT_EQ(ZTSEVDelEventName(&names, "NOSUCH"), 3);
     EXPECT_EQ(ZTSEVDelEventName(&names, "sale"), 0);
-    EXPECT_EQ(members(names).size(), 7u);
+    EXPECT_EQ(members(names).size(), listed.size() - 1);
     EXPECT_EQ(members(names)[1], "NOSUCH3");
+    /* A removed name may be added again, at the end; the others stay. */
+    EXPECT_EQ(ZTSEVAddEventName(list, &names, "SALE", 6), 0);
+    EXPECT_EQ(ZTSEVAddEventName(list, &names, "M200", 14), 4);
+    EXPECT_EQ(members(names).back(), "SALE");
+    EXPECT_EQ(ZTSEVDelEventName(&names, "SALES"), 0);
+    EXPECT_EQ(ZTSEVAddEventName(list, &names, "m2", 14), 4);
+    EXPECT_EQ(ZTSEVAddEventName(list, &names, "sales", 6), 0);
+    EXPECT_EQ(members(names).front(), "NOSUCH3");
     EXPECT_EQ(ZTSEVDestroyEventNamelist(&names), 0);
     EXPECT_EQ(names, nullptr);
     EXPECT_EQ(ZTSEVDelEventName(&names, "SALE"), 5);
