@@ -98,4 +98,16 @@ bool readRegularFile(const std::string &path, const char *what, uint64_t maxByte
     return true;
 }
 
+std::string directoryOf(const std::string &path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string fileOf(const std::string &path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace orvhost

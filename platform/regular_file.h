@@ -6,8 +6,8 @@
  * feed it without end, so such paths are refused by kind before anything
  * is read; a file above its size limit is refused by size.
  *
- * Exports: openRegularFile, readRegularFile, fileKindName, kMaxJobBytes,
- * kMaxSidecarBytes.
+ * Exports: openRegularFile, readRegularFile, fileKindName, directoryOf,
+ * fileOf, kMaxJobBytes, kMaxSidecarBytes.
  */
 #ifndef ORV_PLATFORM_REGULAR_FILE_H
 #define ORV_PLATFORM_REGULAR_FILE_H
@@ -22,6 +22,11 @@ namespace orvhost {
 /* Largest job file and largest sidecar orvhost reads (16 MiB and 8 MiB). */
 constexpr uint64_t kMaxJobBytes = uint64_t{16} << 20;
 constexpr uint64_t kMaxSidecarBytes = uint64_t{8} << 20;
+
+/* The directory part of path ("." without a slash, "/" for a file in the
+ * root) and its last component. */
+std::string directoryOf(const std::string &path);
+std::string fileOf(const std::string &path);
 
 /* "a directory", "a FIFO", "a character device", ... for a st_mode. */
 const char *fileKindName(mode_t mode);

@@ -52,18 +52,6 @@ struct Record {
     std::vector<std::string> secondaries;
 };
 
-std::string directoryOf(const std::string &path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string fileOf(const std::string &path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 /* path with its directory made absolute; "" when the directory cannot be
  * resolved. */
 std::string absolute(const std::string &path)

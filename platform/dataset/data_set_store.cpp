@@ -20,6 +20,7 @@
 #include "platform/log.h"
 #include "platform/memory.h"
 #include "platform/message_text.h"
+#include "platform/regular_file.h"
 #include "platform/step.h"
 
 namespace orvhost {
@@ -55,14 +56,6 @@ std::string lower(std::string_view text)
     for (char &c : result) c = char(std::tolower(static_cast<unsigned char>(c)));
     return result;
 }
-
-std::string directoryOf(const std::string &path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string fileOf(const std::string &path) { return path.substr(path.find_last_of('/') + 1); }
 
 /* The file of a data set in directory: "name" when a file of that
  * lower-case name is there, else the one entry whose name matches without

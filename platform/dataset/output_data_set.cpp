@@ -18,6 +18,7 @@
 #include "platform/dataset/libraries.h"
 #include "platform/dataset/sidecar.h"
 #include "platform/dataset/value_text.h"
+#include "platform/regular_file.h"
 
 namespace orvhost {
 
@@ -27,10 +28,7 @@ namespace {
  * -1 with the path left in temporary. */
 int makeTemporaryBeside(const std::string &target, std::string &temporary)
 {
-    size_t slash = target.find_last_of('/');
-    std::string directory = slash == std::string::npos ? "." : target.substr(0, slash);
-    std::string file = slash == std::string::npos ? target : target.substr(slash + 1);
-    temporary = directory + "/." + file + ".XXXXXX";
+    temporary = directoryOf(target) + "/." + fileOf(target) + ".XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd >= 0) {
         /* mkstemp makes the file private; data sets are ordinary files. */
