@@ -1,7 +1,8 @@
 /*
  * event_shapes.cpp - the shape generators (see event_shapes.h): the
  * dispatcher, the pulses, the polynomial terms, INVERSE and LOG, and the
- * ramps.  The temporary change is in event_tc.cpp.
+ * writers of the ramps and the temporary change, whose pieces are laid out
+ * in shape_pieces.cpp and event_tc.cpp.
  */
 #include "event/event_shapes.h"
 
@@ -10,6 +11,7 @@
 
 #include "event/event_rules.h"
 #include "event/event_window.h"
+#include "event/shape_pieces.h"
 
 namespace {
 
@@ -21,12 +23,23 @@ void put(double *values, int64_t i, int rule, double shape, int *status)
     if (rc != 0) *status = rc;
 }
 
-bool datedOnObsSeries(int kind, const ZTSEV_SERIES *series)
+/* Writes the pieces of one occurrence; keeps the last failing status. */
+int putPieces(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZTSEVShapePieces &pieces)
 {
-    return series->interval.interval.code == ZINT_OBS && kind != ZTSEV_KIND_OBS;
+    int status = 0;
+    for (int k = 0; k < pieces.count; ++k) {
+        const int rc = ztsevPutPiece(values, n, q, pieces.piece[k]);
+        if (rc != 0 && rc != ZTSEV_TC_OUTSIDE) status = rc;
+    }
+    return status;
 }
 
 }  // namespace
+
+bool ztsevDatedOnObsSeries(int kind, const ZTSEV_SERIES *series)
+{
+    return series->interval.interval.code == ZINT_OBS && kind != ZTSEV_KIND_OBS;
+}
 
 int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v)
 {
@@ -65,7 +78,7 @@ int ztsevPulseRange(double value, int kind, const ZTSEV_EVENT *event, const ZTSE
 {
     *lo = 0;
     *hi = -1;
-    if (datedOnObsSeries(kind, series)) return 0;
+    if (ztsevDatedOnObsSeries(kind, series)) return 0;
     const bool keyWindow = ztsevKeyWindow(key, series);
     ZTSEV_WINDOW w;
     int rc = ztsevShapeWindow(event, keyWindow ? key : nullptr, keyWindow, value, kind, series, &w);
@@ -110,7 +123,7 @@ int ZTSEVDate2PulseR(double value, int kind, const ZTSEV_EVENT *event, const ZTS
 int ZTSEVDate2PolyTerm(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                        const ZTSEV_SERIES *series, double *values, int power)
 {
-    if (datedOnObsSeries(kind, series)) return 0;
+    if (ztsevDatedOnObsSeries(kind, series)) return 0;
     ZTSEV_WINDOW w;
     int rc = ztsevShapeWindow(event, key, ztsevKeyWindow(key, series), value, kind, series, &w);
     if (rc != 0) return rc;
@@ -125,7 +138,7 @@ int ZTSEVDate2ObsFunc(double value, int kind, const ZTSEV_EVENT *event, const ZT
 {
     const int type = event->effective.type;
     if (type != ZTSEV_TYPE_INVERSE && type != ZTSEV_TYPE_LOG) return ZTSEV_BAD_TYPE;
-    if (datedOnObsSeries(kind, series)) return 0;
+    if (ztsevDatedOnObsSeries(kind, series)) return 0;
     ZTSEV_WINDOW w;
     int rc = ztsevShapeWindow(event, key, ztsevKeyWindow(key, series), value, kind, series, &w);
     if (rc != 0) return rc;
@@ -142,52 +155,15 @@ int ZTSEVDate2ObsFunc(double value, int kind, const ZTSEV_EVENT *event, const ZT
 int ZTSEVDate2Ramp(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                    const ZTSEV_SERIES *series, double *values)
 {
-    if (datedOnObsSeries(kind, series)) return 0;
-    const ZTSEV_EFFECTIVE *q = &event->effective;
-    const int64_t n = series->count;
-    ZTSEV_WINDOW w;
-    int rc = ztsevShapeWindow(event, key, ztsevKeyWindow(key, series), value, kind, series, &w);
-    if (rc != 0) return rc;
-    const double v = q->value;
-    const int64_t t = w.t, B = w.rawBegin, E = w.rawEnd;
-    const bool growthBefore = q->slopeBefore == ZTSEV_SLOPE_GROWTH;
-    const bool growthAfter = q->slopeAfter == ZTSEV_SLOPE_GROWTH;
-    int status = 0;
-    if (w.allBefore && w.allAfter) {
-        for (int64_t i = w.lo; i <= w.hi; ++i) {
-            bool growth = i < t ? growthBefore : growthAfter;
-            put(values, i, q->rule, (growth ? v : -v) * double(i - t), &status);
-        }
-        return status;
-    }
-    const bool zeroDurations = w.form == ZTSEV_WINDOW_PLAIN ? (q->before == 1 && q->after == 1)
-                                                             : (B == E && E == t && !w.allBefore && !w.allAfter);
-    if (zeroDurations) {
-        if (t >= 0 && t < n) put(values, t, q->rule, 0.0, &status);
-        return status;
-    }
-    if (q->slopeBefore == q->slopeAfter) {
-        const double L = double(std::max<int64_t>(E - B, 1));
-        for (int64_t i = w.lo; i <= w.hi; ++i)
-            put(values, i, q->rule, growthAfter ? v * double(i - B) / L : -v * double(i - E) / L, &status);
-    } else {
-        const double before = double(std::max<int64_t>(t - B, 1));
-        const double after = double(std::max<int64_t>(E - t, 1));
-        for (int64_t i = w.lo; i <= w.hi; ++i) {
-            double shape = i <= t ? (growthBefore ? v * double(i - B) / before : -v * double(i - t) / before)
-                                  : (growthAfter ? v * double(i - t) / after : -v * double(i - E) / after);
-            put(values, i, q->rule, shape, &status);
-        }
-    }
-    if (q->type == ZTSEV_TYPE_RAMP) {
-        if (growthAfter && !w.allAfter) {
-            int rcLevel = ztsevPutRange(values, n, std::max(E + 1, w.hi + 1), n - 1, q->rule, v);
-            if (rcLevel != 0) status = rcLevel;
-        }
-        if (!growthBefore && !w.allBefore && B >= 0 && B < n) {
-            int rcLevel = ztsevPutRange(values, n, 0, std::min(B, w.lo) - 1, q->rule, v);
-            if (rcLevel != 0) status = rcLevel;
-        }
-    }
-    return status;
+    ZTSEVShapePieces pieces;
+    const int rc = ztsevRampPieces(value, kind, event, key, series, &pieces);
+    return rc != 0 ? rc : putPieces(values, series->count, event->effective, pieces);
+}
+
+int ZTSEVDate2TC(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                 const ZTSEV_SERIES *series, double *values)
+{
+    ZTSEVShapePieces pieces;
+    const int rc = ztsevTcPieces(value, kind, event, key, series, &pieces);
+    return rc != 0 ? rc : putPieces(values, series->count, event->effective, pieces);
 }

@@ -37,7 +37,7 @@
  *
  * Exports: ZTSEVDate2Shape, ZTSEVDate2Pulse, ZTSEVDate2PulseR,
  * ZTSEVDate2Ramp, ZTSEVDate2TC, ZTSEVDummyTCValues, ZTSEVDate2PolyTerm,
- * ZTSEVDate2ObsFunc, ztsevKeyWindow, ztsevPulseRange.
+ * ZTSEVDate2ObsFunc, ztsevDatedOnObsSeries, ztsevKeyWindow, ztsevPulseRange.
  */
 #ifndef ORV_EVENT_EVENT_SHAPES_H
 #define ORV_EVENT_EVENT_SHAPES_H
@@ -50,6 +50,10 @@
 constexpr int ZTSEV_BAD_TYPE = 21;
 /* Status of ZTSEVDummyTCValues when its run lies outside the series. */
 constexpr int ZTSEV_TC_OUTSIDE = 10;
+
+/* True for a dated timing value on an observation-indexed series: it
+ * contributes nothing. */
+bool ztsevDatedOnObsSeries(int kind, const ZTSEV_SERIES *series);
 
 /* True when a key event's own window shapes the occurrence: the key has a
  * pulse interval of its own, or its durations are not both 0. */

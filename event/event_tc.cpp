@@ -10,6 +10,7 @@
 #include "event/event_rules.h"
 #include "event/event_shapes.h"
 #include "event/event_window.h"
+#include "event/shape_pieces.h"
 #include "host/missing_values.h"
 #include "host/numeric_utils.h"
 
@@ -50,24 +51,21 @@ int ZTSEVDummyTCValues(double *values, int64_t n, int64_t *begin, int64_t end, i
 
 namespace {
 
-/* Writes the runs of one occurrence; keeps the last rule status. */
+/* Lays out the runs of one occurrence as pieces. */
 struct TcWriter {
-    double *values;
+    ZTSEVShapePieces *pieces;
     int64_t n;
     const ZTSEV_EFFECTIVE *q;
-    int status = 0;
 
     /* Observations g to h with exponent (c, c + 1, ...) x sign. */
-    void run(int64_t g, int64_t h, int64_t c, int slope)
+    void run(int64_t g, int64_t h, int64_t c, int slope) const
     {
-        const int sign = slope == ZTSEV_SLOPE_DECAY ? 1 : -1;
-        int rc = ZTSEVDummyTCValues(values, n, &g, h, &c, q->rule, q->value, q->tcParm, sign);
-        if (rc != ZTSEV_TC_OUTSIDE) status = rc;
+        pieces->power(g, h, c, slope == ZTSEV_SLOPE_DECAY ? 1 : -1);
     }
 };
 
 /* Plain window: durations in observations around t. */
-void plainRuns(TcWriter &tc, const ZTSEV_WINDOW &w)
+void plainRuns(const TcWriter &tc, const ZTSEV_WINDOW &w)
 {
     const ZTSEV_EFFECTIVE *q = tc.q;
     const int64_t t = w.t, b = w.before, a = w.after;
@@ -106,7 +104,7 @@ void plainRuns(TcWriter &tc, const ZTSEV_WINDOW &w)
 }
 
 /* Interval or key window: raw begin B and end E' around the reference t. */
-void windowRuns(TcWriter &tc, const ZTSEV_WINDOW &w)
+void windowRuns(const TcWriter &tc, const ZTSEV_WINDOW &w)
 {
     const ZTSEV_EFFECTIVE *q = tc.q;
     const int64_t t = w.t, B = w.rawBegin, E = w.rawEnd;
@@ -131,15 +129,16 @@ void windowRuns(TcWriter &tc, const ZTSEV_WINDOW &w)
 
 }  // namespace
 
-int ZTSEVDate2TC(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
-                 const ZTSEV_SERIES *series, double *values)
+int ztsevTcPieces(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                  const ZTSEV_SERIES *series, ZTSEVShapePieces *pieces)
 {
-    if (series->interval.interval.code == ZINT_OBS && kind != ZTSEV_KIND_OBS) return 0;
+    pieces->count = 0;
+    if (ztsevDatedOnObsSeries(kind, series)) return 0;
     ZTSEV_WINDOW w;
     int rc = ztsevShapeWindow(event, key, ztsevKeyWindow(key, series), value, kind, series, &w);
     if (rc != 0) return rc;
     if (w.lo > w.hi) return 0;
-    TcWriter tc{values, series->count, &event->effective};
+    const TcWriter tc{pieces, series->count, &event->effective};
     if (w.allBefore && w.allAfter) {
         tc.run(0, w.t, -w.t, tc.q->slopeBefore);
         tc.run(w.t + 1, tc.n - 1, 1, tc.q->slopeAfter);
@@ -148,5 +147,5 @@ int ZTSEVDate2TC(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_E
     } else {
         windowRuns(tc, w);
     }
-    return tc.status;
+    return 0;
 }

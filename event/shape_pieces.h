@@ -1,0 +1,60 @@
+/*
+ * shape_pieces.h - one occurrence of a RAMP, TR or TC shape as a few
+ * pieces, each a stretch of observations with one formula.  The shape
+ * writers lay the pieces into the dummy series; the occurrence writer
+ * (occurrence_writer.h) looks at them first, so that stretches which run
+ * to an end of the series can be merged once for all occurrences.
+ *
+ * Exports: ZTSEVShapePiece, ZTSEVShapePieces, ztsevRampPieces,
+ * ztsevTcPieces, ztsevPutPiece.
+ */
+#ifndef ORV_EVENT_SHAPE_PIECES_H
+#define ORV_EVENT_SHAPE_PIECES_H
+
+#include <cstdint>
+
+#include "event/event_records.h"
+
+enum {
+    ZTSEV_PIECE_LEVEL, /* scale at every observation */
+    ZTSEV_PIECE_LINE,  /* scale * (i - ref) / divisor at observation i */
+    ZTSEV_PIECE_POWER  /* v * p^(k * sign), k = counter, counter + 1, ... */
+};
+
+struct ZTSEVShapePiece {
+    int form;       /* ZTSEV_PIECE_* */
+    int64_t lo, hi; /* observations; LEVEL and LINE within the series, a
+                       POWER run as ZTSEVDummyTCValues takes it */
+    double scale;   /* LEVEL: the value; LINE: the factor */
+    int64_t ref;    /* LINE: the reference observation; POWER: the counter at lo */
+    double divisor; /* LINE */
+    int sign;       /* POWER: 1 for a decaying run, -1 for a growing one */
+};
+
+/* The pieces of one occurrence, in the order the shape writes them. */
+struct ZTSEVShapePieces {
+    static constexpr int kMost = 4;
+    int count = 0;
+    ZTSEVShapePiece piece[kMost];
+
+    /* Empty stretches are left out. */
+    void level(int64_t lo, int64_t hi, double value);
+    void line(int64_t lo, int64_t hi, double scale, int64_t ref, double divisor);
+    void power(int64_t lo, int64_t hi, int64_t counter, int sign);
+};
+
+/* The pieces of one RAMP or TR occurrence (see ZTSEVDate2Ramp); returns 0,
+ * or 15 when it cannot be placed. */
+int ztsevRampPieces(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                    const ZTSEV_SERIES *series, ZTSEVShapePieces *pieces);
+
+/* The runs of one TC occurrence (see ZTSEVDate2TC); returns 0, or 15 when
+ * it cannot be placed. */
+int ztsevTcPieces(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
+                  const ZTSEV_SERIES *series, ZTSEVShapePieces *pieces);
+
+/* Merges piece into values (n observations) by the rule of q.  Returns 0,
+ * the rule's failing status, or 10 for a POWER run outside the series. */
+int ztsevPutPiece(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZTSEVShapePiece &piece);
+
+#endif
