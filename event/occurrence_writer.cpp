@@ -1,60 +1,174 @@
 /*
  * occurrence_writer.cpp - occurrences of one event into its dummy series,
- * pulses counted and merged in one pass (see occurrence_writer.h).
+ * long pieces held and merged in one pass (see occurrence_writer.h).
  */
 #include "event/occurrence_writer.h"
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "event/event_rules.h"
 #include "event/event_shapes.h"
 #include "event/event_support.h"
 #include "host/missing_values.h"
+#include "host/numeric_utils.h"
 
 namespace {
 
-/* Pulses shorter than this many observations are merged as they come. */
-constexpr int64_t kShortPulse = 16;
+/* Pieces shorter than this many observations are merged as they come. */
+constexpr int64_t kShortPiece = 16;
+
+bool shortPiece(int64_t lo, int64_t hi) { return hi - lo < kShortPiece; }
+
+/* Rules under which values merge in any order to the same result. */
+bool orderFree(int rule)
+{
+    return rule == ZTSEV_RULE_MAX || rule == ZTSEV_RULE_MIN || rule == ZTSEV_RULE_MINNZ ||
+           rule == ZTSEV_RULE_AND || rule == ZTSEV_RULE_OR;
+}
 
 }  // namespace
 
 ZTSEVOccurrenceWriter::ZTSEVOccurrenceWriter(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values,
                                              MEMORY_OBJECT *scratch)
-    : event_(event), series_(series), values_(values), scratch_(scratch)
+    : event_(event), series_(series), values_(values), scratch_(scratch),
+      folds_(series->count, event->effective.rule, scratch)
 {
     const ZTSEV_EFFECTIVE &q = event->effective;
-    counting_ = (q.type == ZTSEV_TYPE_POINT || q.type == ZTSEV_TYPE_LS) && q.rule >= ZTSEV_RULE_ADD &&
-                q.rule <= ZTSEV_RULE_OR;
+    const bool pulse = q.type == ZTSEV_TYPE_POINT || q.type == ZTSEV_TYPE_LS;
+    const bool ramp = q.type == ZTSEV_TYPE_RAMP || q.type == ZTSEV_TYPE_TR;
+    byPieces_ = (pulse || ramp || q.type == ZTSEV_TYPE_TC) && q.rule >= ZTSEV_RULE_ADD && q.rule <= ZTSEV_RULE_OR;
+    levelsCommute_ = pulse || orderFree(q.rule);
+    exactAdd_ = ramp && q.rule == ZTSEV_RULE_ADD;
+    /* The vanished terms of a temporary change are merged as a level 0,
+     * which they equal bit for bit only for a finite value. */
+    const bool finiteValue = std::isfinite(q.value) && !orvIsMissing(q.value);
+    vanishesFrom_ = q.type == ZTSEV_TYPE_TC && finiteValue ? zpowerVanishesFrom(q.tcParm) : -1;
+}
+
+int ZTSEVOccurrenceWriter::pieces(double value, int kind, const ZTSEV_EVENT *key, ZTSEVShapePieces *out) const
+{
+    switch (event_->effective.type) {
+    case ZTSEV_TYPE_RAMP:
+    case ZTSEV_TYPE_TR: return ztsevRampPieces(value, kind, event_, key, series_, out);
+    case ZTSEV_TYPE_TC: return ztsevTcPieces(value, kind, event_, key, series_, out);
+    default: {
+        int64_t lo = 0, hi = -1;
+        const int rc = ztsevPulseRange(value, kind, event_, key, series_, &lo, &hi);
+        out->count = 0;
+        if (rc == 0) out->level(lo, hi, event_->effective.value);
+        return rc;
+    }
+    }
 }
 
 int ZTSEVOccurrenceWriter::add(double value, int kind, const ZTSEV_EVENT *key)
 {
-    if (!counting_) return ZTSEVDate2Shape(value, kind, event_, key, series_, values_);
-    int64_t lo = 0, hi = -1;
-    const int rc = ztsevPulseRange(value, kind, event_, key, series_, &lo, &hi);
-    if (rc != 0 || lo > hi) return rc;
-    /* A short pulse is merged at once: counting it would cost a pass over
-     * the whole series.  Merging the one value v k times gives the same
-     * bits whichever of the k merges come now and which in finish(). */
-    if (hi - lo < kShortPulse)
-        return ztsevPutRange(values_, series_->count, lo, hi, event_->effective.rule, event_->effective.value);
-    if (changes_ == nullptr)
-        changes_ = static_cast<int64_t *>(ztsevAllocArray(scratch_, series_->count + 1, sizeof(int64_t)));
-    ++changes_[lo];
-    --changes_[hi + 1];
-    pending_ = true;
-    return 0;
+    if (!byPieces_) return ZTSEVDate2Shape(value, kind, event_, key, series_, values_);
+    ZTSEVShapePieces shape;
+    const int rc = pieces(value, kind, key, &shape);
+    if (rc != 0) return rc;
+    int status = 0;
+    for (int k = 0; k < shape.count; ++k) {
+        const int placed = place(shape.piece[k]);
+        if (placed != 0 && placed != ZTSEV_TC_OUTSIDE) status = placed;
+    }
+    return status;
+}
+
+int ZTSEVOccurrenceWriter::place(const ZTSEVShapePiece &piece)
+{
+    switch (piece.form) {
+    case ZTSEV_PIECE_LEVEL: return placeLevel(piece.lo, piece.hi, piece.scale);
+    case ZTSEV_PIECE_POWER: return placePower(piece);
+    default:
+        /* A line of factor 0 is 0 throughout. */
+        if (piece.scale == 0) return placeLevel(piece.lo, piece.hi, 0.0);
+        if (!shortPiece(piece.lo, piece.hi) && folds_.add(piece)) return 0;
+        if (exactSums() && exact_.addLine(piece.lo, piece.hi, piece.scale, piece.ref, piece.divisor)) return 0;
+        return placeInOrder(piece);
+    }
+}
+
+int ZTSEVOccurrenceWriter::placeLevel(int64_t lo, int64_t hi, double level)
+{
+    if (lo > hi) return 0;
+    const int rule = event_->effective.rule;
+    if (level == 0) {
+        if (shortPiece(lo, hi)) return ztsevPutRange(values_, series_->count, lo, hi, rule, 0.0);
+        count(zeros_, lo, hi);
+        return 0;
+    }
+    if (levelsCommute_ && level == event_->effective.value) {
+        if (shortPiece(lo, hi)) return ztsevPutRange(values_, series_->count, lo, hi, rule, level);
+        count(levels_, lo, hi);
+        return 0;
+    }
+    if (exactSums() && exact_.addLevel(lo, hi, level)) return 0;
+    return placeInOrder({ZTSEV_PIECE_LEVEL, lo, hi, level, 0, 1.0, 0});
+}
+
+int ZTSEVOccurrenceWriter::placePower(const ZTSEVShapePiece &piece)
+{
+    /* A decaying run with |p| < 1: from exponent vanishesFrom_ on its
+     * terms are 0, merged as a level 0. */
+    if (piece.sign != 1 || vanishesFrom_ < 0 || piece.hi < piece.lo) return placeInOrder(piece);
+    const int64_t headLength = std::clamp<int64_t>(vanishesFrom_ - piece.ref, 0, piece.hi - piece.lo + 1);
+    int rc = 0;
+    if (headLength > 0) {
+        ZTSEVShapePiece head = piece;
+        head.hi = piece.lo + headLength - 1;
+        rc = placeInOrder(head);
+    }
+    const int zeros =
+        placeLevel(std::max<int64_t>(piece.lo + headLength, 0), std::min(piece.hi, series_->count - 1), 0.0);
+    return zeros != 0 ? zeros : rc;
+}
+
+int ZTSEVOccurrenceWriter::placeInOrder(const ZTSEVShapePiece &piece)
+{
+    /* Held sums go first: what follows is merged after them. */
+    if (exactState_ == kExactHeld) exact_.apply(values_);
+    if (exactAdd_) exactState_ = kExactOff;
+    return ztsevPutPiece(values_, series_->count, event_->effective, piece);
+}
+
+bool ZTSEVOccurrenceWriter::exactSums()
+{
+    if (!exactAdd_ || exactState_ == kExactOff) return false;
+    if (exactState_ == kExactUnknown)
+        exactState_ = exact_.start(values_, series_->count, event_->effective.value, scratch_) ? kExactHeld : kExactOff;
+    return exactState_ == kExactHeld;
+}
+
+void ZTSEVOccurrenceWriter::count(Counts &counts, int64_t lo, int64_t hi)
+{
+    if (counts.changes == nullptr)
+        counts.changes = static_cast<int64_t *>(ztsevAllocArray(scratch_, series_->count + 1, sizeof(int64_t)));
+    ++counts.changes[lo];
+    --counts.changes[hi + 1];
+    counts.pending = true;
 }
 
 void ZTSEVOccurrenceWriter::finish()
 {
-    if (!pending_) return;
+    if (exactState_ == kExactHeld) exact_.apply(values_);
+    exactState_ = kExactUnknown;
+    folds_.apply(values_);
+    mergeLevels();
+    mergeZeros();
+}
+
+void ZTSEVOccurrenceWriter::mergeLevels()
+{
+    if (!levels_.pending) return;
+    int64_t *changes = levels_.changes;
     const int64_t n = series_->count;
     const int rule = event_->effective.rule;
     const double v = event_->effective.value;
     int64_t covers = 0, most = 0;
-    for (int64_t i = 0; i < n; ++i) most = std::max(most, covers += changes_[i]);
+    for (int64_t i = 0; i < n; ++i) most = std::max(most, covers += changes[i]);
     /* merged[k]: v merged k times into a missing value, as k occurrences
      * written one by one leave an observation that none had written. */
     double *merged = static_cast<double *>(ztsevAllocArray(scratch_, most + 1, sizeof(double)));
@@ -63,13 +177,14 @@ void ZTSEVOccurrenceWriter::finish()
     for (int64_t k = 1; k <= most; ++k) merged[k] = ZTSEVValueFromRule(rule, &status, merged[k - 1], v);
     covers = 0;
     for (int64_t i = 0; i < n; ++i) {
-        covers += changes_[i];
+        covers += changes[i];
         if (covers == 0) continue;
         double x = values_[i];
         if (orvIsMissing(x)) {
             values_[i] = merged[covers];
             continue;
         }
+        if (rule == ZTSEV_RULE_ADD && ztsevExactRepeatedSum(x, v, covers, &values_[i])) continue;
         /* A value written before: merge v covers times, stopping once the
          * rule leaves the value as it is (it would do so every time). */
         for (int64_t k = 0; k < covers; ++k) {
@@ -80,6 +195,22 @@ void ZTSEVOccurrenceWriter::finish()
         values_[i] = x;
     }
     ztsevFree(scratch_, merged);
-    std::fill(changes_, changes_ + n + 1, int64_t(0));
-    pending_ = false;
+    std::fill(changes, changes + n + 1, int64_t(0));
+    levels_.pending = false;
+}
+
+void ZTSEVOccurrenceWriter::mergeZeros()
+{
+    if (!zeros_.pending) return;
+    const int64_t n = series_->count;
+    const int rule = event_->effective.rule;
+    /* Merging 0 a second time changes nothing under any rule. */
+    int64_t covers = 0;
+    int status = 0;
+    for (int64_t i = 0; i < n; ++i) {
+        covers += zeros_.changes[i];
+        if (covers != 0) values_[i] = ZTSEVValueFromRule(rule, &status, values_[i], 0.0);
+    }
+    std::fill(zeros_.changes, zeros_.changes + n + 1, int64_t(0));
+    zeros_.pending = false;
 }

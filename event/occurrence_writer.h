@@ -1,16 +1,25 @@
 /*
  * occurrence_writer.h - lays the occurrences (timing values) of one event
- * into its dummy series, one after another, as ZTSEVDate2Shape writes
- * them.
+ * into its dummy series, with the values ZTSEVDate2Shape would give
+ * writing them one after another.
  *
- * A POINT or LS occurrence merges the event's one value v into every
- * observation it covers, so under a known rule the value an observation
- * ends with depends only on its value before and on how many occurrences
- * cover it.  Those occurrences are therefore only counted as they come (a
- * difference array of the counts) and merged in one pass by finish(): the
- * cost is occurrences + observations instead of their product, and the
- * values are bit for bit those of the occurrences written one by one.
- * Short pulses, and the other shapes, are written at once.
+ * Shapes that run to an end of the series would cost occurrences times
+ * observations written one by one.  The writer looks at the pieces of each
+ * occurrence (shape_pieces.h) and holds a long piece back where the order
+ * of the merges cannot change a bit of the result; every held piece is
+ * merged in one pass over the series by finish():
+ *  - the merges of 0 (the vanished tail of a temporary change) give the
+ *    same whatever their place among the other merges, under every rule;
+ *  - the level v of a pulse (POINT, LS) is the event's only value, and a
+ *    ramp's level v commutes with its other values under MAX, MIN, MINNZ,
+ *    AND and OR: under a known rule, an observation's value depends only
+ *    on its value before and on how many such levels cover it;
+ *  - a ramp's long lines are folded apart under MAX, MIN, AND and OR
+ *    (line_folds.h);
+ *  - under ADD, a ramp's lines and levels are held as exact sums
+ *    (exact_sums.h) while every partial sum can be shown to be exact.
+ * Short pieces, and the pieces of other shapes and rules, are written at
+ * once.
  *
  * Exports: ZTSEVOccurrenceWriter.
  */
@@ -20,6 +29,9 @@
 #include <cstdint>
 
 #include "event/event_records.h"
+#include "event/exact_sums.h"
+#include "event/line_folds.h"
+#include "event/shape_pieces.h"
 
 class ZTSEVOccurrenceWriter {
 public:
@@ -30,20 +42,41 @@ public:
 
     /* One occurrence, with the key event K or null (as ZTSEVDate2Shape).
      * Returns the status ZTSEVDate2Shape gives for it: 15 when it cannot
-     * be placed.  A counted pulse is in values only after finish(). */
+     * be placed.  A held piece is in values only after finish(). */
     int add(double value, int kind, const ZTSEV_EVENT *key);
 
-    /* Merges the counted pulses into values; the writer can go on. */
+    /* Merges the held pieces into values; the writer can go on. */
     void finish();
 
 private:
+    /* Per-observation counts of held pieces of one value. */
+    struct Counts {
+        int64_t *changes = nullptr; /* n + 1 changes of the count */
+        bool pending = false;
+    };
+
+    int pieces(double value, int kind, const ZTSEV_EVENT *key, ZTSEVShapePieces *out) const;
+    int place(const ZTSEVShapePiece &piece);
+    int placeLevel(int64_t lo, int64_t hi, double level);
+    int placePower(const ZTSEVShapePiece &piece);
+    int placeInOrder(const ZTSEVShapePiece &piece);
+    bool exactSums();
+    void count(Counts &counts, int64_t lo, int64_t hi);
+    void mergeLevels();
+    void mergeZeros();
+
     const ZTSEV_EVENT *event_;
     const ZTSEV_SERIES *series_;
     double *values_;
     MEMORY_OBJECT *scratch_;
-    bool counting_;               /* pulses under a known rule */
-    int64_t *changes_ = nullptr;  /* n + 1 changes of the cover count */
-    bool pending_ = false;        /* changes_ holds counted pulses */
+    bool byPieces_;        /* a known rule and a shape laid out as pieces */
+    bool levelsCommute_;   /* the level v commutes with the event's other values */
+    bool exactAdd_;        /* ADD on a ramp: lines and levels as exact sums */
+    int64_t vanishesFrom_; /* TC: exponent from which p^k is 0; -1 never */
+    Counts levels_, zeros_;
+    ZTSEVLineFolds folds_;
+    ZTSEVExactSums exact_;
+    enum { kExactUnknown, kExactHeld, kExactOff } exactState_ = kExactUnknown;
 };
 
 #endif

@@ -51,6 +51,14 @@ double integralPower(double b, int64_t k)
     return r;
 }
 
+/* ln b^y (b > 0), widened by its rounding error. */
+double widenedLog(double b, double y) { return kLogSafety * y * std::log(b); }
+
+/* True when b^y is taken to vanish: its logarithm is below the smallest
+ * normal double's.  For a base below 1 this holds for every exponent from
+ * some exponent on. */
+bool vanishes(double b, double y) { return widenedLog(b, y) <= kUnderflowLog; }
+
 PowerResult power(double x, double y)
 {
     const double missing = orvMissing();
@@ -84,7 +92,7 @@ PowerResult power(double x, double y)
         return {ZPOWER_OK, 0.0};
     }
 
-    const double t = kLogSafety * y * std::log(b);
+    const double t = widenedLog(b, y);
     if (t >= kOverflowLog) return {ZPOWER_OVERFLOW, missing};
     if (t <= kUnderflowLog) return {ZPOWER_OK, 0.0};
     double r;
@@ -117,6 +125,26 @@ double zpower(int *status, double x, double y)
     const PowerResult result = power(x, y);
     if (status != nullptr) *status = result.status;
     return result.value;
+}
+
+int64_t zpowerVanishesFrom(double x)
+{
+    const double b = std::fabs(x);
+    if (b == 0) return 1;
+    if (!(b < 1)) return -1;
+    /* The test of vanishes() holds from some exponent on: search for the
+     * first, of 2 or more (x^1 is x itself) and below 2^53, the largest
+     * exponent power() takes as an integer. */
+    int64_t lo = 2, hi = int64_t(1) << 53;
+    if (!vanishes(b, double(hi))) return -1;
+    while (lo < hi) {
+        const int64_t mid = lo + (hi - lo) / 2;
+        if (vanishes(b, double(mid)))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
 }
 
 /*

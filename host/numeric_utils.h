@@ -25,6 +25,10 @@ enum : int {
  * status other than ZPOWER_OK. */
 double zpower(int *status, double x, double y);
 
+/* The least integer exponent k >= 1 from which zpower(x, k') is 0 (or -0)
+ * for every integer k' >= k; -1 when there is none (|x| >= 1). */
+int64_t zpowerVanishesFrom(double x);
+
 /* Stores value into values[0..n); n of 0 or less changes nothing. */
 void vzfdl(double *values, int64_t n, double value);
 
