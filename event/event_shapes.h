@@ -36,7 +36,7 @@
  * k = n - 1 - B.
  *
  * Exports: ZTSEVDate2Shape, ZTSEVDate2Pulse, ZTSEVDate2PulseR,
- * ZTSEVDate2Ramp, ZTSEVDate2TC, ZTSEVDummyTCValues, ZTSEVDate2PolyTerm,
+ * ZTSEVDate2Ramp, ZTSEVDate2TC, ZTSEVDummyTCValues, ztsevTcTerm, ZTSEVDate2PolyTerm,
  * ZTSEVDate2ObsFunc, ztsevDatedOnObsSeries, ztsevKeyWindow, ztsevPulseRange.
  */
 #ifndef ORV_EVENT_EVENT_SHAPES_H
@@ -95,6 +95,11 @@ int ZTSEVDate2Ramp(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV
 /* TC: v * p^k with k by the table above (p the TC parameter). */
 int ZTSEVDate2TC(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                  const ZTSEV_SERIES *series, double *values);
+
+/* One term v * p^k of a temporary change; an overflow is the largest
+ * finite double with the sign the product would have (p negative with an
+ * odd k flips it). */
+double ztsevTcTerm(double v, double p, int64_t k);
 
 /*
  * One run of a temporary change: for i from *begin to min(end, n - 1),

@@ -14,9 +14,7 @@
 #include "host/missing_values.h"
 #include "host/numeric_utils.h"
 
-/* One term v * p^k; an overflow is the largest finite double with the
- * sign the product would have (p negative with an odd k flips it). */
-static double tcTerm(double v, double p, int64_t k)
+double ztsevTcTerm(double v, double p, int64_t k)
 {
     int status = 0;
     const double w = zpower(&status, p, double(k));
@@ -43,7 +41,7 @@ int ZTSEVDummyTCValues(double *values, int64_t n, int64_t *begin, int64_t end, i
     int status = 0;
     for (; *begin <= std::min(end, n - 1); ++*begin, ++*counter) {
         int rc = 0;
-        values[*begin] = ZTSEVValueFromRule(rule, &rc, values[*begin], tcTerm(v, p, *counter * sign));
+        values[*begin] = ZTSEVValueFromRule(rule, &rc, values[*begin], ztsevTcTerm(v, p, *counter * sign));
         status = rc;
     }
     return status;

@@ -112,18 +112,28 @@ int ZTSEVOccurrenceWriter::placeLevel(int64_t lo, int64_t hi, double level)
 int ZTSEVOccurrenceWriter::placePower(const ZTSEVShapePiece &piece)
 {
     /* A decaying run with |p| < 1: from exponent vanishesFrom_ on its
-     * terms are 0, merged as a level 0. */
+     * terms are 0, merged as a level 0; the terms before are the same for
+     * every occurrence, and worked out once. */
     if (piece.sign != 1 || vanishesFrom_ < 0 || piece.hi < piece.lo) return placeInOrder(piece);
+    const int64_t n = series_->count;
     const int64_t headLength = std::clamp<int64_t>(vanishesFrom_ - piece.ref, 0, piece.hi - piece.lo + 1);
-    int rc = 0;
-    if (headLength > 0) {
-        ZTSEVShapePiece head = piece;
-        head.hi = piece.lo + headLength - 1;
-        rc = placeInOrder(head);
+    const ZTSEV_EFFECTIVE &q = event_->effective;
+    int status = 0;
+    for (int64_t i = std::max<int64_t>(piece.lo, 0); i <= std::min(piece.lo + headLength - 1, n - 1); ++i)
+        values_[i] = ZTSEVValueFromRule(q.rule, &status, values_[i], tcTerm(piece.ref + (i - piece.lo)));
+    return placeLevel(std::max<int64_t>(piece.lo + headLength, 0), std::min(piece.hi, n - 1), 0.0);
+}
+
+double ZTSEVOccurrenceWriter::tcTerm(int64_t k)
+{
+    const ZTSEV_EFFECTIVE &q = event_->effective;
+    if (k < 0 || k >= std::min(vanishesFrom_, series_->count)) return ztsevTcTerm(q.value, q.tcParm, k);
+    if (tcTerms_ == nullptr) {
+        const int64_t count = std::min(vanishesFrom_, series_->count);
+        tcTerms_ = static_cast<double *>(ztsevAllocArray(scratch_, count, sizeof(double)));
+        for (int64_t j = 0; j < count; ++j) tcTerms_[j] = ztsevTcTerm(q.value, q.tcParm, j);
     }
-    const int zeros =
-        placeLevel(std::max<int64_t>(piece.lo + headLength, 0), std::min(piece.hi, series_->count - 1), 0.0);
-    return zeros != 0 ? zeros : rc;
+    return tcTerms_[k];
 }
 
 int ZTSEVOccurrenceWriter::placeInOrder(const ZTSEVShapePiece &piece)

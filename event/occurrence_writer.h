@@ -60,6 +60,7 @@ private:
     int placeLevel(int64_t lo, int64_t hi, double level);
     int placePower(const ZTSEVShapePiece &piece);
     int placeInOrder(const ZTSEVShapePiece &piece);
+    double tcTerm(int64_t k);
     bool exactSums();
     void count(Counts &counts, int64_t lo, int64_t hi);
     void mergeLevels();
@@ -73,6 +74,7 @@ private:
     bool levelsCommute_;   /* the level v commutes with the event's other values */
     bool exactAdd_;        /* ADD on a ramp: lines and levels as exact sums */
     int64_t vanishesFrom_; /* TC: exponent from which p^k is 0; -1 never */
+    double *tcTerms_ = nullptr; /* TC: the terms of exponents 0 up to vanishesFrom_ or n */
     Counts levels_, zeros_;
     ZTSEVLineFolds folds_;
     ZTSEVExactSums exact_;
