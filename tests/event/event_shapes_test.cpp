@@ -3,15 +3,19 @@
  * series, worked out by hand: one occurrence into an untouched (missing)
  * series, every observation compared; the starting exponents and ramp
  * indices of occurrences outside the series (the table of
- * event_shapes.h); the TC overflow guard.
+ * event_shapes.h); the TC overflow guard; many occurrences through the
+ * occurrence writer, bit for bit as written one by one.
  */
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <vector>
 
+#include "event/datekey_dates.h"
 #include "event/event_shapes.h"
+#include "event/occurrence_writer.h"
 #include "host/missing_values.h"
 #include "tests/event/dummy_series.h"
 #include "tests/support/module_host.h"
@@ -172,4 +176,82 @@ TEST(EventShapes, TcTermsNeverOverflowToInfinity)
     EXPECT_DOUBLE_EQ(values[0], 0.25);
 }
 
+/* The occurrence writer holds long pieces back and merges them in one
+ * pass; every bit must be as the occurrences written one by one in their
+ * order give it.  The occurrences are unsorted, repeated, outside the
+ * series and dense (every third observation), in two batches. */
+TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
+{
+    orvtest::moduleHost();
+    orvtest::TestSeries s;
+    orvtest::makeSeries(s, "OBS", 1, 300);
+    std::vector<double> occurrences = {40, 3, 40, 150, 299, -20, 310, 1, 77, 200, 200, 120, 5, 260};
+    for (double obs = 10; obs <= 290; obs += 3) occurrences.push_back(obs);
+    const size_t firstBatch = occurrences.size() / 2;
+    struct Case {
+        const char *id;
+        int type, rule;
+        double value;
+        int64_t before, after; /* stored: n + 1, 0 = ALL */
+        int slopeBefore, slopeAfter;
+        double tcParm = 0.5;
+        std::vector<double> own = {}; /* occurrences of the case's own */
+    };
+    const int ADD = ZTSEV_RULE_ADD, MAX = ZTSEV_RULE_MAX, MIN = ZTSEV_RULE_MIN, MINNZ = ZTSEV_RULE_MINNZ,
+              MINMAG = ZTSEV_RULE_MINMAG, MULT = ZTSEV_RULE_MULT, AND = ZTSEV_RULE_AND, OR = ZTSEV_RULE_OR;
+    const int RAMP = ZTSEV_TYPE_RAMP, TR = ZTSEV_TYPE_TR, TC = ZTSEV_TYPE_TC, LS = ZTSEV_TYPE_LS;
+    const Case cases[] = {
+        {"ramp-add-to-end", RAMP, ADD, 1, 1, 0, G, G},           /* exact sums of lines */
+        {"ramp-add-third", RAMP, ADD, 1.0 / 3, 1, 0, G, G},      /* no grid: one by one */
+        {"ramp-add-level", RAMP, ADD, 1.5, 3, 3, G, G},          /* lines by 4 and levels */
+        {"ramp-add-by-seven", RAMP, ADD, 1, 4, 5, G, G},         /* divisor 7: one by one */
+        {"ramp-add-from-start", RAMP, ADD, 2, 0, 2, D, D},       /* decaying lines from 0 */
+        {"ramp-add-fine", RAMP, ADD, 1 + 0x1p-35, 1, 0, G, G},   /* past 2^53 units midway */
+        {"tr-or-to-end", TR, OR, 1, 1, 0, G, G},
+        {"tr-or-alone", TR, OR, 1, 1, 0, G, G, 0.5, {150}},      /* one line: its own values */
+        {"tr-or-twice", TR, OR, 1, 1, 0, G, G, 0.5, {40, 40}},   /* two lines, both 0 at 39 */
+        {"ramp-or-level", RAMP, OR, 2, 3, 3, G, G},              /* levels counted, lines short */
+        {"ramp-and-to-end", RAMP, AND, 1, 1, 0, G, G},
+        {"ramp-max-both-all", RAMP, MAX, 1, 0, 0, D, G},         /* two forms from 0 and to the end */
+        {"ramp-min-both-all", RAMP, MIN, -0.5, 0, 0, G, D},
+        {"tr-min-from-start", TR, MIN, -1.5, 0, 1, D, D},
+        {"tr-max-peak", TR, MAX, 1, 0, 0, G, D},
+        {"ramp-minnz", RAMP, MINNZ, 1, 1, 0, G, G},
+        {"ramp-minmag", RAMP, MINMAG, -1, 3, 3, G, G},
+        {"ramp-mult", RAMP, MULT, 1.25, 1, 0, G, G},
+        {"tc-add", TC, ADD, 1, 1, 0, G, D, 0.01},                /* vanishes from k = 154 */
+        {"tc-or-negative", TC, OR, 3, 1, 0, G, D, -0.05},
+        {"tc-max-zero", TC, MAX, -2, 1, 0, G, D, 0},
+        {"tc-mult", TC, MULT, 0.75, 1, 0, G, D, 0.1},
+        {"tc-minnz-decay", TC, MINNZ, 1, 3, 0, D, D, 0.1},
+        {"tc-growth", TC, ADD, 1, 0, 1, G, G, 0.1},              /* growing runs: one by one */
+        {"ls-add-tenth", LS, ADD, 0.1, 1, 0, G, G},
+        {"ls-add-two", LS, ADD, 2, 1, 0, G, G},                  /* repeated sums on the grid */
+        {"ls-mult", LS, MULT, -1, 1, 0, G, G},
+    };
+    for (const Case &c : cases) {
+        ZTSEV_EVENT event = simpleEvent(c.type);
+        event.effective.rule = c.rule;
+        event.effective.value = c.value;
+        event.effective.before = c.before;
+        event.effective.after = c.after;
+        event.effective.slopeBefore = c.slopeBefore;
+        event.effective.slopeAfter = c.slopeAfter;
+        event.effective.tcParm = c.tcParm;
+        const std::vector<double> &dates = c.own.empty() ? occurrences : c.own;
+        std::vector<double> oneByOne(300, M), written(300, M);
+        for (double obs : dates) ZTSEVDate2Shape(obs, ZTSEV_KIND_OBS, &event, nullptr, &s.block, oneByOne.data());
+        ZTSEVOccurrenceWriter writer(&event, &s.block, written.data(), ztsevTemporaryPool());
+        for (size_t k = 0; k < dates.size(); ++k) {
+            EXPECT_EQ(writer.add(dates[k], ZTSEV_KIND_OBS, nullptr), 0) << c.id;
+            if (k + 1 == firstBatch) writer.finish();
+        }
+        writer.finish();
+        for (size_t i = 0; i < 300; ++i)
+            ASSERT_EQ(std::bit_cast<uint64_t>(written[i]), std::bit_cast<uint64_t>(oneByOne[i]))
+                << c.id << " at " << i << ": " << written[i] << " against " << oneByOne[i];
+    }
+}
+
 }  // namespace
+
