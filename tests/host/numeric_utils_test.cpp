@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -140,6 +141,29 @@ TEST(NumericUtils, ZpowerAgreesWithPow)
             EXPECT_EQ(r, expected);
         else
             EXPECT_NEAR(r, expected, std::fabs(expected) * c.relativeTolerance);
+    }
+}
+
+/* From the exponent the search gives on, every power is 0; just before it
+ * the power is a normal double.  Expected exponents: ln(2^-1022) / ln|x|,
+ * rounded up (ln 2^-1022 = -708.3964). */
+TEST(NumericUtils, PowersVanishFromOneExponentOn)
+{
+    const struct {
+        double x;
+        int64_t expected;
+    } cases[] = {{0.5, 1022}, {-0.5, 1022}, {0.9, 6724}, {0.01, 154}, {0.999, 708043},
+                 {1e-300, 2}, /* x^1 is x itself */
+                 {0, 1},      {1, -1}, {-1, -1}, {1.5, -1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.x);
+        const int64_t k = zpowerVanishesFrom(c.x);
+        EXPECT_EQ(k, c.expected);
+        if (k < 0) continue;
+        int status = -1;
+        for (int64_t after : {int64_t(0), int64_t(1), int64_t(999), int64_t(1) << 40})
+            EXPECT_EQ(zpower(&status, c.x, double(k + after)), 0.0) << after;
+        if (k > 1) EXPECT_GE(std::fabs(zpower(&status, c.x, double(k - 1))), c.x == 1e-300 ? 1e-300 : DBL_MIN);
     }
 }
 
