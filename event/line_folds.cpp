@@ -24,8 +24,10 @@ double lineValue(double scale, double divisor, int64_t i, int64_t ref) { return 
 
 }  // namespace
 
-ZTSEVLineFolds::ZTSEVLineFolds(int64_t n, int rule, MEMORY_OBJECT *scratch) : n_(n), rule_(rule), scratch_(scratch)
+ZTSEVLineFolds::ZTSEVLineFolds(int64_t n, int rule, double v, MEMORY_OBJECT *scratch)
+    : n_(n), rule_(rule), foldRule_(rule), scratch_(scratch)
 {
+    if (rule == ZTSEV_RULE_MINMAG) foldRule_ = v > 0 ? ZTSEV_RULE_MIN : ZTSEV_RULE_MAX;
 }
 
 int64_t *ZTSEVLineFolds::array(int64_t fill)
@@ -37,7 +39,7 @@ int64_t *ZTSEVLineFolds::array(int64_t fill)
 
 /* The line of the least reference has the greatest value when the scale
  * is positive. */
-bool ZTSEVLineFolds::wantsLeast(const Form &form) const { return (rule_ == ZTSEV_RULE_MAX) == (form.scale > 0); }
+bool ZTSEVLineFolds::wantsLeast(const Form &form) const { return (foldRule_ == ZTSEV_RULE_MAX) == (form.scale > 0); }
 
 ZTSEVLineFolds::Form *ZTSEVLineFolds::formOf(const ZTSEVShapePiece &line)
 {
@@ -48,7 +50,7 @@ ZTSEVLineFolds::Form *ZTSEVLineFolds::formOf(const ZTSEVShapePiece &line)
         form.scale = line.scale;
         form.divisor = line.divisor;
         const int64_t none = wantsLeast(form) ? kNoLeast : kNoGreatest;
-        if (extremeRule(rule_)) {
+        if (extremeRule(foldRule_)) {
             form.fromStart = array(none);
             form.toEnd = array(none);
         } else {
@@ -64,7 +66,7 @@ ZTSEVLineFolds::Form *ZTSEVLineFolds::formOf(const ZTSEVShapePiece &line)
 bool ZTSEVLineFolds::add(const ZTSEVShapePiece &line)
 {
     if (line.lo > line.hi || line.lo < 0 || line.hi >= n_) return false;
-    if (extremeRule(rule_)) {
+    if (extremeRule(foldRule_)) {
         if (line.hi != n_ - 1 && line.lo != 0) return false;
         Form *form = formOf(line);
         if (form == nullptr) return false;
@@ -76,7 +78,7 @@ bool ZTSEVLineFolds::add(const ZTSEVShapePiece &line)
     }
     /* A line is 0 only at its reference while its smallest step is a
      * normal double. */
-    if (!countRule(rule_) || !(std::fabs(line.scale) / line.divisor >= DBL_MIN)) return false;
+    if (!countRule(foldRule_) || !(std::fabs(line.scale) / line.divisor >= DBL_MIN)) return false;
     Form *form = formOf(line);
     if (form == nullptr) return false;
     ++form->counts[line.lo];
@@ -117,7 +119,7 @@ void ZTSEVLineFolds::applyCounts(Form &form, double *values)
         double fold;
         if (lines == 1)
             fold = lineValue(form.scale, form.divisor, i, int64_t(refs));
-        else if (rule_ == ZTSEV_RULE_OR)
+        else if (foldRule_ == ZTSEV_RULE_OR)
             fold = form.zeros[i] == lines ? 0.0 : 1.0;
         else
             fold = form.zeros[i] > 0 ? 0.0 : 1.0;
@@ -132,7 +134,7 @@ void ZTSEVLineFolds::apply(double *values)
 {
     for (Form &form : forms_) {
         if (!form.pending) continue;
-        if (extremeRule(rule_))
+        if (extremeRule(foldRule_))
             applyExtremes(form, values);
         else
             applyCounts(form, values);

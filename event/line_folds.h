@@ -1,6 +1,7 @@
 /*
  * line_folds.h - long ramp lines of many occurrences merged under a rule
- * whose merges commute (MAX, MIN, AND, OR), in one pass over the series.
+ * whose merges commute (MAX, MIN, AND, OR, and MINMAG while every value
+ * has the sign of the event's value), in one pass over the series.
  *
  * Under such a rule the merges of an observation can be grouped: the
  * lines' own merge (their fold) is worked out apart and merged once.  A
@@ -8,7 +9,8 @@
  * MAX and MIN the fold is the value of the line with the least or the
  * greatest reference among those covering the observation; it is found by
  * a running extreme over lines that run from the series' start or to its
- * end.  Under AND and OR one value merged into a missing value stays as it
+ * end.  Values of one sign merged by MINMAG fold as by MIN (positive) or
+ * MAX (negative).  Under AND and OR one value merged into a missing value stays as it
  * is, and two or more give 0 or 1 by whether any value is 0; a line is 0
  * only at its reference, so counts, sums of references and the count of
  * lines 0 at each observation give the fold.
@@ -25,8 +27,9 @@
 
 class ZTSEVLineFolds {
 public:
-    /* Lines of n observations merged by rule; work arrays from scratch. */
-    ZTSEVLineFolds(int64_t n, int rule, MEMORY_OBJECT *scratch);
+    /* Lines of n observations merged by rule, for an event of value v;
+     * work arrays from scratch. */
+    ZTSEVLineFolds(int64_t n, int rule, double v, MEMORY_OBJECT *scratch);
 
     /* Holds line; false when it is not held (another rule, a line that
      * neither starts nor ends with the series under MAX or MIN, or a
@@ -55,7 +58,8 @@ private:
     void applyCounts(Form &form, double *values);
 
     int64_t n_;
-    int rule_;
+    int rule_;     /* the rule merging the fold into the series */
+    int foldRule_; /* the rule folding the lines */
     MEMORY_OBJECT *scratch_;
     Form forms_[2];
 };

@@ -33,13 +33,16 @@ bool orderFree(int rule)
 ZTSEVOccurrenceWriter::ZTSEVOccurrenceWriter(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values,
                                              MEMORY_OBJECT *scratch)
     : event_(event), series_(series), values_(values), scratch_(scratch),
-      folds_(series->count, event->effective.rule, scratch)
+      folds_(series->count, event->effective.rule, event->effective.value, scratch)
 {
     const ZTSEV_EFFECTIVE &q = event->effective;
     const bool pulse = q.type == ZTSEV_TYPE_POINT || q.type == ZTSEV_TYPE_LS;
     const bool ramp = q.type == ZTSEV_TYPE_RAMP || q.type == ZTSEV_TYPE_TR;
     byPieces_ = (pulse || ramp || q.type == ZTSEV_TYPE_TC) && q.rule >= ZTSEV_RULE_ADD && q.rule <= ZTSEV_RULE_OR;
-    levelsCommute_ = pulse || orderFree(q.rule);
+    /* Under MINMAG a ramp's values commute while they have the sign of v:
+     * two of one magnitude are then the same value. */
+    signedRamp_ = ramp && q.rule == ZTSEV_RULE_MINMAG && q.value != 0;
+    levelsCommute_ = pulse || orderFree(q.rule) || signedRamp_;
     exactAdd_ = ramp && q.rule == ZTSEV_RULE_ADD;
     /* The vanished terms of a temporary change are merged as a level 0,
      * which they equal bit for bit only for a finite value. */
@@ -85,10 +88,23 @@ int ZTSEVOccurrenceWriter::place(const ZTSEVShapePiece &piece)
     default:
         /* A line of factor 0 is 0 throughout. */
         if (piece.scale == 0) return placeLevel(piece.lo, piece.hi, 0.0);
+        if (signedRamp_ && !signOfValue(piece)) {
+            /* Values of either sign: what is held goes first. */
+            folds_.apply(values_);
+            mergeLevels();
+            return placeInOrder(piece);
+        }
         if (!shortPiece(piece.lo, piece.hi) && folds_.add(piece)) return 0;
         if (exactSums() && exact_.addLine(piece.lo, piece.hi, piece.scale, piece.ref, piece.divisor)) return 0;
         return placeInOrder(piece);
     }
+}
+
+bool ZTSEVOccurrenceWriter::signOfValue(const ZTSEVShapePiece &line) const
+{
+    /* scale * (i - ref) has the sign of v where i - ref has the sign of
+     * scale / v. */
+    return (line.scale > 0) == (event_->effective.value > 0) ? line.lo >= line.ref : line.hi <= line.ref;
 }
 
 int ZTSEVOccurrenceWriter::placeLevel(int64_t lo, int64_t hi, double level)

@@ -12,10 +12,11 @@
  *    same whatever their place among the other merges, under every rule;
  *  - the level v of a pulse (POINT, LS) is the event's only value, and a
  *    ramp's level v commutes with its other values under MAX, MIN, MINNZ,
- *    AND and OR: under a known rule, an observation's value depends only
- *    on its value before and on how many such levels cover it;
- *  - a ramp's long lines are folded apart under MAX, MIN, AND and OR
- *    (line_folds.h);
+ *    AND and OR, and under MINMAG while they have the sign of v: under a
+ *    known rule, an observation's value depends only on its value before
+ *    and on how many such levels cover it;
+ *  - a ramp's long lines are folded apart under MAX, MIN, AND, OR and
+ *    MINMAG (line_folds.h);
  *  - under ADD, a ramp's lines and levels are held as exact sums
  *    (exact_sums.h) while every partial sum can be shown to be exact.
  * Short pieces, and the pieces of other shapes and rules, are written at
@@ -60,6 +61,7 @@ private:
     int placeLevel(int64_t lo, int64_t hi, double level);
     int placePower(const ZTSEVShapePiece &piece);
     int placeInOrder(const ZTSEVShapePiece &piece);
+    bool signOfValue(const ZTSEVShapePiece &line) const;
     double tcTerm(int64_t k);
     bool exactSums();
     void count(Counts &counts, int64_t lo, int64_t hi);
@@ -71,6 +73,7 @@ private:
     double *values_;
     MEMORY_OBJECT *scratch_;
     bool byPieces_;        /* a known rule and a shape laid out as pieces */
+    bool signedRamp_;      /* MINMAG on a ramp: values of v's sign commute */
     bool levelsCommute_;   /* the level v commutes with the event's other values */
     bool exactAdd_;        /* ADD on a ramp: lines and levels as exact sums */
     int64_t vanishesFrom_; /* TC: exponent from which p^k is 0; -1 never */

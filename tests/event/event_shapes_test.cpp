@@ -218,6 +218,13 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
         {"tr-max-peak", TR, MAX, 1, 0, 0, G, D},
         {"ramp-minnz", RAMP, MINNZ, 1, 1, 0, G, G},
         {"ramp-minmag", RAMP, MINMAG, -1, 3, 3, G, G},
+        {"tr-minmag-to-end", TR, MINMAG, 1, 1, 0, G, G},         /* folds as MIN */
+        {"tr-minmag-negative", TR, MINMAG, -1, 1, 0, G, G},      /* folds as MAX */
+        {"ramp-minmag-signs", RAMP, MINMAG, 2, 0, 0, G, D},      /* both signs: one by one */
+        /* Lines before 33 (held) and after 29 (either sign: one by one)
+         * give 4, then -4 at 31: the later of one magnitude stays. */
+        {"ramp-minmag-tie", RAMP, MINMAG, 2, 0, 0, D, D, 0.5, {34, 30}},
+        {"ramp-minmag-decay", RAMP, MINMAG, 2, 1, 0, D, D},
         {"ramp-mult", RAMP, MULT, 1.25, 1, 0, G, G},
         {"tc-add", TC, ADD, 1, 1, 0, G, D, 0.01},                /* vanishes from k = 154 */
         {"tc-or-negative", TC, OR, 3, 1, 0, G, D, -0.05},
