@@ -5,7 +5,6 @@
 #include "event/occurrence_writer.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 #include "event/event_rules.h"
@@ -33,7 +32,8 @@ bool orderFree(int rule)
 ZTSEVOccurrenceWriter::ZTSEVOccurrenceWriter(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values,
                                              MEMORY_OBJECT *scratch)
     : event_(event), series_(series), values_(values), scratch_(scratch),
-      folds_(series->count, event->effective.rule, event->effective.value, scratch)
+      folds_(series->count, event->effective.rule, event->effective.value, scratch),
+      repeated_(event->effective.rule, event->effective.value, scratch), pending_(series->count, &repeated_, scratch)
 {
     const ZTSEV_EFFECTIVE &q = event->effective;
     const bool pulse = q.type == ZTSEV_TYPE_POINT || q.type == ZTSEV_TYPE_LS;
@@ -122,6 +122,10 @@ int ZTSEVOccurrenceWriter::placeLevel(int64_t lo, int64_t hi, double level)
         return 0;
     }
     if (exactSums() && exact_.addLevel(lo, hi, level)) return 0;
+    if (level == event_->effective.value && !shortPiece(lo, hi) && exactState_ != kExactHeld) {
+        pending_.add(lo, hi);
+        return 0;
+    }
     return placeInOrder({ZTSEV_PIECE_LEVEL, lo, hi, level, 0, 1.0, 0});
 }
 
@@ -154,9 +158,10 @@ double ZTSEVOccurrenceWriter::tcTerm(int64_t k)
 
 int ZTSEVOccurrenceWriter::placeInOrder(const ZTSEVShapePiece &piece)
 {
-    /* Held sums go first: what follows is merged after them. */
+    /* Held sums and levels go first: what follows is merged after them. */
     if (exactState_ == kExactHeld) exact_.apply(values_);
     if (exactAdd_) exactState_ = kExactOff;
+    pending_.settle(values_, piece.lo, piece.hi);
     return ztsevPutPiece(values_, series_->count, event_->effective, piece);
 }
 
@@ -181,47 +186,23 @@ void ZTSEVOccurrenceWriter::finish()
 {
     if (exactState_ == kExactHeld) exact_.apply(values_);
     exactState_ = kExactUnknown;
+    pending_.settleAll(values_);
     folds_.apply(values_);
     mergeLevels();
     mergeZeros();
+    repeated_.release();
 }
 
 void ZTSEVOccurrenceWriter::mergeLevels()
 {
     if (!levels_.pending) return;
-    int64_t *changes = levels_.changes;
     const int64_t n = series_->count;
-    const int rule = event_->effective.rule;
-    const double v = event_->effective.value;
-    int64_t covers = 0, most = 0;
-    for (int64_t i = 0; i < n; ++i) most = std::max(most, covers += changes[i]);
-    /* merged[k]: v merged k times into a missing value, as k occurrences
-     * written one by one leave an observation that none had written. */
-    double *merged = static_cast<double *>(ztsevAllocArray(scratch_, most + 1, sizeof(double)));
-    merged[0] = orvMissing();
-    int status = 0;
-    for (int64_t k = 1; k <= most; ++k) merged[k] = ZTSEVValueFromRule(rule, &status, merged[k - 1], v);
-    covers = 0;
+    int64_t covers = 0;
     for (int64_t i = 0; i < n; ++i) {
-        covers += changes[i];
-        if (covers == 0) continue;
-        double x = values_[i];
-        if (orvIsMissing(x)) {
-            values_[i] = merged[covers];
-            continue;
-        }
-        if (rule == ZTSEV_RULE_ADD && ztsevExactRepeatedSum(x, v, covers, &values_[i])) continue;
-        /* A value written before: merge v covers times, stopping once the
-         * rule leaves the value as it is (it would do so every time). */
-        for (int64_t k = 0; k < covers; ++k) {
-            const double next = ZTSEVValueFromRule(rule, &status, x, v);
-            if (std::bit_cast<uint64_t>(next) == std::bit_cast<uint64_t>(x)) break;
-            x = next;
-        }
-        values_[i] = x;
+        covers += levels_.changes[i];
+        if (covers != 0) values_[i] = repeated_.times(values_[i], covers);
     }
-    ztsevFree(scratch_, merged);
-    std::fill(changes, changes + n + 1, int64_t(0));
+    std::fill(levels_.changes, levels_.changes + n + 1, int64_t(0));
     levels_.pending = false;
 }
 

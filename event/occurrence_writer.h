@@ -18,7 +18,9 @@
  *  - a ramp's long lines are folded apart under MAX, MIN, AND, OR and
  *    MINMAG (line_folds.h);
  *  - under ADD, a ramp's lines and levels are held as exact sums
- *    (exact_sums.h) while every partial sum can be shown to be exact.
+ *    (exact_sums.h) while every partial sum can be shown to be exact;
+ *  - a ramp's other levels v are held per observation until another value
+ *    reaches it (level_merges.h).
  * Short pieces, and the pieces of other shapes and rules, are written at
  * once.
  *
@@ -31,6 +33,7 @@
 
 #include "event/event_records.h"
 #include "event/exact_sums.h"
+#include "event/level_merges.h"
 #include "event/line_folds.h"
 #include "event/shape_pieces.h"
 
@@ -80,6 +83,8 @@ private:
     double *tcTerms_ = nullptr; /* TC: the terms of exponents 0 up to vanishesFrom_ or n */
     Counts levels_, zeros_;
     ZTSEVLineFolds folds_;
+    ZTSEVRepeatedMerge repeated_;
+    ZTSEVPendingLevels pending_; /* levels v that do not commute */
     ZTSEVExactSums exact_;
     enum { kExactUnknown, kExactHeld, kExactOff } exactState_ = kExactUnknown;
 };

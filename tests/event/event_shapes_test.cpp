@@ -204,7 +204,8 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
         {"ramp-add-to-end", RAMP, ADD, 1, 1, 0, G, G},           /* exact sums of lines */
         {"ramp-add-third", RAMP, ADD, 1.0 / 3, 1, 0, G, G},      /* no grid: one by one */
         {"ramp-add-level", RAMP, ADD, 1.5, 3, 3, G, G},          /* lines by 4 and levels */
-        {"ramp-add-by-seven", RAMP, ADD, 1, 4, 5, G, G},         /* divisor 7: one by one */
+        {"ramp-add-by-seven", RAMP, ADD, 1, 4, 5, G, G},         /* divisor 7: levels held apart */
+        {"ramp-add-decay-level", RAMP, ADD, 0.1, 3, 2, D, D},     /* levels before the start */
         {"ramp-add-from-start", RAMP, ADD, 2, 0, 2, D, D},       /* decaying lines from 0 */
         {"ramp-add-fine", RAMP, ADD, 1 + 0x1p-35, 1, 0, G, G},   /* past 2^53 units midway */
         {"tr-or-to-end", TR, OR, 1, 1, 0, G, G},
@@ -226,6 +227,7 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
         {"ramp-minmag-tie", RAMP, MINMAG, 2, 0, 0, D, D, 0.5, {34, 30}},
         {"ramp-minmag-decay", RAMP, MINMAG, 2, 1, 0, D, D},
         {"ramp-mult", RAMP, MULT, 1.25, 1, 0, G, G},
+        {"ramp-mult-level", RAMP, MULT, 1.25, 3, 4, G, G},
         {"tc-add", TC, ADD, 1, 1, 0, G, D, 0.01},                /* vanishes from k = 154 */
         {"tc-or-negative", TC, OR, 3, 1, 0, G, D, -0.05},
         {"tc-max-zero", TC, MAX, -2, 1, 0, G, D, 0},
