@@ -39,6 +39,18 @@ struct ShapeCase {
     int64_t keyAfter = -1; /* a key event at obs with this stored duration after; -1 none */
 };
 
+/* A SIMPLE event of type with the value, stored durations and slopes. */
+ZTSEV_EVENT shapedEvent(int type, double value, int64_t before, int64_t after, int slopeBefore, int slopeAfter)
+{
+    ZTSEV_EVENT event = simpleEvent(type);
+    event.effective.value = value;
+    event.effective.before = before;
+    event.effective.after = after;
+    event.effective.slopeBefore = slopeBefore;
+    event.effective.slopeAfter = slopeAfter;
+    return event;
+}
+
 bool same(double a, double b) { return (orvIsMissing(a) && orvIsMissing(b)) || std::fabs(a - b) <= 1e-12; }
 
 TEST(EventShapes, OneOccurrenceOnTenObservations)
@@ -100,12 +112,7 @@ TEST(EventShapes, OneOccurrenceOnTenObservations)
         {"key-shift-forward", 1, 1, 1, 1, G, G, 3, -1, {M, 1, 1, 1, M, M, M, M, M, M}, 3},
     };
     for (const ShapeCase &c : cases) {
-        ZTSEV_EVENT event = simpleEvent(c.type);
-        event.effective.value = c.value;
-        event.effective.before = c.before;
-        event.effective.after = c.after;
-        event.effective.slopeBefore = c.slopeBefore;
-        event.effective.slopeAfter = c.slopeAfter;
+        ZTSEV_EVENT event = shapedEvent(c.type, c.value, c.before, c.after, c.slopeBefore, c.slopeAfter);
         event.effective.shift = c.shift;
         ZTSEV_EVENT key = simpleEvent();
         key.effective.after = c.keyAfter;
@@ -239,13 +246,8 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
         {"ls-mult", LS, MULT, -1, 1, 0, G, G},
     };
     for (const Case &c : cases) {
-        ZTSEV_EVENT event = simpleEvent(c.type);
+        ZTSEV_EVENT event = shapedEvent(c.type, c.value, c.before, c.after, c.slopeBefore, c.slopeAfter);
         event.effective.rule = c.rule;
-        event.effective.value = c.value;
-        event.effective.before = c.before;
-        event.effective.after = c.after;
-        event.effective.slopeBefore = c.slopeBefore;
-        event.effective.slopeAfter = c.slopeAfter;
         event.effective.tcParm = c.tcParm;
         const std::vector<double> &dates = c.own.empty() ? occurrences : c.own;
         std::vector<double> oneByOne(300, M), written(300, M);
