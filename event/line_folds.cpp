@@ -28,6 +28,7 @@ ZTSEVLineFolds::ZTSEVLineFolds(int64_t n, int rule, double v, MEMORY_OBJECT *scr
     : n_(n), rule_(rule), foldRule_(rule), scratch_(scratch)
 {
     if (rule == ZTSEV_RULE_MINMAG) foldRule_ = v > 0 ? ZTSEV_RULE_MIN : ZTSEV_RULE_MAX;
+    if (rule == ZTSEV_RULE_MINNZ) foldRule_ = ZTSEV_RULE_MIN;
 }
 
 int64_t *ZTSEVLineFolds::array(int64_t fill)
@@ -66,6 +67,11 @@ ZTSEVLineFolds::Form *ZTSEVLineFolds::formOf(const ZTSEVShapePiece &line)
 bool ZTSEVLineFolds::add(const ZTSEVShapePiece &line)
 {
     if (line.lo > line.hi || line.lo < 0 || line.hi >= n_) return false;
+    /* A line is 0 only at its reference while its smallest step is a
+     * normal double. */
+    const bool zeroAtRefOnly = std::fabs(line.scale) / line.divisor >= DBL_MIN;
+    /* Lines without a 0 merge by MINNZ as by MIN. */
+    if (rule_ == ZTSEV_RULE_MINNZ && !(zeroAtRefOnly && (line.ref < line.lo || line.ref > line.hi))) return false;
     if (extremeRule(foldRule_)) {
         if (line.hi != n_ - 1 && line.lo != 0) return false;
         Form *form = formOf(line);
@@ -76,9 +82,7 @@ bool ZTSEVLineFolds::add(const ZTSEVShapePiece &line)
         form->pending = true;
         return true;
     }
-    /* A line is 0 only at its reference while its smallest step is a
-     * normal double. */
-    if (!countRule(foldRule_) || !(std::fabs(line.scale) / line.divisor >= DBL_MIN)) return false;
+    if (!countRule(foldRule_) || !zeroAtRefOnly) return false;
     Form *form = formOf(line);
     if (form == nullptr) return false;
     ++form->counts[line.lo];

@@ -1,7 +1,7 @@
 /*
  * line_folds.h - long ramp lines of many occurrences merged under a rule
- * whose merges commute (MAX, MIN, AND, OR, and MINMAG while every value
- * has the sign of the event's value), in one pass over the series.
+ * whose merges commute (MAX, MIN, MINNZ, AND, OR, and MINMAG while every
+ * value has the sign of the event's value), in one pass over the series.
  *
  * Under such a rule the merges of an observation can be grouped: the
  * lines' own merge (their fold) is worked out apart and merged once.  A
@@ -10,7 +10,8 @@
  * greatest reference among those covering the observation; it is found by
  * a running extreme over lines that run from the series' start or to its
  * end.  Values of one sign merged by MINMAG fold as by MIN (positive) or
- * MAX (negative).  Under AND and OR one value merged into a missing value stays as it
+ * MAX (negative); lines without a 0 merged by MINNZ fold as by MIN (the
+ * caller splits a line at its 0).  Under AND and OR one value merged into a missing value stays as it
  * is, and two or more give 0 or 1 by whether any value is 0; a line is 0
  * only at its reference, so counts, sums of references and the count of
  * lines 0 at each observation give the fold.
@@ -32,8 +33,9 @@ public:
     ZTSEVLineFolds(int64_t n, int rule, double v, MEMORY_OBJECT *scratch);
 
     /* Holds line; false when it is not held (another rule, a line that
-     * neither starts nor ends with the series under MAX or MIN, or a
-     * third pair of scale and divisor): the caller merges it now. */
+     * neither starts nor ends with the series under MAX, MIN, MINNZ or
+     * MINMAG, a line with a 0 under MINNZ, or a third pair of scale and
+     * divisor): the caller merges it now. */
     bool add(const ZTSEVShapePiece &line);
 
     /* Merges the fold of the held lines into values; holds nothing after. */

@@ -94,10 +94,26 @@ int ZTSEVOccurrenceWriter::place(const ZTSEVShapePiece &piece)
             mergeLevels();
             return placeInOrder(piece);
         }
+        if (event_->effective.rule == ZTSEV_RULE_MINNZ && piece.ref >= piece.lo && piece.ref <= piece.hi)
+            return placeSplitLine(piece);
         if (!shortPiece(piece.lo, piece.hi) && folds_.add(piece)) return 0;
         if (exactSums() && exact_.addLine(piece.lo, piece.hi, piece.scale, piece.ref, piece.divisor)) return 0;
         return placeInOrder(piece);
     }
+}
+
+int ZTSEVOccurrenceWriter::placeSplitLine(const ZTSEVShapePiece &line)
+{
+    /* Under MINNZ the parts of a line either side of its 0 fold apart;
+     * the 0 itself is a level 0 (the value there is 0 or -0, which merge
+     * alike). */
+    ZTSEVShapePiece before = line, after = line;
+    before.hi = line.ref - 1;
+    after.lo = line.ref + 1;
+    const int zero = placeLevel(line.ref, line.ref, 0.0);
+    const int first = before.lo <= before.hi ? place(before) : 0;
+    const int second = after.lo <= after.hi ? place(after) : 0;
+    return second != 0 ? second : first != 0 ? first : zero;
 }
 
 bool ZTSEVOccurrenceWriter::signOfValue(const ZTSEVShapePiece &line) const

@@ -15,8 +15,8 @@
  *    AND and OR, and under MINMAG while they have the sign of v: under a
  *    known rule, an observation's value depends only on its value before
  *    and on how many such levels cover it;
- *  - a ramp's long lines are folded apart under MAX, MIN, AND, OR and
- *    MINMAG (line_folds.h);
+ *  - a ramp's long lines are folded apart under MAX, MIN, MINNZ, AND, OR
+ *    and MINMAG (line_folds.h);
  *  - under ADD, a ramp's lines and levels are held as exact sums
  *    (exact_sums.h) while every partial sum can be shown to be exact;
  *  - a ramp's other levels v are held per observation until another value
@@ -65,6 +65,7 @@ private:
     int placePower(const ZTSEVShapePiece &piece);
     int placeInOrder(const ZTSEVShapePiece &piece);
     bool signOfValue(const ZTSEVShapePiece &line) const;
+    int placeSplitLine(const ZTSEVShapePiece &line);
     double tcTerm(int64_t k);
     bool exactSums();
     void count(Counts &counts, int64_t lo, int64_t hi);

@@ -224,7 +224,9 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
         {"ramp-min-both-all", RAMP, MIN, -0.5, 0, 0, G, D},
         {"tr-min-from-start", TR, MIN, -1.5, 0, 1, D, D},
         {"tr-max-peak", TR, MAX, 1, 0, 0, G, D},
-        {"ramp-minnz", RAMP, MINNZ, 1, 1, 0, G, G},
+        {"ramp-minnz", RAMP, MINNZ, 1, 1, 0, G, G},              /* split at 0, folded as MIN */
+        {"ramp-minnz-alone", RAMP, MINNZ, 1, 1, 0, G, G, 0.5, {150}},
+        {"tr-minnz-both-all", TR, MINNZ, -1, 0, 0, G, D},
         {"ramp-minmag", RAMP, MINMAG, -1, 3, 3, G, G},
         {"tr-minmag-to-end", TR, MINMAG, 1, 1, 0, G, G},         /* folds as MIN */
         {"tr-minmag-negative", TR, MINMAG, -1, 1, 0, G, G},      /* folds as MAX */
