@@ -24,10 +24,10 @@ double lineValue(double scale, double divisor, int64_t i, int64_t ref) { return 
 
 }  // namespace
 
-ZTSEVLineFolds::ZTSEVLineFolds(int64_t n, int rule, double v, MEMORY_OBJECT *scratch)
+ZTSEVLineFolds::ZTSEVLineFolds(int64_t n, int rule, double sign, MEMORY_OBJECT *scratch)
     : n_(n), rule_(rule), foldRule_(rule), scratch_(scratch)
 {
-    if (rule == ZTSEV_RULE_MINMAG) foldRule_ = v > 0 ? ZTSEV_RULE_MIN : ZTSEV_RULE_MAX;
+    if (rule == ZTSEV_RULE_MINMAG) foldRule_ = sign > 0 ? ZTSEV_RULE_MIN : ZTSEV_RULE_MAX;
     if (rule == ZTSEV_RULE_MINNZ) foldRule_ = ZTSEV_RULE_MIN;
 }
 

@@ -1,7 +1,7 @@
 /*
  * line_folds.h - long ramp lines of many occurrences merged under a rule
  * whose merges commute (MAX, MIN, MINNZ, AND, OR, and MINMAG while every
- * value has the sign of the event's value), in one pass over the series.
+ * value has one sign), in one pass over the series.
  *
  * Under such a rule the merges of an observation can be grouped: the
  * lines' own merge (their fold) is worked out apart and merged once.  A
@@ -28,9 +28,9 @@
 
 class ZTSEVLineFolds {
 public:
-    /* Lines of n observations merged by rule, for an event of value v;
-     * work arrays from scratch. */
-    ZTSEVLineFolds(int64_t n, int rule, double v, MEMORY_OBJECT *scratch);
+    /* Lines of n observations merged by rule, their values of the sign of
+     * sign (under MINMAG); work arrays from scratch. */
+    ZTSEVLineFolds(int64_t n, int rule, double sign, MEMORY_OBJECT *scratch);
 
     /* Holds line; false when it is not held (another rule, a line that
      * neither starts nor ends with the series under MAX, MIN, MINNZ or

@@ -27,20 +27,30 @@ bool orderFree(int rule)
            rule == ZTSEV_RULE_AND || rule == ZTSEV_RULE_OR;
 }
 
+/* A number with the sign a ramp's values have, unless 0: v's, but -v's
+ * when both sides are ALL and the ramp rises to its reference and falls
+ * after it. */
+double rampSign(const ZTSEV_EFFECTIVE &q)
+{
+    const bool bothAll = q.before == 0 && q.after == 0;
+    const bool peak = q.slopeBefore == ZTSEV_SLOPE_GROWTH && q.slopeAfter == ZTSEV_SLOPE_DECAY;
+    return bothAll && peak ? -q.value : q.value;
+}
+
 }  // namespace
 
 ZTSEVOccurrenceWriter::ZTSEVOccurrenceWriter(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values,
                                              MEMORY_OBJECT *scratch)
     : event_(event), series_(series), values_(values), scratch_(scratch),
-      folds_(series->count, event->effective.rule, event->effective.value, scratch),
+      rampSign_(rampSign(event->effective)), folds_(series->count, event->effective.rule, rampSign_, scratch),
       repeated_(event->effective.rule, event->effective.value, scratch), pending_(series->count, &repeated_, scratch)
 {
     const ZTSEV_EFFECTIVE &q = event->effective;
     const bool pulse = q.type == ZTSEV_TYPE_POINT || q.type == ZTSEV_TYPE_LS;
     const bool ramp = q.type == ZTSEV_TYPE_RAMP || q.type == ZTSEV_TYPE_TR;
     byPieces_ = (pulse || ramp || q.type == ZTSEV_TYPE_TC) && q.rule >= ZTSEV_RULE_ADD && q.rule <= ZTSEV_RULE_OR;
-    /* Under MINMAG a ramp's values commute while they have the sign of v:
-     * two of one magnitude are then the same value. */
+    /* Under MINMAG a ramp's values commute while they have one sign: two
+     * of one magnitude are then the same value. */
     signedRamp_ = ramp && q.rule == ZTSEV_RULE_MINMAG && q.value != 0;
     levelsCommute_ = pulse || orderFree(q.rule) || signedRamp_;
     exactAdd_ = ramp && q.rule == ZTSEV_RULE_ADD;
@@ -88,7 +98,7 @@ int ZTSEVOccurrenceWriter::place(const ZTSEVShapePiece &piece)
     default:
         /* A line of factor 0 is 0 throughout. */
         if (piece.scale == 0) return placeLevel(piece.lo, piece.hi, 0.0);
-        if (signedRamp_ && !signOfValue(piece)) {
+        if (signedRamp_ && !rampSigned(piece)) {
             /* Values of either sign: what is held goes first. */
             folds_.apply(values_);
             mergeLevels();
@@ -116,11 +126,11 @@ int ZTSEVOccurrenceWriter::placeSplitLine(const ZTSEVShapePiece &line)
     return second != 0 ? second : first != 0 ? first : zero;
 }
 
-bool ZTSEVOccurrenceWriter::signOfValue(const ZTSEVShapePiece &line) const
+bool ZTSEVOccurrenceWriter::rampSigned(const ZTSEVShapePiece &line) const
 {
-    /* scale * (i - ref) has the sign of v where i - ref has the sign of
-     * scale / v. */
-    return (line.scale > 0) == (event_->effective.value > 0) ? line.lo >= line.ref : line.hi <= line.ref;
+    /* scale * (i - ref) has the ramp's sign where i - ref has the sign of
+     * scale over it. */
+    return (line.scale > 0) == (rampSign_ > 0) ? line.lo >= line.ref : line.hi <= line.ref;
 }
 
 int ZTSEVOccurrenceWriter::placeLevel(int64_t lo, int64_t hi, double level)

@@ -12,7 +12,7 @@
  *    same whatever their place among the other merges, under every rule;
  *  - the level v of a pulse (POINT, LS) is the event's only value, and a
  *    ramp's level v commutes with its other values under MAX, MIN, MINNZ,
- *    AND and OR, and under MINMAG while they have the sign of v: under a
+ *    AND and OR, and under MINMAG while they have one sign: under a
  *    known rule, an observation's value depends only on its value before
  *    and on how many such levels cover it;
  *  - a ramp's long lines are folded apart under MAX, MIN, MINNZ, AND, OR
@@ -64,7 +64,7 @@ private:
     int placeLevel(int64_t lo, int64_t hi, double level);
     int placePower(const ZTSEVShapePiece &piece);
     int placeInOrder(const ZTSEVShapePiece &piece);
-    bool signOfValue(const ZTSEVShapePiece &line) const;
+    bool rampSigned(const ZTSEVShapePiece &line) const;
     int placeSplitLine(const ZTSEVShapePiece &line);
     double tcTerm(int64_t k);
     bool exactSums();
@@ -77,13 +77,14 @@ private:
     double *values_;
     MEMORY_OBJECT *scratch_;
     bool byPieces_;        /* a known rule and a shape laid out as pieces */
-    bool signedRamp_;      /* MINMAG on a ramp: values of v's sign commute */
+    double rampSign_;      /* the sign of the ramp's values (see rampSign) */
+    bool signedRamp_;      /* MINMAG on a ramp: values of that sign commute */
     bool levelsCommute_;   /* the level v commutes with the event's other values */
     bool exactAdd_;        /* ADD on a ramp: lines and levels as exact sums */
     int64_t vanishesFrom_; /* TC: exponent from which p^k is 0; -1 never */
     double *tcTerms_ = nullptr; /* TC: the terms of exponents 0 up to vanishesFrom_ or n */
     Counts levels_, zeros_;
-    ZTSEVLineFolds folds_;
+    ZTSEVLineFolds folds_;  /* after rampSign_, which it takes */
     ZTSEVRepeatedMerge repeated_;
     ZTSEVPendingLevels pending_; /* levels v that do not commute */
     ZTSEVExactSums exact_;
