@@ -71,12 +71,8 @@ bool ZTSEVExactSums::start(const double *values, int64_t n, double v, MEMORY_OBJ
         if (!toUnits(values[i], &units)) return false;
         largest = std::max(largest, units < 0 ? -units : units);
     }
-    if (covers_ == nullptr || n_ != n) {
-        n_ = n;
-        covers_ = static_cast<int64_t *>(ztsevAllocArray(scratch, n + 1, sizeof(int64_t)));
-        slopes_ = static_cast<int64_t *>(ztsevAllocArray(scratch, n + 1, sizeof(int64_t)));
-        constants_ = static_cast<int64_t *>(ztsevAllocArray(scratch, n + 1, sizeof(int64_t)));
-    }
+    n_ = n;
+    scratch_ = scratch;
     bound_ = largest;
     slopeWeight_ = 0;
     constantWeight_ = 0;
@@ -94,6 +90,11 @@ bool ZTSEVExactSums::hold(int64_t lo, int64_t hi, int64_t slope, int64_t constan
     bound_ = bound;
     slopeWeight_ = slopes;
     constantWeight_ = constants;
+    if (covers_ == nullptr) {
+        covers_ = static_cast<int64_t *>(ztsevAllocArray(scratch_, n_ + 1, sizeof(int64_t)));
+        slopes_ = static_cast<int64_t *>(ztsevAllocArray(scratch_, n_ + 1, sizeof(int64_t)));
+        constants_ = static_cast<int64_t *>(ztsevAllocArray(scratch_, n_ + 1, sizeof(int64_t)));
+    }
     ++covers_[lo];
     --covers_[hi + 1];
     slopes_[lo] += slope;
@@ -133,6 +134,7 @@ void ZTSEVExactSums::apply(double *values)
 {
     if (!held_) return;
     held_ = false;
+    if (covers_ == nullptr) return;
     int64_t covers = 0, slope = 0, constant = 0;
     for (int64_t i = 0; i < n_; ++i) {
         covers += covers_[i];

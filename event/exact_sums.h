@@ -24,7 +24,8 @@ class ZTSEVExactSums {
 public:
     /* Starts holding terms for values (n doubles) and the event's value v;
      * false, holding nothing, when v or a value present in values is not
-     * on the grid or too large.  Work arrays come from scratch. */
+     * on the grid or too large.  Work arrays come from scratch when a
+     * term is first held. */
     bool start(const double *values, int64_t n, double v, MEMORY_OBJECT *scratch);
 
     /* The value c at every observation of [lo, hi] (within the series).
@@ -46,6 +47,7 @@ private:
     bool hold(int64_t lo, int64_t hi, int64_t slope, int64_t constant, int64_t largestTerm, int64_t weight);
 
     int64_t n_ = 0;
+    MEMORY_OBJECT *scratch_ = nullptr;
     int exponent_ = 0;              /* e of the grid */
     int64_t *covers_ = nullptr;     /* changes of the count of held pieces */
     int64_t *slopes_ = nullptr;     /* changes of the factor of i, in units */
