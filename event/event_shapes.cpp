@@ -23,17 +23,6 @@ void put(double *values, int64_t i, int rule, double shape, int *status)
     if (rc != 0) *status = rc;
 }
 
-/* Writes the pieces of one occurrence; keeps the last failing status. */
-int putPieces(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZTSEVShapePieces &pieces)
-{
-    int status = 0;
-    for (int k = 0; k < pieces.count; ++k) {
-        const int rc = ztsevPutPiece(values, n, q, pieces.piece[k]);
-        if (rc != 0 && rc != ZTSEV_TC_OUTSIDE) status = rc;
-    }
-    return status;
-}
-
 }  // namespace
 
 bool ztsevDatedOnObsSeries(int kind, const ZTSEV_SERIES *series)
@@ -157,7 +146,7 @@ int ZTSEVDate2Ramp(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV
 {
     ZTSEVShapePieces pieces;
     const int rc = ztsevRampPieces(value, kind, event, key, series, &pieces);
-    return rc != 0 ? rc : putPieces(values, series->count, event->effective, pieces);
+    return rc != 0 ? rc : ztsevPutPieces(values, series->count, event->effective, pieces);
 }
 
 int ZTSEVDate2TC(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
@@ -165,5 +154,5 @@ int ZTSEVDate2TC(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_E
 {
     ZTSEVShapePieces pieces;
     const int rc = ztsevTcPieces(value, kind, event, key, series, &pieces);
-    return rc != 0 ? rc : putPieces(values, series->count, event->effective, pieces);
+    return rc != 0 ? rc : ztsevPutPieces(values, series->count, event->effective, pieces);
 }

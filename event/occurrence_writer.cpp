@@ -18,6 +18,7 @@ namespace {
 /* Pieces shorter than this many observations are merged as they come. */
 constexpr int64_t kShortPiece = 16;
 
+
 bool shortPiece(int64_t lo, int64_t hi) { return hi - lo < kShortPiece; }
 
 /* Rules under which values merge in any order to the same result. */
@@ -40,8 +41,8 @@ double rampSign(const ZTSEV_EFFECTIVE &q)
 }  // namespace
 
 ZTSEVOccurrenceWriter::ZTSEVOccurrenceWriter(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values,
-                                             MEMORY_OBJECT *scratch)
-    : event_(event), series_(series), values_(values), scratch_(scratch),
+                                             MEMORY_OBJECT *scratch, int64_t directPasses)
+    : event_(event), series_(series), values_(values), scratch_(scratch), directPasses_(directPasses),
       rampSign_(rampSign(event->effective)), folds_(series->count, event->effective.rule, rampSign_, scratch),
       repeated_(event->effective.rule, event->effective.value, scratch), pending_(series->count, &repeated_, scratch)
 {
@@ -58,6 +59,7 @@ ZTSEVOccurrenceWriter::ZTSEVOccurrenceWriter(const ZTSEV_EVENT *event, const ZTS
      * which they equal bit for bit only for a finite value. */
     const bool finiteValue = std::isfinite(q.value) && !orvIsMissing(q.value);
     vanishesFrom_ = q.type == ZTSEV_TYPE_TC && finiteValue ? zpowerVanishesFrom(q.tcParm) : -1;
+    directLeft_ = directPasses_ * series->count;
 }
 
 int ZTSEVOccurrenceWriter::pieces(double value, int kind, const ZTSEV_EVENT *key, ZTSEVShapePieces *out) const
@@ -82,6 +84,14 @@ int ZTSEVOccurrenceWriter::add(double value, int kind, const ZTSEV_EVENT *key)
     ZTSEVShapePieces shape;
     const int rc = pieces(value, kind, key, &shape);
     if (rc != 0) return rc;
+    if (directLeft_ > 0) {
+        const int64_t length = ztsevPiecesLength(shape, series_->count);
+        if (length <= directLeft_) {
+            directLeft_ -= length;
+            return ztsevPutPieces(values_, series_->count, event_->effective, shape);
+        }
+        directLeft_ = 0;
+    }
     int status = 0;
     for (int k = 0; k < shape.count; ++k) {
         const int placed = place(shape.piece[k]);
@@ -210,6 +220,7 @@ void ZTSEVOccurrenceWriter::count(Counts &counts, int64_t lo, int64_t hi)
 
 void ZTSEVOccurrenceWriter::finish()
 {
+    directLeft_ = directPasses_ * series_->count;
     if (exactState_ == kExactHeld) exact_.apply(values_);
     exactState_ = kExactUnknown;
     pending_.settleAll(values_);

@@ -22,7 +22,8 @@
  *  - a ramp's other levels v are held per observation until another value
  *    reaches it (level_merges.h).
  * Short pieces, and the pieces of other shapes and rules, are written at
- * once.
+ * once; so are the first occurrences of each batch, until they have
+ * written a few times the series' length.
  *
  * Exports: ZTSEVOccurrenceWriter.
  */
@@ -40,9 +41,15 @@
 class ZTSEVOccurrenceWriter {
 public:
     /* Occurrences of event into values (series->count doubles); work
-     * arrays come from scratch. */
+     * arrays come from scratch.  The occurrences of each batch are written
+     * at once until they have written directPasses times the series'
+     * length. */
     ZTSEVOccurrenceWriter(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values,
-                          MEMORY_OBJECT *scratch);
+                          MEMORY_OBJECT *scratch, int64_t directPasses = kDirectPasses);
+
+    /* Holding pieces takes work arrays of the series' length, worth their
+     * memory only for many occurrences. */
+    static constexpr int64_t kDirectPasses = 4;
 
     /* One occurrence, with the key event K or null (as ZTSEVDate2Shape).
      * Returns the status ZTSEVDate2Shape gives for it: 15 when it cannot
@@ -76,11 +83,13 @@ private:
     const ZTSEV_SERIES *series_;
     double *values_;
     MEMORY_OBJECT *scratch_;
+    int64_t directPasses_;
     bool byPieces_;        /* a known rule and a shape laid out as pieces */
     double rampSign_;      /* the sign of the ramp's values (see rampSign) */
     bool signedRamp_;      /* MINMAG on a ramp: values of that sign commute */
     bool levelsCommute_;   /* the level v commutes with the event's other values */
     bool exactAdd_;        /* ADD on a ramp: lines and levels as exact sums */
+    int64_t directLeft_;   /* observations occurrences may still write at once */
     int64_t vanishesFrom_; /* TC: exponent from which p^k is 0; -1 never */
     double *tcTerms_ = nullptr; /* TC: the terms of exponents 0 up to vanishesFrom_ or n */
     Counts levels_, zeros_;

@@ -87,3 +87,21 @@ int ztsevPutPiece(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZTS
     }
     }
 }
+
+int ztsevPutPieces(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZTSEVShapePieces &pieces)
+{
+    int status = 0;
+    for (int k = 0; k < pieces.count; ++k) {
+        const int rc = ztsevPutPiece(values, n, q, pieces.piece[k]);
+        if (rc != 0 && rc != ZTSEV_TC_OUTSIDE) status = rc;
+    }
+    return status;
+}
+
+int64_t ztsevPiecesLength(const ZTSEVShapePieces &pieces, int64_t n)
+{
+    int64_t length = 0;
+    for (int k = 0; k < pieces.count; ++k)
+        length += std::max<int64_t>(std::min(pieces.piece[k].hi, n - 1) - std::max<int64_t>(pieces.piece[k].lo, 0) + 1, 0);
+    return length;
+}

@@ -6,7 +6,7 @@
  * to an end of the series can be merged once for all occurrences.
  *
  * Exports: ZTSEVShapePiece, ZTSEVShapePieces, ztsevRampPieces,
- * ztsevTcPieces, ztsevPutPiece.
+ * ztsevTcPieces, ztsevPutPiece, ztsevPutPieces, ztsevPiecesLength.
  */
 #ifndef ORV_EVENT_SHAPE_PIECES_H
 #define ORV_EVENT_SHAPE_PIECES_H
@@ -56,5 +56,12 @@ int ztsevTcPieces(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_
 /* Merges piece into values (n observations) by the rule of q.  Returns 0,
  * the rule's failing status, or 10 for a POWER run outside the series. */
 int ztsevPutPiece(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZTSEVShapePiece &piece);
+
+/* Merges every piece into values; keeps the last failing status (a POWER
+ * run outside the series is not a failure). */
+int ztsevPutPieces(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZTSEVShapePieces &pieces);
+
+/* The observations of the series (n) the pieces write. */
+int64_t ztsevPiecesLength(const ZTSEVShapePieces &pieces, int64_t n);
 
 #endif

@@ -252,17 +252,23 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
         event.effective.rule = c.rule;
         event.effective.tcParm = c.tcParm;
         const std::vector<double> &dates = c.own.empty() ? occurrences : c.own;
-        std::vector<double> oneByOne(300, M), written(300, M);
+        std::vector<double> oneByOne(300, M);
         for (double obs : dates) ZTSEVDate2Shape(obs, ZTSEV_KIND_OBS, &event, nullptr, &s.block, oneByOne.data());
-        ZTSEVOccurrenceWriter writer(&event, &s.block, written.data(), ztsevTemporaryPool());
-        for (size_t k = 0; k < dates.size(); ++k) {
-            EXPECT_EQ(writer.add(dates[k], ZTSEV_KIND_OBS, nullptr), 0) << c.id;
-            if (k + 1 == firstBatch) writer.finish();
+        /* Every occurrence held where it can be, and the first ones of each
+         * batch written at once. */
+        for (int64_t directPasses : {int64_t(0), ZTSEVOccurrenceWriter::kDirectPasses}) {
+            std::vector<double> written(300, M);
+            ZTSEVOccurrenceWriter writer(&event, &s.block, written.data(), ztsevTemporaryPool(), directPasses);
+            for (size_t k = 0; k < dates.size(); ++k) {
+                EXPECT_EQ(writer.add(dates[k], ZTSEV_KIND_OBS, nullptr), 0) << c.id;
+                if (k + 1 == firstBatch) writer.finish();
+            }
+            writer.finish();
+            for (size_t i = 0; i < 300; ++i)
+                ASSERT_EQ(std::bit_cast<uint64_t>(written[i]), std::bit_cast<uint64_t>(oneByOne[i]))
+                    << c.id << " (" << directPasses << ") at " << i << ": " << written[i] << " against "
+                    << oneByOne[i];
         }
-        writer.finish();
-        for (size_t i = 0; i < 300; ++i)
-            ASSERT_EQ(std::bit_cast<uint64_t>(written[i]), std::bit_cast<uint64_t>(oneByOne[i]))
-                << c.id << " at " << i << ": " << written[i] << " against " << oneByOne[i];
     }
 }
 
