@@ -155,10 +155,12 @@ bool ztsevExactRepeatedSum(double x, double v, int64_t k, double *sum)
     if (v == 0 || !std::isfinite(v) || !std::isfinite(x) || k < 0) return false;
     const int exponent = std::min(lowestBit(v), x == 0 ? lowestBit(v) : lowestBit(x));
     if (exponent < -1074 || exponent + 53 > 1023) return false;
-    const auto units = [exponent](double y) { return int64_t(std::ldexp(y, -exponent)); };
+    const double xScaled = std::ldexp(x, -exponent), vScaled = std::ldexp(v, -exponent);
+    if (!(std::fabs(xScaled) <= double(kExactUnits) && std::fabs(vScaled) <= double(kExactUnits))) return false;
+    const auto xUnits = int64_t(xScaled), vUnits = int64_t(vScaled);
     /* |x| + k |v| within 2^53 units: every partial sum is exact. */
-    const int64_t xSize = std::abs(units(x)), vSize = std::abs(units(v));
-    if (xSize > kExactUnits || vSize > kExactUnits || (k != 0 && vSize > (kExactUnits - xSize) / k)) return false;
-    *sum = std::ldexp(double(units(x) + k * units(v)), exponent);
+    const int64_t xSize = std::abs(xUnits), vSize = std::abs(vUnits);
+    if (k != 0 && vSize > (kExactUnits - xSize) / k) return false;
+    *sum = std::ldexp(double(xUnits + k * vUnits), exponent);
     return true;
 }
