@@ -163,7 +163,9 @@ TEST(NumericUtils, PowersVanishFromOneExponentOn)
         int status = -1;
         for (int64_t after : {int64_t(0), int64_t(1), int64_t(999), int64_t(1) << 40})
             EXPECT_EQ(zpower(&status, c.x, double(k + after)), 0.0) << after;
-        if (k > 1) EXPECT_GE(std::fabs(zpower(&status, c.x, double(k - 1))), c.x == 1e-310 ? 1e-310 : DBL_MIN);
+        if (k > 1) {
+            EXPECT_GE(std::fabs(zpower(&status, c.x, double(k - 1))), c.x == 1e-310 ? 1e-310 : DBL_MIN);
+        }
     }
 }
 
