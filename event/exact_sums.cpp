@@ -29,6 +29,16 @@ int lowestBit(double x)
     return exponent - 53 + std::countr_zero(mantissa);
 }
 
+/* x as a whole number of units 2^exponent, at most 2^53 of them; false
+ * when it is not one. */
+bool unitsOf(double x, int exponent, int64_t *units)
+{
+    const double scaled = std::ldexp(x, -exponent);
+    if (!(std::fabs(scaled) <= double(kExactUnits)) || std::trunc(scaled) != scaled) return false;
+    *units = int64_t(scaled);
+    return true;
+}
+
 /* a + b when it stays within limit in size; false otherwise. */
 bool addWithin(int64_t *total, int64_t add, int64_t limit)
 {
@@ -48,13 +58,7 @@ bool timesWithin(int64_t a, int64_t b, int64_t limit, int64_t *product)
 
 }  // namespace
 
-bool ZTSEVExactSums::toUnits(double x, int64_t *units) const
-{
-    const double scaled = std::ldexp(x, -exponent_);
-    if (!(std::fabs(scaled) <= double(kExactUnits)) || std::trunc(scaled) != scaled) return false;
-    *units = int64_t(scaled);
-    return true;
-}
+bool ZTSEVExactSums::toUnits(double x, int64_t *units) const { return unitsOf(x, exponent_, units); }
 
 bool ZTSEVExactSums::start(const double *values, int64_t n, double v, MEMORY_OBJECT *scratch)
 {
@@ -154,13 +158,11 @@ bool ztsevExactRepeatedSum(double x, double v, int64_t k, double *sum)
 {
     if (v == 0 || !std::isfinite(v) || !std::isfinite(x) || k < 0) return false;
     const int exponent = std::min(lowestBit(v), x == 0 ? lowestBit(v) : lowestBit(x));
-    if (exponent < -1074 || exponent + 53 > 1023) return false;
-    const double xScaled = std::ldexp(x, -exponent), vScaled = std::ldexp(v, -exponent);
-    if (!(std::fabs(xScaled) <= double(kExactUnits) && std::fabs(vScaled) <= double(kExactUnits))) return false;
-    const auto xUnits = int64_t(xScaled), vUnits = int64_t(vScaled);
+    int64_t xUnits = 0, vUnits = 0;
+    if (exponent < -1074 || exponent + 53 > 1023 || !unitsOf(x, exponent, &xUnits) || !unitsOf(v, exponent, &vUnits))
+        return false;
     /* |x| + k |v| within 2^53 units: every partial sum is exact. */
-    const int64_t xSize = std::abs(xUnits), vSize = std::abs(vUnits);
-    if (k != 0 && vSize > (kExactUnits - xSize) / k) return false;
+    if (k != 0 && std::abs(vUnits) > (kExactUnits - std::abs(xUnits)) / k) return false;
     *sum = std::ldexp(double(xUnits + k * vUnits), exponent);
     return true;
 }

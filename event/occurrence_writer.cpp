@@ -110,8 +110,7 @@ int ZTSEVOccurrenceWriter::place(const ZTSEVShapePiece &piece)
         if (piece.scale == 0) return placeLevel(piece.lo, piece.hi, 0.0);
         if (signedRamp_ && !rampSigned(piece)) {
             /* Values of either sign: what is held goes first. */
-            folds_.apply(values_);
-            mergeLevels();
+            mergeHeld();
             return placeInOrder(piece);
         }
         if (event_->effective.rule == ZTSEV_RULE_MINNZ && piece.ref >= piece.lo && piece.ref <= piece.hi)
@@ -218,15 +217,20 @@ void ZTSEVOccurrenceWriter::count(Counts &counts, int64_t lo, int64_t hi)
     counts.pending = true;
 }
 
-void ZTSEVOccurrenceWriter::finish()
+void ZTSEVOccurrenceWriter::mergeHeld()
 {
-    directLeft_ = directPasses_ * series_->count;
     if (exactState_ == kExactHeld) exact_.apply(values_);
     exactState_ = kExactUnknown;
     pending_.settleAll(values_);
     folds_.apply(values_);
     mergeLevels();
     mergeZeros();
+}
+
+void ZTSEVOccurrenceWriter::finish()
+{
+    mergeHeld();
+    directLeft_ = directPasses_ * series_->count;
     repeated_.release();
 }
 

@@ -76,6 +76,7 @@ private:
     double tcTerm(int64_t k);
     bool exactSums();
     void count(Counts &counts, int64_t lo, int64_t hi);
+    void mergeHeld();
     void mergeLevels();
     void mergeZeros();
 
