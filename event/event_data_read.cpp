@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "event/datekey_dates.h"
+#include "event/event_data_checks.h"
 #include "event/event_data_columns.h"
 #include "event/event_data_rows.h"
 #include "event/event_list.h"
@@ -62,7 +63,9 @@ constexpr Keyword kRules[] = {{"ADD", ZTSEV_RULE_ADD},       {"MAX", ZTSEV_RULE_
 constexpr Keyword kTypes[] = {{"POINT", ZTSEV_TYPE_POINT},   {"LS", ZTSEV_TYPE_LS},         {"RAMP", ZTSEV_TYPE_RAMP},
                               {"TR", ZTSEV_TYPE_TR},         {"TEMPRAMP", ZTSEV_TYPE_TR},   {"TC", ZTSEV_TYPE_TC},
                               {"LINEAR", ZTSEV_TYPE_LINEAR}, {"QUAD", ZTSEV_TYPE_QUAD},     {"CUBIC", ZTSEV_TYPE_CUBIC},
-                              {"INVERSE", ZTSEV_TYPE_INVERSE}, {"LOG", ZTSEV_TYPE_LOG}};
+                              {"LIN", ZTSEV_TYPE_LINEAR},    {"INVERSE", ZTSEV_TYPE_INVERSE},
+                              {"INV", ZTSEV_TYPE_INVERSE},   {"LOG", ZTSEV_TYPE_LOG},
+                              {"LOGARITHMIC", ZTSEV_TYPE_LOG}};
 constexpr Keyword kSlopes[] = {{"DECAY", ZTSEV_SLOPE_DECAY}, {"GROWTH", ZTSEV_SLOPE_GROWTH}};
 
 /* Code of the keyword the text is (blank-padded compare), else -1. */
@@ -77,22 +80,11 @@ int codeOf(const Keyword (&table)[N], const char *text, int length)
 
 int lengthOf(const ORV_COUNTED_NAME &field) { return std::clamp<int>(field.length, 0, ZTSEV_NAME_SIZE); }
 
-/* True when a text column holds "." (or nothing). */
-bool isDot(const char *text, int length)
-{
-    length = wzstrip(text, length);
-    return length == 0 || (length == 1 && text[0] == '.');
-}
-
 double codeOrMissing(int code) { return code > 0 ? double(code) : orvMissing(); }
 
-/* A duration column: missing (ordinary or special) reads as -1, ALL; a
- * negative value as not given. */
-double durationOf(double value)
-{
-    if (orvIsMissing(value)) return -1;
-    return value < 0 ? orvMissing() : value;
-}
+/* A duration column: missing (ordinary or special) reads as -1, ALL.  The
+ * checks have left out a row with any other value that is no duration. */
+double durationOf(double value) { return orvIsMissing(value) ? -1 : value; }
 
 /* Left-justifies a 32-character field and sets its length; upper-cases it
  * when asked. */
@@ -162,16 +154,14 @@ struct Previous {
 };
 
 /* The name the host read into the record's wide _NAME_ field, if it has
- * one, moved into the row buffer.  False when, left-justified and without
- * trailing blanks, it is longer than 32 characters: no event may have such
- * a name, and cutting it could merge two events. */
-bool takeWideName(ZTSEV_DSREC *record, ZTSEV_ROWBUF *row)
+ * one, left-justified there and its first 32 bytes moved into the row
+ * buffer: the checks judge the whole name, and cutting a long one could
+ * merge two events. */
+void takeWideName(ZTSEV_DSREC *record, ZTSEV_ROWBUF *row)
 {
-    if (record->wideName == nullptr) return true;
-    const int width = record->wideNameLength;
-    const int length = wzstjus(record->wideName, width, 'L');
+    if (record->wideName == nullptr) return;
+    const int length = wzstjus(record->wideName, record->wideNameLength, 'L');
     vzmp(record->wideName, std::min(length, ZTSEV_NAME_SIZE), row->name.text, ZTSEV_NAME_SIZE);
-    return length <= ZTSEV_NAME_SIZE;
 }
 
 const char *typeWord(bool character) { return character ? "character" : "numeric"; }
@@ -199,10 +189,37 @@ void checkNumericTexts(const ZTSEV_DSREC *record)
         }
 }
 
-void noteNameTooLong(const ZTSEV_DSREC *record)
+/* The verdict on the row just read into the list's input row buffer.  A
+ * row whose name fails is a previous row that no row continues; a row with
+ * a refused value is left out as if it were not there. */
+struct RowCheck {
+    ZtsevNameVerdict name;
+    int refusedColumn; /* ztsevRefusedColumn */
+    int64_t number;    /* the row's place in the data set, from 1 */
+};
+
+/* Ends the step on a numeric value in a text column (checkNumericTexts),
+ * moves a wide name in, left-justifies the row and judges it. */
+RowCheck checkRow(ZTSEV_DSREC *record, ZTSEV_ROWBUF *row, int64_t number)
 {
-    xpmlog(ZTSEV_MSG_SET, kNoteNameTooLong, ORV_MSG_TEXT, wzstrip(record->wideName, record->wideNameLength),
-           record->wideName, ORV_MSG_END);
+    checkNumericTexts(record);
+    takeWideName(record, row);
+    ZTSEVLeftJustBuf(row);
+    const bool wide = record->wideName != nullptr;
+    const char *name = wide ? record->wideName : row->name.text;
+    const int length = wzstrip(name, wide ? record->wideNameLength : ZTSEV_NAME_SIZE);
+    return {ztsevJudgeName(name, length), ztsevRefusedColumn(row), number};
+}
+
+/* The note of a row whose name fails: (883, 677) with a name longer than
+ * 32 characters (all of them single bytes), else (883, 682). */
+void noteNameRefused(const ZTSEV_DSREC *record, const RowCheck &check)
+{
+    if (check.name == ZtsevNameVerdict::TooLong)
+        xpmlog(ZTSEV_MSG_SET, kNoteNameTooLong, ORV_MSG_TEXT, wzstrip(record->wideName, record->wideNameLength),
+               record->wideName, ORV_MSG_END);
+    else
+        ztsevNoteNameNotVariable(record, check.number);
 }
 
 /* Rewinds the data set and readies the list's input row buffer. */
@@ -345,10 +362,9 @@ int effectiveClass(const ZTSEV_ROWBUF &row)
 }
 
 /* Status of one row of pass `pass`: 0 (the row becomes the previous row)
- * or not.  nameFits: false for a row whose name is longer than 32
- * characters, which is left out with a note in the pass that reads its
- * class. */
-int readRow(ZTSEV_LIST *list, const ZTSEV_DSREC *record, int pass, bool nameFits, Previous &previous)
+ * or not.  A row that check refuses is left out with its note in the pass
+ * that reads its class (a name that fails also under an unknown class). */
+int readRow(ZTSEV_LIST *list, const ZTSEV_DSREC *record, int pass, const RowCheck &check, Previous &previous)
 {
     const ZTSEV_ROWBUF &row = list->inRow;
     const int cls = ZTSEVId_CLASS_(&row);
@@ -357,11 +373,15 @@ int readRow(ZTSEV_LIST *list, const ZTSEV_DSREC *record, int pass, bool nameFits
         if (pass != 2) xpmlog(ZTSEV_MSG_SET, kNoteBlankName, ORV_MSG_END);
         return 0;
     }
-    if (!nameFits) {
-        if (inPass(pass, cls) || (pass == 1 && cls < 0)) noteNameTooLong(record);
+    if (check.name != ZtsevNameVerdict::Fits) {
+        if (inPass(pass, cls) || (pass == 1 && cls < 0)) noteNameRefused(record, check);
         return 0;
     }
     if (pass == 1 && cls < 0) ztsevNoteName(kNoteUnknownClass, name.text, name.length);
+    if (check.refusedColumn >= 0) {
+        if (inPass(pass, cls)) ztsevNoteRefusedValue(record, check.number, &row, check.refusedColumn);
+        return ZTSEV_ROW_REFUSED;
+    }
     if (!inPass(pass, cls)) return 0;
     if (!previous.continues(row)) return createEvent(list, row, name, cls) ? 0 : ZTSEV_NOT_FOUND;
     /* A row of another class cannot extend the event: it is left out. */
@@ -428,6 +448,12 @@ bool bindColumn(ZTSEV_LIST *list, ZTSEV_DSREC *record, void *fetch, int c)
 }
 
 }  // namespace
+
+bool ztsevTextIsDot(const char *text, int length)
+{
+    length = wzstrip(text, length);
+    return length == 0 || (length == 1 && text[0] == '.');
+}
 
 void ztsevMarkServed(ZTSEV_LIST *list, ZTSEV_DSREC *record)
 {
@@ -512,7 +538,7 @@ void ZTSEVLeftJustBuf(ZTSEV_ROWBUF *row)
 
 int ZTSEVId_CLASS_(const ZTSEV_ROWBUF *row)
 {
-    if (isDot(row->cls.text, ZTSEV_NAME_SIZE)) return 0;
+    if (ztsevTextIsDot(row->cls.text, ZTSEV_NAME_SIZE)) return 0;
     return codeOf(kClasses, row->cls.text, ZTSEV_NAME_SIZE);
 }
 
@@ -562,13 +588,13 @@ ZTSEV_QUAL ztsevRowQualifiers(const ZTSEV_ROWBUF *row)
 void ztsevRowDirectFields(ZTSEV_EVENT *event, const ZTSEV_ROWBUF *row, int pulseNote, int periodNote)
 {
     ZTSEV_GIVEN &g = event->given;
-    if (!isDot(row->locale.text, ZTSEV_NAME_SIZE)) {
+    if (!ztsevTextIsDot(row->locale.text, ZTSEV_NAME_SIZE)) {
         g.localeGiven = 1;
         g.locale.length = int16_t(wzstrip(row->locale.text, ZTSEV_NAME_SIZE));
         std::memcpy(g.locale.text, row->locale.text, ZTSEV_NAME_SIZE);
         event->locale = g.locale;
     }
-    if (!isDot(row->label.text, ZTSEV_LABEL_SIZE)) {
+    if (!ztsevTextIsDot(row->label.text, ZTSEV_LABEL_SIZE)) {
         std::memcpy(event->defaultLabel, row->label.text, ZTSEV_LABEL_SIZE);
         g.labelGiven = 1;
         g.labelLength = wzstrip(row->label.text, ZTSEV_LABEL_SIZE);
@@ -578,7 +604,7 @@ void ztsevRowDirectFields(ZTSEV_EVENT *event, const ZTSEV_ROWBUF *row, int pulse
         event->labelLength = g.labelLength;
     }
     auto interval = [&](const ORV_COUNTED_NAME &field, int32_t *given, ZINT_DESC *desc, int note) {
-        if (isDot(field.text, ZTSEV_NAME_SIZE)) return;
+        if (ztsevTextIsDot(field.text, ZTSEV_NAME_SIZE)) return;
         ZINT_DESC parsed{};
         if (zintstr(field.text, wzstrip(field.text, ZTSEV_NAME_SIZE), &parsed) == 0 && parsed.code != ZINT_NONE) {
             *desc = parsed;
@@ -602,11 +628,10 @@ int ZTSEVGetEVData(ZTSEV_LIST *list, ZTSEV_DSREC *record)
          * does not exist yet, and the event would be lost. */
         Previous previous;
         startRead(list, record);
-        while (nextRow(record->info.handle, record->rowBinding)) {
-            checkNumericTexts(record);
-            const bool nameFits = takeWideName(record, &list->inRow);
-            ZTSEVLeftJustBuf(&list->inRow);
-            if (readRow(list, record, pass, nameFits, previous) == 0) previous.take(list->inRow, nameFits);
+        for (int64_t number = 1; nextRow(record->info.handle, record->rowBinding); ++number) {
+            const RowCheck check = checkRow(record, &list->inRow, number);
+            if (readRow(list, record, pass, check, previous) == 0)
+                previous.take(list->inRow, check.name == ZtsevNameVerdict::Fits);
         }
     }
     ztsevMarkServed(list, record);
@@ -619,33 +644,36 @@ void ZTSEVGetDSFilter(ZTSEV_LIST *list, ZTSEV_DSREC *record, const int *classes,
     if (record->info.handle == nullptr || record->rowBinding == nullptr) return;
     startRead(list, record);
     const int localeLength = std::clamp<int>(list->locale.length, 0, ZTSEV_NAME_SIZE);
-    const bool localeTest = list->localeGiven != 0 && !isDot(list->locale.text, localeLength);
+    const bool localeTest = list->localeGiven != 0 && !ztsevTextIsDot(list->locale.text, localeLength);
     Previous previous;
     auto passes = [&](const ZTSEV_ROWBUF &row, int cls) {
         if (!std::count(classes, classes + count, cls)) return false;
         if (!localeTest) return true;
         const bool same = lengthOf(row.locale) == localeLength &&
                           std::memcmp(row.locale.text, list->locale.text, size_t(localeLength)) == 0;
-        const bool none = isDot(row.locale.text, ZTSEV_NAME_SIZE) && list->localeFlag == 0;
+        const bool none = ztsevTextIsDot(row.locale.text, ZTSEV_NAME_SIZE) && list->localeFlag == 0;
         return same || none;
     };
-    while (nextRow(record->info.handle, record->rowBinding)) {
+    for (int64_t number = 1; nextRow(record->info.handle, record->rowBinding); ++number) {
         ZTSEV_ROWBUF &row = list->inRow;
-        checkNumericTexts(record);
-        const bool nameFits = takeWideName(record, &row);
-        ZTSEVLeftJustBuf(&row);
+        const RowCheck check = checkRow(record, &row, number);
+        const bool nameFits = check.name == ZtsevNameVerdict::Fits;
         int cls = ZTSEVId_CLASS_(&row);
         /* A row left out here (blank name, another class or locale, a name
-         * too long) is still the previous row: the row after it starts a
-         * new event. */
+         * that fails) is still the previous row: the row after it starts a
+         * new event.  A row with a refused value is left out as if absent. */
         if (wzstrip(row.name.text, ZTSEV_NAME_SIZE) == 0) {
             xpmlog(ZTSEV_MSG_SET, kNoteBlankName, ORV_MSG_END);
             previous.take(row);
             continue;
         }
         if (!passes(row, cls) || !nameFits) {
-            if (!nameFits && passes(row, cls)) noteNameTooLong(record);
+            if (!nameFits && passes(row, cls)) noteNameRefused(record, check);
             previous.take(row, nameFits);
+            continue;
+        }
+        if (check.refusedColumn >= 0) {
+            ztsevNoteRefusedValue(record, check.number, &row, check.refusedColumn);
             continue;
         }
         const bool continuation = previous.continues(row);

@@ -8,11 +8,11 @@
  *
  * Rows are read in data-set order; a row of one name and locale right
  * after a row of the same name and locale continues that event.  Row
- * problems are notes (883, 460 to 474) and the row or the value is left
- * out; reading goes on.
+ * problems are notes (883, 460 to 474, 677, 681, 682) and the row or the
+ * value is left out; reading goes on.
  *
  * Exports: ZTSEV_ROW_CONSUMER, ZTSEVdsindata (event_datasets.h),
- * ZTSEVdsin, ZTSEVinevds, ZTSEVLeftJustBuf, ZTSEVId_CLASS_, ZTSEVId_RULE_,
+ * ZTSEVdsin, ZTSEVinevds, ztsevTextIsDot, ZTSEVLeftJustBuf, ZTSEVId_CLASS_, ZTSEVId_RULE_,
  * ZTSEVTypeStr2Flag, ZTSEVCompQualBuf, ztsevRowQualifiers,
  * ztsevRowDirectFields, ztsevTimingNote, ztsevServed, ztsevMarkServed, ZTSEVGetEVData (event_datasets.h),
  * ZTSEVGetDSFilter.
@@ -31,6 +31,7 @@ enum : int {
     ZTSEV_BIND_FAILED = 7,    /* the host refused the binding */
     ZTSEV_NO_HANDLE = 8,
     ZTSEV_QUAL_DIFFERS = 20,  /* a continuation row with other qualifiers */
+    ZTSEV_ROW_REFUSED = 21,   /* a row with a value no statement could give */
 };
 
 /* True when record has been read into list; enters list in the first free
@@ -54,6 +55,9 @@ int ZTSEVdsin(ZTSEV_LIST *list);
  */
 int ZTSEVinevds(ZTSEV_LIST *list, ZTSEV_DSREC *record);
 
+/* True when a text column holds "." or nothing: a value not given. */
+bool ztsevTextIsDot(const char *text, int length);
+
 /* Left-justifies every text column of row and sets its length; the
  * keyword and interval columns are also upper-cased. */
 void ZTSEVLeftJustBuf(ZTSEV_ROWBUF *row);
@@ -74,9 +78,10 @@ double ZTSEVTypeStr2Flag(const char *text, int length);
  * ZTSEV_QUAL_DIFFERS. */
 int ZTSEVCompQualBuf(const ZTSEV_ROWBUF *previous, const ZTSEV_ROWBUF *row);
 
-/* The qualifiers a row gives: type, value, durations (missing: -1 = ALL;
- * negative: not given), shift, TC parameter, slopes and rule; pulse and
- * period stay not given. */
+/* The qualifiers a row gives: type, value, durations (missing: -1 = ALL),
+ * shift, TC parameter, slopes and rule; pulse and period stay not given.
+ * Numbers are taken as they are: the readers leave out a row with a value
+ * no statement could give (ztsevRefusedColumn) first. */
 ZTSEV_QUAL ztsevRowQualifiers(const ZTSEV_ROWBUF *row);
 
 /* The row's _LOCALE_, _LABEL_, _PULSE_ and _PERIOD_ on event, each unless

@@ -4,8 +4,9 @@
  * gives every event statement, its names, and the options the statements
  * share (qualifiers, RULE=, LABEL=, LOCALE=).
  *
- * Exports: the ZTSEV_SLOT_* slots and ZTSEV_FLAG*_* bits, the messages of
- * the statement handlers, ztsevNameCount, ztsevStatementName,
+ * Exports: the ZTSEV_SLOT_* slots and ZTSEV_FLAG*_* bits, the ranges
+ * ZTSEV_SHIFT_LIMIT, ZTSEV_DURATION_LIMIT and ZTSEV_NUMBER_LIMIT, the
+ * messages of the statement handlers, ztsevNameCount, ztsevStatementName,
  * ztsevApplyQualifiers, ztsevApplyRule, ztsevApplyLabelLocale.
  */
 #ifndef ORV_EVENT_STATEMENT_OPTIONS_H
@@ -55,6 +56,15 @@ constexpr uint8_t ZTSEV_FLAG1_CONDENSE = 0x10; /* EVENTDATA: drop default column
 constexpr uint8_t ZTSEV_FLAG2_BEFORE = 0x08;
 constexpr uint8_t ZTSEV_FLAG2_AFTER = 0x04;
 constexpr uint8_t ZTSEV_FLAG2_RULE = 0x02;
+
+/* The ranges of the qualifier values the event statements take.  The
+ * grammar checks SHIFT= and DURATION= against the same numbers (the parser
+ * tests hold it to them); the event data set readers leave out a row with
+ * a value outside them, so that no data set gives what no statement can. */
+constexpr int64_t ZTSEV_SHIFT_LIMIT = 32767;    /* SHIFT= whole, -32767 to 32767 */
+constexpr int64_t ZTSEV_DURATION_LIMIT = 32767; /* DURATION= whole, 0 to 32767, or ALL */
+/* VALUE= and TCPARM=: any number a statement can hold. */
+constexpr double ZTSEV_NUMBER_LIMIT = ORV_LARGEST_STATEMENT_NUMBER;
 
 /* Messages of the statement handlers (set 883) and the cut-text warning. */
 enum : int {

@@ -659,6 +659,11 @@ enum : int {
     ORV_TOKEN_ORVDS = 14,
 };
 
+/* Largest magnitude of a number in a statement: every whole number up to it
+ * is exact in a double.  The lexer refuses a larger literal, and the event
+ * data set readers a larger value where a statement takes a number. */
+constexpr double ORV_LARGEST_STATEMENT_NUMBER = 9007199254740992.0; /* 2^53 */
+
 /* ---- Host resources (wtrscrt, wtrsset, wtrsdel). */
 
 /* The resource table as a clean-up routine reads it: a resource id holds the

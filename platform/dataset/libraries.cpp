@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "host/host_records.h"
+#include "host/variable_names.h"
 #include "platform/log.h"
 #include "platform/regular_file.h"
 
@@ -26,9 +27,6 @@ namespace orvhost {
 namespace {
 
 constexpr const char *kWork = "WORK";
-
-bool isNameStart(unsigned char c) { return std::isalpha(c) != 0 || c == '_'; }
-bool isNamePart(unsigned char c) { return std::isalnum(c) != 0 || c == '_'; }
 
 /* A fresh directory for WORK under $TMPDIR (or /tmp); "" on failure. */
 std::string makeTemporaryDirectory()
@@ -119,14 +117,7 @@ void forgetFileOnSignals(const std::string &path)
         if (fileSlotUsed[slot].load() && path == filesForSignals[slot]) fileSlotUsed[slot].store(false);
 }
 
-bool isValidName(std::string_view name, size_t maxLength)
-{
-    if (name.empty() || name.size() > maxLength) return false;
-    if (!isNameStart(static_cast<unsigned char>(name[0]))) return false;
-    for (char c : name)
-        if (!isNamePart(static_cast<unsigned char>(c))) return false;
-    return true;
-}
+bool isValidName(std::string_view name, size_t maxLength) { return orvIsName(name.data(), name.size(), maxLength); }
 
 Libraries::~Libraries()
 {

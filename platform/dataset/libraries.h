@@ -24,8 +24,8 @@
 
 namespace orvhost {
 
-/* True when name is 1 to maxLength characters: a letter or '_', then
- * letters, digits or '_'. */
+/* True when name is 1 to maxLength bytes: an ASCII letter or '_', then
+ * ASCII letters, digits or '_' (orvIsName). */
 bool isValidName(std::string_view name, size_t maxLength);
 
 /* name in upper case: names are the same in any case. */

@@ -26,10 +26,6 @@ char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
 constexpr const char kPunctuation[] = "(),-/:=";
 
-/* Largest magnitude of a numeric literal: every whole number up to it is
- * exact in a double, and it is far beyond any option's range. */
-constexpr double kLargestLiteral = 9007199254740992.0; /* 2^53 */
-
 std::string shownCharacter(char c) { return "'" + shownText(std::string_view(&c, 1)) + "'"; }
 
 }  // namespace
@@ -278,7 +274,7 @@ void Lexer::readNumber(Token &token)
     double value = std::strtod(token.text.c_str(), nullptr);
     /* Overflow gives infinity and underflow a denormal or zero: neither is
      * the number written, and no option value can hold it. */
-    if (errno == ERANGE || !(std::fabs(value) <= kLargestLiteral)) {
+    if (errno == ERANGE || !(std::fabs(value) <= ORV_LARGEST_STATEMENT_NUMBER)) {
         error(token.offset, "The number " + shownText(token.text) +
                                 " is out of range: a number in a statement must lie within "
                                 "plus or minus 9007199254740992 (2 to the power 53).");

@@ -1,17 +1,20 @@
 /*
  * datekey_input_test.cpp - the EVENTDS option text, LOCALE= against a
- * list's locale, the keyword columns of event data-set rows, and the
- * summary column name of a dummy output, each over a case table; values
- * worked out by hand.
+ * list's locale, the keyword columns of event data-set rows, the values and
+ * names with which such a row is left out, and the summary column name of
+ * a dummy output, each over a case table; values worked out by hand.
  */
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "event/datekey_statements.h"
+#include "event/event_data_checks.h"
+#include "event/event_data_columns.h"
 #include "event/event_data_read.h"
 #include "event/event_data_rows.h"
 #include "event/event_datasets.h"
@@ -188,6 +191,9 @@ TEST(EventDataRead, KeywordColumns)
         {"k4 temp ramp", "DATEKEY", 7, "TEMPRAMP", 4, "OR", 8},
         {"k5 unknown", "MIXED", -1, "SPIKE", 0, "SUM", 0},
         {"k6 predefcomp log minmag", "predefcomp", 6, "log", 10, "minmag", 5},
+        {"k7 the statements' short type words", "SIMPLE", 1, "lin", 6, "mult", 6},
+        {"k8 inv", ".", 0, "INV", 9, "and", 7},
+        {"k9 logarithmic", ".", 0, "LOGARITHMIC", 10, "MINNZ", 4},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
@@ -210,8 +216,8 @@ TEST(EventDataRead, KeywordColumns)
     }
 }
 
-/* Durations of a row: missing (ordinary or special) is ALL (-1), a
- * negative value is not given (missing), others stay. */
+/* Durations of a row: missing (ordinary or special) is ALL (-1), others
+ * stay (a negative one is refused by the checks below). */
 TEST(EventDataRead, DurationsOfARow)
 {
     struct Case {
@@ -223,7 +229,6 @@ TEST(EventDataRead, DurationsOfARow)
     const Case cases[] = {
         {"d1 ordinary missing", orvMissing(), -1},
         {"d2 special missing .A", special, -1},
-        {"d3 negative", -2, orvMissing()},
         {"d4 zero", 0, 0},
         {"d5 three", 3, 3},
     };
@@ -238,6 +243,103 @@ TEST(EventDataRead, DurationsOfARow)
             EXPECT_EQ(q.durationAfter, c.expected);
         }
         EXPECT_EQ(q.durationBefore, 0);
+    }
+}
+
+/* The column of a row whose value no event statement could give: each case
+ * sets one column of the initial row; refused: that column is named, else
+ * the row is read (-1). */
+TEST(EventDataChecks, ValuesNoStatementGives)
+{
+    struct Case {
+        const char *id;
+        int column;
+        const char *text; /* null: a number column */
+        double number;
+        bool refused;
+    };
+    const double special = std::bit_cast<double>(orvLetterMissingBits(0));
+    const double inf = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {"v1 month", ZTSEV_COL_DATEINTRVL, "month", 0, false},
+        {"v2 no interval", ZTSEV_COL_DATEINTRVL, "FOO", 0, true},
+        {"v3 multiplier 0", ZTSEV_COL_DATEINTRVL, "MONTH0", 0, true},
+        {"v4 dthour", ZTSEV_COL_DTINTRVL, "DTHOUR", 0, false},
+        {"v5 no datetime interval", ZTSEV_COL_DTINTRVL, "FORTNIGHT", 0, true},
+        {"v6 type lin", ZTSEV_COL_TYPE, "lin", 0, false},
+        {"v7 type what", ZTSEV_COL_TYPE, "WHAT", 0, true},
+        {"v8 rule xor", ZTSEV_COL_RULE, "XOR", 0, true},
+        {"v9 rule or", ZTSEV_COL_RULE, "OR", 0, false},
+        {"v10 slope before decay", ZTSEV_COL_SLOPE_BEF, "DECAY", 0, false},
+        {"v11 slope after up", ZTSEV_COL_SLOPE_AFT, "UP", 0, true},
+        {"v12 shift 32767", ZTSEV_COL_SHIFT, nullptr, 32767, false},
+        {"v13 shift -32767", ZTSEV_COL_SHIFT, nullptr, -32767, false},
+        {"v14 shift 99999", ZTSEV_COL_SHIFT, nullptr, 99999, true},
+        {"v15 shift -32768", ZTSEV_COL_SHIFT, nullptr, -32768, true},
+        {"v16 shift 2.5", ZTSEV_COL_SHIFT, nullptr, 2.5, true},
+        {"v17 duration before 0", ZTSEV_COL_DUR_BEFORE, nullptr, 0, false},
+        {"v18 duration before -1", ZTSEV_COL_DUR_BEFORE, nullptr, -1, true},
+        {"v19 duration before -2", ZTSEV_COL_DUR_BEFORE, nullptr, -2, true},
+        {"v20 duration before 2.5", ZTSEV_COL_DUR_BEFORE, nullptr, 2.5, true},
+        {"v21 duration after 32767", ZTSEV_COL_DUR_AFTER, nullptr, 32767, false},
+        {"v22 duration after 32768", ZTSEV_COL_DUR_AFTER, nullptr, 32768, true},
+        {"v23 duration after 1e9", ZTSEV_COL_DUR_AFTER, nullptr, 1e9, true},
+        {"v24 duration after .A (ALL)", ZTSEV_COL_DUR_AFTER, nullptr, special, false},
+        {"v25 value 2^53", ZTSEV_COL_VALUE, nullptr, 9007199254740992.0, false},
+        {"v26 value -2^53", ZTSEV_COL_VALUE, nullptr, -9007199254740992.0, false},
+        {"v27 value 2^53 + 2", ZTSEV_COL_VALUE, nullptr, 9007199254740994.0, true},
+        {"v28 value 1e308", ZTSEV_COL_VALUE, nullptr, 1e308, true},
+        {"v29 value -1e308", ZTSEV_COL_VALUE, nullptr, -1e308, true},
+        {"v30 value -inf", ZTSEV_COL_VALUE, nullptr, -inf, true},
+        {"v31 value missing", ZTSEV_COL_VALUE, nullptr, orvMissing(), false},
+        {"v32 TC parameter -5, as TCPARM=-5", ZTSEV_COL_TCPARM, nullptr, -5, false},
+        {"v33 TC parameter inf", ZTSEV_COL_TCPARM, nullptr, inf, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        ZTSEV_ROWBUF row{};
+        ZTSEVInitBuf(&row);
+        auto *field = reinterpret_cast<uint8_t *>(&row) + ztsevColumns()[size_t(c.column)].offset;
+        if (c.text != nullptr) {
+            auto *text = reinterpret_cast<ORV_COUNTED_NAME *>(field);
+            std::memset(text->text, ' ', sizeof text->text);
+            std::memcpy(text->text, c.text, std::strlen(c.text));
+        } else {
+            std::memcpy(field, &c.number, sizeof c.number);
+        }
+        ZTSEVLeftJustBuf(&row);
+        EXPECT_EQ(ztsevRefusedColumn(&row), c.refused ? c.column : -1);
+    }
+}
+
+/* Names a row may have: a variable name of at most 32 bytes (ASCII
+ * letters, digits and '_', not a digit first). */
+TEST(EventDataChecks, NamesThatAreNoVariableNames)
+{
+    struct Case {
+        const char *id;
+        std::string name;
+        ZtsevNameVerdict verdict;
+    };
+    std::string accents;
+    for (int k = 0; k < 32; ++k) accents += "\u00e9";
+    const Case cases[] = {
+        {"n1 letters", "promo", ZtsevNameVerdict::Fits},
+        {"n2 underscore, then digits", "_2020x", ZtsevNameVerdict::Fits},
+        {"n3 32 bytes", std::string(32, 'a'), ZtsevNameVerdict::Fits},
+        {"n4 33 bytes", std::string(33, 'a'), ZtsevNameVerdict::TooLong},
+        {"n5 accented letter", "\u00e9v\u00e9nement", ZtsevNameVerdict::NotVariable},
+        {"n6 32 accented letters, 64 bytes", accents, ZtsevNameVerdict::NotVariable},
+        {"n7 CJK", "\u540d\u524d", ZtsevNameVerdict::NotVariable},
+        {"n8 comma", "a,b", ZtsevNameVerdict::NotVariable},
+        {"n9 NUL inside", std::string("x\0y", 3), ZtsevNameVerdict::NotVariable},
+        {"n10 digit first", "1abc", ZtsevNameVerdict::NotVariable},
+        {"n11 blank inside", "a b", ZtsevNameVerdict::NotVariable},
+        {"n12 blank", "", ZtsevNameVerdict::Fits},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(ztsevJudgeName(c.name.data(), int(c.name.size())), c.verdict);
     }
 }
 

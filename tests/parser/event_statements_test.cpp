@@ -4,11 +4,14 @@
  * modules, and the timing-value groups the action callback sees for
  * single values and ranges.  Codes are those of the date-key numbering
  * (holidays from 20 in registry order, season n of an interval at its first
- * code + n), typed here from that numbering, not from the grammar.
+ * code + n), typed here from that numbering, not from the grammar.  The
+ * grammar's ranges of SHIFT= and DURATION= are those the event data set
+ * readers hold rows to (statement_options.h).
  */
 #include <string>
 #include <vector>
 
+#include "event/statement_options.h"
 #include "tests/parser/parse_fixture.h"
 
 namespace {
@@ -124,6 +127,41 @@ TEST_F(EventStatement, EachValueAndEachRangeIsOneTimingGroup)
         ASSERT_EQ(run.status, 0) << run.log;
         EXPECT_EQ(doublesOf(run.procedure()->next->options[kValues]), c.stored);
         EXPECT_EQ(timingCalls, c.calls);
+    }
+}
+
+/* The grammar takes SHIFT= and DURATION= up to the limits the event data
+ * set readers take, and refuses one past them: the two cannot drift apart. */
+TEST_F(EventStatement, QualifierRangesAreTheDataSetReadersRanges)
+{
+    const std::string shift = std::to_string(ZTSEV_SHIFT_LIMIT), duration = std::to_string(ZTSEV_DURATION_LIMIT);
+    const std::string shiftPast = std::to_string(ZTSEV_SHIFT_LIMIT + 1);
+    const std::string durationPast = std::to_string(ZTSEV_DURATION_LIMIT + 1);
+    /* The next double past the largest number is 2 above it. */
+    const std::string number = std::to_string(int64_t(ZTSEV_NUMBER_LIMIT));
+    const std::string numberPast = std::to_string(int64_t(ZTSEV_NUMBER_LIMIT) + 2);
+    struct Case {
+        std::string id;
+        std::string options;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"q1 shift at the upper limit", "SHIFT=" + shift, true},
+        {"q2 shift at the lower limit", "SHIFT=-" + shift, true},
+        {"q3 shift past the upper limit", "SHIFT=" + shiftPast, false},
+        {"q4 shift past the lower limit", "SHIFT=-" + shiftPast, false},
+        {"q5 duration at its limit", "BEFORE=(DURATION=" + duration + ")", true},
+        {"q6 duration past its limit", "AFTER=(DURATION=" + durationPast + ")", false},
+        {"q7 negative duration", "BEFORE=(DURATION=-1)", false},
+        {"q8 value at the largest number", "VALUE=-" + number, true},
+        {"q9 value past the largest number", "VALUE=" + numberPast, false},
+        {"q10 TC parameter past the largest number", "TCPARM=" + numberPast, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        orvtest::ParseRun run = vornak("VORNAK; EVENTDEF e = 1 / " + c.options + ";");
+        EXPECT_EQ(run.status == 0, c.taken) << run.log;
+        TearDown();
     }
 }
 
