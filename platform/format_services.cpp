@@ -120,8 +120,9 @@ int yearCutoff()
  * handle is not used (callers report a failing status themselves).
  * Outputs: *formatCodeOut (when not null) the format code: the identifier,
  * with the decimals when the name wrote some (up to the format's most),
- * ORV_NO_FORMAT on failure; *formatInfoOut (a FORMAT_INFO, when not null) the widths,
- * decimals and category, and the width and decimals the name carried.
+ * ORV_NO_FORMAT on failure; *formatInfoOut (a FORMAT_INFO, when not null)
+ * the widths, decimals and category, and the width and decimals the name
+ * carried.
  * Returns 0; kFormatStatusNotFound for a name the host does not know or
  * that is no format name; kFormatStatusBadArgument for a null name, a
  * negative length or another kind.
@@ -215,11 +216,11 @@ int xfrshow(int64_t formatCode, char *buffer, int bufferLength)
 /*
  * Renders a number with a format code into a text field of |width|
  * characters, with the code's decimals, else the format's default ones
- * (ORV_NO_FORMAT renders as BEST).  A positive width fills the whole field, right-aligned with
- * leading blanks; a negative width writes the text left-justified and
- * nothing after it (the rest of the field keeps its bytes), so a caller
- * that cleared the field finds the text's end.  A value that does not fit
- * gives |width| asterisks either way.
+ * (ORV_NO_FORMAT renders as BEST).  A positive width fills the whole
+ * field, right-aligned with leading blanks; a negative width writes the
+ * text left-justified and nothing after it (the rest of the field keeps
+ * its bytes), so a caller that cleared the field finds the text's end.  A
+ * value that does not fit gives |width| asterisks either way.
  * Returns 0; kFormatStatusNotFound for an unknown code;
  * kFormatStatusBadArgument for a null field, a width of 0 or above 32767
  * in magnitude, or a character format.  The field is untouched on failure.

@@ -21,8 +21,8 @@
  * 108 / 1008 (with / without BY variables) time IDs that cannot be used;
  * 116 / 1016 out of memory.  A read that the host failed (data not sorted
  * by the BY variables) sets the stop flag and raises nothing: the host
- * logged it and fails the step itself.  Messages use msgs.main, and msgs.noGroup for
- * a group without observations.
+ * logged it and fails the step itself.  Messages use msgs.main, and
+ * msgs.noGroup for a group without observations.
  */
 void kivevin(PROC_STATE *state, KIV_MESSAGES msgs);
 
