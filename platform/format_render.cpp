@@ -117,6 +117,30 @@ Forms fForms(double value, int decimals)
     return forms;
 }
 
+/* text (a fixedText) with a comma between each group of three digits of
+ * its whole part: "-1234567.5" becomes "-1,234,567.5". */
+std::string grouped(const std::string &text)
+{
+    const size_t first = text[0] == '-' ? 1 : 0;
+    const size_t end = std::min(text.find('.'), text.size());
+    std::string result = text.substr(0, first);
+    for (size_t i = first; i < end; ++i) {
+        if (i > first && (end - i) % 3 == 0) result += ',';
+        result += text[i];
+    }
+    return result + text.substr(end);
+}
+
+/* COMMA: the grouped forms of F, then F's own. */
+Forms commaForms(double value, int decimals)
+{
+    Forms forms = fForms(value, decimals);
+    Forms result;
+    for (const std::string &form : forms) result.push_back(grouped(form));
+    result.insert(result.end(), forms.begin(), forms.end());
+    return result;
+}
+
 Forms intForms(double value) { return {fixedText(std::round(value), 0)}; }
 
 /* BEST: the whole number when the value is one, then for each count of
@@ -346,6 +370,7 @@ Forms formsOf(const FormatSpec &spec, double value, int width, int decimals)
     if (calendar && !dayOfValue(spec.family, value, &day, &seconds)) return {};
     switch (spec.identifier) {
     case kFormatF: return fForms(value, decimals);
+    case kFormatComma: return commaForms(value, decimals);
     case kFormatBest:
     case kFormatD: return bestForms(value);
     case kFormatInt: return intForms(value);

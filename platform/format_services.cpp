@@ -9,8 +9,9 @@
  * xfxin, xpsstr.  Record layouts: host/format_records.h; the catalogue and
  * the renderings: platform/formats.h.
  *
- * A format code is the format's identifier (platform/formats.h); width and
- * decimals travel beside it.  Names and texts arrive as pointer and length
+ * A format code is the format's identifier, with the decimals of a name
+ * that wrote them (platform/formats.h, kDecimalsCodeUnit); the width
+ * travels beside it.  Names and texts arrive as pointer and length
  * and need no terminator; nothing is ever written past a given length.
  */
 #include <algorithm>
@@ -43,12 +44,22 @@ constexpr int kNameDoesNotDivide = -1;
 /* Widest field that xpfs fills. */
 constexpr int kMaxFieldWidth = 32767;
 
-/* The format of a code: kNoFormat, or an identifier of the catalogue.
+/* A format code divided: the identifier (kNoFormat too) and the decimals
+ * it renders with (-1: the format's own).  False for a code that names no
+ * format of the catalogue, or more decimals than the format takes.
  * Checked as a 64-bit value before it is narrowed. */
-bool knownCode(int64_t code)
+bool splitCode(int64_t code, int *identifier, int *decimals)
 {
+    *identifier = orvhost::kNoFormat;
+    *decimals = -1;
     if (code == orvhost::kNoFormat) return true;
-    return code > 0 && code < orvhost::kNoFormat && orvhost::findFormat(int(code)) != nullptr;
+    if (code <= 0) return false;
+    const int64_t id = code % orvhost::kDecimalsCodeUnit, given = code / orvhost::kDecimalsCodeUnit;
+    const FormatSpec *spec = id < orvhost::kNoFormat ? orvhost::findFormat(int(id)) : nullptr;
+    if (spec == nullptr || given > spec->maxDecimals) return false;
+    *identifier = int(id);
+    if (given > 0) *decimals = int(given);
+    return true;
 }
 
 std::string_view trimBlanks(std::string_view text)
@@ -107,9 +118,11 @@ int yearCutoff()
  * with or without width and decimals: "date", "DATE9.", "F8.2"); kind
  * ORV_FORMAT_KIND_FORMAT ('F') or ORV_FORMAT_KIND_INFORMAT ('I'); the log
  * handle is not used (callers report a failing status themselves).
- * Outputs: *formatCodeOut (when not null) the identifier, ORV_NO_FORMAT on
- * failure; *formatInfoOut (a FORMAT_INFO, when not null) the widths,
- * decimals and category, and the width and decimals the name carried.
+ * Outputs: *formatCodeOut (when not null) the format code: the identifier,
+ * with the decimals when the name wrote some (up to the format's most),
+ * ORV_NO_FORMAT on failure; *formatInfoOut (a FORMAT_INFO, when not null)
+ * the widths, decimals and category, and the width and decimals the name
+ * carried.
  * Returns 0; kFormatStatusNotFound for a name the host does not know or
  * that is no format name; kFormatStatusBadArgument for a null name, a
  * negative length or another kind.
@@ -135,7 +148,8 @@ int xfrname(void *, const char *name, int nameLength, int kind, void *formatInfo
         info.category = categoryOf(spec->family);
         std::memcpy(formatInfoOut, &info, sizeof info);
     }
-    if (formatCodeOut != nullptr) *formatCodeOut = spec->identifier;
+    if (formatCodeOut != nullptr)
+        *formatCodeOut = spec->identifier + orvhost::kDecimalsCodeUnit * std::min(parts.decimals, spec->maxDecimals);
     return 0;
 }
 
@@ -191,8 +205,9 @@ int xfrshow(int64_t formatCode, char *buffer, int bufferLength)
     if (buffer == nullptr || bufferLength < 1) return kFormatStatusBadArgument;
     std::memset(buffer, ' ', size_t(bufferLength));
     if (formatCode == ORV_NO_FORMAT) return 0;
-    if (!knownCode(formatCode)) return kFormatStatusNotFound;
-    const std::string name = orvhost::formatNameOf(int(formatCode));
+    int identifier = 0, decimals = 0;
+    if (!splitCode(formatCode, &identifier, &decimals)) return kFormatStatusNotFound;
+    const std::string name = orvhost::formatNameOf(identifier);
     if (name.size() > size_t(bufferLength)) return kFormatStatusBadArgument;
     std::memcpy(buffer, name.data(), name.size());
     return 0;
@@ -200,12 +215,12 @@ int xfrshow(int64_t formatCode, char *buffer, int bufferLength)
 
 /*
  * Renders a number with a format code into a text field of |width|
- * characters, with the format's default decimals (ORV_NO_FORMAT renders as
- * BEST).  A positive width fills the whole field, right-aligned with
- * leading blanks; a negative width writes the text left-justified and
- * nothing after it (the rest of the field keeps its bytes), so a caller
- * that cleared the field finds the text's end.  A value that does not fit
- * gives |width| asterisks either way.
+ * characters, with the code's decimals, else the format's default ones
+ * (ORV_NO_FORMAT renders as BEST).  A positive width fills the whole
+ * field, right-aligned with leading blanks; a negative width writes the
+ * text left-justified and nothing after it (the rest of the field keeps
+ * its bytes), so a caller that cleared the field finds the text's end.  A
+ * value that does not fit gives |width| asterisks either way.
  * Returns 0; kFormatStatusNotFound for an unknown code;
  * kFormatStatusBadArgument for a null field, a width of 0 or above 32767
  * in magnitude, or a character format.  The field is untouched on failure.
@@ -214,9 +229,10 @@ int xpfs(int64_t formatCode, double value, char *field, int width)
 {
     if (field == nullptr || width == 0 || width < -kMaxFieldWidth || width > kMaxFieldWidth)
         return kFormatStatusBadArgument;
-    if (!knownCode(formatCode)) return kFormatStatusNotFound;
+    int identifier = 0, decimals = 0;
+    if (!splitCode(formatCode, &identifier, &decimals)) return kFormatStatusNotFound;
     std::string text;
-    const int status = orvhost::formatValue(int(formatCode), value, width < 0 ? -width : width, -1, &text);
+    const int status = orvhost::formatValue(identifier, value, width < 0 ? -width : width, decimals, &text);
     if (status != 0) return status;
     if (width < 0) text.erase(0, text.find_first_not_of(' '));
     std::memcpy(field, text.data(), text.size());
@@ -225,9 +241,10 @@ int xpfs(int64_t formatCode, double value, char *field, int width)
 
 /*
  * Reads a number from text (textLength bytes) with an informat code into
- * *valueOut (ORV_NO_FORMAT reads as F); two-digit years follow the host's
- * year cut-off.  An empty or all-blank text, or ".", reads as the ordinary
- * missing value.
+ * *valueOut (ORV_NO_FORMAT reads as F; the code's decimals are those a
+ * number without a point has, as readValue takes them); two-digit years
+ * follow the host's year cut-off.  An empty or all-blank text, or ".",
+ * reads as the ordinary missing value.
  * Returns 0; kInformatStatusInvalid for a text the informat cannot read;
  * kFormatStatusNotFound for an unknown code; kFormatStatusBadArgument for
  * a null valueOut, a null text with a positive length, a negative length or
@@ -239,9 +256,10 @@ int xfxin(int64_t informatCode, const char *text, int textLength, double *valueO
     if (valueOut == nullptr) return kFormatStatusBadArgument;
     *valueOut = orvMissing();
     if (textLength < 0 || (text == nullptr && textLength > 0)) return kFormatStatusBadArgument;
-    if (!knownCode(informatCode)) return kFormatStatusNotFound;
+    int identifier = 0, decimals = 0;
+    if (!splitCode(informatCode, &identifier, &decimals)) return kFormatStatusNotFound;
     const std::string_view input = text == nullptr ? std::string_view() : std::string_view(text, size_t(textLength));
-    return orvhost::readValue(int(informatCode), input, 0, yearCutoff(), valueOut);
+    return orvhost::readValue(identifier, input, std::max(decimals, 0), yearCutoff(), valueOut);
 }
 
 /*

@@ -60,13 +60,18 @@
  *  23 $             8   1..32767  -        the same
  *  24 D            12   1..32     -        as BEST: the most significant
  *                                           digits that fit
+ *  25 COMMA         6   1..32     0..31    "1,234.50": fixed with d decimals and a
+ *                                           comma between groups of three digits;
+ *                                           fewer decimals when it does not fit,
+ *                                           then the forms of F
  *
  * Missing values show as "." or their letter ("A" to "Z", "_"),
  * right-aligned, with every numeric format.  kNoFormat (99) renders as
  * BEST.  The informat of each row reads every form of its row that carries
  * the whole value (DATE reads "06JAN2020", "6jan20", "06-JAN-2020"; not
  * "06JAN", which has no year), and the number informats F, BEST and INT
- * read ordinary numbers (INT only whole ones).
+ * read ordinary numbers (INT only whole ones), COMMA also with commas
+ * between the digits ("1,234.5").
  */
 #include "platform/formats.h"
 
@@ -105,9 +110,11 @@ constexpr FormatSpec kFormats[] = {
     {"$CHAR", kFormatChar, F::Character, 8, 1, 32767, 0, 0},
     {"$", kFormatDollar, F::Character, 8, 1, 32767, 0, 0},
     {"D", kFormatD, F::Numeric, 12, 1, 32, 0, 0},
+    {"COMMA", kFormatComma, F::Numeric, 6, 1, 32, 0, 31},
 };
-static_assert(std::size(kFormats) == kFormatD, "one row per FormatId");
+static_assert(std::size(kFormats) == kFormatComma, "one row per FormatId");
 static_assert(std::size(kFormats) < kNoFormat, "identifiers must stay below kNoFormat");
+static_assert(kNoFormat < kDecimalsCodeUnit, "a code's identifier lies below its decimals");
 
 constexpr bool identifiersArePositions()
 {

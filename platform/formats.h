@@ -17,6 +17,7 @@
 #ifndef ORV_PLATFORM_FORMATS_H
 #define ORV_PLATFORM_FORMATS_H
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,6 +25,12 @@
 namespace orvhost {
 
 constexpr int kNoFormat = 99;
+
+/* A format code, as the format services hand them to the modules, is a
+ * format's identifier; a name that writes decimals ("F8.2", "COMMA12.2")
+ * gives its identifier plus the decimals times kDecimalsCodeUnit, and that
+ * code renders with those decimals.  Identifiers stay below the unit. */
+constexpr int64_t kDecimalsCodeUnit = 0x100;
 
 enum class FormatFamily { Numeric, Date, DateTime, Time, Character };
 
@@ -55,6 +62,7 @@ enum FormatId : int {
     kFormatChar,
     kFormatDollar,
     kFormatD,
+    kFormatComma,
 };
 
 /* Host statuses of the format services (0 is success).  Their texts are in

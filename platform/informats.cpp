@@ -353,8 +353,13 @@ int readValue(int identifier, std::string_view text, int decimals, int yearCutof
     bool ok = false;
     switch (spec->family) {
     case FormatFamily::Numeric:
-        ok = spec->identifier == kFormatInt ? readInteger(upper, &value)
-                                            : readNumber(upper, std::clamp(decimals, 0, spec->maxDecimals), &value);
+        if (spec->identifier == kFormatInt) {
+            ok = readInteger(upper, &value);
+        } else {
+            std::string digits = upper;
+            if (spec->identifier == kFormatComma) std::erase(digits, ',');
+            ok = readNumber(digits, std::clamp(decimals, 0, spec->maxDecimals), &value);
+        }
         break;
     case FormatFamily::Time: {
         Scanner s(upper);

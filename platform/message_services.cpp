@@ -62,7 +62,12 @@ void xprrlog(void *, int status)
 {
     Host &host = Host::current();
     if (host.catalogue().find(orvhost::kHostStatusMessageSet, status) != nullptr) {
-        host.logMessage(orvhost::kHostStatusMessageSet, status, {});
+        /* A failing utility file's text says why: the temporary file's
+         * directory and the system's reason. */
+        std::vector<MessageArg> args;
+        if (status == orvhost::kUtilityStatusIoFailure)
+            args.push_back({MessageArg::Type::Text, 0, 0, host.utilityFiles().lastFailure()});
+        host.logMessage(orvhost::kHostStatusMessageSet, status, args);
         return;
     }
     char text[64];

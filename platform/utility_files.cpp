@@ -17,14 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/log.h"
+
 namespace orvhost {
 
 /* One utility file.  Invariant: 0 <= position_ <= size_; while fd_ < 0 the
  * bytes are bytes_ and bytes_.size() == size_, afterwards they are the
- * temporary file's and bytes_ is empty. */
+ * temporary file's (in directory_) and bytes_ is empty.  Every
+ * kUtilityStatusIoFailure leaves its reason in failures_. */
 class UtilityFile {
 public:
-    explicit UtilityFile(int64_t spillLimit) : spillLimit_(spillLimit) {}
+    UtilityFile(int64_t spillLimit, UtilityFileFailures &failures) : spillLimit_(spillLimit), failures_(failures) {}
     ~UtilityFile()
     {
         if (fd_ >= 0) ::close(fd_);
@@ -42,7 +45,7 @@ public:
         if (fd_ < 0) {
             std::memcpy(buffer, bytes_.data() + position_, size_t(length));
         } else if (!readSpilled(static_cast<unsigned char *>(buffer), length)) {
-            return kUtilityStatusIoFailure;
+            return failed(temporaryFault("read"));
         }
         position_ += length;
         return 0;
@@ -55,7 +58,7 @@ public:
         int64_t end = position_ + length;
         if (fd_ < 0 && end > spillLimit_ && !spill()) return kUtilityStatusIoFailure;
         if (fd_ < 0) {
-            if (end > size_ && !makeRoom(end)) return kUtilityStatusIoFailure;
+            if (end > size_ && !makeRoom(end)) return failed("memory ran out");
             /* The bytes up to the old end are overwritten, the rest
              * appended: no byte is cleared first only to be copied over. */
             const auto *bytes = static_cast<const unsigned char *>(buffer);
@@ -63,12 +66,13 @@ public:
             std::memcpy(bytes_.data() + position_, bytes, size_t(overwritten));
             bytes_.insert(bytes_.end(), bytes + overwritten, bytes + length);
         } else if (dropReadAhead(), !writeAt(static_cast<const unsigned char *>(buffer), length, position_)) {
+            const int status = failed(temporaryFault("written"));
             /* A partly written extension is cut off again, so that a failed
              * write leaves the file as it was. */
             if (end > size_) {
                 [[maybe_unused]] bool restored = ::ftruncate(fd_, off_t(size_)) == 0;
             }
-            return kUtilityStatusIoFailure;
+            return status;
         }
         position_ = end;
         size_ = std::max(size_, end);
@@ -89,7 +93,7 @@ private:
         if (fd_ < 0) {
             bytes_.resize(size_t(position_)); /* shrinking never allocates */
         } else if (dropReadAhead(), ::ftruncate(fd_, off_t(position_)) != 0) {
-            return kUtilityStatusIoFailure;
+            return failed(temporaryFault("cut"));
         }
         size_ = position_;
         return 0;
@@ -113,17 +117,22 @@ private:
     }
 
     /* Moves the bytes to a new temporary file; false (and the file still in
-     * memory) when it cannot be created or written. */
+     * memory, the reason in failures_) when it cannot be created or
+     * written. */
     bool spill()
     {
         const char *directory = std::getenv("TMPDIR");
-        std::string path = directory != nullptr && *directory != '\0' ? directory : "/tmp";
-        path += "/orvhost-utility-XXXXXX";
+        directory_ = directory != nullptr && *directory != '\0' ? directory : "/tmp";
+        std::string path = directory_ + "/orvhost-utility-XXXXXX";
         int fd = ::mkostemp(path.data(), O_CLOEXEC);
-        if (fd < 0) return false;
+        if (fd < 0) {
+            failed("no temporary file can be made in " + shownPath(directory_) + " (" + std::strerror(errno) + ")");
+            return false;
+        }
         ::unlink(path.c_str()); /* anonymous from now on: gone when closed */
         fd_ = fd;
         if (!writeAt(bytes_.data(), size_, 0)) {
+            failed(temporaryFault("written"));
             ::close(fd_);
             fd_ = -1;
             return false;
@@ -160,8 +169,26 @@ private:
 
     void dropReadAhead() { aheadLength_ = 0; }
 
+    /* Keeps reason as the latest failure's; kUtilityStatusIoFailure. */
+    int failed(std::string reason)
+    {
+        failures_.reason = std::move(reason);
+        return kUtilityStatusIoFailure;
+    }
+
+    /* The reason of a failed action on the temporary file, from errno. */
+    std::string temporaryFault(const char *action) const
+    {
+        return std::string("its temporary file in ") + shownPath(directory_) + " cannot be " + action + " (" +
+               std::strerror(errno) + ")";
+    }
+
     bool writeAt(const unsigned char *data, int64_t length, int64_t offset)
     {
+        if (failures_.writeErrorForTests != 0) {
+            errno = failures_.writeErrorForTests;
+            return false;
+        }
         return transferAll(::pwrite, fd_, data, length, offset);
     }
 
@@ -171,13 +198,14 @@ private:
     }
 
     /* Repeats a positioned read or write until all length bytes moved;
-     * false on an error or when the file ends first. */
+     * false on an error or when the file ends first (errno then EIO). */
     template <typename Transfer, typename Byte>
     static bool transferAll(Transfer transfer, int fd, Byte *data, int64_t length, int64_t offset)
     {
         while (length > 0) {
             ssize_t done = transfer(fd, data, size_t(length), off_t(offset));
             if (done < 0 && errno == EINTR) continue;
+            if (done == 0) errno = EIO;
             if (done <= 0) return false;
             data += done;
             length -= done;
@@ -189,6 +217,8 @@ private:
     static constexpr int64_t kReadAheadBytes = int64_t{1} << 20;
 
     int64_t spillLimit_;
+    UtilityFileFailures &failures_;
+    std::string directory_; /* of the temporary file, once spilled */
     std::vector<unsigned char> bytes_;
     std::vector<unsigned char> ahead_;
     int64_t aheadStart_ = 0;
@@ -228,12 +258,15 @@ int UtilityFiles::open(void **fileOut, const void *openRecord)
     if (openRecord == nullptr) return kUtilityStatusBadOpenRecord;
     UTILITY_OPEN_RECORD record;
     std::memcpy(&record, openRecord, sizeof record);
-    if (opensBeforeFault_ >= 0 && opensBeforeFault_-- == 0) return kUtilityStatusIoFailure;
+    if (opensBeforeFault_ >= 0 && opensBeforeFault_-- == 0) {
+        failures_.reason = "an open was made to fail for a test";
+        return kUtilityStatusIoFailure;
+    }
     if (std::memcmp(record.memberType, "UTILITY ", sizeof record.memberType) != 0 ||
         record.openFlags != ORV_UTILITY_OPEN_FLAGS)
         return kUtilityStatusBadOpenRecord;
     uintptr_t handle = nextHandle_++;
-    files_.emplace(handle, std::make_unique<UtilityFile>(spillLimit_));
+    files_.emplace(handle, std::make_unique<UtilityFile>(spillLimit_, failures_));
     *fileOut = reinterpret_cast<void *>(handle);
     return 0;
 }

@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "host/host_records.h"
@@ -40,12 +41,21 @@ constexpr int kUtilityStatusBadOpenRecord = int(0x8004C001u); /* no record, wron
 constexpr int kUtilityStatusBadFile = int(0x8004C002u);       /* not a live utility file */
 constexpr int kUtilityStatusBadArgument = int(0x8004C003u);   /* null pointer or negative length */
 constexpr int kUtilityStatusBadPosition = int(0x8004C004u);   /* beyond the end, or not an offset */
-constexpr int kUtilityStatusIoFailure = int(0x8004C005u);     /* temporary file or memory failed */
+constexpr int kUtilityStatusIoFailure = int(0x8004C005u);     /* temporary file or memory failed:
+                                                                 lastFailure() tells how */
 
 /* Files grow in memory up to this many bytes by default. */
 constexpr int64_t kDefaultUtilitySpillLimit = int64_t{8} << 20;
 
 class UtilityFile;
+
+/* What the files of one UtilityFiles share: the reason of their latest
+ * kUtilityStatusIoFailure, and a fault that tests put on their temporary
+ * files. */
+struct UtilityFileFailures {
+    std::string reason;
+    int writeErrorForTests = 0; /* an errno that every write of a temporary file fails with; 0: none */
+};
 
 class UtilityFiles {
 public:
@@ -115,8 +125,20 @@ public:
      * fault off. */
     void failOpenForTests(int64_t opensBefore);
 
+    /* For tests: from now on every write of a temporary file fails with the
+     * system error `error` (an errno value such as ENOSPC); 0 turns the
+     * fault off. */
+    void failTemporaryWritesForTests(int error) { failures_.writeErrorForTests = error; }
+
     /* Bytes read from the files so far (by reads that succeeded). */
     int64_t bytesRead() const { return bytesRead_; }
+
+    /* Why the latest call that gave kUtilityStatusIoFailure failed, as a
+     * message goes on after "A utility file could not be written or read:":
+     * the temporary file's directory and the system's reason ("no temporary
+     * file can be made in /tmp/x (No such file or directory)"), or "memory
+     * ran out". */
+    const std::string &lastFailure() const { return failures_.reason; }
 
 private:
     /* The live file of a handle, or null; the last one found is kept, as
@@ -133,6 +155,7 @@ private:
     int64_t opensBeforeFault_ = -1;
     int64_t bytesRead_ = 0;
     int faultStatus_ = 0;
+    UtilityFileFailures failures_;
 };
 
 }  // namespace orvhost

@@ -5,6 +5,7 @@
 #include "procdriver/by_text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,12 +39,19 @@ void *allocate(PROC_STATE *state, size_t bytes)
     return p;
 }
 
+/* The host's code of the variable's format with its decimals (COMMA12.2
+ * shows two), or ORV_NO_FORMAT when the host knows no such format. */
 int64_t formatOf(const VARIABLE_DESCRIPTOR &d)
 {
     int64_t code = ORV_NO_FORMAT;
     const int length = wzstrip(d.formatName, std::clamp<int>(d.formatNameLength, 0, ORV_DS_FORMAT_NAME_LENGTH));
-    if (length <= 0 || xfrname(nullptr, d.formatName, length, ORV_FORMAT_KIND_FORMAT, nullptr, &code) != 0)
-        return ORV_NO_FORMAT;
+    if (length <= 0) return ORV_NO_FORMAT;
+    char name[ORV_DS_FORMAT_NAME_LENGTH + 8]; /* the name, '.', at most 5 digits and a NUL */
+    std::memcpy(name, d.formatName, size_t(length));
+    int nameLength = length;
+    if (d.formatDecimals > 0)
+        nameLength += std::snprintf(name + length, sizeof name - size_t(length), ".%d", int(d.formatDecimals));
+    if (xfrname(nullptr, name, nameLength, ORV_FORMAT_KIND_FORMAT, nullptr, &code) != 0) return ORV_NO_FORMAT;
     return code;
 }
 

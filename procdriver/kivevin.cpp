@@ -195,7 +195,13 @@ bool readGroup(PROC_STATE *state, KIV_MESSAGES msgs, int64_t *usable)
     bool first = true;
     for (;;) {
         if (ztsReadObservation(series) != 0) {
-            skipGroup(state);
+            /* The host logged the failure (data not sorted by the BY
+             * variables, a row it cannot read) and fails the step with 8,
+             * keeping every output's earlier version.  This is no skipped
+             * group: the group is cut short and no later one can be read,
+             * so the step does not claim the code of a step that skipped a
+             * group and wrote the rest. */
+            state->stop = 1;
             return false;
         }
         if (series->ioInfo.row == nullptr) return true;

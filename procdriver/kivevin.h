@@ -19,8 +19,10 @@
  * array are set, or the stop flag is set and the group is to be skipped.
  * Return codes raised: 4 a missing time ID (the observation is dropped);
  * 108 / 1008 (with / without BY variables) time IDs that cannot be used;
- * 116 / 1016 out of memory.  Messages use msgs.main, and msgs.noGroup for
- * a group without observations.
+ * 116 / 1016 out of memory.  A read that the host failed (data not sorted
+ * by the BY variables) sets the stop flag and raises nothing: the host
+ * logged it and fails the step itself.  Messages use msgs.main, and
+ * msgs.noGroup for a group without observations.
  */
 void kivevin(PROC_STATE *state, KIV_MESSAGES msgs);
 

@@ -21,6 +21,19 @@ namespace {
 constexpr int kStartNoteSet = 883;
 constexpr int kStartNote = 600;
 constexpr int kNoGroupNote = 455;
+constexpr int kSpoolFailedMessage = 33;
+
+/* A group whose dummy rows could not be kept in utility files is skipped
+ * as the group reader skips one (108, 1008 without BY variables); with BY
+ * variables an ERROR names the group, after the host's own line that says
+ * why the files failed. */
+void skipSpooledGroup(PROC_STATE *state, KIV_MESSAGES messages)
+{
+    const ZTSEV_LIST &events = state->events;
+    if (state->series.byCount != 0 && events.byTextLength > 0)
+        xpmlog(messages.main, kSpoolFailedMessage, ORV_MSG_TEXT, events.byTextLength, events.byText, ORV_MSG_END);
+    kivRaise(state, kivGroupFailureCode(state));
+}
 }  // namespace
 
 void kivRunStep(const KIV_MODULE &module)
@@ -70,11 +83,14 @@ void kivRunStep(const KIV_MODULE &module)
         /* A group whose dummy rows ran out of memory is skipped as the
          * group reader skips one: 116 (1016 without BY variables), and
          * no periods rows for it either; one whose spool failed as a group
-         * whose rows cannot be made, 108 (1008). */
+         * whose rows cannot be made. */
         const int rows =
             ZTSEVPutEVDum(events, series, groupBlock, {state.groupRows, state.groupRowCount, 1 + state.varCount});
         if (rows != 0) {
-            kivRaise(&state, rows == ZTSEV_ROWS_NO_MEMORY ? kivMemoryFailureCode(&state) : kivGroupFailureCode(&state));
+            if (rows == ZTSEV_ROWS_NO_MEMORY)
+                kivRaise(&state, kivMemoryFailureCode(&state));
+            else
+                skipSpooledGroup(&state, module.messages);
             state.stop = 1;
             continue;
         }

@@ -2,7 +2,8 @@
 # Runs the case's job (the file named in CASE_DIR/job, relative to
 # SOURCE_DIR) from SOURCE_DIR and compares the log and the exit status.
 # An optional CASE_DIR/args file holds orvhost arguments to put before the
-# job, one per line (blank lines are skipped).
+# job, one per line (blank lines are skipped); an optional CASE_DIR/env file
+# holds NAME=value lines that the run gets in its environment.
 # With a directory CASE_DIR/expected the library OUT is assigned to a fresh
 # WORK_DIR/out, and after the run every file of CASE_DIR/expected (data
 # sets as member.csv and member.meta.json) must be there with the same
@@ -13,13 +14,17 @@ set(args "")
 if(EXISTS ${CASE_DIR}/args)
   file(STRINGS ${CASE_DIR}/args args)
 endif()
+set(env "")
+if(EXISTS ${CASE_DIR}/env)
+  file(STRINGS ${CASE_DIR}/env env)
+endif()
 set(out_dir ${WORK_DIR}/out)
 if(IS_DIRECTORY ${CASE_DIR}/expected)
   file(REMOVE_RECURSE ${out_dir})
   file(MAKE_DIRECTORY ${out_dir})
   list(PREPEND args --lib out=${out_dir})
 endif()
-execute_process(COMMAND ${ORVHOST} ${args} ${job}
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ${env} ${ORVHOST} ${args} ${job}
   WORKING_DIRECTORY ${SOURCE_DIR}
   OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE status)
 file(READ ${CASE_DIR}/expected.log expected_log)

@@ -266,7 +266,7 @@ TEST(DummyBlock, TheSpoolsFilesCannotBeOpened)
     orvtest::moduleHost().utilityFiles().failOpenForTests(-1);
     EXPECT_EQ(rc, 1020);
     EXPECT_EQ(orvtest::takeLog(),
-              "ERROR: A utility file could not be written or read: memory or temporary file space failed.\n");
+              "ERROR: A utility file could not be written or read: an open was made to fail for a test.\n");
 }
 
 TEST(DummyBlock, ANoteEveryGroupUpToTheLimit)

@@ -55,6 +55,7 @@ TEST(FormatCatalogue, NamesAndIdentifiers)
         {"DTWKDATX", "dtwkdatx", kFormatDtWkdatx, FormatFamily::DateTime},
         {"DTWEEKV", "DTWEEKV", kFormatDtWeekv, FormatFamily::DateTime},
         {"D", "d", kFormatD, FormatFamily::Numeric},
+        {"COMMA", "comma", kFormatComma, FormatFamily::Numeric},
         {"YYMMDD", "YYMMDD", kFormatYymmdd, FormatFamily::Date},
         {"blanks around", "  MONYY ", kFormatMonyy, FormatFamily::Date},
         {"$CHAR", "$char", kFormatChar, FormatFamily::Character},
@@ -158,6 +159,17 @@ TEST(FormatRender, CaseTable)
         {"F negative", kFormatF, -2.5, 6, 1, "  -2.5"},
         {"F default width 12", kFormatF, 7, 0, 0, "           7"},
         {"F huge", kFormatF, 1e20, 12, 0, "************"},
+        /* COMMA: F's forms with a comma between groups of three digits,
+         * then F's own (texts as Python's format(value, ",.2f")). */
+        {"COMMA12.2", kFormatComma, 1234567.891, 12, 2, "1,234,567.89"},
+        {"COMMA12.2 of a fraction", kFormatComma, -0.5, 12, 2, "       -0.50"},
+        {"COMMA9.1 negative", kFormatComma, -1234.5, 9, 1, " -1,234.5"},
+        {"COMMA10.2 drops the decimals", kFormatComma, 1234567.891, 10, 2, " 1,234,568"},
+        {"COMMA8.2 without commas", kFormatComma, 1234567.891, 8, 2, " 1234568"},
+        {"COMMA rounds into a new group", kFormatComma, 999.999, 8, 2, "1,000.00"},
+        {"COMMA three digits have none", kFormatComma, 123, 6, 0, "   123"},
+        {"COMMA default width 6", kFormatComma, 12345, 0, 0, "12,345"},
+        {"COMMA6 of a million", kFormatComma, 1e6, 6, 0, "******"},
         {"F decimals above the maximum", kFormatF, 1, 36, 99, "   1.0000000000000000000000000000000"},
         /* BEST: most significant digits that fit. */
         {"BEST integer", kFormatBest, 1234, 6, 0, "  1234"},
@@ -354,6 +366,9 @@ TEST(Informats, CaseTable)
         {"F implied decimals", kFormatF, "1234", 2, 12.34},
         {"F written decimals win", kFormatF, "12.5", 2, 12.5},
         {"F comma", kFormatF, "1,000", 0, kInvalid},
+        {"COMMA with commas", kFormatComma, "-1,234,567.89", 0, -1234567.89},
+        {"COMMA implied decimals", kFormatComma, "1,234", 2, 12.34},
+        {"COMMA word", kFormatComma, "1,2x", 0, kInvalid},
         {"F word", kFormatF, "abc", 0, kInvalid},
         {"F inf", kFormatF, "inf", 0, kInvalid},
         {"F nan", kFormatF, "NaN", 0, kInvalid},
@@ -588,7 +603,12 @@ TEST(FormatServices, Xfrname)
     const Case cases[] = {
         {"DATETIME", "DATETIME", 'F', 0, kFormatDatetime, {16, 7, 40, 0, 6, 0, 0, ORV_FORMAT_CATEGORY_DATETIME, 0}},
         {"DATE9. as informat", "date9.", 'I', 0, kFormatDate, {7, 5, 11, 0, 0, 9, 0, ORV_FORMAT_CATEGORY_DATE, 0}},
-        {"F8.2", " F8.2 ", 'F', 0, kFormatF, {12, 1, 32, 0, 31, 8, 2, ORV_FORMAT_CATEGORY_NUMBER, 0}},
+        {"F8.2: the code carries the decimals", " F8.2 ", 'F', 0, kFormatF + 2 * kDecimalsCodeUnit,
+         {12, 1, 32, 0, 31, 8, 2, ORV_FORMAT_CATEGORY_NUMBER, 0}},
+        {"COMMA12.2", "COMMA12.2", 'F', 0, kFormatComma + 2 * kDecimalsCodeUnit,
+         {6, 1, 32, 0, 31, 12, 2, ORV_FORMAT_CATEGORY_NUMBER, 0}},
+        {"decimals a format does not take", "DATE9.2", 'F', 0, kFormatDate,
+         {7, 5, 11, 0, 0, 9, 2, ORV_FORMAT_CATEGORY_DATE, 0}},
         {"INT informat", "INT", 'I', 0, kFormatInt, {12, 1, 32, 0, 0, 0, 0, ORV_FORMAT_CATEGORY_NUMBER, 0}},
         {"HHMM", "HHMM", 'F', 0, kFormatHhmm, {5, 2, 20, 0, 6, 0, 0, ORV_FORMAT_CATEGORY_TIME, 0}},
         {"$CHAR", "$CHAR", 'F', 0, kFormatChar, {8, 1, 32767, 0, 0, 0, 0, ORV_FORMAT_CATEGORY_CHARACTER, 0}},
@@ -684,6 +704,8 @@ TEST(FormatServices, Xfrshow)
         {"no format is blank", ORV_NO_FORMAT, 4, 0, "    "},
         {"unknown", 98, 4, kFormatStatusNotFound, "    "},
         {"huge code", int64_t(1) << 40 | kFormatDate, 4, kFormatStatusNotFound, "    "},
+        {"code with decimals", kFormatComma + 2 * kDecimalsCodeUnit, 5, 0, "COMMA"},
+        {"decimals DATE does not take", kFormatDate + 2 * kDecimalsCodeUnit, 4, kFormatStatusNotFound, "    "},
         {"negative code", -3, 4, kFormatStatusNotFound, "    "},
         {"too short", kFormatDatetime, 7, kFormatStatusBadArgument, "       "},
     };
@@ -716,6 +738,8 @@ TEST(FormatServices, Xpfs)
         {"missing left-justified", kFormatInt, orvMissing(), -21, 0, ".#######################"},
         {"asterisks fill the width", kFormatDate, kMonday6Jan2020, -4, 0, "****####################"},
         {"no format is BEST", ORV_NO_FORMAT, 2.5, 5, 0, "  2.5###################"},
+        {"the code's decimals", kFormatComma + 2 * kDecimalsCodeUnit, 1234567.891, -14, 0, "1,234,567.89############"},
+        {"the format's own decimals", kFormatComma, 1234567.891, -14, 0, "1,234,568###############"},
         {"unknown code", 98, 1, 5, kFormatStatusNotFound, "########################"},
         {"character format", kFormatChar, 1, 5, kFormatStatusBadArgument, "########################"},
         {"width 0", kFormatF, 1, 0, kFormatStatusBadArgument, "########################"},
@@ -738,6 +762,8 @@ TEST(FormatServices, Xfxin)
     ASSERT_EQ(host_routines::xfrname(nullptr, "DATE", 4, 'I', nullptr, &date), 0);
     ASSERT_EQ(host_routines::xfrname(nullptr, "DATETIME", 8, 'I', nullptr, &datetime), 0);
     ASSERT_EQ(host_routines::xfrname(nullptr, "INT", 3, 'I', nullptr, &integer), 0);
+    int64_t fixed2 = 0;
+    ASSERT_EQ(host_routines::xfrname(nullptr, "F8.2", 4, 'I', nullptr, &fixed2), 0);
     struct Case {
         const char *id;
         int64_t code;
@@ -751,6 +777,7 @@ TEST(FormatServices, Xfxin)
         {"length bounds the text", date, "01JAN2020D", 9, 0, 21915},
         {"datetime", datetime, "01JAN2020:10:30:00", 18, 0, 21915 * 86400.0 + 37800},
         {"integer", integer, "12", 2, 0, 12},
+        {"F8.2 places the point", fixed2, "1234", 4, 0, 12.34},
         {"bad integer", integer, "12x", 3, kInformatStatusInvalid, -1},
         {"empty is missing", date, "", 0, 0, -1},
         {"unknown code", 98, "1", 1, kFormatStatusNotFound, -1},

@@ -3,9 +3,9 @@
  * reading, writing, noting, positioning and cutting (in memory, after a
  * spill to a temporary file, and across the spill), the end-of-file status
  * and the texts of the failure statuses, dead handles (the file used last
- * too), random writes against a model in memory and across a spill, a
- * spill that cannot create its temporary file, and the release of a step's
- * files.
+ * too), random writes against a model in memory and across a spill,
+ * temporary files that cannot be made or written (and the reason their
+ * status's text gives), and the release of a step's files.
  */
 #include "platform/utility_files.h"
 
@@ -14,8 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -376,22 +379,69 @@ TEST(UtilityFiles, SpillKeepsEveryByteAndLeavesNoName)
     ::rmdir(directory);
 }
 
-TEST(UtilityFiles, SpillThatCannotCreateItsFileFailsCleanly)
+/* Temporary files that cannot be made or written: the write fails, the
+ * file holds what it held, and the status's text names the directory and
+ * the system's reason. */
+TEST(UtilityFiles, TemporaryFileFailuresLeaveTheFileAndSayWhy)
 {
-    ScopedEnv tmpdir("TMPDIR", "/nonexistent/orv-utility-test");
-    UtilityFiles files(4);
-    void *file = openFile(files);
-    ASSERT_EQ(files.write(file, "abc", 3), 0);
-    EXPECT_EQ(files.write(file, "defg", 4), kUtilityStatusIoFailure);
-    EXPECT_FALSE(files.spilled(file));
-    EXPECT_EQ(files.sizeOf(file), 3);
-    int64_t position = -1;
-    EXPECT_EQ(files.note(file, &position), 0);
-    EXPECT_EQ(position, 3) << "a failed write does not move";
-    char back[4] = {};
-    ASSERT_EQ(files.point(file, 0), 0);
-    ASSERT_EQ(files.read(file, back, 3), 0);
-    EXPECT_STREQ(back, "abc");
+    char directory[] = "/tmp/orv-utility-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(directory), nullptr);
+    const std::string plainFile = std::string(directory) + "/plain";
+    { std::ofstream(plainFile) << "x"; }
+    struct Case {
+        const char *id;
+        std::string tmpdir;
+        int writeError;        /* failTemporaryWritesForTests */
+        bool spillFirst;       /* the fault comes after a spill that worked */
+        std::string log;
+    };
+    const std::string dir = directory;
+    const Case cases[] = {
+        {"TMPDIR missing", "/nonexistent/orv-utility-test", 0, false,
+         "ERROR: A utility file could not be written or read: no temporary file can be made in "
+         "/nonexistent/orv-utility-test (No such file or directory).\n"},
+        {"TMPDIR a regular file", plainFile, 0, false,
+         "ERROR: A utility file could not be written or read: no temporary file can be made in " + plainFile +
+             " (Not a directory).\n"},
+        {"no space at the spill", dir, ENOSPC, false,
+         "ERROR: A utility file could not be written or read: its temporary file in " + dir +
+             " cannot be written (No space left on device).\n"},
+        {"no space after the spill", dir, ENOSPC, true,
+         "ERROR: A utility file could not be written or read: its temporary file in " + dir +
+             " cannot be written (No space left on device).\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        ScopedEnv tmpdir("TMPDIR", c.tmpdir.c_str());
+        std::ostringstream log;
+        Host host(log);
+        UtilityFiles &files = host.utilityFiles();
+        files.setSpillLimit(4);
+        void *file = openFile(files);
+        ASSERT_EQ(files.write(file, "abc", 3), 0);
+        std::string held = "abc";
+        if (c.spillFirst) {
+            ASSERT_EQ(files.write(file, "defg", 4), 0);
+            ASSERT_TRUE(files.spilled(file));
+            held += "defg";
+        }
+        files.failTemporaryWritesForTests(c.writeError);
+        ASSERT_EQ(files.write(file, "hijkl", 5), kUtilityStatusIoFailure);
+        files.failTemporaryWritesForTests(0);
+        EXPECT_EQ(files.spilled(file), c.spillFirst);
+        EXPECT_EQ(files.sizeOf(file), int64_t(held.size()));
+        int64_t position = -1;
+        EXPECT_EQ(files.note(file, &position), 0);
+        EXPECT_EQ(position, int64_t(held.size())) << "a failed write does not move";
+        std::string back(held.size(), '?');
+        ASSERT_EQ(files.point(file, 0), 0);
+        ASSERT_EQ(files.read(file, back.data(), int64_t(back.size())), 0);
+        EXPECT_EQ(back, held);
+        host_routines::xprrlog(nullptr, kUtilityStatusIoFailure);
+        EXPECT_EQ(log.str(), c.log);
+    }
+    std::remove(plainFile.c_str());
+    ::rmdir(directory);
 }
 
 void *stepFiles[2];
