@@ -100,7 +100,9 @@ int timingShapes(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, ZTSEVOccu
  * Such a series, met at nesting depth d (the dummy's own event at 0), is
  * the one built at any other depth while d plus its nesting stays within
  * ZTSEV_COMB_DEPTH; beyond, it gives status 37.  Its nesting counts
- * itself and the deepest combination among its members.
+ * itself and the deepest combination among its members.  A combination
+ * met again while it is being built contains itself: going round the
+ * cycle would only reach the depth limit, so it gives 37 at once.
  */
 class CombBuilder {
 public:
