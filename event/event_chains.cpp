@@ -1,6 +1,6 @@
 /*
- * event_chains.cpp - cycles in chains of combinations and of user date
- * keys (see event_chains.h).
+ * event_chains.cpp - cycles in chains of user date keys (see
+ * event_chains.h).
  */
 #include "event/event_chains.h"
 
@@ -12,22 +12,7 @@
 
 namespace {
 
-/* The events that event leads to directly. */
-using Successors = std::vector<const ZTSEV_EVENT *> (*)(ZTSEV_LIST *, const ZTSEV_EVENT *);
-
-std::vector<const ZTSEV_EVENT *> combMembers(ZTSEV_LIST *list, const ZTSEV_EVENT *event)
-{
-    std::vector<const ZTSEV_EVENT *> members;
-    if (event->cls != ZTSEV_CLASS_COMB) return members;
-    for (const ZTSEVEventNamelist *node = event->members; node != nullptr; node = node->next) {
-        const ZTSEV_NAMETEXT name = ztsevNameText(node->name.text, node->name.length);
-        int status = 0;
-        const ZTSEV_EVENT *member = ZTSEVFindEvent(list, name.text, &status);
-        if (member != nullptr && member->cls == ZTSEV_CLASS_COMB) members.push_back(member);
-    }
-    return members;
-}
-
+/* The user events that event names as its date keys. */
 std::vector<const ZTSEV_EVENT *> userKeys(ZTSEV_LIST *list, const ZTSEV_EVENT *event)
 {
     std::vector<const ZTSEV_EVENT *> keys;
@@ -44,7 +29,7 @@ std::vector<const ZTSEV_EVENT *> userKeys(ZTSEV_LIST *list, const ZTSEV_EVENT *e
 
 /* Depth-first walk from start: true when it meets an event that is still
  * on its path.  Iterative, so that a long chain needs no deep stack. */
-bool leadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *start, Successors successors)
+bool leadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *start)
 {
     if (list == nullptr || start == nullptr) return false;
     enum : int { kOnPath = 1, kDone = 2 };
@@ -56,7 +41,7 @@ bool leadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *start, Successors successors
     std::unordered_map<const ZTSEV_EVENT *, int> state;
     std::vector<Frame> path;
     state[start] = kOnPath;
-    path.push_back(Frame{start, successors(list, start), 0});
+    path.push_back(Frame{start, userKeys(list, start), 0});
     while (!path.empty()) {
         Frame &top = path.back();
         if (top.i == top.next.size()) {
@@ -69,16 +54,11 @@ bool leadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *start, Successors successors
         if (seen == kOnPath) return true;
         if (seen == kDone) continue;
         seen = kOnPath;
-        path.push_back(Frame{event, successors(list, event), 0});
+        path.push_back(Frame{event, userKeys(list, event), 0});
     }
     return false;
 }
 
 }  // namespace
 
-bool ztsevCombLeadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *comb) { return leadsBack(list, comb, combMembers); }
-
-bool ztsevUserKeyLeadsBack(ZTSEV_LIST *datekeyList, const ZTSEV_EVENT *user)
-{
-    return leadsBack(datekeyList, user, userKeys);
-}
+bool ztsevUserKeyLeadsBack(ZTSEV_LIST *datekeyList, const ZTSEV_EVENT *user) { return leadsBack(datekeyList, user); }

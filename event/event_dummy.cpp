@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "event/datekey_dates.h"
-#include "event/event_chains.h"
 #include "event/event_list.h"
 #include "event/event_registry.h"
 #include "event/event_rules.h"
@@ -87,53 +87,144 @@ int timingShapes(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, ZTSEVOccu
     return status;
 }
 
-int makeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
-              MEMORY_OBJECT *pool, int depth);
+/*
+ * The series of a COMB event and of the combinations among its members,
+ * each built once for one dummy: combinations that name the same
+ * combinations (levels that share their members) fold the kept series
+ * again, so that the time grows with the member links, not with the paths
+ * through them.  Every combination series met is kept (from scratch)
+ * until the dummy is made.
+ *
+ * A member that fails makes every combination above it fail, up to the
+ * dummy's own event, so only series built without failure are met again.
+ * Such a series, met at nesting depth d (the dummy's own event at 0), is
+ * the one built at any other depth while d plus its nesting stays within
+ * ZTSEV_COMB_DEPTH; beyond, it gives status 37.  Its nesting counts
+ * itself and the deepest combination among its members.  A combination
+ * met again while it is being built contains itself: going round the
+ * cycle would only reach the depth limit, so it gives 37 at once.
+ */
+class CombBuilder {
+public:
+    CombBuilder(ZTSEV_LIST *list, const ZTSEV_SERIES *series, MEMORY_OBJECT *scratch)
+        : list_(list), series_(series), scratch_(scratch)
+    {
+    }
 
-/* The series of a COMB event: its members folded by its rule. */
-int combDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *values, MEMORY_OBJECT *pool,
-              int depth)
+    /* What a combination gives at one depth. */
+    struct Result {
+        const double *values;     /* series->count doubles; read only when status is 0 */
+        int status;
+        int nest;
+        const ZTSEV_EVENT *cycle; /* status 37: the combination met inside itself, or null */
+    };
+
+    /* The series of COMB event at nesting depth `depth`. */
+    Result build(const ZTSEV_EVENT *event, int depth)
+    {
+        /* Entries of an unordered map stay where they are while it grows. */
+        Entry &entry = entries_[event];
+        if (entry.building) return Result{nullptr, ZTSEV_DUMMY_COMB_CYCLE, 0, event};
+        if (!entry.built) fold(event, entry, depth);
+        if (depth + entry.result.nest > ZTSEV_COMB_DEPTH) return Result{nullptr, ZTSEV_DUMMY_COMB_CYCLE, 0, nullptr};
+        return entry.result;
+    }
+
+private:
+    struct Entry {
+        Result result{};
+        bool built = false;
+        bool building = false;
+    };
+
+    /* Builds entry (of event) at depth: its members folded by its rule. */
+    void fold(const ZTSEV_EVENT *event, Entry &entry, int depth)
+    {
+        const int64_t n = series_->count;
+        const int rule = event->effective.rule;
+        double *out = nullptr;
+        prepare(&out, n, scratch_);
+        entry.built = true;
+        Result &result = entry.result;
+        result = Result{out, 0, 1, nullptr};
+        if (depth >= ZTSEV_COMB_DEPTH) {
+            /* Not folded: it gives 37 here, the only place it is met. */
+            vzfdl(out, n, 0.0);
+            result.status = ZTSEV_DUMMY_COMB_CYCLE;
+            return;
+        }
+        entry.building = true;
+        if (rule == ZTSEV_RULE_MULT || rule == ZTSEV_RULE_AND) vzfdl(out, n, 1.0);
+        double *work = nullptr;
+        prepare(&work, n, scratch_);
+        int status = 0;
+        for (const ZTSEVEventNamelist *node = event->members; node != nullptr; node = node->next) {
+            const ZTSEV_NAMETEXT name = ztsevNameText(node->name.text, node->name.length);
+            int found = 0;
+            ZTSEV_EVENT *member = ZTSEVFindEvent(list_, name.text, &found);
+            if (member == nullptr)
+                member = ZTSEVFindKeyword(list_, list_->datekeyList, name.text, name.length, name.text, name.length,
+                                          &found);
+            if (member == nullptr) {
+                /* SEASONAL is recognised without a record: it names no series. */
+                status = found != 0 ? found : ZTSEV_NOT_FOUND;
+                break;
+            }
+            const double *memberValues = work;
+            if (member->cls == ZTSEV_CLASS_COMB) {
+                const Result inner = build(member, depth + 1);
+                status = inner.status;
+                memberValues = inner.values;
+                result.nest = std::max(result.nest, inner.nest + 1);
+                result.cycle = inner.cycle;
+            } else {
+                status = member->cls == ZTSEV_CLASS_SIMPLE
+                             ? ZTSEVMakeSimpleDummy(member, list_->datekeyList, series_, &work, scratch_)
+                             : ZTSEVMakeDummy(list_, member, series_, &work, scratch_);
+            }
+            if (status != 0) {
+                vzfdl(out, n, 0.0);
+                break;
+            }
+            status = ZTSEVCombDummyFromRule(out, memberValues, out, n, rule);
+        }
+        ztsevFree(scratch_, work);
+        if (status == 0 || status == ZTSEV_UNKNOWN_RULE) missingToZero(out, n);
+        entry.building = false;
+        result.status = status;
+    }
+
+    ZTSEV_LIST *list_;
+    const ZTSEV_SERIES *series_;
+    MEMORY_OBJECT *scratch_;
+    std::unordered_map<const ZTSEV_EVENT *, Entry> entries_;
+};
+
+/* The series of COMB event into out, with the note of a combination
+ * nested too deep: (883, 605) naming the combination that contains
+ * itself, else (883, 620) naming event, whose series is set to 0. */
+int combDummy(ZTSEV_LIST *list, const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double *out)
 {
-    const int64_t n = series->count;
-    const int rule = event->effective.rule;
-    if (depth >= ZTSEV_COMB_DEPTH) {
-        const int note = ztsevCombLeadsBack(list, event) ? kMsgCombCycle : kMsgCombTooDeep;
-        xpmrlog(ztsevLogHandle(), ZTSEV_MSG_SET, note, ORV_MSG_TEXT, int(event->name.length),
-                event->name.text, ORV_MSG_END);
-        vzfdl(values, n, 0.0);
-        return ZTSEV_DUMMY_COMB_CYCLE;
+    MEMORY_OBJECT *scratch = ztsevTemporaryPool();
+    CombBuilder builder(list, series, scratch);
+    const CombBuilder::Result result = builder.build(event, 0);
+    if (result.status == ZTSEV_DUMMY_COMB_CYCLE)
+        vzfdl(out, series->count, 0.0);
+    else
+        std::copy(result.values, result.values + series->count, out);
+    xmpoold(scratch);
+    if (result.status == ZTSEV_DUMMY_COMB_CYCLE) {
+        const ZTSEV_EVENT *named = result.cycle != nullptr ? result.cycle : event;
+        xpmrlog(ztsevLogHandle(), ZTSEV_MSG_SET, result.cycle != nullptr ? kMsgCombCycle : kMsgCombTooDeep,
+                ORV_MSG_TEXT, int(named->name.length), named->name.text, ORV_MSG_END);
     }
-    if (rule == ZTSEV_RULE_MULT || rule == ZTSEV_RULE_AND) vzfdl(values, n, 1.0);
-    double *work = nullptr;
-    prepare(&work, n, pool);
-    int status = 0;
-    for (const ZTSEVEventNamelist *node = event->members; node != nullptr; node = node->next) {
-        const ZTSEV_NAMETEXT name = ztsevNameText(node->name.text, node->name.length);
-        int found = 0;
-        ZTSEV_EVENT *member = ZTSEVFindEvent(list, name.text, &found);
-        if (member == nullptr)
-            member = ZTSEVFindKeyword(list, list->datekeyList, name.text, name.length, name.text, name.length, &found);
-        if (member == nullptr) {
-            /* SEASONAL is recognised without a record: it names no series. */
-            status = found != 0 ? found : ZTSEV_NOT_FOUND;
-            break;
-        }
-        status = member->cls == ZTSEV_CLASS_SIMPLE
-                     ? ZTSEVMakeSimpleDummy(member, list->datekeyList, series, &work, pool)
-                     : makeDummy(list, member, series, &work, pool, depth + 1);
-        if (status != 0) {
-            vzfdl(values, n, 0.0);
-            break;
-        }
-        status = ZTSEVCombDummyFromRule(values, work, values, n, rule);
-    }
-    ztsevFree(pool, work);
-    if (status == 0 || status == ZTSEV_UNKNOWN_RULE) missingToZero(values, n);
-    return status;
+    return result.status;
 }
 
-int makeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
-              MEMORY_OBJECT *pool, int depth)
+}  // namespace
+
+int ZTSEVMakeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
+                   MEMORY_OBJECT *pool)
 {
     if (pool == nullptr) return ZTSEV_DUMMY_NO_POOL;
     const int64_t n = series->count;
@@ -152,17 +243,9 @@ int makeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, 
         status = ZTSEVMakePredefDummy(event, series, values, pool);
         missingToZero(out, n);
         return status;
-    case ZTSEV_CLASS_COMB: return combDummy(list, event, series, out, pool, depth);
+    case ZTSEV_CLASS_COMB: return combDummy(list, event, series, out);
     default: return 0;
     }
-}
-
-}  // namespace
-
-int ZTSEVMakeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
-                   MEMORY_OBJECT *pool)
-{
-    return makeDummy(list, event, series, values, pool, 0);
 }
 
 int ZTSEVMakeSimpleDummy(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SERIES *series,

@@ -33,7 +33,7 @@
 #include "event/event_records.h"
 
 /* Deepest nesting of COMB events within COMB events; a deeper one is
- * noted as a cycle or as too deep (event_chains.h). */
+ * noted as a cycle or as too deep. */
 constexpr int ZTSEV_COMB_DEPTH = 32;
 
 enum : int {
@@ -67,7 +67,11 @@ static_assert(sizeof(ZTSEV_DUMMY) == 48);
 
 /* The finished dummy of event (of list) by its class: SIMPLE, DATEKEY,
  * COMB, PREDEF; other classes leave the series missing and give 0.  A
- * SIMPLE, DATEKEY or COMB series whose status is not 0 is all 0. */
+ * SIMPLE, DATEKEY or COMB series whose status is not 0 is all 0.  A COMB
+ * event builds each combination among its members once, whatever the
+ * number of combinations naming it; status 37 writes the note (883, 605)
+ * naming the combination found inside itself, or (883, 620) naming
+ * event, whose series is then set to 0. */
 int ZTSEVMakeDummy(ZTSEV_LIST *list, ZTSEV_EVENT *event, const ZTSEV_SERIES *series, double **values,
                    MEMORY_OBJECT *pool);
 
