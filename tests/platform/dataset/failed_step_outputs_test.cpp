@@ -8,8 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/dataset/commit_record.h"
 #include "platform/dataset/data_set_status.h"
@@ -289,4 +291,153 @@ TEST_F(FailedStepOutputs, AStoppedCommitLeavesEveryOutputOldOrEveryOneNew)
             ASSERT_LT(stopAt, 40);
         }
     }
+}
+
+namespace two_runs {
+
+using orvtest::readFile;
+
+/* Rows of x that the step of writeVersion writes into T.A and T.B, and
+ * the pipes through which a commit (or the step, at change 0) waits: it
+ * writes a byte to `paused` and reads one from `resume`. */
+int versionRows = 0;
+int pauseAt = -1;
+int paused[2], resume[2];
+
+int pauseHook(int change)
+{
+    if (change == pauseAt) {
+        char byte = 0;
+        if (::write(paused[1], &byte, 1) != 1 || ::read(resume[0], &byte, 1) != 1) return EIO;
+    }
+    return 0;
+}
+
+void writeVersion()
+{
+    writeOutput("a", versionRows);
+    writeOutput("b", versionRows);
+    if (pauseAt == 0) pauseHook(0);
+    xexit(0, 0);
+}
+
+/* The rows of the data set member in dir when its CSV file and sidecar
+ * are of one version (the sidecar's size of the CSV file is the file's),
+ * else -1. */
+int versionOf(const std::string &dir, const std::string &member)
+{
+    const std::string csv = readFile(dir + "/" + member + ".csv"), sidecar = readFile(dir + "/" + member + ".meta.json");
+    const size_t bytes = sidecar.find("\"csvBytes\": ");
+    if (bytes == std::string::npos || std::stoul(sidecar.substr(bytes + 12)) != csv.size()) return -1;
+    return int(std::count(csv.begin(), csv.end(), '\n')) - 1;
+}
+
+/* Waits until the process child ends (its exit status) or waits for a lock
+ * (-1), as /proc/locks shows a waiter ("->") of its id. */
+int endedOrWaiting(pid_t child)
+{
+    for (int tries = 0; tries < 20000; ++tries) {
+        int status = 0;
+        if (::waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::ifstream locks("/proc/locks");
+        for (std::string line; std::getline(locks, line);)
+            if (line.find("->") != std::string::npos && line.find(" " + std::to_string(child) + " ") != std::string::npos)
+                return -1;
+        ::usleep(500);
+    }
+    return -2;
+}
+
+int exitStatus(pid_t child)
+{
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace two_runs
+
+/* A run puts T.A and T.B in place (3 rows each, over 1 row) and is paused
+ * before each change of its commit in turn (0: before the commit, in its
+ * step), while a second run writes them (5 rows), reads T.A, or, having
+ * begun its step before, commits them after the first was killed there.  Every data set ends as one version:
+ * the later commit's whole, the reader gets the paused commit's version,
+ * and a killed run's files are gone after the next commit. */
+TEST_F(FailedStepOutputs, TwoRunsInOneLibraryEachSeeOneVersion)
+{
+    using namespace two_runs;
+    enum class Second { Writer, Reader, WriterAfterKill };
+    struct Case {
+        const char *id;
+        Second second;
+        int firstChange;
+    };
+    const Case cases[] = {
+        {"a second writer", Second::Writer, 0},
+        {"a reader", Second::Reader, 1},
+        {"a writer whose commit follows the first's kill", Second::WriterAfterKill, 0},
+    };
+    constexpr int kChanges = 14; /* 4 links, 4 renames, done, 4 backups and the record removed */
+    for (const Case &c : cases)
+        for (pauseAt = c.firstChange; pauseAt <= kChanges; ++pauseAt) {
+            SCOPED_TRACE(std::string(c.id) + ", paused before change " + std::to_string(pauseAt));
+            versionRows = 1;
+            ASSERT_EQ(host_->runStep(writeVersion), 0);
+            takeLog();
+            ASSERT_EQ(::pipe(paused), 0);
+            ASSERT_EQ(::pipe(resume), 0);
+            char byte = 0;
+            const int pausedAt = pauseAt;
+            /* The writer after a kill began its step (and opened its
+             * outputs) before the first run's commit. */
+            pid_t second = -1;
+            versionRows = 5;
+            if (c.second == Second::WriterAfterKill) {
+                pauseAt = 0;
+                second = ::fork();
+                if (second == 0) ::_exit(host_->runStep(writeVersion));
+                ASSERT_EQ(::read(paused[0], &byte, 1), 1);
+                pauseAt = pausedAt;
+            }
+            versionRows = 3;
+            const pid_t first = ::fork();
+            if (first == 0) {
+                orvhost::setCommitHookForTests(pauseHook);
+                ::_exit(host_->runStep(writeVersion));
+            }
+            ASSERT_EQ(::read(paused[0], &byte, 1), 1);
+            pauseAt = -1;
+            versionRows = 5;
+            if (c.second == Second::WriterAfterKill) {
+                ::kill(first, SIGKILL);
+                EXPECT_EQ(exitStatus(first), 128 + SIGKILL);
+                EXPECT_EQ(::write(resume[1], &byte, 1), 1);
+                EXPECT_EQ(exitStatus(second), 0);
+            } else {
+                second = ::fork();
+                if (second == 0) {
+                    if (c.second == Second::Writer) ::_exit(host_->runStep(writeVersion));
+                    DATA_SET_HANDLE *input = open("a");
+                    int rows = 0;
+                    while (input != nullptr && input->read(input) == 0) ++rows;
+                    ::_exit(input != nullptr ? rows : 100);
+                }
+                const int early = endedOrWaiting(second);
+                ASSERT_NE(early, -2);
+                EXPECT_EQ(::write(resume[1], &byte, 1), 1);
+                EXPECT_EQ(exitStatus(first), 0);
+                EXPECT_EQ(early < 0 ? exitStatus(second) : early, c.second == Second::Writer ? 0 : 3);
+            }
+            for (int fd : {paused[0], paused[1], resume[0], resume[1]}) ::close(fd);
+            pauseAt = pausedAt;
+            /* A later reader finds the same. */
+            if (DATA_SET_HANDLE *input = open("b")) xoclose(input);
+            /* Paused in its step, the first run commits last. */
+            const int expected = c.second == Second::Reader || (c.second == Second::Writer && pausedAt == 0) ? 3 : 5;
+            EXPECT_EQ(versionOf(dir_, "a"), expected);
+            EXPECT_EQ(versionOf(dir_, "b"), expected);
+            EXPECT_EQ(takeLog().find("left in place"), std::string::npos);
+            for (const auto &entry : std::filesystem::directory_iterator(dir_))
+                EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+        }
 }
