@@ -12,8 +12,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "platform/dataset/commit_record.h"
+#include "platform/dataset/commit_record_format.h"
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/file_writes.h"
@@ -440,4 +442,102 @@ TEST_F(FailedStepOutputs, TwoRunsInOneLibraryEachSeeOneVersion)
             for (const auto &entry : std::filesystem::directory_iterator(dir_))
                 EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
         }
+}
+
+/* Records a run did not write, or cannot trust, planted in T: each is left
+ * where it is with a warning, no file outside T changes, nor any file in T
+ * that is not a data set's; one that names T.A but cannot be finished (of
+ * another user, its backups gone) keeps T.A from being read or replaced. */
+TEST_F(FailedStepOutputs, PlantedAndDamagedRecordsAreLeftWhereTheyAre)
+{
+    using orvhost::CommitRecordFields;
+    const std::string sib = dir_ + "-sib", sibName = std::filesystem::path(sib).filename();
+    std::filesystem::create_directory(sib);
+    auto record = [&](const std::string &name, const std::vector<orvhost::CommitEntry> &entries) {
+        CommitRecordFields fields;
+        fields.primary = true;
+        fields.primaryPath = dir_ + "/" + name;
+        fields.entries = entries;
+        return orvhost::commitRecordText(fields);
+    };
+    const std::string inT = dir_ + "/.a.csv.Tmp001";
+    struct Case {
+        const char *id;
+        std::string text; /* of the record; "->": a symbolic link to a record in sib */
+        std::string reason;
+        bool blocks, otherUser = false, backup = false;
+    };
+    auto name = [](int row) { return ".commit-PLNT" + std::to_string(10 + row); };
+    const Case cases[] = {
+        {"empty", "", "it is not a whole commit record; remove it when no run is writing to the library", false},
+        {"cut short", record(name(1), {{inT, dir_ + "/a.csv", ""}}).substr(0, 60),
+         "it is not a whole commit record; remove it when no run is writing to the library", false},
+        {"random bytes", std::string("\x93\x00\x17orvhost\xff\x00\x00end", 15),
+         "it is not a whole commit record; remove it when no run is writing to the library", false},
+        {"a path through ..", record(name(3), {{dir_ + "/../" + sibName + "/.x.csv.Tmp001", dir_ + "/../" + sibName + "/x.csv", ""}}),
+         "it names files that are not data set files of its library", false},
+        {"an absolute path elsewhere", record(name(4), {{sib + "/.x.csv.Tmp001", sib + "/x.csv", ""}}),
+         "it names files that are not data set files of its library", false},
+        {"a relative path", record(name(5), {{".x.csv.Tmp001", "x.csv", ""}}),
+         "it names files that are not data set files of its library", false},
+        {"a file of another form", record(name(6), {{dir_ + "/.notes.txt.Tmp001", dir_ + "/notes.txt", ""}}),
+         "it names files that are not data set files of its library", false},
+        {"a backup of another name", record(name(7), {{inT, dir_ + "/a.csv", sib + "/x.csv"}}),
+         "it names files that are not data set files of its library", false},
+        {"a symbolic link", "->", "it is not a regular file of its own", false},
+        {"another user's", record(name(9), {{inT, dir_ + "/a.csv", inT + ".old"}}),
+         "it belongs to another user (uid 65534), whose run must finish it", true, true, true},
+        {"its backups removed", record(name(10), {{inT, dir_ + "/a.csv", inT + ".old"}}),
+         "the earlier version of a.csv it names is missing", true},
+    };
+    int row = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        const std::string planted = dir_ + "/" + name(row++);
+        for (const auto &kind : {0, 1}) writeFile(path(kind == 0 ? "a.csv" : "a.meta.json"), commit_windows::kOld[kind]);
+        writeFile(path("notes.txt"), "kept\n");
+        writeFile(sib + "/x.csv", "x\n7\n");
+        writeFile(sib + "/.x.csv.Tmp001", "x\n8\n");
+        if (c.backup) writeFile(inT + ".old", "x\n9\n");
+        if (c.text == "->") {
+            writeFile(sib + "/record", record(".commit-Sym001", {{sib + "/.x.csv.Tmp001", sib + "/x.csv", ""}}));
+            std::filesystem::create_symlink(sib + "/record", planted);
+        } else {
+            writeFile(planted, c.text);
+        }
+        if (c.otherUser) {
+            ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
+        }
+        std::map<std::string, std::string> before;
+        for (const std::string &dir : {dir_, sib})
+            for (const auto &file : std::filesystem::directory_iterator(dir))
+                if (!file.is_symlink()) before[file.path()] = readFile(file.path());
+
+        DATA_SET_HANDLE *input = open("a");
+        EXPECT_EQ(input != nullptr, !c.blocks);
+        if (input != nullptr) xoclose(input);
+        std::string expected = "WARNING: The commit record " + planted + " of a stopped run is left in place: " + c.reason + ".\n";
+        if (c.blocks)
+            expected += "ERROR: The data set T.A cannot be read: the commit record " + planted +
+                        " of a run that stopped while putting it in place cannot be finished by this run; run with "
+                        "write access to the library " + dir_ + " to finish it.\n";
+        EXPECT_EQ(takeLog(), expected);
+        EXPECT_EQ(host_->runStep([] {
+            writeOutput("a", 2);
+            xexit(0, 0);
+        }),
+                  c.blocks ? orvhost::kDataSetErrorReturnCode : 0);
+        const std::string log = takeLog();
+        EXPECT_EQ(log.find("the commit record " + planted + " of a stopped run names it") != std::string::npos, c.blocks) << log;
+        for (const auto &[file, text] : before) {
+            const bool replaced = !c.blocks && (file.ends_with("/a.csv") || file.ends_with("/a.meta.json"));
+            if (!replaced) {
+                EXPECT_EQ(readFile(file), text) << file;
+            }
+        }
+        EXPECT_TRUE(std::filesystem::is_symlink(planted) || std::filesystem::exists(planted));
+        std::filesystem::remove(planted);
+        std::filesystem::remove(inT + ".old");
+    }
+    std::filesystem::remove_all(sib);
 }
