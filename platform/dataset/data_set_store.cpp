@@ -279,7 +279,13 @@ void DataSetStore::noteStoppedCommits(const StoppedCommits &stopped)
         logMessage(kHostMessageSet, kCommitUndoneMessage, args);
     }
     for (const LeftCommitRecord &left : stopped.left) {
-        if (left.reason.empty() || !warnedRecords_.insert(left.record).second) continue;
+        /* Known by its directory and name, however the directory was named. */
+        struct stat info {};
+        const std::string key = ::stat(directoryOf(left.record).c_str(), &info) == 0
+                                    ? std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + "/" +
+                                          fileOf(left.record)
+                                    : left.record;
+        if (left.reason.empty() || !warnedRecords_.insert(key).second) continue;
         MessageArg args[] = {{MessageArg::Type::Text, 0, 0, shownPath(left.record)},
                              {MessageArg::Type::Text, 0, 0, left.reason}};
         logMessage(kHostMessageSet, kCommitRecordLeftMessage, args);

@@ -192,7 +192,7 @@ private:
     void forgetFound() const;
     std::vector<const void *> commitAtEnd_;
     bool stepFailed_ = false;
-    std::set<std::string> warnedRecords_; /* commit records left, warned of */
+    std::set<std::string> warnedRecords_; /* commit records left, warned of (device:inode/name) */
 };
 
 /* Opens a data set through the running host's store (see

@@ -516,7 +516,7 @@ TEST_F(FailedStepOutputs, PlantedAndDamagedRecordsAreLeftWhereTheyAre)
         DATA_SET_HANDLE *input = open("a");
         EXPECT_EQ(input != nullptr, !c.blocks);
         if (input != nullptr) xoclose(input);
-        std::string expected = "WARNING: The commit record " + planted + " of a stopped run is left in place: " + c.reason + ".\n";
+        std::string expected = "WARNING: The commit record " + planted + " is left in place: " + c.reason + ".\n";
         if (c.blocks)
             expected += "ERROR: The data set T.A cannot be read: the commit record " + planted +
                         " of a run that stopped while putting it in place cannot be finished by this run; run with "
