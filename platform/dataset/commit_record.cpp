@@ -111,8 +111,16 @@ public:
      * -1 with errno set. */
     int markDone()
     {
-        if (::pwrite(made_[0].fd, "done", 4, off_t(commitStateOffset())) != 4) return -1;
+        if (::pwrite(made_[0].fd, "done", 4, off_t(commitStateOffset(true))) != 4) return -1;
         return ::fsync(made_[0].fd);
+    }
+
+    /* Marks every record "back" before the changes made are undone, so
+     * that the next run goes on with the undo when this one stops. */
+    void markUndoing()
+    {
+        for (size_t i = 0; i < made_.size(); ++i)
+            if (::pwrite(made_[i].fd, "back", 4, off_t(commitStateOffset(i == 0))) == 4) ::fsync(made_[i].fd);
     }
 
     /* Removes every record in place, the primary (number 0) last. */
@@ -261,6 +269,7 @@ bool putFilesInPlace(const std::vector<CommitFile> &files, std::string &error, S
     /* From here a stopped run is undone by the next run in a directory; a
      * failure is undone at once. */
     auto undo = [&](const std::string &final, const std::string &cause) {
+        records.markUndoing();
         for (size_t i = 0; i < entries.size(); ++i) restoreEarlierVersion(lockOf[i]->fd(), entries[i]);
         syncDirectories();
         records.removeAll();

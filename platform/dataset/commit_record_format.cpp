@@ -45,7 +45,7 @@ std::string commitRecordText(const CommitRecordFields &record)
     auto field = [&text](const std::string &value) { text.append(value).push_back('\0'); };
     field(kRecordTag);
     field(record.primary ? "primary" : "secondary");
-    field(record.done ? "done" : "open");
+    field(record.done ? "done" : record.undoing ? "back" : "open");
     field(record.primaryPath);
     for (const CommitEntry &entry : record.entries) {
         field("file");
@@ -61,7 +61,10 @@ std::string commitRecordText(const CommitRecordFields &record)
     return text;
 }
 
-size_t commitStateOffset() { return sizeof kRecordTag + sizeof "primary"; }
+size_t commitStateOffset(bool primary)
+{
+    return sizeof kRecordTag + (primary ? sizeof "primary" : sizeof "secondary");
+}
 
 bool parseCommitRecord(const std::string &text, CommitRecordFields &record)
 {
@@ -74,9 +77,10 @@ bool parseCommitRecord(const std::string &text, CommitRecordFields &record)
     }
     if (fields.size() < 5 || fields[0] != kRecordTag || fields.back() != "end") return false;
     if (fields[1] != "primary" && fields[1] != "secondary") return false;
-    if (fields[2] != "open" && fields[2] != "done") return false;
+    if (fields[2] != "open" && fields[2] != "done" && fields[2] != "back") return false;
     record.primary = fields[1] == "primary";
     record.done = fields[2] == "done";
+    record.undoing = fields[2] == "back";
     record.primaryPath = fields[3];
     for (size_t at = 4; at + 1 < fields.size();) {
         if (fields[at] == "file" && at + 4 < fields.size()) {

@@ -4,8 +4,9 @@
  * files it may speak of.
  *
  * A record is a sequence of NUL-terminated fields:
- *   tag, "primary" or "secondary", "open" or "done" (overwritten in place
- *   at the commit point), the primary record's path,
+ *   tag, "primary" or "secondary", "open", "done" or "back" (overwritten
+ *   in place: "done" at the commit point, "back" when a later run begins
+ *   to undo the commit), the primary record's path,
  *   per file: "file", temporary, final, backup ("" when there was no
  *   earlier version), per secondary record: "record", its path,
  *   and "end", written last, so that a record cut short is known.
@@ -41,6 +42,7 @@ struct CommitEntry {
 struct CommitRecordFields {
     bool primary = false;
     bool done = false;
+    bool undoing = false; /* "back": the files without temporary and backup are restored */
     std::string primaryPath;
     std::vector<CommitEntry> entries;
     std::vector<std::string> secondaries;
@@ -48,8 +50,9 @@ struct CommitRecordFields {
 
 std::string commitRecordText(const CommitRecordFields &record);
 
-/* Offset of the "open"/"done" field in the text of a primary record. */
-size_t commitStateOffset();
+/* Offset of the state field ("open", "done", "back") in the text of a
+ * record. */
+size_t commitStateOffset(bool primary);
 
 /* False when text is not a whole record (cut short, or not a record). */
 bool parseCommitRecord(const std::string &text, CommitRecordFields &record);

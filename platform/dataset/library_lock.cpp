@@ -42,10 +42,13 @@ LibraryLock::LibraryLock(LibraryLock &&other) noexcept
 
 LibraryLock &LibraryLock::operator=(LibraryLock &&other) noexcept
 {
-    std::swap(fd_, other.fd_);
-    std::swap(directory_, other.directory_);
-    std::swap(device_, other.device_);
-    std::swap(inode_, other.inode_);
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        directory_ = std::move(other.directory_);
+        device_ = other.device_;
+        inode_ = other.inode_;
+    }
     return *this;
 }
 

@@ -111,11 +111,25 @@ Action actionFor(int directoryFd, const CommitRecordFields &record, std::string 
     if (::faccessat(directoryFd, ".", W_OK | X_OK, AT_EACCESS) != 0)
         reason = "this run cannot write to the library";
     if (!undo) return Action::Clear;
+    /* Once marked "back", a file without temporary and backup was
+     * restored by a run that stopped while undoing. */
     for (const CommitEntry &entry : record.entries)
-        if (reason.empty() && !existsIn(directoryFd, entry.temporary) && !entry.backup.empty() &&
+        if (reason.empty() && !record.undoing && !existsIn(directoryFd, entry.temporary) && !entry.backup.empty() &&
             !existsIn(directoryFd, entry.backup))
             reason = "the earlier version of " + fileOf(entry.final) + " it names is missing";
     return Action::Undo;
+}
+
+/* Marks the record `name` "back" before its files are restored, so that
+ * a run that stops meanwhile leaves a record the next can go on with.
+ * False when it cannot be written. */
+bool markUndoing(int directoryFd, const std::string &name, const CommitRecordFields &record)
+{
+    int fd = ::openat(directoryFd, name.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool marked = ::pwrite(fd, "back", 4, off_t(commitStateOffset(record.primary))) == 4 && ::fsync(fd) == 0;
+    ::close(fd);
+    return marked;
 }
 
 /* Finishes the record `name` of this user (see the banner). */
@@ -129,6 +143,7 @@ void finish(const LibraryLock &lock, const std::string &name, const CommitRecord
             if (!entry.backup.empty()) ::unlinkat(directoryFd, fileOf(entry.backup).c_str(), 0);
         }
     } else {
+        if (!record.undoing && !markUndoing(directoryFd, name, record)) return;
         for (const CommitEntry &entry : record.entries) {
             restoreEarlierVersion(directoryFd, entry);
             found.restored.push_back(lock.directory() + "/" + fileOf(entry.final));

@@ -5,6 +5,7 @@
  * service is handed a handle that is not an input data set (the error
  * line, and the step's return code raised to 8).
  */
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -540,4 +541,52 @@ TEST_F(FailedStepOutputs, PlantedAndDamagedRecordsAreLeftWhereTheyAre)
         std::filesystem::remove(inT + ".old");
     }
     std::filesystem::remove_all(sib);
+}
+
+/* A run killed while it undid a stopped commit (the record marked "back",
+ * the first file restored) leaves a record the next run goes on with: both
+ * data sets come back whole, without a warning that the record is left. */
+TEST_F(FailedStepOutputs, AnUndoStoppedPartWayIsTakenUpByTheNextRun)
+{
+    using namespace commit_windows;
+    std::vector<orvhost::CommitFile> files;
+    int held[4];
+    for (const char *name : {"a.csv", "a.meta.json", "b.csv", "b.meta.json"}) {
+        const int kind = std::string(name).ends_with(".csv") ? 0 : 1;
+        writeFile(path(name), kOld[kind]);
+        std::string temporary;
+        ::close(orvhost::makeHeldTemporary(path(name), temporary, &held[files.size()]));
+        writeFile(temporary, kNew[kind]);
+        files.push_back({temporary, path(name)});
+    }
+    stopAt = 7; /* after the links and two renames */
+    stopSignal = SIGKILL;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        orvhost::setCommitHookForTests(stopHook);
+        orvhost::StoppedCommits stopped;
+        std::string error;
+        ::_exit(orvhost::putFilesInPlace(files, error, &stopped) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    for (int fd : held) ::close(fd);
+    std::string record;
+    for (const auto &entry : std::filesystem::directory_iterator(dir_))
+        if (entry.path().filename().string().starts_with(".commit-")) record = entry.path();
+    ASSERT_FALSE(record.empty());
+    orvhost::CommitRecordFields fields;
+    ASSERT_TRUE(orvhost::parseCommitRecord(readFile(record), fields));
+    std::string text = readFile(record);
+    text.replace(orvhost::commitStateOffset(true), 4, "back");
+    writeFile(record, text);
+    const int directory = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
+    orvhost::restoreEarlierVersion(directory, fields.entries[0]);
+    ::close(directory);
+
+    if (DATA_SET_HANDLE *input = open("a")) xoclose(input);
+    EXPECT_EQ(takeLog(), "WARNING: A run stopped while putting data sets in place; the earlier versions of " + dir_ +
+                             "/a.csv, " + dir_ + "/a.meta.json, " + dir_ + "/b.csv, " + dir_ + "/b.meta.json were restored.\n");
+    for (const orvhost::CommitFile &file : files) EXPECT_EQ(readFile(file.final), kOld[file.final.ends_with(".csv") ? 0 : 1]);
+    EXPECT_FALSE(std::filesystem::exists(record));
 }
