@@ -13,8 +13,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "platform/dataset/commit_record_format.h"
 #include "platform/dataset/file_writes.h"
@@ -198,7 +196,7 @@ void examine(const LibraryLock &lock, const std::string &name, bool finishIt, St
     found.left.push_back(std::move(left));
 }
 
-/* The names in directory that begin with prefix, or that pass `wanted`. */
+/* The names in the directory directoryFd that pass `wanted`, sorted. */
 template <typename Wanted>
 std::vector<std::string> namesIn(int directoryFd, Wanted wanted)
 {
