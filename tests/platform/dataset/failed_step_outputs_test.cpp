@@ -3,7 +3,9 @@
  * they were: when the disk fills at any point of writing two outputs (the
  * rows during the step, the rest of the rows, a sidecar), and when a
  * service is handed a handle that is not an input data set (the error
- * line, and the step's return code raised to 8).
+ * line, and the step's return code raised to 8).  Commits stopped at each
+ * change, two runs in one library at each change of a commit, an undo
+ * stopped part way, and commit records planted or damaged.
  */
 #include <fcntl.h>
 #include <sys/wait.h>
