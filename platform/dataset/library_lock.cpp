@@ -20,11 +20,12 @@ namespace orvhost {
 
 namespace {
 
-/* flock, retried when a signal breaks the wait. */
+/* flock, retried when a signal breaks the wait.  A file system without
+ * locks lets runs go on unlocked, as they did before locks were taken. */
 bool lockDescriptor(int fd, int operation)
 {
     while (::flock(fd, operation) != 0)
-        if (errno != EINTR) return false;
+        if (errno != EINTR) return errno == ENOLCK || errno == EOPNOTSUPP;
     return true;
 }
 

@@ -11,6 +11,9 @@
  * device and inode numbers, so that two such commits never wait for each
  * other.
  *
+ * On a file system without locks (flock fails with ENOLCK or EOPNOTSUPP)
+ * runs go on unlocked, and no temporary file is taken for a gone writer's.
+ *
  * A temporary file of an output is made under the shared lock and held
  * locked (flock) by its writer until it is put in place or removed; a run
  * holding the exclusive lock removes the ones that no live writer holds.
