@@ -15,6 +15,7 @@
 #include "platform/dataset/commit_record.h"
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/input_data_set.h"
+#include "platform/dataset/library_lock.h"
 #include "platform/dataset/output_data_set.h"
 #include "platform/host.h"
 #include "platform/log.h"
@@ -46,6 +47,8 @@ constexpr int kDataSetDiscardedMessage = 102; /* name */
 constexpr int kDataSetFilesMessage = 103;     /* name, CSV file, sidecar */
 constexpr int kDataSetFileMessage = 104;      /* name, CSV file */
 constexpr int kCommitUndoneMessage = 105;     /* files */
+constexpr int kCommitRecordLeftMessage = 106; /* record, reason */
+constexpr int kCommitBlocksReadMessage = 107; /* name, record, library directory */
 
 /* The store whose handles the own routines serve: one host, one store. */
 DataSetStore *activeStore = nullptr;
@@ -173,7 +176,11 @@ DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view me
     }
     std::string directory = libraries_.directory(libref, error);
     if (directory.empty()) return nullptr;
-    noteUndoneCommits(undoStoppedCommits(directory));
+    /* Shared while the files are found and opened: no commit into the
+     * directory changes them meanwhile. */
+    LibraryLock lock;
+    const bool locked = lock.open(directory) && lock.lockShared();
+    const StoppedCommits stopped = locked ? settleStoppedCommits(lock) : StoppedCommits{};
     std::string name = Libraries::canonical(member);
     std::string csvPath, sidecarPath;
     bool haveSidecar = false, caseFolded = false;
@@ -188,6 +195,17 @@ DATA_SET_HANDLE *DataSetStore::open(std::string_view libref, std::string_view me
                     csvPath + ".";
             return nullptr;
         }
+        /* A stopped commit that this run cannot finish may have left the
+         * two files of different versions. */
+        for (const LeftCommitRecord &left : stopped.left)
+            for (const std::string &file : left.blocked)
+                if (file == fileOf(csvPath) || file == fileOf(sidecarPath)) {
+                    MessageArg args[] = {{MessageArg::Type::Text, 0, 0, library + "." + name},
+                                         {MessageArg::Type::Text, 0, 0, shownPath(left.record)},
+                                         {MessageArg::Type::Text, 0, 0, shownPath(directory)}};
+                    error = messageText(catalogue_, kHostMessageSet, kCommitBlocksReadMessage, args).text;
+                    return nullptr;
+                }
         auto input = std::make_unique<InputDataSet>(*this, library, name);
         if (!input->open(csvPath, haveSidecar ? sidecarPath : std::string{}, error)) return nullptr;
         input->handle.flags = ORV_DS_READS_BY_GROUP;
@@ -236,13 +254,42 @@ const OutputDataSet *DataSetStore::outputWriting(const std::string &csvPath) con
     return nullptr;
 }
 
-void DataSetStore::noteUndoneCommits(const std::vector<std::string> &files)
+StoppedCommits DataSetStore::settleStoppedCommits(LibraryLock &lock)
 {
-    if (files.empty()) return;
-    std::string list;
-    for (const std::string &file : files) list += (list.empty() ? "" : ", ") + shownPath(file);
-    MessageArg args[] = {{MessageArg::Type::Text, 0, 0, list}};
-    logMessage(kHostMessageSet, kCommitUndoneMessage, args);
+    StoppedCommits found = stoppedCommits(lock, false);
+    /* The lock changes hands in between: a run may commit, or stop, then. */
+    for (int round = 0; found.finishable && round < 3; ++round) {
+        if (!lock.lockExclusive()) break;
+        StoppedCommits finished = stoppedCommits(lock, true);
+        removeDeadTemporaries(lock, finished);
+        noteStoppedCommits(finished);
+        if (!lock.lockShared()) break;
+        found = stoppedCommits(lock, false);
+    }
+    noteStoppedCommits(found);
+    return found;
+}
+
+void DataSetStore::noteStoppedCommits(const StoppedCommits &stopped)
+{
+    if (!stopped.restored.empty()) {
+        std::string list;
+        for (const std::string &file : stopped.restored) list += (list.empty() ? "" : ", ") + shownPath(file);
+        MessageArg args[] = {{MessageArg::Type::Text, 0, 0, list}};
+        logMessage(kHostMessageSet, kCommitUndoneMessage, args);
+    }
+    for (const LeftCommitRecord &left : stopped.left) {
+        /* Known by its directory and name, however the directory was named. */
+        struct stat info {};
+        const std::string key = ::stat(directoryOf(left.record).c_str(), &info) == 0
+                                    ? std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + "/" +
+                                          fileOf(left.record)
+                                    : left.record;
+        if (left.reason.empty() || !warnedRecords_.insert(key).second) continue;
+        MessageArg args[] = {{MessageArg::Type::Text, 0, 0, shownPath(left.record)},
+                             {MessageArg::Type::Text, 0, 0, left.reason}};
+        logMessage(kHostMessageSet, kCommitRecordLeftMessage, args);
+    }
 }
 
 void DataSetStore::forget(const void *handle)
@@ -373,7 +420,10 @@ bool DataSetStore::commitTogether(const std::vector<const void *> &outputs, bool
         findOutput(handle)->addFilesToCommit(files);
     }
     std::string error;
-    if (!putFilesInPlace(files, error)) {
+    StoppedCommits stopped;
+    const bool placed = putFilesInPlace(files, error, &stopped);
+    noteStoppedCommits(stopped);
+    if (!placed) {
         reportError(error);
         return keepEarlier(nullptr);
     }

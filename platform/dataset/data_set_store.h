@@ -21,6 +21,7 @@
 #define ORV_PLATFORM_DATASET_DATA_SET_STORE_H
 
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@
 #include "host/host_records.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/libraries.h"
+#include "platform/dataset/stopped_commits.h"
 #include "platform/dataset/write_behind.h"
 
 namespace orvhost {
@@ -37,6 +39,7 @@ namespace orvhost {
 class Catalogue;
 class HostMemory;
 class InputDataSet;
+class LibraryLock;
 class Log;
 class OutputDataSet;
 struct MessageArg;
@@ -57,7 +60,10 @@ public:
      * Output: a temporary file is made in the library's directory; a data
      * set that an output of the step writes already (the same file, through
      * any library reference) is refused.  Either way the commits a stopped
-     * run left in the directory are undone first (with a warning).  Returns
+     * run left in the directory are finished first (with a warning), and an
+     * input named by one this run cannot finish is refused.  An input's
+     * files are opened under the directory's shared lock
+     * (platform/dataset/library_lock.h), so both are of one version.  Returns
      * the handle, or null with a message in error naming the library, file
      * and line as they apply (the message is not logged here). */
     DATA_SET_HANDLE *open(std::string_view libref, std::string_view member, DataSetMode mode,
@@ -134,8 +140,14 @@ private:
     /* The output open in this step that writes the file csvPath (the same
      * directory, reached by any path, and file name); null for none. */
     const OutputDataSet *outputWriting(const std::string &csvPath) const;
-    /* Warns that the commits of a stopped run were undone for files. */
-    void noteUndoneCommits(const std::vector<std::string> &files);
+    /* Finishes the commits stopped runs left in the directory of lock
+     * (taken exclusively meanwhile; shared again after) and returns the
+     * records still left, which a reader must heed.  REQUIRES: lock held
+     * shared. */
+    StoppedCommits settleStoppedCommits(LibraryLock &lock);
+    /* Warns of the files whose earlier versions stopped was able to bring
+     * back, and once in a run of every record it leaves (with a reason). */
+    void noteStoppedCommits(const StoppedCommits &stopped);
     /* Discards an output at the end of a step with its warning: kept (the
      * earlier version stays because the step ended with returnCode) or
      * not closed by the step. */
@@ -180,6 +192,7 @@ private:
     void forgetFound() const;
     std::vector<const void *> commitAtEnd_;
     bool stepFailed_ = false;
+    std::set<std::string> warnedRecords_; /* commit records left, warned of (device:inode/name) */
 };
 
 /* Opens a data set through the running host's store (see

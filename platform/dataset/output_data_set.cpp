@@ -16,6 +16,7 @@
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/libraries.h"
+#include "platform/dataset/library_lock.h"
 #include "platform/dataset/sidecar.h"
 #include "platform/dataset/value_text.h"
 #include "platform/regular_file.h"
@@ -24,12 +25,12 @@ namespace orvhost {
 
 namespace {
 
-/* A temporary file beside target, named ".<file>.XXXXXX"; its descriptor, or
- * -1 with the path left in temporary. */
-int makeTemporaryBeside(const std::string &target, std::string &temporary)
+/* A temporary file beside target, named ".<file>.XXXXXX" and held locked
+ * through *held (platform/dataset/library_lock.h); its descriptor, or -1
+ * with the path left in temporary. */
+int makeTemporaryBeside(const std::string &target, std::string &temporary, int *held)
 {
-    temporary = directoryOf(target) + "/." + fileOf(target) + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
+    int fd = makeHeldTemporary(target, temporary, held);
     if (fd >= 0) {
         /* mkstemp makes the file private; data sets are ordinary files. */
         mode_t mask = umask(0);
@@ -57,7 +58,7 @@ bool OutputDataSet::create(const std::string &finalCsvPath, const std::string &f
 {
     finalCsv_ = finalCsvPath;
     finalSidecar_ = finalSidecarPath;
-    int fd = makeTemporaryBeside(finalCsv_, temporaryCsv_);
+    int fd = makeTemporaryBeside(finalCsv_, temporaryCsv_, &heldCsv_);
     if (fd < 0) {
         error = "The data set " + qualifiedName() + " cannot be written: no file can be made beside " +
                 finalCsv_ + " (" + std::strerror(errno) + ").";
@@ -285,7 +286,7 @@ bool OutputDataSet::prepare(std::string &error)
     if (ok) {
         description_.observations = rows_;
         description_.csvBytes = writer_.size();
-        int fd = makeTemporaryBeside(finalSidecar_, temporarySidecar_);
+        int fd = makeTemporaryBeside(finalSidecar_, temporarySidecar_, &heldSidecar_);
         if (fd < 0) {
             error = "The sidecar " + finalSidecar_ + " cannot be written: " + std::strerror(errno) +
                     ".";
@@ -314,7 +315,16 @@ void OutputDataSet::markCommitted()
     for (const std::string *temporary : {&temporaryCsv_, &temporarySidecar_}) forgetFileOnSignals(*temporary);
     temporaryCsv_.clear();
     temporarySidecar_.clear();
+    releaseTemporaries();
     finished_ = true;
+}
+
+void OutputDataSet::releaseTemporaries()
+{
+    for (int *held : {&heldCsv_, &heldSidecar_}) {
+        if (*held >= 0) ::close(*held);
+        *held = -1;
+    }
 }
 
 void OutputDataSet::discard()
@@ -328,6 +338,7 @@ void OutputDataSet::discard()
     }
     temporaryCsv_.clear();
     temporarySidecar_.clear();
+    releaseTemporaries();
     finished_ = true;
 }
 

@@ -157,7 +157,13 @@ private:
     /* Makes handle.row the data set's own row, holding the row at source. */
     void holdInOwnRow(const uint8_t *source);
 
+    /* Closes the descriptors that hold the temporary files locked. */
+    void releaseTemporaries();
+
     std::string temporaryCsv_, temporarySidecar_, finalCsv_, finalSidecar_;
+    /* Descriptors through which the temporary files are held locked, so
+     * that no other run takes them for a gone writer's; -1 for none. */
+    int heldCsv_ = -1, heldSidecar_ = -1;
     std::vector<uint8_t> row_;
     WriteBehind &writeBehind_; /* the store's */
     bool defined_ = false;

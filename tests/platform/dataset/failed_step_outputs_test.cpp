@@ -3,18 +3,26 @@
  * they were: when the disk fills at any point of writing two outputs (the
  * rows during the step, the rest of the rows, a sidecar), and when a
  * service is handed a handle that is not an input data set (the error
- * line, and the step's return code raised to 8).
+ * line, and the step's return code raised to 8).  Commits stopped at each
+ * change, two runs in one library at each change of a commit, an undo
+ * stopped part way, and commit records planted or damaged.
  */
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <map>
 
 #include "platform/dataset/commit_record.h"
+#include "platform/dataset/commit_record_format.h"
 #include "platform/dataset/data_set_status.h"
 #include "platform/dataset/data_set_store.h"
 #include "platform/dataset/file_writes.h"
+#include "platform/dataset/library_lock.h"
 #include "platform/step.h"
 #include "tests/platform/dataset/dataset_test_support.h"
 
@@ -223,19 +231,26 @@ TEST_F(FailedStepOutputs, AStoppedCommitLeavesEveryOutputOldOrEveryOneNew)
         for (stopAt = 1; !completed; ++stopAt) {
             SCOPED_TRACE(std::string(c.id) + ", stopped before change " + std::to_string(stopAt));
             std::vector<orvhost::CommitFile> files;
+            int held[4];
             for (int set = 0; set < 2; ++set)
                 for (int kind = 0; kind < 2; ++kind) {
-                    std::string final = dirs[set] + "/" + "ab"[set] + (kind == 0 ? ".csv" : ".meta.json");
+                    std::string name = std::string(1, "ab"[set]) + (kind == 0 ? ".csv" : ".meta.json");
+                    std::string final = dirs[set] + "/" + name;
                     if (c.earlier) writeFile(final, kOld[kind]);
                     else std::filesystem::remove(final);
-                    std::string temporary = dirs[set] + "/." + "ab"[set] + std::to_string(kind);
+                    /* Held as the writer of an output holds them. */
+                    std::string temporary;
+                    int fd = orvhost::makeHeldTemporary(final, temporary, &held[files.size()]);
+                    ASSERT_GE(fd, 0);
+                    ::close(fd);
                     writeFile(temporary, kNew[kind]);
                     files.push_back({temporary, final});
                 }
             stopSignal = c.signal;
+            orvhost::StoppedCommits stopped;
             if (c.signal == 0) {
                 orvhost::setCommitHookForTests(stopHook);
-                completed = orvhost::putFilesInPlace(files, error);
+                completed = orvhost::putFilesInPlace(files, error, &stopped);
                 orvhost::setCommitHookForTests(nullptr);
                 /* A failed removal of the primary record undoes the commit too. */
                 EXPECT_EQ(completed, stopAt > linksAndRenames + 1) << error;
@@ -243,24 +258,32 @@ TEST_F(FailedStepOutputs, AStoppedCommitLeavesEveryOutputOldOrEveryOneNew)
                 const pid_t child = ::fork();
                 if (child == 0) {
                     orvhost::setCommitHookForTests(stopHook);
-                    ::_exit(orvhost::putFilesInPlace(files, error) ? 0 : 1);
+                    ::_exit(orvhost::putFilesInPlace(files, error, &stopped) ? 0 : 1);
                 }
                 int status = 0;
                 ASSERT_EQ(::waitpid(child, &status, 0), child);
                 completed = WIFEXITED(status);
                 EXPECT_TRUE(completed || (WIFSIGNALED(status) && WTERMSIG(status) == c.signal));
             }
+            for (int fd : held) ::close(fd);
             /* The next readers of the libraries: B in U first. */
             for (const char *member : {"b", "a"})
                 if (DATA_SET_HANDLE *input = open(member, ORV_DS_OPEN_INPUT, nullptr, member[0] == 'b' ? "U" : "T"))
                     xoclose(input);
             const std::string log = takeLog();
             const bool wholeNew = c.signal == SIGTERM || (c.signal == 0 ? completed : stopAt > linksAndRenames + 1);
-            EXPECT_EQ(log.find("WARNING: A run stopped while putting data sets in place; the earlier versions of " +
-                               dirs[0] + "/a.csv, " + dirs[0] + "/a.meta.json, " + dirs[1] + "/b.csv") !=
-                          std::string::npos,
-                      c.signal == SIGKILL && !wholeNew)
-                << log;
+            /* Each directory is undone by its first reader. */
+            auto restored = [](const std::string &finals) {
+                return "WARNING: A run stopped while putting data sets in place; the earlier versions of " + finals +
+                       " were restored.\n";
+            };
+            std::string warnings; /* without the errors of data sets that are not there */
+            for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
+                if (log.compare(at, 8, "WARNING:") == 0) warnings += log.substr(at, end + 1 - at);
+            const std::string a = dirs[0] + "/a.csv, " + dirs[0] + "/a.meta.json", b = dirs[1] + "/b.csv, " + dirs[1] + "/b.meta.json";
+            EXPECT_EQ(warnings, c.signal != SIGKILL || wholeNew ? ""
+                           : c.twoDirectories   ? restored(b) + restored(a)
+                                                : restored(a + ", " + b));
             for (const orvhost::CommitFile &file : files) {
                 const int kind = file.final.ends_with(".csv") ? 0 : 1;
                 if (wholeNew) EXPECT_EQ(readFile(file.final), kNew[kind]) << file.final;
@@ -273,4 +296,299 @@ TEST_F(FailedStepOutputs, AStoppedCommitLeavesEveryOutputOldOrEveryOneNew)
             ASSERT_LT(stopAt, 40);
         }
     }
+}
+
+namespace two_runs {
+
+using orvtest::readFile;
+
+/* Rows of x that the step of writeVersion writes into T.A and T.B, and
+ * the pipes through which a commit (or the step, at change 0) waits: it
+ * writes a byte to `paused` and reads one from `resume`. */
+int versionRows = 0;
+int pauseAt = -1;
+int paused[2], resume[2];
+
+int pauseHook(int change)
+{
+    if (change == pauseAt) {
+        char byte = 0;
+        if (::write(paused[1], &byte, 1) != 1 || ::read(resume[0], &byte, 1) != 1) return EIO;
+    }
+    return 0;
+}
+
+void writeVersion()
+{
+    writeOutput("a", versionRows);
+    writeOutput("b", versionRows);
+    if (pauseAt == 0) pauseHook(0);
+    xexit(0, 0);
+}
+
+/* The rows of the data set member in dir when its CSV file and sidecar
+ * are of one version (the sidecar's size of the CSV file is the file's),
+ * else -1. */
+int versionOf(const std::string &dir, const std::string &member)
+{
+    const std::string csv = readFile(dir + "/" + member + ".csv"), sidecar = readFile(dir + "/" + member + ".meta.json");
+    const size_t bytes = sidecar.find("\"csvBytes\": ");
+    if (bytes == std::string::npos || std::stoul(sidecar.substr(bytes + 12)) != csv.size()) return -1;
+    return int(std::count(csv.begin(), csv.end(), '\n')) - 1;
+}
+
+/* Waits until the process child ends (its exit status) or waits for a lock
+ * (-1), as /proc/locks shows a waiter ("->") of its id. */
+int endedOrWaiting(pid_t child)
+{
+    for (int tries = 0; tries < 20000; ++tries) {
+        int status = 0;
+        if (::waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::ifstream locks("/proc/locks");
+        for (std::string line; std::getline(locks, line);)
+            if (line.find("->") != std::string::npos && line.find(" " + std::to_string(child) + " ") != std::string::npos)
+                return -1;
+        ::usleep(500);
+    }
+    return -2;
+}
+
+int exitStatus(pid_t child)
+{
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace two_runs
+
+/* A run puts T.A and T.B in place (3 rows each, over 1 row) and is paused
+ * before each change of its commit in turn (0: before the commit, in its
+ * step), while a second run writes them (5 rows), reads T.A, or, having
+ * begun its step before, commits them after the first was killed there.  Every data set ends as one version:
+ * the later commit's whole, the reader gets the paused commit's version,
+ * and a killed run's files are gone after the next commit. */
+TEST_F(FailedStepOutputs, TwoRunsInOneLibraryEachSeeOneVersion)
+{
+    using namespace two_runs;
+    enum class Second { Writer, Reader, WriterAfterKill };
+    struct Case {
+        const char *id;
+        Second second;
+        int firstChange;
+    };
+    const Case cases[] = {
+        {"a second writer", Second::Writer, 0},
+        {"a reader", Second::Reader, 1},
+        {"a writer whose commit follows the first's kill", Second::WriterAfterKill, 0},
+    };
+    constexpr int kChanges = 14; /* 4 links, 4 renames, done, 4 backups and the record removed */
+    for (const Case &c : cases)
+        for (pauseAt = c.firstChange; pauseAt <= kChanges; ++pauseAt) {
+            SCOPED_TRACE(std::string(c.id) + ", paused before change " + std::to_string(pauseAt));
+            versionRows = 1;
+            ASSERT_EQ(host_->runStep(writeVersion), 0);
+            takeLog();
+            ASSERT_EQ(::pipe(paused), 0);
+            ASSERT_EQ(::pipe(resume), 0);
+            char byte = 0;
+            const int pausedAt = pauseAt;
+            /* The writer after a kill began its step (and opened its
+             * outputs) before the first run's commit. */
+            pid_t second = -1;
+            versionRows = 5;
+            if (c.second == Second::WriterAfterKill) {
+                pauseAt = 0;
+                second = ::fork();
+                if (second == 0) ::_exit(host_->runStep(writeVersion));
+                ASSERT_EQ(::read(paused[0], &byte, 1), 1);
+                pauseAt = pausedAt;
+            }
+            versionRows = 3;
+            const pid_t first = ::fork();
+            if (first == 0) {
+                orvhost::setCommitHookForTests(pauseHook);
+                ::_exit(host_->runStep(writeVersion));
+            }
+            ASSERT_EQ(::read(paused[0], &byte, 1), 1);
+            pauseAt = -1;
+            versionRows = 5;
+            if (c.second == Second::WriterAfterKill) {
+                ::kill(first, SIGKILL);
+                EXPECT_EQ(exitStatus(first), 128 + SIGKILL);
+                EXPECT_EQ(::write(resume[1], &byte, 1), 1);
+                EXPECT_EQ(exitStatus(second), 0);
+            } else {
+                second = ::fork();
+                if (second == 0) {
+                    if (c.second == Second::Writer) ::_exit(host_->runStep(writeVersion));
+                    DATA_SET_HANDLE *input = open("a");
+                    int rows = 0;
+                    while (input != nullptr && input->read(input) == 0) ++rows;
+                    ::_exit(input != nullptr ? rows : 100);
+                }
+                const int early = endedOrWaiting(second);
+                ASSERT_NE(early, -2);
+                EXPECT_EQ(::write(resume[1], &byte, 1), 1);
+                EXPECT_EQ(exitStatus(first), 0);
+                EXPECT_EQ(early < 0 ? exitStatus(second) : early, c.second == Second::Writer ? 0 : 3);
+            }
+            for (int fd : {paused[0], paused[1], resume[0], resume[1]}) ::close(fd);
+            pauseAt = pausedAt;
+            /* A later reader finds the same. */
+            if (DATA_SET_HANDLE *input = open("b")) xoclose(input);
+            /* Paused in its step, the first run commits last. */
+            const int expected = c.second == Second::Reader || (c.second == Second::Writer && pausedAt == 0) ? 3 : 5;
+            EXPECT_EQ(versionOf(dir_, "a"), expected);
+            EXPECT_EQ(versionOf(dir_, "b"), expected);
+            EXPECT_EQ(takeLog().find("left in place"), std::string::npos);
+            for (const auto &entry : std::filesystem::directory_iterator(dir_))
+                EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+        }
+}
+
+/* Records a run did not write, or cannot trust, planted in T: each is left
+ * where it is with a warning, no file outside T changes, nor any file in T
+ * that is not a data set's; one that names T.A but cannot be finished (of
+ * another user, its backups gone) keeps T.A from being read or replaced. */
+TEST_F(FailedStepOutputs, PlantedAndDamagedRecordsAreLeftWhereTheyAre)
+{
+    using orvhost::CommitRecordFields;
+    const std::string sib = dir_ + "-sib", sibName = std::filesystem::path(sib).filename();
+    std::filesystem::create_directory(sib);
+    auto record = [&](const std::string &name, const std::vector<orvhost::CommitEntry> &entries) {
+        CommitRecordFields fields;
+        fields.primary = true;
+        fields.primaryPath = dir_ + "/" + name;
+        fields.entries = entries;
+        return orvhost::commitRecordText(fields);
+    };
+    const std::string inT = dir_ + "/.a.csv.Tmp001";
+    struct Case {
+        const char *id;
+        std::string text; /* of the record; "->": a symbolic link to a record in sib */
+        std::string reason;
+        bool blocks, otherUser = false, backup = false;
+    };
+    auto name = [](int row) { return ".commit-PLNT" + std::to_string(10 + row); };
+    const Case cases[] = {
+        {"empty", "", "it is not a whole commit record; remove it when no run is writing to the library", false},
+        {"cut short", record(name(1), {{inT, dir_ + "/a.csv", ""}}).substr(0, 60),
+         "it is not a whole commit record; remove it when no run is writing to the library", false},
+        {"random bytes", std::string("\x93\x00\x17orvhost\xff\x00\x00end", 15),
+         "it is not a whole commit record; remove it when no run is writing to the library", false},
+        {"a path through ..", record(name(3), {{dir_ + "/../" + sibName + "/.x.csv.Tmp001", dir_ + "/../" + sibName + "/x.csv", ""}}),
+         "it names files that are not data set files of its library", false},
+        {"an absolute path elsewhere", record(name(4), {{sib + "/.x.csv.Tmp001", sib + "/x.csv", ""}}),
+         "it names files that are not data set files of its library", false},
+        {"a relative path", record(name(5), {{".x.csv.Tmp001", "x.csv", ""}}),
+         "it names files that are not data set files of its library", false},
+        {"a file of another form", record(name(6), {{dir_ + "/.notes.txt.Tmp001", dir_ + "/notes.txt", ""}}),
+         "it names files that are not data set files of its library", false},
+        {"a backup of another name", record(name(7), {{inT, dir_ + "/a.csv", sib + "/x.csv"}}),
+         "it names files that are not data set files of its library", false},
+        {"a symbolic link", "->", "it is not a regular file of its own", false},
+        {"another user's", record(name(9), {{inT, dir_ + "/a.csv", inT + ".old"}}),
+         "it belongs to another user (uid 65534), whose run must finish it", true, true, true},
+        {"its backups removed", record(name(10), {{inT, dir_ + "/a.csv", inT + ".old"}}),
+         "the earlier version of a.csv it names is missing", true},
+    };
+    int row = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id);
+        const std::string planted = dir_ + "/" + name(row++);
+        for (const auto &kind : {0, 1}) writeFile(path(kind == 0 ? "a.csv" : "a.meta.json"), commit_windows::kOld[kind]);
+        writeFile(path("notes.txt"), "kept\n");
+        writeFile(sib + "/x.csv", "x\n7\n");
+        writeFile(sib + "/.x.csv.Tmp001", "x\n8\n");
+        if (c.backup) writeFile(inT + ".old", "x\n9\n");
+        if (c.text == "->") {
+            writeFile(sib + "/record", record(".commit-Sym001", {{sib + "/.x.csv.Tmp001", sib + "/x.csv", ""}}));
+            std::filesystem::create_symlink(sib + "/record", planted);
+        } else {
+            writeFile(planted, c.text);
+        }
+        if (c.otherUser) {
+            ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
+        }
+        std::map<std::string, std::string> before;
+        for (const std::string &dir : {dir_, sib})
+            for (const auto &file : std::filesystem::directory_iterator(dir))
+                if (!file.is_symlink()) before[file.path()] = readFile(file.path());
+
+        DATA_SET_HANDLE *input = open("a");
+        EXPECT_EQ(input != nullptr, !c.blocks);
+        if (input != nullptr) xoclose(input);
+        std::string expected = "WARNING: The commit record " + planted + " is left in place: " + c.reason + ".\n";
+        if (c.blocks)
+            expected += "ERROR: The data set T.A cannot be read: the commit record " + planted +
+                        " of a run that stopped while putting it in place cannot be finished by this run; run with "
+                        "write access to the library " + dir_ + " to finish it.\n";
+        EXPECT_EQ(takeLog(), expected);
+        EXPECT_EQ(host_->runStep([] {
+            writeOutput("a", 2);
+            xexit(0, 0);
+        }),
+                  c.blocks ? orvhost::kDataSetErrorReturnCode : 0);
+        const std::string log = takeLog();
+        EXPECT_EQ(log.find("the commit record " + planted + " of a stopped run names it") != std::string::npos, c.blocks) << log;
+        for (const auto &[file, text] : before) {
+            const bool replaced = !c.blocks && (file.ends_with("/a.csv") || file.ends_with("/a.meta.json"));
+            if (!replaced) {
+                EXPECT_EQ(readFile(file), text) << file;
+            }
+        }
+        EXPECT_TRUE(std::filesystem::is_symlink(planted) || std::filesystem::exists(planted));
+        std::filesystem::remove(planted);
+        std::filesystem::remove(inT + ".old");
+    }
+    std::filesystem::remove_all(sib);
+}
+
+/* A run killed while it undid a stopped commit (the record marked "back",
+ * the first file restored) leaves a record the next run goes on with: both
+ * data sets come back whole, without a warning that the record is left. */
+TEST_F(FailedStepOutputs, AnUndoStoppedPartWayIsTakenUpByTheNextRun)
+{
+    using namespace commit_windows;
+    std::vector<orvhost::CommitFile> files;
+    int held[4];
+    for (const char *name : {"a.csv", "a.meta.json", "b.csv", "b.meta.json"}) {
+        const int kind = std::string(name).ends_with(".csv") ? 0 : 1;
+        writeFile(path(name), kOld[kind]);
+        std::string temporary;
+        ::close(orvhost::makeHeldTemporary(path(name), temporary, &held[files.size()]));
+        writeFile(temporary, kNew[kind]);
+        files.push_back({temporary, path(name)});
+    }
+    stopAt = 7; /* after the links and two renames */
+    stopSignal = SIGKILL;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        orvhost::setCommitHookForTests(stopHook);
+        orvhost::StoppedCommits stopped;
+        std::string error;
+        ::_exit(orvhost::putFilesInPlace(files, error, &stopped) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    for (int fd : held) ::close(fd);
+    std::string record;
+    for (const auto &entry : std::filesystem::directory_iterator(dir_))
+        if (entry.path().filename().string().starts_with(".commit-")) record = entry.path();
+    ASSERT_FALSE(record.empty());
+    orvhost::CommitRecordFields fields;
+    ASSERT_TRUE(orvhost::parseCommitRecord(readFile(record), fields));
+    std::string text = readFile(record);
+    text.replace(orvhost::commitStateOffset(true), 4, "back");
+    writeFile(record, text);
+    const int directory = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
+    orvhost::restoreEarlierVersion(directory, fields.entries[0]);
+    ::close(directory);
+
+    if (DATA_SET_HANDLE *input = open("a")) xoclose(input);
+    EXPECT_EQ(takeLog(), "WARNING: A run stopped while putting data sets in place; the earlier versions of " + dir_ +
+                             "/a.csv, " + dir_ + "/a.meta.json, " + dir_ + "/b.csv, " + dir_ + "/b.meta.json were restored.\n");
+    for (const orvhost::CommitFile &file : files) EXPECT_EQ(readFile(file.final), kOld[file.final.ends_with(".csv") ? 0 : 1]);
+    EXPECT_FALSE(std::filesystem::exists(record));
 }
