@@ -3,6 +3,7 @@
  */
 #include "event/event_rules.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -80,6 +81,23 @@ double ZTSEVValueFromRule(int rule, int *status, double oldValue, double newValu
         return orvMissing();
     }
     return unsignedZero(mergePresent(rule, oldValue, newValue));
+}
+
+double ztsevValueFromRuleTimes(int rule, double oldValue, double newValue, int64_t k)
+{
+    if (k == 0) return oldValue;
+    int status = 0;
+    double x = ZTSEVValueFromRule(rule, &status, oldValue, newValue);
+    /* A missing new value leaves x as it is every time. */
+    if (orvIsMissing(newValue)) return x;
+    /* x is present from here: the rule alone, in a loop of its own.  A
+     * merge that leaves x as it is would do so every time after. */
+    for (int64_t j = 1; j < k; ++j) {
+        const double next = unsignedZero(mergePresent(rule, x, newValue));
+        if (std::bit_cast<uint64_t>(next) == std::bit_cast<uint64_t>(x)) break;
+        x = next;
+    }
+    return x;
 }
 
 int ZTSEVCombDummyFromRule(const double *a, const double *b, double *out, int64_t n, int rule)
