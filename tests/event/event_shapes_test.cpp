@@ -81,6 +81,7 @@ TEST(EventShapes, OneOccurrenceOnTenObservations)
         {"ramp-decay-2-2", 3, 1, 3, 3, D, D, 0, 4, {1, 1, 0.75, 0.5, q, 0, M, M, M, M}},
         {"tr-decay-2-2", 4, 1, 3, 3, D, D, 0, 4, {M, 1, 0.75, 0.5, q, 0, M, M, M, M}},
         {"ramp-peak", 3, 4, 3, 5, G, D, 0, 4, {M, 0, 2, 4, 3, 2, 1, 0, M, M}},
+        {"ramp-peak-one-after", 3, 4, 3, 2, G, D, 0, 4, {M, 0, 2, 4, 0, M, M, M, M, M}},
         {"ramp-trough", 3, 4, 3, 3, D, G, 0, 4, {4, 4, 2, 0, 2, 4, 4, 4, 4, 4}},
         {"ramp-zero", 3, 1, 1, 1, G, G, 0, 4, {M, M, M, 0, M, M, M, M, M, M}},
         {"ramp-all", 3, 1, 0, 0, D, G, 0, 4, {3, 2, 1, 0, 1, 2, 3, 4, 5, 6}},
@@ -218,6 +219,8 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
         {"ramp-add-decay-level", RAMP, ADD, 0.1, 3, 2, D, D},     /* levels before the start */
         {"ramp-add-from-start", RAMP, ADD, 2, 0, 2, D, D},       /* decaying lines from 0 */
         {"ramp-add-fine", RAMP, ADD, 1 + 0x1p-35, 1, 0, G, G},   /* past 2^53 units midway */
+        {"ramp-add-coarse", RAMP, ADD, 1 + 0x1p-45, 33, 33, G, G}, /* past 2^53 units at the fifth term */
+        {"tr-add-apart", TR, ADD, 1, 5, 5, G, G, 0.5, {40, 150, 260}}, /* exact sums, most observations missing */
         {"tr-or-to-end", TR, OR, 1, 1, 0, G, G},
         {"tr-or-alone", TR, OR, 1, 1, 0, G, G, 0.5, {150}},      /* one line: its own values */
         {"tr-or-twice", TR, OR, 1, 1, 0, G, G, 0.5, {40, 40}},   /* two lines, both 0 at 39 */
