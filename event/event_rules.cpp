@@ -60,6 +60,18 @@ double mergePresent(int rule, double a, double b)
     }
 }
 
+/* y merged k more times into the present x by merge, stopping once a
+ * merge leaves x as it is (it would do so every time after). */
+template <class Merge> double mergeTimes(double x, double y, int64_t k, Merge merge)
+{
+    for (int64_t j = 0; j < k; ++j) {
+        const double next = unsignedZero(merge(x, y));
+        if (std::bit_cast<uint64_t>(next) == std::bit_cast<uint64_t>(x)) break;
+        x = next;
+    }
+    return x;
+}
+
 }  // namespace
 
 int ZTSEVRuleFlag2Char(int rule, char *field)
@@ -87,17 +99,17 @@ double ztsevValueFromRuleTimes(int rule, double oldValue, double newValue, int64
 {
     if (k == 0) return oldValue;
     int status = 0;
-    double x = ZTSEVValueFromRule(rule, &status, oldValue, newValue);
+    const double x = ZTSEVValueFromRule(rule, &status, oldValue, newValue);
     /* A missing new value leaves x as it is every time. */
     if (orvIsMissing(newValue)) return x;
-    /* x is present from here: the rule alone, in a loop of its own.  A
-     * merge that leaves x as it is would do so every time after. */
-    for (int64_t j = 1; j < k; ++j) {
-        const double next = unsignedZero(mergePresent(rule, x, newValue));
-        if (std::bit_cast<uint64_t>(next) == std::bit_cast<uint64_t>(x)) break;
-        x = next;
+    /* x is present from here: the rule alone, in a loop of its own for
+     * the rules that cannot stop early. */
+    switch (rule) {
+    case ZTSEV_RULE_ADD: return mergeTimes(x, newValue, k - 1, [](double a, double b) { return boundedSum(a, b); });
+    case ZTSEV_RULE_MULT:
+        return mergeTimes(x, newValue, k - 1, [](double a, double b) { return boundedProduct(a, b); });
+    default: return mergeTimes(x, newValue, k - 1, [rule](double a, double b) { return mergePresent(rule, a, b); });
     }
-    return x;
 }
 
 int ZTSEVCombDummyFromRule(const double *a, const double *b, double *out, int64_t n, int rule)
