@@ -241,6 +241,7 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
          * give 4, then -4 at 31: the later of one magnitude stays. */
         {"ramp-minmag-tie", RAMP, MINMAG, 2, 0, 0, D, D, 0.5, {34, 30}},
         {"ramp-minmag-decay", RAMP, MINMAG, 2, 1, 0, D, D},
+        {"ramp-minmag-all-before", RAMP, MINMAG, 2, 0, 3, G, G}, /* levels after lines of both signs */
         {"ramp-mult", RAMP, MULT, 1.25, 1, 0, G, G},
         {"ramp-mult-level", RAMP, MULT, 1.25, 3, 4, G, G},
         {"tc-add", TC, ADD, 1, 1, 0, G, D, 0.01},                /* vanishes from k = 154 */
