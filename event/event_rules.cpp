@@ -3,6 +3,7 @@
  */
 #include "event/event_rules.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -59,6 +60,18 @@ double mergePresent(int rule, double a, double b)
     }
 }
 
+/* y merged k more times into the present x by merge, stopping once a
+ * merge leaves x as it is (it would do so every time after). */
+template <class Merge> double mergeTimes(double x, double y, int64_t k, Merge merge)
+{
+    for (int64_t j = 0; j < k; ++j) {
+        const double next = unsignedZero(merge(x, y));
+        if (std::bit_cast<uint64_t>(next) == std::bit_cast<uint64_t>(x)) break;
+        x = next;
+    }
+    return x;
+}
+
 }  // namespace
 
 int ZTSEVRuleFlag2Char(int rule, char *field)
@@ -80,6 +93,23 @@ double ZTSEVValueFromRule(int rule, int *status, double oldValue, double newValu
         return orvMissing();
     }
     return unsignedZero(mergePresent(rule, oldValue, newValue));
+}
+
+double ztsevValueFromRuleTimes(int rule, double oldValue, double newValue, int64_t k)
+{
+    if (k == 0) return oldValue;
+    int status = 0;
+    const double x = ZTSEVValueFromRule(rule, &status, oldValue, newValue);
+    /* A missing new value leaves x as it is every time. */
+    if (orvIsMissing(newValue)) return x;
+    /* x is present from here: the rule alone, in a loop of its own for
+     * the rules that cannot stop early. */
+    switch (rule) {
+    case ZTSEV_RULE_ADD: return mergeTimes(x, newValue, k - 1, [](double a, double b) { return boundedSum(a, b); });
+    case ZTSEV_RULE_MULT:
+        return mergeTimes(x, newValue, k - 1, [](double a, double b) { return boundedProduct(a, b); });
+    default: return mergeTimes(x, newValue, k - 1, [rule](double a, double b) { return mergePresent(rule, a, b); });
+    }
 }
 
 int ZTSEVCombDummyFromRule(const double *a, const double *b, double *out, int64_t n, int rule)

@@ -2,7 +2,8 @@
  * event_rules.h - the rules that merge overlapping or combined event
  * values: ADD, MAX, MIN, MINNZ, MINMAG, MULT, AND, OR.
  *
- * Exports: ZTSEVRuleFlag2Char, ZTSEVValueFromRule, ZTSEVCombDummyFromRule.
+ * Exports: ZTSEVRuleFlag2Char, ZTSEVValueFromRule, ztsevValueFromRuleTimes,
+ * ZTSEVCombDummyFromRule.
  */
 #ifndef ORV_EVENT_EVENT_RULES_H
 #define ORV_EVENT_EVENT_RULES_H
@@ -23,6 +24,10 @@ int ZTSEVRuleFlag2Char(int rule, char *field);
  * *status ZTSEV_UNKNOWN_RULE and the missing value; otherwise *status is 0.
  */
 double ZTSEVValueFromRule(int rule, int *status, double oldValue, double newValue);
+
+/* newValue merged k times (k >= 0) into oldValue by rule (a known one),
+ * one merge after another, as k calls of ZTSEVValueFromRule give it. */
+double ztsevValueFromRuleTimes(int rule, double oldValue, double newValue, int64_t k);
 
 /*
  * Merges series a and b element by element into out (out may be a or b):

@@ -25,25 +25,6 @@ void put(double *values, int64_t i, int rule, double shape, int *status)
 
 }  // namespace
 
-bool ztsevDatedOnObsSeries(int kind, const ZTSEV_SERIES *series)
-{
-    return series->interval.interval.code == ZINT_OBS && kind != ZTSEV_KIND_OBS;
-}
-
-int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v)
-{
-    int status = 0;
-    for (int64_t i = std::max<int64_t>(lo, 0); i <= std::min(hi, n - 1); ++i) put(values, i, rule, v, &status);
-    return status;
-}
-
-bool ztsevKeyWindow(const ZTSEV_EVENT *key, const ZTSEV_SERIES *series)
-{
-    if (key == nullptr) return false;
-    if (ztsevOwnPulse(&key->effective, series)) return true;
-    return !(key->effective.before == 1 && key->effective.after == 1);
-}
-
 int ZTSEVDate2Shape(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                     const ZTSEV_SERIES *series, double *values)
 {

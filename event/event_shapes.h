@@ -35,9 +35,12 @@
  * from B like every other: its first written observation n - 1 gets
  * k = n - 1 - B.
  *
+ * The shapes are built on the pieces of shape_pieces.h (which also holds
+ * the range and TC-run writers they share); the pieces never call back.
+ *
  * Exports: ZTSEVDate2Shape, ZTSEVDate2Pulse, ZTSEVDate2PulseR,
- * ZTSEVDate2Ramp, ZTSEVDate2TC, ZTSEVDummyTCValues, ztsevTcTerm, ZTSEVDate2PolyTerm,
- * ZTSEVDate2ObsFunc, ztsevDatedOnObsSeries, ztsevKeyWindow, ztsevPulseRange.
+ * ZTSEVDate2Ramp, ZTSEVDate2TC, ZTSEVDate2PolyTerm, ZTSEVDate2ObsFunc,
+ * ztsevPulseRange.
  */
 #ifndef ORV_EVENT_EVENT_SHAPES_H
 #define ORV_EVENT_EVENT_SHAPES_H
@@ -45,19 +48,10 @@
 #include <cstdint>
 
 #include "event/event_records.h"
+#include "event/shape_pieces.h"
 
 /* Status of ZTSEVDate2ObsFunc called for a type other than INVERSE, LOG. */
 constexpr int ZTSEV_BAD_TYPE = 21;
-/* Status of ZTSEVDummyTCValues when its run lies outside the series. */
-constexpr int ZTSEV_TC_OUTSIDE = 10;
-
-/* True for a dated timing value on an observation-indexed series: it
- * contributes nothing. */
-bool ztsevDatedOnObsSeries(int kind, const ZTSEV_SERIES *series);
-
-/* True when a key event's own window shapes the occurrence: the key has a
- * pulse interval of its own, or its durations are not both 0. */
-bool ztsevKeyWindow(const ZTSEV_EVENT *key, const ZTSEV_SERIES *series);
 
 /* Dispatches by E's type: POINT, LS to the pulse writers, RAMP, TR, TC,
  * LINEAR, QUAD, CUBIC, INVERSE, LOG to theirs; any other type writes
@@ -73,11 +67,6 @@ int ZTSEVDate2Shape(double value, int kind, const ZTSEV_EVENT *event, const ZTSE
  * clipped.  Returns 0, or 15 when the occurrence cannot be placed. */
 int ztsevPulseRange(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                     const ZTSEV_SERIES *series, int64_t *lo, int64_t *hi);
-
-/* Merges v by rule into every observation of [lo, hi] (clipped to the n
- * observations of values).  Returns 0, or the first failing status of the
- * rule. */
-int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v);
 
 /* The pulse: the event's value v over the observations of
  * ztsevPulseRange.  ZTSEVDate2PulseR is the same writer, under the name
@@ -95,25 +84,6 @@ int ZTSEVDate2Ramp(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV
 /* TC: v * p^k with k by the table above (p the TC parameter). */
 int ZTSEVDate2TC(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                  const ZTSEV_SERIES *series, double *values);
-
-/* One term v * p^k of a temporary change; an overflow is the largest
- * finite double with the sign the product would have (p negative with an
- * odd k flips it). */
-double ztsevTcTerm(double v, double p, int64_t k);
-
-/*
- * One run of a temporary change: for i from *begin to min(end, n - 1),
- * values[i] = rule(values[i], v * p^(c * sign)) with c counting up from
- * *counter.  A negative *begin advances the counter by -*begin and starts
- * at 0.  A term that overflows is the largest finite double with the sign
- * of v (never an infinity); a zero base with a non-positive power gives 0,
- * a negative base with a fractional power the missing value.
- * In/out: *begin, *counter (past the run on return).
- * Returns the status of the last rule combination (0 when nothing was
- * written), or 10 when the run lies outside the series.
- */
-int ZTSEVDummyTCValues(double *values, int64_t n, int64_t *begin, int64_t end, int64_t *counter, int rule,
-                       double v, double p, int sign);
 
 /* LINEAR, QUAD, CUBIC: v * (i - t)^power over the window. */
 int ZTSEVDate2PolyTerm(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,

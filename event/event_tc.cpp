@@ -1,14 +1,13 @@
 /*
  * event_tc.cpp - the temporary-change shape: runs of v * p^k with an
  * integer exponent k laid out by the slopes (see event_shapes.h for the
- * table of starting exponents).
+ * table of starting exponents, shape_pieces.h for what it exports).
  */
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 
 #include "event/event_rules.h"
-#include "event/event_shapes.h"
 #include "event/event_window.h"
 #include "event/shape_pieces.h"
 #include "host/missing_values.h"

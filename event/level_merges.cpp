@@ -5,20 +5,11 @@
 #include "event/level_merges.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "event/event_rules.h"
 #include "event/event_support.h"
 #include "event/exact_sums.h"
 #include "host/missing_values.h"
-
-namespace {
-
-/* Ranges up to this many observations are settled one observation at a
- * time; longer ones settle the whole series in one pass. */
-constexpr int64_t kPointSettle = 64;
-
-}  // namespace
 
 ZTSEVRepeatedMerge::ZTSEVRepeatedMerge(int rule, double v, MEMORY_OBJECT *scratch)
     : rule_(rule), v_(v), scratch_(scratch)
@@ -39,15 +30,8 @@ double ZTSEVRepeatedMerge::times(double x, int64_t k)
         return fromMissing_[k];
     }
     double sum = 0;
-    if (rule_ == ZTSEV_RULE_ADD && ztsevExactRepeatedSum(x, v_, k, &sum)) return sum;
-    /* Merge v k times, stopping once the rule leaves the value as it is
-     * (it would do so every time). */
-    for (int64_t j = 0; j < k; ++j) {
-        const double next = ZTSEVValueFromRule(rule_, &status, x, v_);
-        if (std::bit_cast<uint64_t>(next) == std::bit_cast<uint64_t>(x)) break;
-        x = next;
-    }
-    return x;
+    if (rule_ == ZTSEV_RULE_ADD && k > 1 && ztsevExactRepeatedSum(x, v_, k, &sum)) return sum;
+    return ztsevValueFromRuleTimes(rule_, x, v_, k);
 }
 
 void ZTSEVRepeatedMerge::release()
@@ -83,24 +67,24 @@ int64_t ZTSEVPendingLevels::heldAt(int64_t i) const
     return count;
 }
 
-void ZTSEVPendingLevels::settleAt(double *values, int64_t i)
-{
-    const int64_t k = heldAt(i) - settled_[i];
-    if (k == 0) return;
-    values[i] = merge_->times(values[i], k);
-    settled_[i] += k;
-}
-
 void ZTSEVPendingLevels::settle(double *values, int64_t lo, int64_t hi)
 {
     if (!held_) return;
     lo = std::max<int64_t>(lo, 0);
     hi = std::min(hi, n_ - 1);
-    if (hi - lo >= kPointSettle) {
-        settleAll(values);
-        return;
+    if (lo > hi) return;
+    /* The count at lo from the tree, and on from there by its changes:
+     * a range costs its length plus a logarithm, wherever it lies. */
+    int64_t covers = heldAt(lo);
+    for (int64_t i = lo;; ) {
+        const int64_t k = covers - settled_[i];
+        if (k != 0) {
+            values[i] = merge_->times(values[i], k);
+            settled_[i] = covers;
+        }
+        if (++i > hi) break;
+        covers += changes_[i];
     }
-    for (int64_t i = lo; i <= hi; ++i) settleAt(values, i);
 }
 
 void ZTSEVPendingLevels::settleAll(double *values)

@@ -50,7 +50,7 @@ public:
 
     /* Merges the levels held at the observations of [lo, hi] (clipped to
      * the series) into values: call it before merging anything else
-     * there. */
+     * there.  Costs the range's length plus a logarithm of the series'. */
     void settle(double *values, int64_t lo, int64_t hi);
 
     /* Merges every held level into values; holds nothing after. */
@@ -58,7 +58,6 @@ public:
 
 private:
     int64_t heldAt(int64_t i) const;
-    void settleAt(double *values, int64_t i);
 
     int64_t n_;
     ZTSEVRepeatedMerge *merge_;

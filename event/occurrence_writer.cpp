@@ -108,11 +108,14 @@ int ZTSEVOccurrenceWriter::place(const ZTSEVShapePiece &piece)
     default:
         /* A line of factor 0 is 0 throughout. */
         if (piece.scale == 0) return placeLevel(piece.lo, piece.hi, 0.0);
-        if (signedRamp_ && !rampSigned(piece)) {
-            /* Values of either sign: what is held goes first. */
+        if (signedRamp_ && !inOrder_ && !rampSigned(piece)) {
+            /* Values of either sign: what is held goes first, and the rest
+             * of the batch is merged in order, as another sweep over the
+             * series for each such line would cost more than that. */
             mergeHeld();
-            return placeInOrder(piece);
+            inOrder_ = true;
         }
+        if (inOrder_) return placeInOrder(piece);
         if (event_->effective.rule == ZTSEV_RULE_MINNZ && piece.ref >= piece.lo && piece.ref <= piece.hi)
             return placeSplitLine(piece);
         if (!shortPiece(piece.lo, piece.hi) && folds_.add(piece)) return 0;
@@ -151,7 +154,7 @@ int ZTSEVOccurrenceWriter::placeLevel(int64_t lo, int64_t hi, double level)
         count(zeros_, lo, hi);
         return 0;
     }
-    if (levelsCommute_ && level == event_->effective.value) {
+    if (levelsCommute_ && !inOrder_ && level == event_->effective.value) {
         if (shortPiece(lo, hi)) return ztsevPutRange(values_, series_->count, lo, hi, rule, level);
         count(levels_, lo, hi);
         return 0;
@@ -230,6 +233,7 @@ void ZTSEVOccurrenceWriter::mergeHeld()
 void ZTSEVOccurrenceWriter::finish()
 {
     mergeHeld();
+    inOrder_ = false;
     directLeft_ = directPasses_ * series_->count;
     repeated_.release();
 }

@@ -20,7 +20,9 @@
  *  - under ADD, a ramp's lines and levels are held as exact sums
  *    (exact_sums.h) while every partial sum can be shown to be exact;
  *  - a ramp's other levels v are held per observation until another value
- *    reaches it (level_merges.h).
+ *    reaches it (level_merges.h); so are its levels under MINMAG once a
+ *    line with values of the other sign has come, after which its lines
+ *    are merged in order.
  * Short pieces, and the pieces of other shapes and rules, are written at
  * once; so are the first occurrences of each batch, until they have
  * written a few times the series' length.
@@ -89,6 +91,7 @@ private:
     double rampSign_;      /* the sign of the ramp's values (see rampSign) */
     bool signedRamp_;      /* MINMAG on a ramp: values of that sign commute */
     bool levelsCommute_;   /* the level v commutes with the event's other values */
+    bool inOrder_ = false; /* MINMAG met values of both signs: lines go in order until finish() */
     bool exactAdd_;        /* ADD on a ramp: lines and levels as exact sums */
     int64_t directLeft_;   /* observations occurrences may still write at once */
     int64_t vanishesFrom_; /* TC: exponent from which p^k is 0; -1 never */

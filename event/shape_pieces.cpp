@@ -1,14 +1,37 @@
 /*
  * shape_pieces.cpp - the pieces of a RAMP, TR or TC occurrence and their
- * writer (see shape_pieces.h).  The TC runs are laid out in event_tc.cpp.
+ * writer, the range writer and the window tests the shapes share (see
+ * shape_pieces.h).  The TC runs are laid out in event_tc.cpp.
  */
 #include "event/shape_pieces.h"
 
 #include <algorithm>
 
 #include "event/event_rules.h"
-#include "event/event_shapes.h"
 #include "event/event_window.h"
+
+bool ztsevDatedOnObsSeries(int kind, const ZTSEV_SERIES *series)
+{
+    return series->interval.interval.code == ZINT_OBS && kind != ZTSEV_KIND_OBS;
+}
+
+bool ztsevKeyWindow(const ZTSEV_EVENT *key, const ZTSEV_SERIES *series)
+{
+    if (key == nullptr) return false;
+    if (ztsevOwnPulse(&key->effective, series)) return true;
+    return !(key->effective.before == 1 && key->effective.after == 1);
+}
+
+int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v)
+{
+    int status = 0;
+    for (int64_t i = std::max<int64_t>(lo, 0); i <= std::min(hi, n - 1); ++i) {
+        int rc = 0;
+        values[i] = ZTSEVValueFromRule(rule, &rc, values[i], v);
+        if (rc != 0) status = rc;
+    }
+    return status;
+}
 
 void ZTSEVShapePieces::level(int64_t lo, int64_t hi, double value)
 {

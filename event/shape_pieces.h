@@ -6,7 +6,9 @@
  * to an end of the series can be merged once for all occurrences.
  *
  * Exports: ZTSEVShapePiece, ZTSEVShapePieces, ztsevRampPieces,
- * ztsevTcPieces, ztsevPutPiece, ztsevPutPieces, ztsevPiecesLength.
+ * ztsevTcPieces, ztsevPutPiece, ztsevPutPieces, ztsevPiecesLength,
+ * ztsevPutRange, ZTSEVDummyTCValues, ztsevTcTerm, ztsevDatedOnObsSeries,
+ * ztsevKeyWindow.
  */
 #ifndef ORV_EVENT_SHAPE_PIECES_H
 #define ORV_EVENT_SHAPE_PIECES_H
@@ -14,6 +16,17 @@
 #include <cstdint>
 
 #include "event/event_records.h"
+
+/* Status of ZTSEVDummyTCValues when its run lies outside the series. */
+constexpr int ZTSEV_TC_OUTSIDE = 10;
+
+/* True for a dated timing value on an observation-indexed series: it
+ * contributes nothing. */
+bool ztsevDatedOnObsSeries(int kind, const ZTSEV_SERIES *series);
+
+/* True when a key event's own window shapes the occurrence: the key has a
+ * pulse interval of its own, or its durations are not both 0. */
+bool ztsevKeyWindow(const ZTSEV_EVENT *key, const ZTSEV_SERIES *series);
 
 enum {
     ZTSEV_PIECE_LEVEL, /* scale at every observation */
@@ -63,5 +76,29 @@ int ztsevPutPieces(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZT
 
 /* The observations of the series (n) the pieces write. */
 int64_t ztsevPiecesLength(const ZTSEVShapePieces &pieces, int64_t n);
+
+/* Merges v by rule into every observation of [lo, hi] (clipped to the n
+ * observations of values).  Returns 0, or the first failing status of the
+ * rule. */
+int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v);
+
+/* One term v * p^k of a temporary change; an overflow is the largest
+ * finite double with the sign the product would have (p negative with an
+ * odd k flips it). */
+double ztsevTcTerm(double v, double p, int64_t k);
+
+/*
+ * One run of a temporary change: for i from *begin to min(end, n - 1),
+ * values[i] = rule(values[i], v * p^(c * sign)) with c counting up from
+ * *counter.  A negative *begin advances the counter by -*begin and starts
+ * at 0.  A term that overflows is the largest finite double with the sign
+ * of v (never an infinity); a zero base with a non-positive power gives 0,
+ * a negative base with a fractional power the missing value.
+ * In/out: *begin, *counter (past the run on return).
+ * Returns the status of the last rule combination (0 when nothing was
+ * written), or 10 when the run lies outside the series.
+ */
+int ZTSEVDummyTCValues(double *values, int64_t n, int64_t *begin, int64_t end, int64_t *counter, int rule,
+                       double v, double p, int sign);
 
 #endif
