@@ -4,20 +4,20 @@
  * series, every observation compared; the starting exponents and ramp
  * indices of occurrences outside the series (the table of
  * event_shapes.h); the TC overflow guard; many occurrences through the
- * occurrence writer, bit for bit as written one by one and at no more
- * cost.
+ * occurrence writer, bit for bit as written one by one; held levels
+ * settled over their range only.
  */
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
 #include <cfloat>
-#include <ctime>
 #include <cmath>
 #include <vector>
 
 #include "event/datekey_dates.h"
 #include "event/event_shapes.h"
+#include "event/level_merges.h"
 #include "event/occurrence_writer.h"
 #include "host/missing_values.h"
 #include "tests/event/dummy_series.h"
@@ -279,50 +279,30 @@ TEST(EventShapes, ManyOccurrencesAsWrittenOneByOne)
     }
 }
 
-/* Processor seconds that run() takes, the fewest of five runs. */
-template <class Run> double fastest(Run run)
-{
-    double best = 1e30;
-    for (int k = 0; k < 5; ++k) {
-        const std::clock_t start = std::clock();
-        run();
-        best = std::min(best, double(std::clock() - start) / CLOCKS_PER_SEC);
-    }
-    return best;
-}
-
-/* Merging held pieces costs no more than writing the occurrences one by
- * one, where a sweep over the whole series for each occurrence would cost
- * many times that: ramp levels held under ADD and MULT (their sums not
- * exact) between lines of 65 observations near the end of the series. */
-TEST(EventShapes, ManyOccurrencesCostNoMoreThanOneByOne)
+/* Held levels are merged only where they are settled: settling a range,
+ * short or long, leaves every other observation as it was, so that a
+ * piece costs its own length rather than a pass over the series.  Two
+ * levels of 0.5 held over all 300 observations of a series of 1s, under
+ * ADD; worked out by hand. */
+TEST(EventShapes, HeldLevelsSettleOnlyTheirRange)
 {
     orvtest::moduleHost();
     const struct {
-        int rule;
-        double value;
-    } cases[] = {{ZTSEV_RULE_ADD, 0.1}, {ZTSEV_RULE_MULT, 1.0000001}};
-    const int64_t n = 100000;
-    orvtest::TestSeries s;
-    orvtest::makeSeries(s, "OBS", 1, n);
-    std::vector<double> dates, values(static_cast<size_t>(n));
-    for (int64_t k = 0; k < 8000; ++k) dates.push_back(double(n - 100 + k % 81));
+        const char *id;
+        int64_t lo, hi; /* the range settled, 0-based */
+    } cases[] = {{"short", 5, 9}, {"long", 100, 199}, {"clipped", 250, 400}, {"whole", -3, 299}};
     for (const auto &c : cases) {
-        ZTSEV_EVENT event = shapedEvent(ZTSEV_TYPE_RAMP, c.value, 65, 1, G, G);
-        event.effective.rule = c.rule;
-        const double direct = fastest([&] {
-            std::fill(values.begin(), values.end(), M);
-            for (double obs : dates) ZTSEVDate2Shape(obs, ZTSEV_KIND_OBS, &event, nullptr, &s.block, values.data());
-        });
-        const double merged = fastest([&] {
-            std::fill(values.begin(), values.end(), M);
-            ZTSEVOccurrenceWriter writer(&event, &s.block, values.data(), ztsevTemporaryPool());
-            for (double obs : dates) writer.add(obs, ZTSEV_KIND_OBS, nullptr);
-            writer.finish();
-        });
-        /* Three times, for a busy machine; the sweeps cost a hundred. */
-        EXPECT_LE(merged, 3 * direct) << "rule " << c.rule << ": " << merged << " s merged, " << direct
-                                      << " s one by one";
+        ZTSEVRepeatedMerge merge(ZTSEV_RULE_ADD, 0.5, ztsevTemporaryPool());
+        ZTSEVPendingLevels levels(300, &merge, ztsevTemporaryPool());
+        levels.add(0, 299);
+        levels.add(0, 299);
+        std::vector<double> values(300, 1.0);
+        levels.settle(values.data(), c.lo, c.hi);
+        for (int64_t i = 0; i < 300; ++i)
+            ASSERT_EQ(values[size_t(i)], i >= c.lo && i <= c.hi ? 2.0 : 1.0) << c.id << " at " << i;
+        levels.settleAll(values.data());
+        for (int64_t i = 0; i < 300; ++i) ASSERT_EQ(values[size_t(i)], 2.0) << c.id << " after all, at " << i;
+        merge.release();
     }
 }
 
