@@ -49,6 +49,8 @@ constexpr int kIsKnownResultBytes = 48;
 
 struct ZINT_CUSTOM *gManager = nullptr;
 int32_t gManagerResource = 0;
+/* Managers made so far by this module: the number of the current one. */
+uint64_t gManagersMade = 0;
 
 MEMORY_OBJECT *processMemory() { return v_global_gcb_anchor->secondMemory; }
 
@@ -357,6 +359,7 @@ int zcintcInit(struct ZINT_CUSTOM **manager)
     }
     gManager = record;
     gManagerResource = resource;
+    ++gManagersMade;
 
     rc = fillManager(record);
     if (rc != 0) {
@@ -366,6 +369,8 @@ int zcintcInit(struct ZINT_CUSTOM **manager)
     *manager = record;
     return 0;
 }
+
+uint64_t zintCustomManagerNumber() { return gManager != nullptr ? gManagersMade : 0; }
 
 int getcustomname(const char *name, int length)
 {

@@ -12,8 +12,8 @@
  * Every failure is a negative host status (custom_interval_records.h).
  *
  * Exports: ZINT_CUSTOM, ZINT_CUSTOM_SLOT_NAME, zcintcInit, getcustomname,
- * zcustLoad, zcintcReleaseRef, CleanMGR, loadCustom, ZintCustomData,
- * zintCustomReadDirect, zintWideText.
+ * zintCustomManagerNumber, zcustLoad, zcintcReleaseRef, CleanMGR, loadCustom,
+ * ZintCustomData, zintCustomReadDirect, zintWideText.
  */
 #ifndef ORV_INTERVAL_CUSTOM_MANAGER_H
 #define ORV_INTERVAL_CUSTOM_MANAGER_H
@@ -54,6 +54,12 @@ static_assert(sizeof(struct ZINT_CUSTOM) == 0x48);
  * the next call starts afresh).
  */
 int zcintcInit(struct ZINT_CUSTOM **manager);
+
+/* The number of the current manager, 0 when there is none.  Each manager
+ * this module makes gets a new number, and a manager lives for one step
+ * (the host deletes its resource when the step ends), so what was worked
+ * out from a calendar under one number holds while the number does. */
+uint64_t zintCustomManagerNumber();
 
 /*
  * Is name (length bytes, any case) a registered custom interval?
