@@ -13,7 +13,8 @@
  *
  * Exports: ZINT_CUSTOM, ZINT_CUSTOM_SLOT_NAME, zcintcInit, getcustomname,
  * zintCustomManagerNumber, zcustLoad, zcintcReleaseRef, CleanMGR, loadCustom,
- * ZintCustomData, zintCustomReadDirect, zintWideText.
+ * ZintCustomData, zintCustomReadDirect, zintWideText, ZINT_CUSTOM_SHOWN_NAME,
+ * zintCustomDataSetName.
  */
 #ifndef ORV_INTERVAL_CUSTOM_MANAGER_H
 #define ORV_INTERVAL_CUSTOM_MANAGER_H
@@ -118,5 +119,13 @@ int zintCustomReadDirect(const ZINT_CUSTOM_ENTRY &entry, ZintCustomData &data);
  * characters.  Returns the characters written, or -1 when the text does
  * not fit. */
 int zintWideText(const char *text, int length, uint32_t *out, int capacity);
+
+/* Room for "LIBREF.MEMBER" of an entry. */
+constexpr int ZINT_CUSTOM_SHOWN_NAME = ZINT_CUSTOM_LIBREF_MAX + 1 + ZINT_CUSTOM_FIELD;
+
+/* Writes the data set of an entry as messages show it, "LIBREF.MEMBER"
+ * (the member alone without a library reference), into out (REQUIRES
+ * ZINT_CUSTOM_SHOWN_NAME bytes; not terminated).  Returns its length. */
+int zintCustomDataSetName(const ZINT_CUSTOM_ENTRY &entry, char *out);
 
 #endif

@@ -274,6 +274,15 @@ int findIndexC(ZINT_SEAS *rec, double *index, double *begin, double *end, double
     return found ? 0 : -1;
 }
 
+bool zintInOpenLastPeriod(ZINT_SEAS *rec, double value)
+{
+    ZintCustomView view;
+    double index = 0;
+    Period p = kNoPeriod;
+    return !orvIsMissing(value) && zintCustomView(rec, true, view) && !hasEnd(view) && locate(view, value, index, p) &&
+           zintIsCustomPosition(p.end, 'I');
+}
+
 int getIndexC(ZINT_SEAS *rec, double *begin, double *end, double *season, double index)
 {
     ZintCustomView view;
