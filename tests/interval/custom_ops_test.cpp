@@ -285,7 +285,7 @@ TEST_F(CustomOps, SeasonsAndFormats)
  * last period of a definition without END keeps its season. */
 TEST_F(CustomOps, OpenEndedPeriods)
 {
-    orvtest::useIntervalDs("ONE=CI.ONE FISCALQN=CI.FQBEGIN");
+    orvtest::useIntervalDs("ONE=CI.ONE FISCALQN=CI.FQBEGIN FISCALQ=CI.FQEND");
     const ZINT_DESC one = orvtest::customDesc("ONE");
     EXPECT_TRUE(sameValue(zintnx3(&one, 'B', nullptr, 30000, 0), kFirstBegin));
     EXPECT_TRUE(sameValue(zintnx3(&one, 'E', nullptr, 30000, 0), zintCustomPosition('I')));
@@ -295,6 +295,21 @@ TEST_F(CustomOps, OpenEndedPeriods)
     EXPECT_TRUE(sameValue(onRecord("ONE", [](ZINT_SEAS *rec) { return customINTINDEX(rec, 30000, 0); }), 3));
     EXPECT_TRUE(sameValue(onRecord("FISCALQN", [](ZINT_SEAS *rec) { return customINTINDEX(rec, kLastBegin + 9, 0); }),
                           4));
+    /* Only the last period of a calendar without END is open-ended. */
+    struct Case {
+        const char *interval;
+        double value;
+        bool openEnd;
+    };
+    const Case cases[] = {
+        {"ONE", 30000, true},           {"ONE", 100, false},
+        {"FISCALQN", kLastBegin, true}, {"FISCALQN", kLastBegin - 1, false},
+        {"FISCALQ", kLastBegin, false}, {"FISCALQ", kLastEnd + 1, false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(onRecord(c.interval, [&](ZINT_SEAS *rec) { return double(zintInOpenLastPeriod(rec, c.value)); }),
+                  c.openEnd ? 1 : 0)
+            << c.interval << " " << c.value;
 }
 
 /* A BEGIN format name longer than the 16 bytes a recommendation holds is
