@@ -155,8 +155,8 @@ int fetchVariable(LoadContext &context, const char *name, int slot, bool require
     if (rc != 0 || number <= 0) {
         if (!required) return 1;
         char shown[ZINT_CUSTOM_SHOWN_NAME];
-        xpmlog(kMessageSet, kMsgNoVariable, ORV_MSG_TEXT, zintCustomDataSetName(context.entry, shown), shown, ORV_MSG_TEXT,
-               int(std::strlen(name)), name, ORV_MSG_END);
+        xpmlog(kMessageSet, kMsgNoVariable, ORV_MSG_TEXT, zintCustomDataSetName(context.entry, shown), shown,
+               ORV_MSG_TEXT, int(std::strlen(name)), name, ORV_MSG_END);
         return ZINT_STATUS_CUSTOM_FAILURE;
     }
     VARIABLE_DESCRIPTOR described;
@@ -164,8 +164,8 @@ int fetchVariable(LoadContext &context, const char *name, int slot, bool require
     if (rc < 0) return rc;
     if (described.type != ORV_VAR_NUMERIC) {
         char shown[ZINT_CUSTOM_SHOWN_NAME];
-        xpmlog(kMessageSet, kMsgNotNumeric, ORV_MSG_TEXT, zintCustomDataSetName(context.entry, shown), shown, ORV_MSG_TEXT,
-               int(std::strlen(name)), name, ORV_MSG_END);
+        xpmlog(kMessageSet, kMsgNotNumeric, ORV_MSG_TEXT, zintCustomDataSetName(context.entry, shown), shown,
+               ORV_MSG_TEXT, int(std::strlen(name)), name, ORV_MSG_END);
         return ZINT_STATUS_CUSTOM_FAILURE;
     }
     rc = xvgetd(context.fetch, number, ORV_VAR_NUMERIC, &context.row[slot], 8, 8, 0, 0);

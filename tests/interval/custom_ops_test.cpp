@@ -2,7 +2,7 @@
  * custom_ops_test.cpp - stepping, counting, seasons, formats and the time
  * index of custom intervals, against the pandas fiscal quarters of
  * tests/oracle/custom_intervals.py (custom_steps.csv, custom_timeid.csv)
- * and against cases worked out by hand.
+ * and against cases worked out by hand, some on calendars the tests write.
  *
  * Day numbers of the calendar (fqend): the first quarter is 2017-02-01
  * (20851) to 2017-04-30 (20939); the second 20940 to 21031; the last
@@ -309,7 +309,7 @@ TEST_F(CustomOps, SeasonsAndFormats)
  * last period of a definition without END keeps its season. */
 TEST_F(CustomOps, OpenEndedPeriods)
 {
-    orvtest::useIntervalDs("ONE=CI.ONE FISCALQN=CI.FQBEGIN FISCALQ=CI.FQEND");
+    orvtest::useIntervalDs("ONE=CI.ONE FISCALQN=CI.FQBEGIN");
     const ZINT_DESC one = orvtest::customDesc("ONE");
     EXPECT_TRUE(sameValue(zintnx3(&one, 'B', nullptr, 30000, 0), kFirstBegin));
     EXPECT_TRUE(sameValue(zintnx3(&one, 'E', nullptr, 30000, 0), zintCustomPosition('I')));
@@ -319,27 +319,12 @@ TEST_F(CustomOps, OpenEndedPeriods)
     EXPECT_TRUE(sameValue(onRecord("ONE", [](ZINT_SEAS *rec) { return customINTINDEX(rec, 30000, 0); }), 3));
     EXPECT_TRUE(sameValue(onRecord("FISCALQN", [](ZINT_SEAS *rec) { return customINTINDEX(rec, kLastBegin + 9, 0); }),
                           4));
-    /* Only the last period of a calendar without END is open-ended. */
-    struct Case {
-        const char *interval;
-        double value;
-        bool openEnd;
-    };
-    const Case cases[] = {
-        {"ONE", 30000, true},           {"ONE", 100, false},
-        {"FISCALQN", kLastBegin, true}, {"FISCALQN", kLastBegin - 1, false},
-        {"FISCALQ", kLastBegin, false}, {"FISCALQ", kLastEnd + 1, false},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(onRecord(c.interval, [&](ZINT_SEAS *rec) { return double(zintInOpenLastPeriod(rec, c.value)); }),
-                  c.openEnd ? 1 : 0)
-            << c.interval << " " << c.value;
 }
 
 /* A calendar of 100,000 one-day periods (END equal to BEGIN), located at
  * every day and within it: each value lies in its own period, with its
- * season.  Looking a value up by scanning the periods from the first takes
- * half a minute here; a search by halves stays far below the bound. */
+ * season.  Looking values up by scanning the periods from the first takes
+ * over ten seconds here; a search by halves stays far below the bound. */
 TEST_F(CustomOps, LocatesEveryDayOfALargeCalendar)
 {
     constexpr int kDays = 100000;
