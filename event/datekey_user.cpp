@@ -237,7 +237,11 @@ double *ZTSEVCustDatekey2Dates(int64_t code, const ZTSEV_EFFECTIVE *, const ZTSE
         n = customINTCK(&rec, B, E);
     }
     double *dates = nullptr;
-    if (orvIsMissing(n) || n < 0 || n >= double(ZTSEV_DATES_CAP)) {
+    /* The span's periods are taken by index from B's: a calendar is
+     * located once per key, not once per period. */
+    double first = 0;
+    if (orvIsMissing(n) || n < 0 || n >= double(ZTSEV_DATES_CAP) ||
+        findIndexC(&rec, &first, nullptr, nullptr, nullptr, B) != 0) {
         *status = ZTSEV_DK_NOT_FOR_INTERVAL;
     } else {
         const int64_t periods = int64_t(n) + 1;
@@ -247,13 +251,13 @@ double *ZTSEVCustDatekey2Dates(int64_t code, const ZTSEV_EFFECTIVE *, const ZTSE
         };
         int64_t matching = 0;
         for (int64_t i = 0; i < periods; ++i) {
-            seasons[i] = customINTINDEX(&rec, B, double(i));
+            getIndexC(&rec, nullptr, nullptr, &seasons[i], first + double(i));
             if (isKeySeason(i)) ++matching;
         }
         if (matching > 0) {
             dates = static_cast<double *>(ztsevAllocArray(pool, matching, sizeof(double)));
             for (int64_t i = 0; i < periods; ++i)
-                if (isKeySeason(i)) dates[(*count)++] = customINTNX(&rec, B, double(i));
+                if (isKeySeason(i)) getIndexC(&rec, &dates[(*count)++], nullptr, nullptr, first + double(i));
             *kind = valueKind(rec.interval);
         }
         ztsevFree(pool, seasons);

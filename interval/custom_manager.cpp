@@ -49,6 +49,8 @@ constexpr int kIsKnownResultBytes = 48;
 
 struct ZINT_CUSTOM *gManager = nullptr;
 int32_t gManagerResource = 0;
+/* Managers made so far by this module: the number of the current one. */
+uint64_t gManagersMade = 0;
 
 MEMORY_OBJECT *processMemory() { return v_global_gcb_anchor->secondMemory; }
 
@@ -142,21 +144,6 @@ struct LoadContext {
     ZINT_CUSTOM_ENTRY entry{}; /* for messages */
 };
 
-/* Room for "LIB.MEMBER" of an entry. */
-constexpr int kShownDataSetName = ZINT_CUSTOM_LIBREF_MAX + 1 + ZINT_CUSTOM_FIELD;
-
-/* "LIB.MEMBER" of an entry, for messages. */
-int dataSetName(const ZINT_CUSTOM_ENTRY &entry, char *out)
-{
-    int n = 0;
-    const int librefLength = shownLength(entry.librefLength);
-    std::memcpy(out, entry.libref, size_t(librefLength));
-    n = librefLength;
-    if (n > 0) out[n++] = '.';
-    std::memcpy(out + n, entry.member, size_t(shownLength(entry.memberLength)));
-    return n + shownLength(entry.memberLength);
-}
-
 /* Adds variable `name` to the fetch list into row slot `slot`.  Returns 0,
  * 1 when the data set has no such variable and it is optional, or a
  * negative status: the find status of a required variable, or a
@@ -167,18 +154,18 @@ int fetchVariable(LoadContext &context, const char *name, int slot, bool require
     int rc = xvfind(context.handle, name, int(std::strlen(name)), &number);
     if (rc != 0 || number <= 0) {
         if (!required) return 1;
-        char shown[kShownDataSetName];
-        xpmlog(kMessageSet, kMsgNoVariable, ORV_MSG_TEXT, dataSetName(context.entry, shown), shown, ORV_MSG_TEXT,
-               int(std::strlen(name)), name, ORV_MSG_END);
+        char shown[ZINT_CUSTOM_SHOWN_NAME];
+        xpmlog(kMessageSet, kMsgNoVariable, ORV_MSG_TEXT, zintCustomDataSetName(context.entry, shown), shown,
+               ORV_MSG_TEXT, int(std::strlen(name)), name, ORV_MSG_END);
         return ZINT_STATUS_CUSTOM_FAILURE;
     }
     VARIABLE_DESCRIPTOR described;
     rc = xvname(context.handle, number, &described);
     if (rc < 0) return rc;
     if (described.type != ORV_VAR_NUMERIC) {
-        char shown[kShownDataSetName];
-        xpmlog(kMessageSet, kMsgNotNumeric, ORV_MSG_TEXT, dataSetName(context.entry, shown), shown, ORV_MSG_TEXT,
-               int(std::strlen(name)), name, ORV_MSG_END);
+        char shown[ZINT_CUSTOM_SHOWN_NAME];
+        xpmlog(kMessageSet, kMsgNotNumeric, ORV_MSG_TEXT, zintCustomDataSetName(context.entry, shown), shown,
+               ORV_MSG_TEXT, int(std::strlen(name)), name, ORV_MSG_END);
         return ZINT_STATUS_CUSTOM_FAILURE;
     }
     rc = xvgetd(context.fetch, number, ORV_VAR_NUMERIC, &context.row[slot], 8, 8, 0, 0);
@@ -213,8 +200,8 @@ bool rowFollowsTheRules(const LoadContext &context, const ZINT_CUSTREF &definiti
     } else if (i > 0 && hasEnd && begin <= definition.end[i - 1]) {
         message = kMsgOverlap;
     }
-    char shown[kShownDataSetName];
-    const int shownLength = dataSetName(context.entry, shown);
+    char shown[ZINT_CUSTOM_SHOWN_NAME];
+    const int shownLength = zintCustomDataSetName(context.entry, shown);
     if (message == kMsgRepeatedBegin || message == kMsgBeginOutOfOrder || message == kMsgOverlap) {
         xpmlog(kMessageSet, message, ORV_MSG_TEXT, shownLength, shown, ORV_MSG_INT, row, ORV_MSG_INT, row - 1,
                ORV_MSG_END);
@@ -318,6 +305,17 @@ bool narrowText(const ZINT_WIDE_TEXT &text, char *field, int size, int16_t *leng
 
 }  // namespace
 
+int zintCustomDataSetName(const ZINT_CUSTOM_ENTRY &entry, char *out)
+{
+    int n = 0;
+    const int librefLength = shownLength(entry.librefLength);
+    std::memcpy(out, entry.libref, size_t(librefLength));
+    n = librefLength;
+    if (n > 0) out[n++] = '.';
+    std::memcpy(out + n, entry.member, size_t(shownLength(entry.memberLength)));
+    return n + shownLength(entry.memberLength);
+}
+
 int zintWideText(const char *text, int length, uint32_t *out, int capacity)
 {
     if (text == nullptr || length < 0) return -1;
@@ -357,6 +355,7 @@ int zcintcInit(struct ZINT_CUSTOM **manager)
     }
     gManager = record;
     gManagerResource = resource;
+    ++gManagersMade;
 
     rc = fillManager(record);
     if (rc != 0) {
@@ -366,6 +365,8 @@ int zcintcInit(struct ZINT_CUSTOM **manager)
     *manager = record;
     return 0;
 }
+
+uint64_t zintCustomManagerNumber() { return gManager != nullptr ? gManagersMade : 0; }
 
 int getcustomname(const char *name, int length)
 {

@@ -12,8 +12,9 @@
  * Every failure is a negative host status (custom_interval_records.h).
  *
  * Exports: ZINT_CUSTOM, ZINT_CUSTOM_SLOT_NAME, zcintcInit, getcustomname,
- * zcustLoad, zcintcReleaseRef, CleanMGR, loadCustom, ZintCustomData,
- * zintCustomReadDirect, zintWideText.
+ * zintCustomManagerNumber, zcustLoad, zcintcReleaseRef, CleanMGR, loadCustom,
+ * ZintCustomData, zintCustomReadDirect, zintWideText, ZINT_CUSTOM_SHOWN_NAME,
+ * zintCustomDataSetName.
  */
 #ifndef ORV_INTERVAL_CUSTOM_MANAGER_H
 #define ORV_INTERVAL_CUSTOM_MANAGER_H
@@ -54,6 +55,12 @@ static_assert(sizeof(struct ZINT_CUSTOM) == 0x48);
  * the next call starts afresh).
  */
 int zcintcInit(struct ZINT_CUSTOM **manager);
+
+/* The number of the current manager, 0 when there is none.  Each manager
+ * this module makes gets a new number, and a manager lives for one step
+ * (the host deletes its resource when the step ends), so what was worked
+ * out from a calendar under one number holds while the number does. */
+uint64_t zintCustomManagerNumber();
 
 /*
  * Is name (length bytes, any case) a registered custom interval?
@@ -112,5 +119,13 @@ int zintCustomReadDirect(const ZINT_CUSTOM_ENTRY &entry, ZintCustomData &data);
  * characters.  Returns the characters written, or -1 when the text does
  * not fit. */
 int zintWideText(const char *text, int length, uint32_t *out, int capacity);
+
+/* Room for "LIBREF.MEMBER" of an entry. */
+constexpr int ZINT_CUSTOM_SHOWN_NAME = ZINT_CUSTOM_LIBREF_MAX + 1 + ZINT_CUSTOM_FIELD;
+
+/* Writes the data set of an entry as messages show it, "LIBREF.MEMBER"
+ * (the member alone without a library reference), into out (REQUIRES
+ * ZINT_CUSTOM_SHOWN_NAME bytes; not terminated).  Returns its length. */
+int zintCustomDataSetName(const ZINT_CUSTOM_ENTRY &entry, char *out);
 
 #endif

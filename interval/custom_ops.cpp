@@ -11,6 +11,7 @@
 #include "host/host_records.h"
 #include "host/missing_values.h"
 #include "host/services.h"
+#include "interval/custom_manager.h"
 #include "interval/custom_options.h"
 #include "interval/custom_periods.h"
 #include "interval/interval_formats.h"
@@ -81,14 +82,47 @@ double customINTSEAS(ZINT_SEAS *rec)
     return largest;
 }
 
-int customINTFMT(ZINT_SEAS *rec, char *name, int16_t *nameLength, int16_t *width, int16_t *minWidth)
+namespace {
+
+/* A display format worked out for a calendar data set (entry.libref and
+ * entry.member) as a custom interval of a multiplier and a shift reads it. */
+struct FormatMemo {
+    uint64_t manager = 0; /* zintCustomManagerNumber() when it was made; 0: empty */
+    ZINT_CUSTOM_ENTRY entry{};
+    int32_t multiplier = 0;
+    int32_t shift = 0;
+    char name[ZINT_FORMAT_NAME_SIZE] = {};
+    int16_t nameLength = 0;
+    int16_t width = 0;
+    int16_t minWidth = 0;
+};
+
+/* Formats worked out under the current manager, that is within one step,
+ * when no data set changes: the format is asked for each time a custom
+ * interval's name is parsed (once per member of a season group and per BY
+ * group), and each answer opens the calendar's data set, which the host
+ * reads whole when the data set has no description of its variables.  A
+ * step uses a few calendars; the oldest memo makes room. */
+constexpr int kFormatMemos = 8;
+FormatMemo gFormatMemos[kFormatMemos];
+int gNextFormatMemo = 0;
+
+bool memoFits(const FormatMemo &memo, uint64_t manager, const ZINT_CUSTOM_ENTRY &entry, const ZINT_DESC &desc)
 {
-    ZINT_CUSTOM_ENTRY entry;
-    int32_t multiplier = 0, shift = 0;
+    return memo.manager == manager && memo.entry.librefLength == entry.librefLength &&
+           memo.entry.memberLength == entry.memberLength &&
+           std::memcmp(memo.entry.libref, entry.libref, sizeof entry.libref) == 0 &&
+           std::memcmp(memo.entry.member, entry.member, sizeof entry.member) == 0 &&
+           memo.multiplier == desc.multiplier && memo.shift == desc.shift;
+}
+
+/* The display format read from the entry's data set (customINTFMT's
+ * contract). */
+int readFormat(ZINT_SEAS *rec, const ZINT_CUSTOM_ENTRY &entry, char *name, int16_t *nameLength, int16_t *width,
+               int16_t *minWidth)
+{
     void *handle = nullptr;
-    if (rec == nullptr || getCustomIntervalDSRef(&entry, &rec->interval, &multiplier, &shift) != 0 ||
-        zintCustomOpen(entry, &handle) != 0)
-        return -1;
+    if (zintCustomOpen(entry, &handle) != 0) return -1;
     int number = 0;
     VARIABLE_DESCRIPTOR described;
     const bool describedOk = xvfind(handle, "BEGIN", 5, &number) == 0 && number > 0 &&
@@ -122,5 +156,36 @@ int customINTFMT(ZINT_SEAS *rec, char *name, int16_t *nameLength, int16_t *width
     std::memcpy(name, text, size_t(*nameLength));
     *width = datetime ? 16 : 9;
     *minWidth = datetime ? 16 : 7;
+    return 0;
+}
+
+}  // namespace
+
+int customINTFMT(ZINT_SEAS *rec, char *name, int16_t *nameLength, int16_t *width, int16_t *minWidth)
+{
+    ZINT_CUSTOM_ENTRY entry;
+    int32_t multiplier = 0, shift = 0;
+    if (rec == nullptr || getCustomIntervalDSRef(&entry, &rec->interval, &multiplier, &shift) != 0) return -1;
+    const uint64_t manager = zintCustomManagerNumber();
+    for (const FormatMemo &memo : gFormatMemos) {
+        if (manager == 0 || !memoFits(memo, manager, entry, rec->interval)) continue;
+        std::memcpy(name, memo.name, size_t(memo.nameLength));
+        *nameLength = memo.nameLength;
+        *width = memo.width;
+        *minWidth = memo.minWidth;
+        return 0;
+    }
+    const int rc = readFormat(rec, entry, name, nameLength, width, minWidth);
+    if (rc != 0 || manager == 0) return rc;
+    FormatMemo &memo = gFormatMemos[gNextFormatMemo];
+    gNextFormatMemo = (gNextFormatMemo + 1) % kFormatMemos;
+    memo.manager = manager;
+    memo.entry = entry;
+    memo.multiplier = rec->interval.multiplier;
+    memo.shift = rec->interval.shift;
+    std::memcpy(memo.name, name, size_t(*nameLength));
+    memo.nameLength = *nameLength;
+    memo.width = *width;
+    memo.minWidth = *minWidth;
     return 0;
 }

@@ -95,6 +95,10 @@ bool periodAt(const ZintCustomView &v, int64_t k, Period &p)
 /* The index of the period that holds raw period r. */
 int64_t indexOfRaw(const ZintCustomView &v, int64_t r) { return v.g == 1 ? r : zintFloorDiv(r - v.f + v.g - 1, v.g); }
 
+/* The closed raw periods: every one but, without END, the open-ended
+ * last. */
+int64_t closedPeriods(const ZintCustomView &v) { return hasEnd(v) ? v.n : v.n - 1; }
+
 /* Raw period r holds value (begin <= value < end + 1). */
 bool holds(const ZintCustomView &v, int64_t r, double value)
 {
@@ -102,45 +106,61 @@ bool holds(const ZintCustomView &v, int64_t r, double value)
     return !orvIsMissing(p.begin) && !orvIsMissing(p.end) && p.begin <= value && value < p.end + 1;
 }
 
+/*
+ * The first raw period that holds value, or 0 when none does.
+ * Invariant (a load refuses other calendars): every BEGIN is present and
+ * rises from row to row; with END, every END is present, not before its
+ * BEGIN and before the next BEGIN.  Begins and ends of the closed periods
+ * then both rise, so the periods that end after value (end + 1 above it)
+ * come last, and the first of them holds value when any period does: a
+ * binary search finds the period that a scan from the first row finds,
+ * in log N steps, where calendars of many thousand rows are looked up
+ * once per period of a series.
+ */
+int64_t firstHolder(const ZintCustomView &v, double value)
+{
+    int64_t low = 1, high = closedPeriods(v) + 1; /* the answer lies in [low, high] */
+    while (low < high) {
+        const int64_t middle = low + (high - low) / 2;
+        if (value < rawEnd(v, middle) + 1)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low <= closedPeriods(v) && holds(v, low, value) ? low : 0;
+}
+
 /* Locates an ordinary value among the raw periods.  Outputs the raw index
  * (0 to N + 1) and its period. */
 bool locateRaw(const ZintCustomView &v, double value, int64_t &raw, Period &p)
 {
     const int64_t n = v.n;
-    for (int64_t i = 1; i <= n; ++i) {
-        if (holds(v, i, value)) {
-            raw = i;
-            p = rawPeriod(v, i);
-            return true;
-        }
+    const int64_t holder = firstHolder(v, value);
+    if (holder != 0) {
+        raw = holder;
+        p = rawPeriod(v, holder);
+        return true;
     }
     /* After the data: the open period N + 1, or without END the open-ended
      * last period. */
     if (hasEnd(v)) {
         const double lastEnd = v.end[n - 1];
-        if (!orvIsMissing(lastEnd) && value >= lastEnd + 1) {
+        if (value >= lastEnd + 1) {
             raw = n + 1;
             p = {lastEnd + 1, I(), orvMissing()};
             return true;
         }
-    } else {
-        const double lastBegin = v.begin[n - 1];
-        if (!orvIsMissing(lastBegin) && value >= lastBegin) {
-            raw = n;
-            p = rawPeriod(v, n);
-            return true;
-        }
-    }
-    /* Before the data. */
-    for (int64_t i = 1; i <= n; ++i) {
-        const double b = rawBegin(v, i);
-        if (orvIsMissing(b)) continue;
-        if (b <= value) return false; /* a gap */
-        raw = i - 1;
-        p = {M(), b - 1, i >= 2 ? rawSeason(v, i - 1) : orvMissing()};
+    } else if (value >= v.begin[n - 1]) {
+        raw = n;
+        p = rawPeriod(v, n);
         return true;
     }
-    return false;
+    /* Before the data, or in a gap between periods. */
+    const double firstBegin = rawBegin(v, 1);
+    if (firstBegin <= value) return false;
+    raw = 0;
+    p = {M(), firstBegin - 1, orvMissing()};
+    return true;
 }
 
 /* findIndexC on a view. */
@@ -252,6 +272,15 @@ int findIndexC(ZINT_SEAS *rec, double *index, double *begin, double *end, double
     if (index != nullptr) *index = found ? at : orvMissing();
     put(p, begin, end, season);
     return found ? 0 : -1;
+}
+
+bool zintInOpenLastPeriod(ZINT_SEAS *rec, double value)
+{
+    ZintCustomView view;
+    double index = 0;
+    Period p = kNoPeriod;
+    return !orvIsMissing(value) && zintCustomView(rec, true, view) && !hasEnd(view) && locate(view, value, index, p) &&
+           zintIsCustomPosition(p.end, 'I');
 }
 
 int getIndexC(ZINT_SEAS *rec, double *begin, double *end, double *season, double index)

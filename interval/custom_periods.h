@@ -21,7 +21,8 @@
  *
  * Exports: ZINT_CUSTOM_END, zintCustomPosition, zintIsCustomPosition,
  * findIndexC, getIndexC, customINTNXBES, customGetObsC, customRange,
- * customRangeD, customFindRawIndexC, ZintCustomView, zintCustomView.
+ * customRangeD, customFindRawIndexC, zintInOpenLastPeriod, ZintCustomView,
+ * zintCustomView.
  */
 #ifndef ORV_INTERVAL_CUSTOM_PERIODS_H
 #define ORV_INTERVAL_CUSTOM_PERIODS_H
@@ -80,6 +81,11 @@ int customRangeD(ZINT_SEAS *rec, int mode, ZINT_CUSTOM_END *first, ZINT_CUSTOM_E
  * definition cannot be loaded or the value lies nowhere.
  */
 double customFindRawIndexC(ZINT_SEAS *rec, double *raw, double *begin, double *end, double value);
+
+/* True when the interval's data set has no END and value lies in its last
+ * period, which then has no end (.I).  Such a period holds no time IDs
+ * (zintctid counts the periods after a value up to the one before it). */
+bool zintInOpenLastPeriod(ZINT_SEAS *rec, double value);
 
 /* A definition as the operations read it: from the loaded reference, or
  * read from the data set. */

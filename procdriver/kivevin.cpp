@@ -12,6 +12,8 @@
 #include "host/services.h"
 #include "host/text_fields.h"
 #include "interval/custom_manager.h"
+#include "interval/custom_options.h"
+#include "interval/custom_periods.h"
 #include "interval/custom_timeid.h"
 #include "interval/intck.h"
 #include "interval/intnx.h"
@@ -40,6 +42,7 @@ enum : int {
     kMsgCustomNotAscending = 1023,
     kMsgNotAscending = 1024,
     kMsgCustomTooShort = 1026,
+    kMsgCustomOpenEnd = 1027,
     kMsgUnsorted = 1028,
     kMsgCustomDuplicates = 1029,
 };
@@ -309,6 +312,35 @@ bool makeRoom(PROC_STATE *state)
     return true;
 }
 
+/* A calendar without END leaves its last period open-ended, and such a
+ * period holds no time IDs.  When the group's periods reach it at value,
+ * the group is skipped with (882, 1027), which names the calendar's data
+ * set and says what to add, in place of the message of a value outside
+ * the calendar; true then. */
+bool skippedAtOpenEnd(PROC_STATE *state, double value)
+{
+    ZTS_PROC *series = &state->series;
+    ZINT_SEAS rec{};
+    rec.interval = series->rawTime.interval;
+    const bool openEnd = zintInOpenLastPeriod(&rec, value);
+    zcintcReleaseRef(rec.customRef);
+    if (!openEnd) return false;
+    ZINT_CUSTOM_ENTRY entry;
+    int32_t multiplier = 0, shift = 0;
+    char calendar[ZINT_CUSTOM_SHOWN_NAME];
+    int calendarLength = 0;
+    if (getCustomIntervalDSRef(&entry, &rec.interval, &multiplier, &shift) == 0)
+        calendarLength = zintCustomDataSetName(entry, calendar);
+    const ZTS_TIMEID &raw = series->rawTime;
+    const ZTS_IOINFO &io = series->ioInfo;
+    xpmlog(ZINTTIP_MESSAGE_SET, kMsgCustomOpenEnd, ORV_MSG_TEXT, idLength(series), raw.idName.text, ORV_MSG_TEXT,
+           wzstrip(io.libref, ORV_DS_LIBREF_LENGTH), io.libref, ORV_MSG_TEXT, memberLength(series), io.member.text,
+           ORV_MSG_TEXT, wzstrip(raw.intervalName.text, raw.intervalName.length), raw.intervalName.text,
+           ORV_MSG_TEXT, calendarLength, calendar, ORV_MSG_END);
+    skipGroup(state);
+    return true;
+}
+
 /* The irregularity check of zinttip.  False when the group is skipped. */
 bool checkIrregular(PROC_STATE *state, double base)
 {
@@ -323,6 +355,7 @@ bool checkIrregular(PROC_STATE *state, double base)
     double first = 0, last = 0;
     const int r = zinttip(&raw.interval, raw.alignment, raw.ids, series->obsCount, mode, series->obsIndex, base,
                           &maxIndex, &first, &last);
+    if (custom && r == ZINTTIP_OUT_OF_RANGE && skippedAtOpenEnd(state, series->maxId)) return false;
     const int e = zinttipErr(&raw.idName, series->ioInfo.libref, &series->ioInfo.member, &raw.interval, r);
     if (e != 0) {
         kivRaise(state, kivGroupFailureCode(state));
@@ -346,7 +379,8 @@ bool checkIrregular(PROC_STATE *state, double base)
 
 /* A custom interval's calendar must hold the group's periods: base and
  * the count - 1 closed periods after it.  Otherwise the group is skipped
- * with (882, 1026) and 108 / 1008, as every other skipped group. */
+ * with (882, 1026), or (882, 1027) when only the open-ended last period is
+ * missing, and 108 / 1008, as every other skipped group. */
 bool calendarCovers(PROC_STATE *state, double base, int64_t count)
 {
     ZTS_PROC *series = &state->series;
@@ -361,6 +395,8 @@ bool calendarCovers(PROC_STATE *state, double base, int64_t count)
                             nullptr);
     zcintcReleaseRef(work.interval.customRef);
     if (rc == ZINT_CTID_OK && after >= count - 1) return true;
+    const double last = zintnx3(&series->rawTime.interval, 'B', nullptr, base, double(count - 1));
+    if (skippedAtOpenEnd(state, last)) return false;
     logNamed(series, kMsgCustomTooShort, true);
     skipGroup(state);
     return false;

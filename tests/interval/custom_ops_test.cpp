@@ -2,14 +2,18 @@
  * custom_ops_test.cpp - stepping, counting, seasons, formats and the time
  * index of custom intervals, against the pandas fiscal quarters of
  * tests/oracle/custom_intervals.py (custom_steps.csv, custom_timeid.csv)
- * and against cases worked out by hand.
+ * and against cases worked out by hand, some on calendars the tests write.
  *
  * Day numbers of the calendar (fqend): the first quarter is 2017-02-01
  * (20851) to 2017-04-30 (20939); the second 20940 to 21031; the last
  * quarter 2021-11-01 (22585) to 2022-01-31 (22676).
  */
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,6 +39,26 @@ constexpr double kFirstBegin = 20851, kFirstEnd = 20939, kSecondBegin = 20940, k
 class CustomOps : public ::testing::Test {
 protected:
     void SetUp() override { orvtest::useIntervalDs(orvtest::kFiscalIntervals); }
+};
+
+/* A calendar the test writes, CAL of the library TC in a directory of its
+ * own. */
+class WrittenCalendar {
+public:
+    explicit WrittenCalendar(const std::string &csv)
+    {
+        char pattern[] = "/tmp/orv-calendar-XXXXXX";
+        EXPECT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        std::ofstream(dir_ + "/cal.csv", std::ios::binary) << csv;
+        std::string error;
+        EXPECT_TRUE(orvtest::moduleHost().dataSets().libraries().assign("TC", dir_, error)) << error;
+    }
+    ~WrittenCalendar() { std::filesystem::remove_all(dir_); }
+    void remove() const { std::filesystem::remove(dir_ + "/cal.csv"); }
+
+private:
+    std::string dir_;
 };
 
 /* One working record per call, released after it. */
@@ -295,6 +319,57 @@ TEST_F(CustomOps, OpenEndedPeriods)
     EXPECT_TRUE(sameValue(onRecord("ONE", [](ZINT_SEAS *rec) { return customINTINDEX(rec, 30000, 0); }), 3));
     EXPECT_TRUE(sameValue(onRecord("FISCALQN", [](ZINT_SEAS *rec) { return customINTINDEX(rec, kLastBegin + 9, 0); }),
                           4));
+}
+
+/* A calendar of 100,000 one-day periods (END equal to BEGIN), located at
+ * every day and within it: each value lies in its own period, with its
+ * season.  Looking values up by scanning the periods from the first takes
+ * over ten seconds here; a search by halves stays far below the bound. */
+TEST_F(CustomOps, LocatesEveryDayOfALargeCalendar)
+{
+    constexpr int kDays = 100000;
+    std::string csv = "BEGIN,END,SEASON\n";
+    for (int d = 0; d < kDays; ++d)
+        csv += std::to_string(d) + "," + std::to_string(d) + "," + std::to_string(d % 7 + 1) + "\n";
+    const WrittenCalendar calendar(csv);
+    orvtest::useIntervalDs("TCAL=TC.CAL");
+    ZINT_SEAS rec{};
+    ASSERT_EQ(zintstr("TCAL", -1, &rec.interval), 0) << orvtest::takeLog();
+    const auto start = std::chrono::steady_clock::now();
+    int wrong = 0;
+    for (int d = 0; d < kDays; ++d)
+        wrong += !sameValue(customINTCK(&rec, 0, d + 0.5), d) || !sameValue(customINTINDEX(&rec, d, 0), d % 7 + 1);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    zcintcReleaseRef(rec.customRef);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_LT(took.count(), 2.0);
+    EXPECT_EQ(orvtest::takeLog(), "");
+}
+
+/* A calendar is read once per step, its display format too: the format is
+ * asked for whenever the interval's name is parsed (once per member of a
+ * season group and per BY group), and the host reads a data set without a
+ * description whole at each open.  The next step reads it afresh. */
+TEST_F(CustomOps, FormatReadOncePerStep)
+{
+    const WrittenCalendar calendar("BEGIN\n20851\n20940\n");
+    orvtest::useIntervalDs("TWO=TC.CAL");
+    ZINT_SEAS rec{};
+    rec.interval = orvtest::customDesc("TWO");
+    calendar.remove();
+    char name[ZINT_FORMAT_NAME_SIZE] = {};
+    int16_t length = 0, width = 0, minWidth = 0;
+    EXPECT_EQ(customINTFMT(&rec, name, &length, &width, &minWidth), 0);
+    EXPECT_EQ(std::string(name, size_t(length)) + " " + std::to_string(width) + "/" + std::to_string(minWidth),
+              "DATE 9/7");
+    zcintcReleaseRef(rec.customRef);
+    rec.customRef = nullptr;
+    EXPECT_EQ(orvtest::takeLog(), "");
+    orvtest::moduleHost().resources().removeAll(); /* the step ends */
+    struct ZINT_CUSTOM *manager = nullptr;
+    ASSERT_EQ(zcintcInit(&manager), 0); /* and the next one makes its manager */
+    EXPECT_EQ(customINTFMT(&rec, name, &length, &width, &minWidth), -1);
+    orvtest::takeLog();
 }
 
 /* A BEGIN format name longer than the 16 bytes a recommendation holds is
