@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "event/datekey_dates.h"
+#include "event/datekey_expansion.h"
 #include "event/event_list.h"
 #include "event/event_registry.h"
 #include "event/event_rules.h"
@@ -304,18 +305,18 @@ int ZTSEVMakeDummyFromDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, c
     writer.finish();
     if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND && event->timingCount > 0)
         fold.fold(values, n, rule, &status);
+    ZTSEVKeyExpansion expansion(datekeyList, series, rule);
     for (int64_t k = 0; k < event->datekeyCount && status != ZTSEV_CANNOT_PLACE; ++k) {
-        int64_t count = 0;
-        int32_t *kinds = nullptr;
         const ZTSEV_EVENT *user = nullptr;
         int32_t keyStatus = 0;
-        double *dates = ztsevDatekeyDates(event, k, datekeyList, series, scratch, 0, &count, &kinds, &user,
-                                          &keyStatus);
+        const ZTSEVKeyExpansion::Node *occurrences = expansion.key(event, k, 0, &user, &keyStatus);
         status = keyStatus;
-        for (int64_t j = 0; j < count && status != ZTSEV_CANNOT_PLACE; ++j) {
-            int rc = writer.add(dates[j], kinds[j], user);
-            if (rc != 0) status = rc;
-        }
+        if (occurrences != nullptr && status != ZTSEV_CANNOT_PLACE)
+            ZTSEVKeyExpansion::forEach(occurrences, [&](double value, int32_t kind) {
+                const int rc = writer.add(value, kind, user);
+                if (rc != 0) status = rc;
+                return status != ZTSEV_CANNOT_PLACE;
+            });
         writer.finish();
         if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND) fold.fold(values, n, rule, &status);
     }
