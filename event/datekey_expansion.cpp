@@ -202,6 +202,38 @@ void ZTSEVKeyExpansion::dropRepeats(Node &node) const
     node.occurrences = std::move(kept);
 }
 
+bool ZTSEVKeyExpansion::copies(const Node *node, std::vector<ZTSEV_REPEATED> *out)
+{
+    const auto known = counted_.find(node);
+    if (known != counted_.end()) {
+        *out = known->second;
+        return true;
+    }
+    std::vector<ZTSEV_REPEATED> list;
+    std::unordered_map<OccurrenceBits, size_t, OccurrenceHash> where;
+    bool counted = true;
+    auto add = [&](const ZTSEV_OCCURRENCE &occurrence, int64_t n) {
+        uint64_t bits = 0;
+        std::memcpy(&bits, &occurrence.value, sizeof bits);
+        const auto [at, fresh] = where.try_emplace({bits, occurrence.kind}, list.size());
+        if (fresh) list.push_back({occurrence, 0});
+        int64_t &total = list[at->second].copies;
+        total = n > ZTSEV_COPIES_CAP - total ? ZTSEV_COPIES_CAP + 1 : total + n;
+        if (total > ZTSEV_COPIES_CAP) counted = false;
+    };
+    size_t done = 0;
+    std::vector<ZTSEV_REPEATED> inner;
+    for (const auto &[position, part] : node->inserts) {
+        for (; done < position; ++done) add(node->occurrences[done], 1);
+        if (!copies(part, &inner)) return false;
+        for (const ZTSEV_REPEATED &repeated : inner) add(repeated.occurrence, repeated.copies);
+    }
+    for (; done < node->occurrences.size(); ++done) add(node->occurrences[done], 1);
+    if (!counted) return false;
+    *out = counted_[node] = std::move(list);
+    return true;
+}
+
 int ZTSEVDatesFromUserDatekey(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, const ZTSEV_SERIES *series,
                               MEMORY_OBJECT *pool, double **dates, int64_t *count, int32_t **kinds)
 {

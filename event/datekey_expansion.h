@@ -26,7 +26,7 @@
  * that fails) is built again wherever it is met, so that the log keeps a
  * note per path.
  *
- * Exports: ZTSEV_OCCURRENCE, ZTSEVKeyExpansion.
+ * Exports: ZTSEV_OCCURRENCE, ZTSEV_REPEATED, ZTSEV_COPIES_CAP, ZTSEVKeyExpansion.
  */
 #ifndef ORV_EVENT_DATEKEY_EXPANSION_H
 #define ORV_EVENT_DATEKEY_EXPANSION_H
@@ -44,6 +44,15 @@ struct ZTSEV_OCCURRENCE {
     double value;
     int32_t kind;
 };
+
+/* An occurrence and the number of its copies. */
+struct ZTSEV_REPEATED {
+    ZTSEV_OCCURRENCE occurrence;
+    int64_t copies;
+};
+
+/* Most copies of one occurrence that ZTSEVKeyExpansion::copies counts. */
+constexpr int64_t ZTSEV_COPIES_CAP = int64_t(1) << 53;
 
 class ZTSEVKeyExpansion {
 public:
@@ -99,6 +108,11 @@ public:
         return true;
     }
 
+    /* The distinct occurrences of node (by value bits and kind), each with
+     * the number of its copies, in the order of their first copies.
+     * Returns false when a number passes ZTSEV_COPIES_CAP. */
+    bool copies(const Node *node, std::vector<ZTSEV_REPEATED> *out);
+
 private:
     MEMORY_OBJECT *scratch();
     void note(int number, const char *name, int length);
@@ -114,6 +128,7 @@ private:
     int64_t notes_ = 0;         /* notes written so far */
     std::deque<Node> nodes_;    /* every expansion built; addresses stay */
     std::map<std::pair<const ZTSEV_EVENT *, int>, const Node *> built_; /* by (user event, depth) */
+    std::map<const Node *, std::vector<ZTSEV_REPEATED>> counted_;        /* copies by expansion */
 };
 
 #endif

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 #include "event/datekey_dates.h"
 #include "event/datekey_expansion.h"
@@ -15,6 +16,7 @@
 #include "event/event_rules.h"
 #include "event/event_shapes.h"
 #include "event/event_window.h"
+#include "event/exact_copies.h"
 #include "event/occurrence_writer.h"
 #include "event/event_support.h"
 #include "host/missing_values.h"
@@ -60,6 +62,17 @@ struct AndFold {
         vzfdl(values, n, orvMissing());
     }
 };
+
+/* True when the occurrences of a key that shares user events (ADD, MULT)
+ * are merged all at once into values (exact_copies.h). */
+bool mergedAtOnce(const ZTSEV_EVENT *event, const ZTSEV_EVENT *user, const ZTSEV_SERIES *series,
+                  ZTSEVKeyExpansion &expansion, const ZTSEVKeyExpansion::Node *occurrences, double *values,
+                  MEMORY_OBJECT *scratch)
+{
+    std::vector<ZTSEV_REPEATED> copies;
+    return !occurrences->inserts.empty() && expansion.copies(occurrences, &copies) &&
+           ztsevMergeCopiesExactly(event, user, series, copies, values, scratch);
+}
 
 /* Shapes of the timing values of event through writer; 15 at once. */
 int timingShapes(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, ZTSEVOccurrenceWriter &writer,
@@ -311,7 +324,8 @@ int ZTSEVMakeDummyFromDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, c
         int32_t keyStatus = 0;
         const ZTSEVKeyExpansion::Node *occurrences = expansion.key(event, k, 0, &user, &keyStatus);
         status = keyStatus;
-        if (occurrences != nullptr && status != ZTSEV_CANNOT_PLACE)
+        if (occurrences != nullptr && status != ZTSEV_CANNOT_PLACE &&
+            !mergedAtOnce(event, user, series, expansion, occurrences, values, scratch))
             ZTSEVKeyExpansion::forEach(occurrences, [&](double value, int32_t kind) {
                 const int rc = writer.add(value, kind, user);
                 if (rc != 0) status = rc;
