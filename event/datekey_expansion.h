@@ -19,8 +19,9 @@
  * more give 0 or 1).  An occurrence writes the same values wherever it
  * comes, so at every observation the merges keep their outcome, and the
  * status of the last occurrence that fails stays the last.  Under ADD and
- * MULT every path is an occurrence of its own, merged in its turn: they
- * are visited one by one through the shared expansions.
+ * MULT every path is an occurrence of its own: they are visited one by one
+ * through the shared expansions, or counted per distinct occurrence
+ * (copies) for a merge of them all at once (exact_copies.h).
  *
  * An expansion that writes a note (an unknown key, a chain too deep, a key
  * that fails) is built again wherever it is met, so that the log keeps a
