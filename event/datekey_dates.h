@@ -34,7 +34,7 @@
  * ZTSEVDatekey2Dates, ZTSEVCustDatekey2Dates, ZTSEVMakePeriodicDates,
  * ztsevCustomBoundStep, IntnxNearestIndex, OpenNotAllowed,
  * ZTSEVDatesFromUserDatekey,
- * ztsevTemporaryPool, ztsevDatekeyDates, ZTSEVGetEventdataDates, ZTSEVMakeTimeids, zweekyr,
+ * ztsevTemporaryPool, ZTSEVGetEventdataDates, ZTSEVMakeTimeids, zweekyr,
  * weekfrac.
  */
 #ifndef ORV_EVENT_DATEKEY_DATES_H
@@ -143,9 +143,10 @@ int OpenNotAllowed(const ZINT_DESC *desc, char align, int32_t *mode, int32_t sid
                    double reference);
 
 /*
- * The dates of a user event used as a date key: its timing values (each
- * repeated by its PERIOD= interval when it has one) and the dates of its
- * own date keys, user keys expanded recursively.
+ * The dates of a user event used as a date key, one per path through its
+ * keys (datekey_expansion.h): its timing values (each repeated by its
+ * PERIOD= interval when it has one) and the dates of its own date keys,
+ * user keys expanded recursively.
  * Outputs: *dates, *kinds (one kind per date) grown in pool, *count.
  * Returns the last status; 13 when a key is unknown (note (883, 602)) or
  * the chain of user keys is deeper than ZTSEV_USER_KEY_DEPTH (note
@@ -160,23 +161,6 @@ int ZTSEVDatesFromUserDatekey(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList,
  * memory the step ends with the memory message and 1016; for any other
  * reason its status is logged and the step ends with 9999. */
 MEMORY_OBJECT *ztsevTemporaryPool();
-
-/*
- * The dates of date key `index` of event, by its code: a custom season
- * (above 10000), a user event of datekeyList (19; expanded by
- * ZTSEVDatesFromUserDatekey at chain depth `depth`), or a built-in key
- * widened by the event's effective qualifiers.  Status 22 (not defined for
- * the series interval) is cleared.
- * Outputs: *count; *kinds, one kind per date (from pool); *userEvent (may
- * be null) the user event, or null; *status.  Notes (883, 602) for an
- * unknown user key, (883, 603) when its expansion fails with 13, (883,
- * 604) for a chain deeper than ZTSEV_USER_KEY_DEPTH that leads back to
- * itself, (883, 621) for one that is only deeper.
- * Returns the dates (from pool) or null.
- */
-double *ztsevDatekeyDates(const ZTSEV_EVENT *event, int64_t index, ZTSEV_LIST *datekeyList,
-                          const ZTSEV_SERIES *series, MEMORY_OBJECT *pool, int depth, int64_t *count,
-                          int32_t **kinds, const ZTSEV_EVENT **userEvent, int32_t *status);
 
 /*
  * The timing run of one event-data-set row: a single start value, or the

@@ -7,13 +7,16 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 #include "event/datekey_dates.h"
+#include "event/datekey_expansion.h"
 #include "event/event_list.h"
 #include "event/event_registry.h"
 #include "event/event_rules.h"
 #include "event/event_shapes.h"
 #include "event/event_window.h"
+#include "event/exact_copies.h"
 #include "event/occurrence_writer.h"
 #include "event/event_support.h"
 #include "host/missing_values.h"
@@ -59,6 +62,17 @@ struct AndFold {
         vzfdl(values, n, orvMissing());
     }
 };
+
+/* True when the occurrences of a key that shares user events (ADD, MULT)
+ * are merged all at once into values (exact_copies.h). */
+bool mergedAtOnce(const ZTSEV_EVENT *event, const ZTSEV_EVENT *user, const ZTSEV_SERIES *series,
+                  ZTSEVKeyExpansion &expansion, const ZTSEVKeyExpansion::Node *occurrences, double *values,
+                  MEMORY_OBJECT *scratch)
+{
+    std::vector<ZTSEV_REPEATED> copies;
+    return !occurrences->inserts.empty() && expansion.copies(occurrences, &copies) &&
+           ztsevMergeCopiesExactly(event, user, series, copies, values, scratch);
+}
 
 /* Shapes of the timing values of event through writer; 15 at once. */
 int timingShapes(const ZTSEV_EVENT *event, const ZTSEV_SERIES *series, ZTSEVOccurrenceWriter &writer,
@@ -304,18 +318,19 @@ int ZTSEVMakeDummyFromDates(const ZTSEV_EVENT *event, ZTSEV_LIST *datekeyList, c
     writer.finish();
     if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND && event->timingCount > 0)
         fold.fold(values, n, rule, &status);
+    ZTSEVKeyExpansion expansion(datekeyList, series, rule);
     for (int64_t k = 0; k < event->datekeyCount && status != ZTSEV_CANNOT_PLACE; ++k) {
-        int64_t count = 0;
-        int32_t *kinds = nullptr;
         const ZTSEV_EVENT *user = nullptr;
         int32_t keyStatus = 0;
-        double *dates = ztsevDatekeyDates(event, k, datekeyList, series, scratch, 0, &count, &kinds, &user,
-                                          &keyStatus);
+        const ZTSEVKeyExpansion::Node *occurrences = expansion.key(event, k, 0, &user, &keyStatus);
         status = keyStatus;
-        for (int64_t j = 0; j < count && status != ZTSEV_CANNOT_PLACE; ++j) {
-            int rc = writer.add(dates[j], kinds[j], user);
-            if (rc != 0) status = rc;
-        }
+        if (occurrences != nullptr && status != ZTSEV_CANNOT_PLACE &&
+            !mergedAtOnce(event, user, series, expansion, occurrences, values, scratch))
+            ZTSEVKeyExpansion::forEach(occurrences, [&](double value, int32_t kind) {
+                const int rc = writer.add(value, kind, user);
+                if (rc != 0) status = rc;
+                return status != ZTSEV_CANNOT_PLACE;
+            });
         writer.finish();
         if (status != ZTSEV_CANNOT_PLACE && rule == ZTSEV_RULE_AND) fold.fold(values, n, rule, &status);
     }
