@@ -75,12 +75,13 @@ bool findFile(const std::string &directory, const std::string &name, std::string
         found = exact;
         return true;
     }
-    DIR *listing = ::opendir(directory.c_str());
+    /* Closed also when a match cannot be kept (out of memory). */
+    std::unique_ptr<DIR, int (*)(DIR *)> listing(::opendir(directory.c_str()), ::closedir);
     if (listing == nullptr) return true;
     std::vector<std::string> matches;
-    while (const dirent *entry = ::readdir(listing))
+    while (const dirent *entry = ::readdir(listing.get()))
         if (lower(entry->d_name) == name) matches.push_back(entry->d_name);
-    ::closedir(listing);
+    listing.reset();
     if (matches.size() == 1) found = directory + "/" + matches[0];
     if (matches.size() > 1) {
         std::sort(matches.begin(), matches.end());

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "platform/dataset/commit_record_format.h"
 #include "platform/dataset/file_writes.h"
@@ -202,14 +203,14 @@ std::vector<std::string> namesIn(int directoryFd, Wanted wanted)
 {
     std::vector<std::string> names;
     int listingFd = ::openat(directoryFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR *listing = listingFd >= 0 ? ::fdopendir(listingFd) : nullptr;
+    /* Closed also when a name cannot be kept (out of memory). */
+    std::unique_ptr<DIR, int (*)(DIR *)> listing(listingFd >= 0 ? ::fdopendir(listingFd) : nullptr, ::closedir);
     if (listing == nullptr) {
         if (listingFd >= 0) ::close(listingFd);
         return names;
     }
-    while (const dirent *entry = ::readdir(listing))
+    while (const dirent *entry = ::readdir(listing.get()))
         if (wanted(std::string_view(entry->d_name))) names.emplace_back(entry->d_name);
-    ::closedir(listing);
     std::sort(names.begin(), names.end());
     return names;
 }
