@@ -8,6 +8,8 @@
  * stopped part way, and commit records planted or damaged.
  */
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -450,7 +452,13 @@ TEST_F(FailedStepOutputs, TwoRunsInOneLibraryEachSeeOneVersion)
 /* Records a run did not write, or cannot trust, planted in T: each is left
  * where it is with a warning, no file outside T changes, nor any file in T
  * that is not a data set's; one that names T.A but cannot be finished (of
- * another user, its backups gone) keeps T.A from being read or replaced. */
+ * another user, its backups gone, in a library the reader can only read)
+ * keeps T.A from being read or replaced, while T.C, which no record names,
+ * is read.  The reader of a read-only library is user 65534 in a child
+ * process, the library root's and not writable by others, the record and
+ * its files the reader's own (and another user's to the root run that then
+ * writes T.A).  Rows that give files to user 65534 need root: without it
+ * the test is skipped there. */
 TEST_F(FailedStepOutputs, PlantedAndDamagedRecordsAreLeftWhereTheyAre)
 {
     using orvhost::CommitRecordFields;
@@ -468,7 +476,8 @@ TEST_F(FailedStepOutputs, PlantedAndDamagedRecordsAreLeftWhereTheyAre)
         const char *id;
         std::string text; /* of the record; "->": a symbolic link to a record in sib */
         std::string reason;
-        bool blocks, otherUser = false, backup = false;
+        /* otherUser: the record is user 65534's; readOnly: read by 65534 */
+        bool blocks, otherUser = false, backup = false, readOnly = false;
     };
     auto name = [](int row) { return ".commit-PLNT" + std::to_string(10 + row); };
     const Case cases[] = {
@@ -488,16 +497,56 @@ TEST_F(FailedStepOutputs, PlantedAndDamagedRecordsAreLeftWhereTheyAre)
         {"a backup of another name", record(name(7), {{inT, dir_ + "/a.csv", sib + "/x.csv"}}),
          "it names files that are not data set files of its library", false},
         {"a symbolic link", "->", "it is not a regular file of its own", false},
-        {"another user's", record(name(9), {{inT, dir_ + "/a.csv", inT + ".old"}}),
-         "it belongs to another user (uid 65534), whose run must finish it", true, true, true},
-        {"its backups removed", record(name(10), {{inT, dir_ + "/a.csv", inT + ".old"}}),
+        {"its backups removed", record(name(9), {{inT, dir_ + "/a.csv", inT + ".old"}}),
          "the earlier version of a.csv it names is missing", true},
+        /* Rows with a user of their own last: they need root. */
+        {"another user's", record(name(10), {{inT, dir_ + "/a.csv", inT + ".old"}}),
+         "it belongs to another user (uid 65534), whose run must finish it", true, true, true},
+        {"in a library this run can only read", record(name(11), {{inT, dir_ + "/a.csv", inT + ".old"}}),
+         "this run cannot write to the library", true, true, true, true},
+    };
+    /* What a reader of T.A, then of T.C, sees. */
+    auto readAThenC = [&] {
+        int status = 0;
+        DATA_SET_HANDLE *input = open("a", ORV_DS_OPEN_INPUT, &status);
+        std::string seen = input != nullptr ? "T.A read\n" : "T.A not read: " + std::to_string(status) + "\n";
+        if (input != nullptr) xoclose(input);
+        seen += takeLog();
+        input = open("c");
+        int rows = 0;
+        while (input != nullptr && input->read(input) == 0) ++rows;
+        if (input != nullptr) xoclose(input);
+        return seen + "T.C rows: " + std::to_string(rows) + "\n" + takeLog();
+    };
+    /* The same, seen by user 65534 in a child process. */
+    auto readAThenCAsNobody = [&] {
+        int seen[2];
+        if (::pipe(seen) != 0) return std::string("no pipe");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(seen[0]);
+            const std::string text = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0
+                                         ? readAThenC()
+                                         : "cannot become user 65534";
+            ::_exit(::write(seen[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 1);
+        }
+        ::close(seen[1]);
+        std::string text;
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(seen[0], buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(got));
+        ::close(seen[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return text;
     };
     int row = 0;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.id);
+        if (c.otherUser && ::geteuid() != 0) GTEST_SKIP() << "only root can give files to user 65534";
         const std::string planted = dir_ + "/" + name(row++);
-        for (const auto &kind : {0, 1}) writeFile(path(kind == 0 ? "a.csv" : "a.meta.json"), commit_windows::kOld[kind]);
+        for (const char *member : {"a", "c"})
+            for (const auto &kind : {0, 1})
+                writeFile(path(member + std::string(kind == 0 ? ".csv" : ".meta.json")), commit_windows::kOld[kind]);
         writeFile(path("notes.txt"), "kept\n");
         writeFile(sib + "/x.csv", "x\n7\n");
         writeFile(sib + "/.x.csv.Tmp001", "x\n8\n");
@@ -511,20 +560,23 @@ TEST_F(FailedStepOutputs, PlantedAndDamagedRecordsAreLeftWhereTheyAre)
         if (c.otherUser) {
             ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
         }
+        if (c.readOnly) {
+            for (const std::string &file : {path("a.csv"), inT + ".old"}) ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+            ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
+        }
         std::map<std::string, std::string> before;
         for (const std::string &dir : {dir_, sib})
             for (const auto &file : std::filesystem::directory_iterator(dir))
                 if (!file.is_symlink()) before[file.path()] = readFile(file.path());
 
-        DATA_SET_HANDLE *input = open("a");
-        EXPECT_EQ(input != nullptr, !c.blocks);
-        if (input != nullptr) xoclose(input);
-        std::string expected = "WARNING: The commit record " + planted + " is left in place: " + c.reason + ".\n";
+        std::string expected = c.blocks ? "T.A not read: " + std::to_string(orvhost::kDataSetStatusOpenFailed) + "\n"
+                                        : "T.A read\n";
+        expected += "WARNING: The commit record " + planted + " is left in place: " + c.reason + ".\n";
         if (c.blocks)
             expected += "ERROR: The data set T.A cannot be read: the commit record " + planted +
                         " of a run that stopped while putting it in place cannot be finished by this run; run with "
                         "write access to the library " + dir_ + " to finish it.\n";
-        EXPECT_EQ(takeLog(), expected);
+        EXPECT_EQ(c.readOnly ? readAThenCAsNobody() : readAThenC(), expected + "T.C rows: 1\n");
         EXPECT_EQ(host_->runStep([] {
             writeOutput("a", 2);
             xexit(0, 0);
