@@ -166,9 +166,11 @@ int customINTFMT(ZINT_SEAS *rec, char *name, int16_t *nameLength, int16_t *width
     ZINT_CUSTOM_ENTRY entry;
     int32_t multiplier = 0, shift = 0;
     if (rec == nullptr || getCustomIntervalDSRef(&entry, &rec->interval, &multiplier, &shift) != 0) return -1;
+    /* Without a manager no memo is kept or used. */
     const uint64_t manager = zintCustomManagerNumber();
+    if (manager == 0) return readFormat(rec, entry, name, nameLength, width, minWidth);
     for (const FormatMemo &memo : gFormatMemos) {
-        if (manager == 0 || !memoFits(memo, manager, entry, rec->interval)) continue;
+        if (!memoFits(memo, manager, entry, rec->interval)) continue;
         std::memcpy(name, memo.name, size_t(memo.nameLength));
         *nameLength = memo.nameLength;
         *width = memo.width;
@@ -176,7 +178,7 @@ int customINTFMT(ZINT_SEAS *rec, char *name, int16_t *nameLength, int16_t *width
         return 0;
     }
     const int rc = readFormat(rec, entry, name, nameLength, width, minWidth);
-    if (rc != 0 || manager == 0) return rc;
+    if (rc != 0) return rc;
     FormatMemo &memo = gFormatMemos[gNextFormatMemo];
     gNextFormatMemo = (gNextFormatMemo + 1) % kFormatMemos;
     memo.manager = manager;
