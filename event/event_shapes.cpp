@@ -9,21 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "event/event_rules.h"
 #include "event/event_window.h"
 #include "event/shape_pieces.h"
-
-namespace {
-
-/* Combines shape into values[i] by rule; keeps the first failing status. */
-void put(double *values, int64_t i, int rule, double shape, int *status)
-{
-    int rc = 0;
-    values[i] = ZTSEVValueFromRule(rule, &rc, values[i], shape);
-    if (rc != 0) *status = rc;
-}
-
-}  // namespace
 
 int ZTSEVDate2Shape(double value, int kind, const ZTSEV_EVENT *event, const ZTSEV_EVENT *key,
                     const ZTSEV_SERIES *series, double *values)
@@ -99,7 +86,7 @@ int ZTSEVDate2PolyTerm(double value, int kind, const ZTSEV_EVENT *event, const Z
     if (rc != 0) return rc;
     int status = 0;
     for (int64_t i = w.lo; i <= w.hi; ++i)
-        put(values, i, event->effective.rule, event->effective.value * std::pow(double(i - w.t), power), &status);
+        ztsevPut(values, i, event->effective.rule, event->effective.value * std::pow(double(i - w.t), power), &status);
     return status;
 }
 
@@ -117,7 +104,7 @@ int ZTSEVDate2ObsFunc(double value, int kind, const ZTSEV_EVENT *event, const ZT
     int status = 0;
     for (int64_t i = w.lo; i <= w.hi; ++i) {
         double x = double(i - start + 1);
-        put(values, i, event->effective.rule, type == ZTSEV_TYPE_INVERSE ? v / x : v * std::log(x), &status);
+        ztsevPut(values, i, event->effective.rule, type == ZTSEV_TYPE_INVERSE ? v / x : v * std::log(x), &status);
     }
     return status;
 }

@@ -90,12 +90,7 @@ void ZTSEVPendingLevels::settle(double *values, int64_t lo, int64_t hi)
 void ZTSEVPendingLevels::settleAll(double *values)
 {
     if (!held_) return;
-    int64_t covers = 0;
-    for (int64_t i = 0; i < n_; ++i) {
-        covers += changes_[i];
-        const int64_t k = covers - settled_[i];
-        if (k != 0) values[i] = merge_->times(values[i], k);
-    }
+    settle(values, 0, n_ - 1);
     std::fill(changes_, changes_ + n_ + 1, int64_t(0));
     std::fill(tree_, tree_ + n_ + 2, int64_t(0));
     std::fill(settled_, settled_ + n_, int64_t(0));

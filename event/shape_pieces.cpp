@@ -22,14 +22,17 @@ bool ztsevKeyWindow(const ZTSEV_EVENT *key, const ZTSEV_SERIES *series)
     return !(key->effective.before == 1 && key->effective.after == 1);
 }
 
+void ztsevPut(double *values, int64_t i, int rule, double v, int *status)
+{
+    int rc = 0;
+    values[i] = ZTSEVValueFromRule(rule, &rc, values[i], v);
+    if (rc != 0) *status = rc;
+}
+
 int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v)
 {
     int status = 0;
-    for (int64_t i = std::max<int64_t>(lo, 0); i <= std::min(hi, n - 1); ++i) {
-        int rc = 0;
-        values[i] = ZTSEVValueFromRule(rule, &rc, values[i], v);
-        if (rc != 0) status = rc;
-    }
+    for (int64_t i = std::max<int64_t>(lo, 0); i <= std::min(hi, n - 1); ++i) ztsevPut(values, i, rule, v, &status);
     return status;
 }
 
@@ -97,11 +100,8 @@ int ztsevPutPiece(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZTS
     case ZTSEV_PIECE_LEVEL: return ztsevPutRange(values, n, piece.lo, piece.hi, q.rule, piece.scale);
     case ZTSEV_PIECE_LINE: {
         int status = 0;
-        for (int64_t i = std::max<int64_t>(piece.lo, 0); i <= std::min(piece.hi, n - 1); ++i) {
-            int rc = 0;
-            values[i] = ZTSEVValueFromRule(q.rule, &rc, values[i], piece.scale * double(i - piece.ref) / piece.divisor);
-            if (rc != 0) status = rc;
-        }
+        for (int64_t i = std::max<int64_t>(piece.lo, 0); i <= std::min(piece.hi, n - 1); ++i)
+            ztsevPut(values, i, q.rule, piece.scale * double(i - piece.ref) / piece.divisor, &status);
         return status;
     }
     default: {

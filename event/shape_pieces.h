@@ -7,8 +7,8 @@
  *
  * Exports: ZTSEVShapePiece, ZTSEVShapePieces, ztsevRampPieces,
  * ztsevTcPieces, ztsevPutPiece, ztsevPutPieces, ztsevPiecesLength,
- * ztsevPutRange, ZTSEVDummyTCValues, ztsevTcTerm, ztsevDatedOnObsSeries,
- * ztsevKeyWindow.
+ * ztsevPut, ztsevPutRange, ZTSEVDummyTCValues, ztsevTcTerm,
+ * ztsevDatedOnObsSeries, ztsevKeyWindow.
  */
 #ifndef ORV_EVENT_SHAPE_PIECES_H
 #define ORV_EVENT_SHAPE_PIECES_H
@@ -76,6 +76,10 @@ int ztsevPutPieces(double *values, int64_t n, const ZTSEV_EFFECTIVE &q, const ZT
 
 /* The observations of the series (n) the pieces write. */
 int64_t ztsevPiecesLength(const ZTSEVShapePieces &pieces, int64_t n);
+
+/* Merges v by rule into values[i]; a failing status of the rule is left
+ * in *status, which is otherwise untouched. */
+void ztsevPut(double *values, int64_t i, int rule, double v, int *status);
 
 /* Merges v by rule into every observation of [lo, hi] (clipped to the n
  * observations of values).  Returns 0, or the first failing status of the

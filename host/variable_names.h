@@ -1,8 +1,9 @@
 /*
  * variable_names.h - the rule for the names of variables, data sets and
  * library references, shared by the host, which refuses a variable it
- * cannot write, and the modules, which leave out a name they could not
- * write before they build anything on it.
+ * cannot write and reads the names of a statement by it, and the modules,
+ * which leave out a name they could not write before they build anything
+ * on it.
  *
  * A name is a letter (A to Z, a to z) or '_', then letters, digits or '_'.
  * Only these ASCII bytes count: a byte of a multi-byte character is no

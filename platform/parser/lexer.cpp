@@ -11,6 +11,7 @@
 
 #include "host/host_records.h"
 #include "host/missing_values.h"
+#include "host/variable_names.h"
 #include "platform/date_range.h"
 #include "platform/formats.h"
 #include "platform/log.h"
@@ -18,9 +19,7 @@
 namespace orvhost {
 namespace {
 
-bool isNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isNameChar(char c) { return isNameStart(c) || isDigit(c); }
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
@@ -39,7 +38,7 @@ Lexer::Lexer(const StepSource &step, int yearCutoff, ErrorSink errors, bool conv
 size_t Lexer::nameEnd(size_t from) const
 {
     const std::string &t = source_.text();
-    while (from < end_ && isNameChar(t[from])) ++from;
+    while (from < end_ && orvIsNamePart(t[from])) ++from;
     return from;
 }
 
@@ -96,7 +95,7 @@ Token Lexer::next()
             token.text = ";";
             return token;
         }
-        if (isNameStart(c)) return name(start);
+        if (orvIsNameStart(c)) return name(start);
         if (isDigit(c) || (c == '.' && pos_ + 1 < end_ && isDigit(t[pos_ + 1]))) return number(start);
         if (c == '.') return missing(start);
         if (c == '\'' || c == '"') return quoted(start);
@@ -125,11 +124,11 @@ Token Lexer::name(size_t start)
     checkPart(start, end);
     int tokenClass = ORV_TOKEN_NAMEX;
     if (end < end_ && t[end] == '.') {
-        if (end + 1 < end_ && isNameStart(t[end + 1])) {
+        if (end + 1 < end_ && orvIsNameStart(t[end + 1])) {
             size_t second = nameEnd(end + 1);
             checkPart(end + 1, second);
             tokenClass = ORV_TOKEN_COMPOUND;
-            if (second + 1 < end_ && t[second] == '.' && isNameStart(t[second + 1])) {
+            if (second + 1 < end_ && t[second] == '.' && orvIsNameStart(t[second + 1])) {
                 size_t third = nameEnd(second + 1);
                 checkPart(second + 1, third);
                 second = third;
@@ -198,7 +197,7 @@ Token Lexer::missing(size_t start)
     const std::string &t = source_.text();
     size_t end = start + 1;
     double value = orvMissing();
-    if (end < end_ && isNameStart(t[end]) && (end + 1 >= end_ || !isNameChar(t[end + 1]))) {
+    if (end < end_ && orvIsNameStart(t[end]) && (end + 1 >= end_ || !orvIsNamePart(t[end + 1]))) {
         char letter = upper(t[end]);
         value = std::bit_cast<double>(letter == '_' ? ORV_MISSING_UNDERSCORE_BITS
                                                     : orvLetterMissingBits(letter - 'A'));
