@@ -82,7 +82,7 @@ int64_t ztsevPiecesLength(const ZTSEVShapePieces &pieces, int64_t n);
 void ztsevPut(double *values, int64_t i, int rule, double v, int *status);
 
 /* Merges v by rule into every observation of [lo, hi] (clipped to the n
- * observations of values).  Returns 0, or the first failing status of the
+ * observations of values).  Returns 0, or the last failing status of the
  * rule. */
 int ztsevPutRange(double *values, int64_t n, int64_t lo, int64_t hi, int rule, double v);
 
