@@ -47,6 +47,14 @@ struct OccurrenceBits {
     bool operator==(const OccurrenceBits &) const = default;
 };
 
+/* The key of occurrence o. */
+OccurrenceBits bitsOf(const ZTSEV_OCCURRENCE &o)
+{
+    uint64_t bits = 0;
+    std::memcpy(&bits, &o.value, sizeof bits);
+    return {bits, o.kind};
+}
+
 struct OccurrenceHash {
     size_t operator()(const OccurrenceBits &o) const
     {
@@ -194,9 +202,7 @@ void ZTSEVKeyExpansion::dropRepeats(Node &node) const
     std::unordered_map<OccurrenceBits, int, OccurrenceHash> later;
     std::vector<ZTSEV_OCCURRENCE> kept;
     for (auto it = node.occurrences.rbegin(); it != node.occurrences.rend(); ++it) {
-        uint64_t bits = 0;
-        std::memcpy(&bits, &it->value, sizeof bits);
-        if (++later[{bits, it->kind}] <= copiesKept_) kept.push_back(*it);
+        if (++later[bitsOf(*it)] <= copiesKept_) kept.push_back(*it);
     }
     std::reverse(kept.begin(), kept.end());
     node.occurrences = std::move(kept);
@@ -213,9 +219,7 @@ bool ZTSEVKeyExpansion::copies(const Node *node, std::vector<ZTSEV_REPEATED> *ou
     std::unordered_map<OccurrenceBits, size_t, OccurrenceHash> where;
     bool counted = true;
     auto add = [&](const ZTSEV_OCCURRENCE &occurrence, int64_t n) {
-        uint64_t bits = 0;
-        std::memcpy(&bits, &occurrence.value, sizeof bits);
-        const auto [at, fresh] = where.try_emplace({bits, occurrence.kind}, list.size());
+        const auto [at, fresh] = where.try_emplace(bitsOf(occurrence), list.size());
         if (fresh) list.push_back({occurrence, 0});
         int64_t &total = list[at->second].copies;
         total = n > ZTSEV_COPIES_CAP - total ? ZTSEV_COPIES_CAP + 1 : total + n;

@@ -27,9 +27,11 @@ std::vector<const ZTSEV_EVENT *> userKeys(ZTSEV_LIST *list, const ZTSEV_EVENT *e
     return keys;
 }
 
+}  // namespace
+
 /* Depth-first walk from start: true when it meets an event that is still
  * on its path.  Iterative, so that a long chain needs no deep stack. */
-bool leadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *start)
+bool ztsevUserKeyLeadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *start)
 {
     if (list == nullptr || start == nullptr) return false;
     enum : int { kOnPath = 1, kDone = 2 };
@@ -58,7 +60,3 @@ bool leadsBack(ZTSEV_LIST *list, const ZTSEV_EVENT *start)
     }
     return false;
 }
-
-}  // namespace
-
-bool ztsevUserKeyLeadsBack(ZTSEV_LIST *datekeyList, const ZTSEV_EVENT *user) { return leadsBack(datekeyList, user); }

@@ -127,7 +127,7 @@ public:
 
     /* What a combination gives at one depth. */
     struct Result {
-        const double *values;     /* series->count doubles; read only when status is 0 */
+        const double *values;     /* series->count doubles (null at the depth limit); unread with status 37 */
         int status;
         int nest;
         const ZTSEV_EVENT *cycle; /* status 37: the combination met inside itself, or null */
@@ -154,19 +154,18 @@ private:
     /* Builds entry (of event) at depth: its members folded by its rule. */
     void fold(const ZTSEV_EVENT *event, Entry &entry, int depth)
     {
+        entry.built = true;
+        Result &result = entry.result;
+        if (depth >= ZTSEV_COMB_DEPTH) {
+            /* Not folded: it gives 37 here, the only place it is met. */
+            result = Result{nullptr, ZTSEV_DUMMY_COMB_CYCLE, 1, nullptr};
+            return;
+        }
         const int64_t n = series_->count;
         const int rule = event->effective.rule;
         double *out = nullptr;
         prepare(&out, n, scratch_);
-        entry.built = true;
-        Result &result = entry.result;
         result = Result{out, 0, 1, nullptr};
-        if (depth >= ZTSEV_COMB_DEPTH) {
-            /* Not folded: it gives 37 here, the only place it is met. */
-            vzfdl(out, n, 0.0);
-            result.status = ZTSEV_DUMMY_COMB_CYCLE;
-            return;
-        }
         entry.building = true;
         if (rule == ZTSEV_RULE_MULT || rule == ZTSEV_RULE_AND) vzfdl(out, n, 1.0);
         double *work = nullptr;

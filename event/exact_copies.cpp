@@ -28,7 +28,7 @@ struct Merged {
     bool zero = false;     /* MULT: a factor 0 */
     bool negative = false; /* MULT: the sign of the product */
     __int128 sum = 0;      /* ADD */
-    __int128 size = 1;     /* ADD: the sum of magnitudes (from 0); MULT: the product's magnitude */
+    __int128 size = 0;     /* ADD: the sum of magnitudes; MULT: the product's magnitude (from 1) */
 };
 
 /* Adds `copies` copies of the whole number s; false when not exact. */
@@ -37,7 +37,6 @@ bool merge(Merged &m, int rule, double s, int64_t copies)
     if (!wholeWithinLimit(s)) return false;
     const __int128 term = __int128(s);
     const __int128 size = magnitude(s);
-    if (!m.touched && rule == ZTSEV_RULE_ADD) m.size = 0;
     m.touched = true;
     if (rule == ZTSEV_RULE_ADD) {
         m.sum += term * copies;
@@ -92,7 +91,7 @@ bool ztsevMergeCopiesExactly(const ZTSEV_EVENT *event, const ZTSEV_EVENT *key, c
     if (rule != ZTSEV_RULE_ADD && rule != ZTSEV_RULE_MULT) return false;
     const int64_t n = series->count;
     auto *alone = static_cast<double *>(ztsevAllocArray(scratch, n, sizeof(double)));
-    std::vector<Merged> merged(static_cast<size_t>(n));
+    std::vector<Merged> merged(static_cast<size_t>(n), Merged{.size = rule == ZTSEV_RULE_MULT ? 1 : 0});
     bool exact = true;
     for (size_t o = 0; exact && o < occurrences.size(); ++o) {
         const ZTSEV_REPEATED &repeated = occurrences[o];
