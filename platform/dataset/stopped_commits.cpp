@@ -5,7 +5,6 @@
  */
 #include "platform/dataset/stopped_commits.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -13,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <memory>
 
 #include "platform/dataset/commit_record_format.h"
 #include "platform/dataset/file_writes.h"
@@ -197,24 +195,6 @@ void examine(const LibraryLock &lock, const std::string &name, bool finishIt, St
     found.left.push_back(std::move(left));
 }
 
-/* The names in the directory directoryFd that pass `wanted`, sorted. */
-template <typename Wanted>
-std::vector<std::string> namesIn(int directoryFd, Wanted wanted)
-{
-    std::vector<std::string> names;
-    int listingFd = ::openat(directoryFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    /* Closed also when a name cannot be kept (out of memory). */
-    std::unique_ptr<DIR, int (*)(DIR *)> listing(listingFd >= 0 ? ::fdopendir(listingFd) : nullptr, ::closedir);
-    if (listing == nullptr) {
-        if (listingFd >= 0) ::close(listingFd);
-        return names;
-    }
-    while (const dirent *entry = ::readdir(listing.get()))
-        if (wanted(std::string_view(entry->d_name))) names.emplace_back(entry->d_name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
 
 void restoreEarlierVersion(int directoryFd, const CommitEntry &entry)
@@ -235,7 +215,7 @@ StoppedCommits stoppedCommits(const LibraryLock &lock, bool finish)
 {
     StoppedCommits found;
     const std::vector<std::string> records =
-        namesIn(lock.fd(), [](std::string_view name) { return name.starts_with(kCommitRecordPrefix); });
+        namesInDirectory(lock.fd(), ".", [](std::string_view name) { return name.starts_with(kCommitRecordPrefix); });
     for (const std::string &name : records) examine(lock, name, finish, found);
     return found;
 }
@@ -259,7 +239,7 @@ void removeDeadTemporaries(const LibraryLock &lock, const StoppedCommits &found)
         if (name.starts_with(kNewCommitRecordPrefix) || isBackupName(name)) return true;
         return isTemporaryName(name) && !isHeldByItsWriter(directoryFd, std::string(name).c_str());
     };
-    for (const std::string &name : namesIn(directoryFd, dead)) {
+    for (const std::string &name : namesInDirectory(directoryFd, ".", dead)) {
         struct stat info {};
         if (::fstatat(directoryFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
             info.st_uid == ::geteuid())
