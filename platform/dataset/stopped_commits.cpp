@@ -170,7 +170,10 @@ void examine(const LibraryLock &lock, const std::string &name, bool finishIt, St
     uid_t owner = 0;
     const ReadResult read = readRecord(lock.fd(), name, record, &owner);
     if (read == ReadResult::Gone) return;
-    LeftCommitRecord left{lock.directory() + "/" + name, {}, {}};
+    LeftCommitRecord left{lock.directory() + "/" + name, {}, {}, {}};
+    /* Its files stay for whoever finishes it. */
+    for (const CommitEntry &entry : record.entries)
+        for (const std::string *file : {&entry.temporary, &entry.backup}) left.kept.push_back(fileOf(*file));
     const bool confined = (read == ReadResult::Whole || read == ReadResult::OtherUser) &&
                           recordNamesOnlyItsDirectory(record, name, lock.device(), lock.inode());
     if (read == ReadResult::NotOwnFile) {
@@ -222,18 +225,10 @@ StoppedCommits stoppedCommits(const LibraryLock &lock, bool finish)
 
 void removeDeadTemporaries(const LibraryLock &lock, const StoppedCommits &found)
 {
-    /* The files of the records left stay for whoever finishes them. */
-    std::vector<std::string> kept;
-    for (const LeftCommitRecord &left : found.left) {
-        CommitRecordFields record;
-        uid_t owner = 0;
-        if (readRecord(lock.fd(), fileOf(left.record), record, &owner) == ReadResult::Gone) continue;
-        for (const CommitEntry &entry : record.entries)
-            for (const std::string *file : {&entry.temporary, &entry.backup}) kept.push_back(fileOf(*file));
-    }
     const int directoryFd = lock.fd();
     auto dead = [&](std::string_view name) {
-        if (std::find(kept.begin(), kept.end(), name) != kept.end()) return false;
+        for (const LeftCommitRecord &left : found.left)
+            if (std::find(left.kept.begin(), left.kept.end(), name) != left.kept.end()) return false;
         /* Backups and records being written exist only under the
          * exclusive lock, which this run holds now. */
         if (name.starts_with(kNewCommitRecordPrefix) || isBackupName(name)) return true;
