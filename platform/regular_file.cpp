@@ -4,12 +4,15 @@
  */
 #include "platform/regular_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "platform/log.h"
 
@@ -24,6 +27,24 @@ const char *fileKindName(mode_t mode)
     if (S_ISSOCK(mode)) return "a socket";
     if (S_ISLNK(mode)) return "a symbolic link";
     return "not a regular file";
+}
+
+std::vector<std::string> namesInDirectory(int atFd, const std::string &path,
+                                          const std::function<bool(std::string_view)> &wanted)
+{
+    std::vector<std::string> names;
+    int fd = ::openat(atFd, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return names;
+    /* Closed also when a name cannot be kept (out of memory). */
+    std::unique_ptr<DIR, int (*)(DIR *)> listing(::fdopendir(fd), ::closedir);
+    if (listing == nullptr) {
+        ::close(fd);
+        return names;
+    }
+    while (const dirent *entry = ::readdir(listing.get()))
+        if (wanted(std::string_view(entry->d_name))) names.emplace_back(entry->d_name);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 int openRegularFile(const std::string &path, const char *what, uint64_t maxBytes,

@@ -7,7 +7,7 @@
  * is read; a file above its size limit is refused by size.
  *
  * Exports: openRegularFile, readRegularFile, fileKindName, directoryOf,
- * fileOf, kMaxJobBytes, kMaxSidecarBytes.
+ * fileOf, namesInDirectory, kMaxJobBytes, kMaxSidecarBytes.
  */
 #ifndef ORV_PLATFORM_REGULAR_FILE_H
 #define ORV_PLATFORM_REGULAR_FILE_H
@@ -15,7 +15,10 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace orvhost {
 
@@ -27,6 +30,12 @@ constexpr uint64_t kMaxSidecarBytes = uint64_t{8} << 20;
  * root) and its last component. */
 std::string directoryOf(const std::string &path);
 std::string fileOf(const std::string &path);
+
+/* The names of the entries of the directory path (opened relative to the
+ * directory atFd, or AT_FDCWD) that pass wanted, sorted; empty when it
+ * cannot be listed. */
+std::vector<std::string> namesInDirectory(int atFd, const std::string &path,
+                                          const std::function<bool(std::string_view)> &wanted);
 
 /* "a directory", "a FIFO", "a character device", ... for a st_mode. */
 const char *fileKindName(mode_t mode);

@@ -245,8 +245,8 @@ bool putFilesInPlace(const std::vector<CommitFile> &files, std::string &error, S
             return fail(first, cause);
         }
         fields[r].primary = r == 0;
-        fields[0].primaryPath = r == 0 ? path : fields[0].primaryPath;
-        if (r > 0) fields[0].secondaries.push_back(path);
+        if (r == 0) fields[0].primaryPath = path;
+        else fields[0].secondaries.push_back(path);
         for (size_t i = 0; i < entries.size(); ++i)
             if (lockOf[i] == recordLocks[r]) fields[r].entries.push_back(entries[i]);
     }

@@ -37,6 +37,12 @@ bool isInDirectory(const std::string &path, dev_t device, ino_t inode)
            S_ISDIR(info.st_mode) && info.st_dev == device && info.st_ino == inode;
 }
 
+/* True when path is absolute and its last component is a record name. */
+bool isRecordPath(const std::string &path)
+{
+    return !path.empty() && path[0] == '/' && isCommitRecordName(fileOf(path));
+}
+
 }  // namespace
 
 std::string commitRecordText(const CommitRecordFields &record)
@@ -138,11 +144,10 @@ bool recordNamesOnlyItsDirectory(const CommitRecordFields &record, const std::st
             return false;
     }
     for (const std::string &secondary : record.secondaries)
-        if (secondary.empty() || secondary[0] != '/' || !isCommitRecordName(fileOf(secondary))) return false;
+        if (!isRecordPath(secondary)) return false;
     if (record.primary)
         return fileOf(record.primaryPath) == name && isInDirectory(record.primaryPath, device, inode);
-    return !record.primaryPath.empty() && record.primaryPath[0] == '/' &&
-           isCommitRecordName(fileOf(record.primaryPath));
+    return isRecordPath(record.primaryPath);
 }
 
 }  // namespace orvhost

@@ -5,7 +5,7 @@
  */
 #include "platform/dataset/data_set_store.h"
 
-#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -75,16 +75,10 @@ bool findFile(const std::string &directory, const std::string &name, std::string
         found = exact;
         return true;
     }
-    /* Closed also when a match cannot be kept (out of memory). */
-    std::unique_ptr<DIR, int (*)(DIR *)> listing(::opendir(directory.c_str()), ::closedir);
-    if (listing == nullptr) return true;
-    std::vector<std::string> matches;
-    while (const dirent *entry = ::readdir(listing.get()))
-        if (lower(entry->d_name) == name) matches.push_back(entry->d_name);
-    listing.reset();
+    const std::vector<std::string> matches =
+        namesInDirectory(AT_FDCWD, directory, [&name](std::string_view entry) { return lower(entry) == name; });
     if (matches.size() == 1) found = directory + "/" + matches[0];
     if (matches.size() > 1) {
-        std::sort(matches.begin(), matches.end());
         error = "The files " + shownPath(directory + "/" + matches[0]) + " and " +
                 shownPath(directory + "/" + matches[1]) +
                 " differ only in case, so the data set is ambiguous: rename or remove one of "

@@ -72,8 +72,8 @@ public:
      * failed. */
     bool lockAll(const std::vector<std::string> &directories, std::string &failed);
 
-    /* The lock of the directory holding path's directory part, by device
-     * and inode; null when it is none of them. */
+    /* The lock of directory, matched by device and inode; null when it is
+     * none of them. */
     LibraryLock *find(const std::string &directory);
     std::vector<LibraryLock> &all() { return locks_; }
 

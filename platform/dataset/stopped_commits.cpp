@@ -5,7 +5,6 @@
  */
 #include "platform/dataset/stopped_commits.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -13,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <memory>
 
 #include "platform/dataset/commit_record_format.h"
 #include "platform/dataset/file_writes.h"
@@ -172,7 +170,10 @@ void examine(const LibraryLock &lock, const std::string &name, bool finishIt, St
     uid_t owner = 0;
     const ReadResult read = readRecord(lock.fd(), name, record, &owner);
     if (read == ReadResult::Gone) return;
-    LeftCommitRecord left{lock.directory() + "/" + name, {}, {}};
+    LeftCommitRecord left{lock.directory() + "/" + name, {}, {}, {}};
+    /* Its files stay for whoever finishes it. */
+    for (const CommitEntry &entry : record.entries)
+        for (const std::string *file : {&entry.temporary, &entry.backup}) left.kept.push_back(fileOf(*file));
     const bool confined = (read == ReadResult::Whole || read == ReadResult::OtherUser) &&
                           recordNamesOnlyItsDirectory(record, name, lock.device(), lock.inode());
     if (read == ReadResult::NotOwnFile) {
@@ -197,24 +198,6 @@ void examine(const LibraryLock &lock, const std::string &name, bool finishIt, St
     found.left.push_back(std::move(left));
 }
 
-/* The names in the directory directoryFd that pass `wanted`, sorted. */
-template <typename Wanted>
-std::vector<std::string> namesIn(int directoryFd, Wanted wanted)
-{
-    std::vector<std::string> names;
-    int listingFd = ::openat(directoryFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    /* Closed also when a name cannot be kept (out of memory). */
-    std::unique_ptr<DIR, int (*)(DIR *)> listing(listingFd >= 0 ? ::fdopendir(listingFd) : nullptr, ::closedir);
-    if (listing == nullptr) {
-        if (listingFd >= 0) ::close(listingFd);
-        return names;
-    }
-    while (const dirent *entry = ::readdir(listing.get()))
-        if (wanted(std::string_view(entry->d_name))) names.emplace_back(entry->d_name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
 
 void restoreEarlierVersion(int directoryFd, const CommitEntry &entry)
@@ -235,31 +218,23 @@ StoppedCommits stoppedCommits(const LibraryLock &lock, bool finish)
 {
     StoppedCommits found;
     const std::vector<std::string> records =
-        namesIn(lock.fd(), [](std::string_view name) { return name.starts_with(kCommitRecordPrefix); });
+        namesInDirectory(lock.fd(), ".", [](std::string_view name) { return name.starts_with(kCommitRecordPrefix); });
     for (const std::string &name : records) examine(lock, name, finish, found);
     return found;
 }
 
 void removeDeadTemporaries(const LibraryLock &lock, const StoppedCommits &found)
 {
-    /* The files of the records left stay for whoever finishes them. */
-    std::vector<std::string> kept;
-    for (const LeftCommitRecord &left : found.left) {
-        CommitRecordFields record;
-        uid_t owner = 0;
-        if (readRecord(lock.fd(), fileOf(left.record), record, &owner) == ReadResult::Gone) continue;
-        for (const CommitEntry &entry : record.entries)
-            for (const std::string *file : {&entry.temporary, &entry.backup}) kept.push_back(fileOf(*file));
-    }
     const int directoryFd = lock.fd();
     auto dead = [&](std::string_view name) {
-        if (std::find(kept.begin(), kept.end(), name) != kept.end()) return false;
+        for (const LeftCommitRecord &left : found.left)
+            if (std::find(left.kept.begin(), left.kept.end(), name) != left.kept.end()) return false;
         /* Backups and records being written exist only under the
          * exclusive lock, which this run holds now. */
         if (name.starts_with(kNewCommitRecordPrefix) || isBackupName(name)) return true;
         return isTemporaryName(name) && !isHeldByItsWriter(directoryFd, std::string(name).c_str());
     };
-    for (const std::string &name : namesIn(directoryFd, dead)) {
+    for (const std::string &name : namesInDirectory(directoryFd, ".", dead)) {
         struct stat info {};
         if (::fstatat(directoryFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
             info.st_uid == ::geteuid())

@@ -38,6 +38,7 @@ struct LeftCommitRecord {
     std::string record;               /* its path */
     std::string reason;               /* why it stays; "" when this run could finish it */
     std::vector<std::string> blocked; /* names of data set files that must not be read or replaced */
+    std::vector<std::string> kept;    /* names of the temporary files and backups it lists */
 };
 
 struct StoppedCommits {
@@ -53,8 +54,8 @@ struct StoppedCommits {
 StoppedCommits stoppedCommits(const LibraryLock &lock, bool finish);
 
 /* Removes the temporary files no live writer holds, the backups and the
- * records being written that a stopped run left, except those named by a
- * record in found.left.  REQUIRES: lock held exclusively, found from
+ * records being written that a stopped run left, except those a record in
+ * found.left lists (its kept names).  REQUIRES: lock held exclusively, found from
  * stoppedCommits(lock, true). */
 void removeDeadTemporaries(const LibraryLock &lock, const StoppedCommits &found);
 
