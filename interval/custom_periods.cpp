@@ -4,10 +4,8 @@
  */
 #include "interval/custom_periods.h"
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
-#include <ranges>
 
 #include "host/missing_values.h"
 #include "host/services.h"
@@ -121,10 +119,15 @@ bool holds(const ZintCustomView &v, int64_t r, double value)
  */
 int64_t firstHolder(const ZintCustomView &v, double value)
 {
-    const auto closed = std::views::iota(int64_t{1}, closedPeriods(v) + 1);
-    const auto first =
-        std::ranges::partition_point(closed, [&](int64_t r) { return !(value < rawEnd(v, r) + 1); });
-    return first != closed.end() && holds(v, *first, value) ? *first : 0;
+    int64_t low = 1, high = closedPeriods(v) + 1; /* the answer lies in [low, high] */
+    while (low < high) {
+        const int64_t middle = low + (high - low) / 2;
+        if (value < rawEnd(v, middle) + 1)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low <= closedPeriods(v) && holds(v, low, value) ? low : 0;
 }
 
 /* Locates an ordinary value among the raw periods.  Outputs the raw index
